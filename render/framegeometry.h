@@ -1,0 +1,21 @@
+#pragma once
+
+// Per-frame proportions of the volume: its longest side is one unit long and
+// the volume is centred on the origin.
+struct FrameGeometry {
+    float largest = 1;                              // m, the largest extent
+    float reciprocal[3] = {1, 1, 1};                // v: m / extent per axis
+    float half[3] = {0.5f, 0.5f, 0.5f};             // 0.5 / v: half of each side
+    float scale[3] = {2, 2, 2};                     // 2 v: maps the cube onto -1..1
+};
+
+FrameGeometry frameGeometryFor(int width, int height, int depth);
+
+// Scale factors for x and y that make one unit the same number of pixels on
+// both axes of a view `viewWidth` x `viewHeight`: the square -1..1 fits the
+// shorter side, centred. Both are 1 for a square view.
+struct AspectScale {
+    float x = 1;
+    float y = 1;
+};
+AspectScale aspectScale(int viewWidth, int viewHeight);

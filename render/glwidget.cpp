@@ -1,0 +1,158 @@
+#include "render/glwidget.h"
+
+#include "platform/console.h"
+#include "render/gldiagnostics.h"
+#include "volume/volumeloader.h"
+
+#include <QMouseEvent>
+
+#include <ostream>
+
+GLWidget::GLWidget(QWidget* parent)
+    : QGLWidget(parent), m_transferTable(kDensityCount, TransferEntry{0, 0, 0, 255})
+{
+}
+
+GLWidget::~GLWidget()
+{
+    // GL names end with the context; only the host-side storage is released.
+    makeCurrent();
+    std::vector<TransferEntry>().swap(m_transferTable);
+    std::vector<float>().swap(m_volume.voxels);
+    std::vector<float>().swap(m_stagingBuffer);
+}
+
+QSize GLWidget::sizeHint() const { return QSize(400, 400); }
+
+QSize GLWidget::minimumSizeHint() const { return QSize(50, 50); }
+
+int GLWidget::sliceCount() const
+{
+    switch (m_sliceAxis) {
+    case XAxis:
+        return m_volume.width;
+    case YAxis:
+        return m_volume.height;
+    default:
+        return m_volume.depth;
+    }
+}
+
+void GLWidget::setSlicing(bool checked)
+{
+    m_slicing = checked;
+    update();
+}
+
+void GLWidget::setXAxis()
+{
+    m_sliceAxis = XAxis;
+    update();
+}
+
+void GLWidget::setYAxis()
+{
+    m_sliceAxis = YAxis;
+    update();
+}
+
+void GLWidget::setZAxis()
+{
+    m_sliceAxis = ZAxis;
+    update();
+}
+
+void GLWidget::setSlice(int slice)
+{
+    m_slicePosition = float(double(slice) / double(sliceCount()));
+    update();
+}
+
+void GLWidget::setMinDensity(int value)
+{
+    m_minDensity = value;
+    update();
+}
+
+void GLWidget::setMaxDensity(int value)
+{
+    m_maxDensity = value;
+    update();
+}
+
+void GLWidget::setCompositeMode()
+{
+    m_renderMode = CompositeMode;
+    update();
+}
+
+void GLWidget::setAverageMode()
+{
+    m_renderMode = AverageMode;
+    update();
+}
+
+void GLWidget::setMIPMode()
+{
+    m_renderMode = MaximumIntensityMode;
+    update();
+}
+
+void GLWidget::mousePressEvent(QMouseEvent* event) { m_lastMousePos = event->pos(); }
+
+// A drag turns the view one degree per pixel: vertical moves about the x
+// axis, horizontal moves about the y axis. Moves without the left button
+// only follow the cursor, so a later left drag measures from there.
+void GLWidget::mouseMoveEvent(QMouseEvent* event)
+{
+    if (event->buttons() & Qt::LeftButton) {
+        const QPoint delta = event->pos() - m_lastMousePos;
+        m_xRotation += delta.y();
+        m_yRotation += delta.x();
+        update();
+    }
+    m_lastMousePos = event->pos();
+}
+
+void GLWidget::resizeGL(int width, int height)
+{
+    m_viewportWidth = width;
+    m_viewportHeight = height;
+    // The viewport follows the widget, so the picture is never cut off or
+    // stretched; the projection keeps the volume's proportions (paintGL).
+    glViewport(0, 0, width, height);
+}
+
+VolumeData* GLWidget::loadVolume(std::string fileName)
+{
+    readVolumeFile(fileName, m_volume);
+    if (m_glInitialized) {
+        // Called from a button, outside the GL callbacks.
+        makeCurrent();
+        uploadVolumeTexture();
+        createFramebuffers();
+    }
+    return &m_volume;
+}
+
+void GLWidget::updateTransferFunction(const std::vector<ControlPoint>& points, int width,
+                                      int height)
+{
+    m_transferReady = true;
+    buildTransferTable(m_transferTable, points, width, height, m_minDensity, m_maxDensity);
+    if (!m_glInitialized)
+        return;
+
+    // Called from the histogram's mouse handlers, outside the GL callbacks.
+    makeCurrent();
+    glBindTexture(GL_TEXTURE_1D, m_transferTexture);
+    const GLenum error = glGetError();
+    if (error != GL_NO_ERROR) {
+        console::err() << "Could not bind texture: " << glErrorText(error) << std::endl;
+        return;
+    }
+    glTexImage1D(GL_TEXTURE_1D, 0, GL_RGBA, kDensityCount, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 m_transferTable.data());
+    glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+}

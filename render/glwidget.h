@@ -1,0 +1,144 @@
+#pragma once
+
+// GLEW must come before any GL header, the toolkit's included.
+#include <GL/glew.h>
+
+#include "render/transfertable.h"
+#include "tfeditor/controlpoint.h"
+#include "volume/volumedata.h"
+
+#include <QGLWidget>
+#include <QPoint>
+
+#include <string>
+#include <vector>
+
+struct FrameGeometry;
+
+// Compositing mode of the ray caster, handed to the raycast program as `mode`.
+enum RenderMode : int32_t { CompositeMode = 0, AverageMode = 1, MaximumIntensityMode = 2 };
+
+// Which volume extent the slice slider runs along (see sliceCount()).
+enum SliceAxis : int32_t { XAxis = 0, YAxis = 1, ZAxis = 2 };
+
+// The OpenGL view: owns the loaded volume, its textures, the transfer table,
+// the shader programs and the entry/exit framebuffers, and draws either one
+// textured cross-section or a ray-cast picture of the volume.
+class GLWidget : public QGLWidget
+{
+    Q_OBJECT
+
+public:
+    explicit GLWidget(QWidget* parent);
+    ~GLWidget() override;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+    // Extent of the loaded volume along the slice axis: width, height or depth.
+    int sliceCount() const;
+
+    // Reads `fileName` into the view's volume, uploads it and prepares the
+    // ray-casting framebuffers; returns the view's volume (never null).
+    VolumeData* loadVolume(std::string fileName);
+
+    // Rebuilds the transfer table from control points placed on a widget of
+    // `width` x `height` pixels and uploads it. The view is not repainted.
+    void updateTransferFunction(const std::vector<ControlPoint>& points, int width, int height);
+
+    // Read-only views of the state, for the tests and the benchmarks.
+    const VolumeData& volume() const { return m_volume; }
+    const std::vector<TransferEntry>& transferTable() const { return m_transferTable; }
+    bool transferReady() const { return m_transferReady; }
+    bool isSlicing() const { return m_slicing; }
+    float slicePosition() const { return m_slicePosition; }
+    int renderMode() const { return m_renderMode; }
+    int xRotation() const { return m_xRotation; }
+    int yRotation() const { return m_yRotation; }
+    QPoint lastMousePos() const { return m_lastMousePos; }
+    QSize viewportSize() const { return QSize(m_viewportWidth, m_viewportHeight); }
+    GLuint volumeTexture() const { return m_volumeTexture; }
+    GLuint transferTexture() const { return m_transferTexture; }
+    GLuint entryTexture() const { return m_entryTexture; }
+    GLuint exitTexture() const { return m_exitTexture; }
+    GLuint entryFramebuffer() const { return m_entryFramebuffer; }
+    GLuint exitFramebuffer() const { return m_exitFramebuffer; }
+    GLuint slicesProgram() const { return m_slicesProgram; }
+    GLuint fboProgram() const { return m_fboProgram; }
+    GLuint raycastProgram() const { return m_raycastProgram; }
+
+signals:
+    void xRotationChanged(int angle);
+    void yRotationChanged(int angle);
+    void zRotationChanged(int angle);
+
+public slots:
+    void setSlicing(bool checked);
+    void setXAxis();
+    void setYAxis();
+    void setZAxis();
+    void setSlice(int slice);
+    void setMinDensity(int value);
+    void setMaxDensity(int value);
+    void setCompositeMode();
+    void setAverageMode();
+    void setMIPMode();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void initializeGL() override;
+    void resizeGL(int width, int height) override;
+    void paintGL() override;
+
+private:
+    void buildShaderPrograms();
+    void createFramebuffers();
+    void uploadVolumeTexture();
+    void paintSlice(const FrameGeometry& frame);
+    void paintRaycast(const FrameGeometry& frame);
+
+    // The fields keep one order; the slice axis and the density window are
+    // open to the main window, which repaints the view after writing them.
+public:
+    int32_t m_sliceAxis = XAxis;
+
+private:
+    bool m_slicing = false;
+    bool m_transferReady = false;
+    std::vector<float> m_stagingBuffer;
+    GLuint m_volumeTexture = 0;
+    GLuint m_transferTexture = 0;
+    float m_slicePosition = 0.5f;
+    VolumeData m_volume;
+    int32_t m_viewportWidth = 770;
+    int32_t m_viewportHeight = 500;
+    std::vector<TransferEntry> m_transferTable;
+    GLuint m_slicesFragmentShader = 0;
+    GLuint m_slicesVertexShader = 0;
+    GLuint m_slicesProgram = 0;
+    GLuint m_fboFragmentShader = 0;
+    GLuint m_fboVertexShader = 0;
+    GLuint m_fboProgram = 0;
+    GLuint m_raycastFragmentShader = 0;
+    GLuint m_raycastVertexShader = 0;
+    GLuint m_raycastProgram = 0;
+    GLuint m_entryTexture = 0;
+    GLuint m_exitTexture = 0;
+    GLuint m_entryFramebuffer = 0;
+    GLuint m_exitFramebuffer = 0;
+
+public:
+    int32_t m_minDensity = 0;
+    int32_t m_maxDensity = kMaxDensity;
+
+private:
+    int32_t m_xRotation = 0;
+    int32_t m_yRotation = 0;
+    QPoint m_lastMousePos;
+    int32_t m_renderMode = CompositeMode;
+
+    // Set once initializeGL has run: GL calls made from outside the GL
+    // callbacks (a load, a transfer-function edit) need the names it made.
+    bool m_glInitialized = false;
+};

@@ -1,0 +1,202 @@
+// Drawing a frame: one textured cross-section, or a ray-cast picture in
+// three passes (entry faces, exit faces, the ray caster over the view).
+
+#include "render/glwidget.h"
+
+#include "platform/console.h"
+#include "render/framegeometry.h"
+#include "render/gldiagnostics.h"
+#include "render/glfeatures.h"
+#include "render/perftimer.h"
+#include "render/proxycube.h"
+#include "render/slicequad.h"
+
+#include <ostream>
+
+namespace {
+
+// Light 0, a white light with a grey ambient part. The ray caster uses its
+// colours as a headlight.
+const GLfloat kLightAmbient[4] = {0.5f, 0.5f, 0.5f, 1.0f};
+const GLfloat kLightDiffuse[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+const GLfloat kLightSpecular[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+const GLfloat kLightPosition[4] = {1.0f, 1.0f, 0.0f, 1.0f};
+
+// Loads a projection that keeps one unit the same length on both axes of
+// the view, the square -1..1 fitting its shorter side. Depth is untouched.
+void loadAspectProjection(int viewWidth, int viewHeight)
+{
+    const AspectScale aspect = aspectScale(viewWidth, viewHeight);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glScalef(aspect.x, aspect.y, 1.0f);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void loadIdentityProjection()
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void bindUnit(GLenum unit, GLenum target, GLuint texture, const char* label)
+{
+    glActiveTexture(unit);
+    glEnable(target);
+    glBindTexture(target, texture);
+    reportGLError(label);
+}
+
+GLint uniformLocation(GLuint program, const char* name)
+{
+    const GLint location = glGetUniformLocation(program, name);
+    reportGLError("GetUniformLocation: ");
+    return location;
+}
+
+} // namespace
+
+void GLWidget::paintGL()
+{
+    // Started by the first repaint, whether or not that frame draws anything.
+    static PerfTimer frameTimer;
+
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    if (m_volume.height < 10 || !m_transferReady)
+        return;
+
+    const FrameGeometry frame = frameGeometryFor(m_volume.width, m_volume.height, m_volume.depth);
+    if (m_slicing)
+        paintSlice(frame);
+    else
+        paintRaycast(frame);
+    glPopMatrix();
+    loadIdentityProjection();
+
+    reportFrameRate(frameTimer);
+}
+
+void GLWidget::paintSlice(const FrameGeometry& frame)
+{
+    glPushMatrix();
+    if (m_volumeTexture == 0)
+        return;
+    loadAspectProjection(width(), height());
+
+    const GLFeatures features = availableGLFeatures();
+    if (features.texture3D && features.shaders && features.multitexture) {
+        bindUnit(GL_TEXTURE0, GL_TEXTURE_3D, m_volumeTexture, "Setting 3D Texture: ");
+        bindUnit(GL_TEXTURE1, GL_TEXTURE_1D, m_transferTexture, "Setting 1D Texture: ");
+        glUseProgram(m_slicesProgram);
+        const GLint slices = uniformLocation(m_slicesProgram, "slices");
+        const GLint transfer = uniformLocation(m_slicesProgram, "transfer");
+        glUniform1i(slices, 0);
+        reportGLError("Uniformtest1: ");
+        glUniform1i(transfer, 1);
+        reportGLError("Uniformtest2: ");
+
+        const SliceQuad quad = sliceQuad(m_sliceAxis, m_slicePosition, frame.half);
+        glBegin(GL_QUADS);
+        for (const SliceCorner& corner : quad) {
+            glMultiTexCoord3f(GL_TEXTURE0, corner.texCoord[0], corner.texCoord[1],
+                              corner.texCoord[2]);
+            glVertex3f(corner.position[0], corner.position[1], -1.0f);
+        }
+        glEnd();
+        glUseProgram(0);
+        return;
+    }
+
+    // Without 3D textures the first layer shows on a fixed square, without
+    // the transfer function.
+    glBindTexture(GL_TEXTURE_2D, m_volumeTexture);
+    glEnable(GL_TEXTURE_2D);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0);
+    glVertex3f(-0.5f, -0.5f, -1.0f);
+    glTexCoord2f(1, 0);
+    glVertex3f(0.5f, -0.5f, -1.0f);
+    glTexCoord2f(1, 1);
+    glVertex3f(0.5f, 0.5f, -1.0f);
+    glTexCoord2f(0, 1);
+    glVertex3f(-0.5f, 0.5f, -1.0f);
+    glEnd();
+}
+
+void GLWidget::paintRaycast(const FrameGeometry& frame)
+{
+    glEnable(GL_CULL_FACE);
+    glPushMatrix();
+    glLoadIdentity();
+    glRotatef(float(m_xRotation), 1.0f, 0.0f, 0.0f);
+    glRotatef(float(m_yRotation), 0.0f, 1.0f, 0.0f);
+    console::out() << "x: " << m_xRotation << " y: " << m_yRotation << std::endl;
+
+    const GLFeatures features = availableGLFeatures();
+    if (!features.shaders || !features.framebufferObject || !features.multitexture ||
+        !features.texture3D || !features.textureRectangle)
+        return;
+
+    // Entry pass: the faces towards the viewer; exit pass: those turned away.
+    loadAspectProjection(width(), height());
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, m_entryFramebuffer);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glUseProgram(m_fboProgram);
+    glUniform3fv(glGetUniformLocation(m_fboProgram, "scale"), 1, frame.scale);
+    drawProxyCube(frame.reciprocal);
+
+    glCullFace(GL_FRONT);
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, m_exitFramebuffer);
+    glClear(GL_COLOR_BUFFER_BIT);
+    drawProxyCube(frame.reciprocal);
+
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    glCullFace(GL_BACK);
+
+    glLightfv(GL_LIGHT0, GL_AMBIENT, kLightAmbient);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, kLightDiffuse);
+    glLightfv(GL_LIGHT0, GL_SPECULAR, kLightSpecular);
+    glLightfv(GL_LIGHT0, GL_POSITION, kLightPosition);
+    glDisable(GL_LIGHT0);
+
+    glUseProgram(m_raycastProgram);
+    bindUnit(GL_TEXTURE0, GL_TEXTURE_3D, m_volumeTexture, "Setting 3D Texture: ");
+    bindUnit(GL_TEXTURE1, GL_TEXTURE_1D, m_transferTexture, "Setting 1D Texture: ");
+    bindUnit(GL_TEXTURE2, GL_TEXTURE_RECTANGLE_ARB, m_entryTexture, "Setting 3D Texture3: ");
+    bindUnit(GL_TEXTURE3, GL_TEXTURE_RECTANGLE_ARB, m_exitTexture, "Setting 1D Texture4: ");
+
+    const GLint slices = uniformLocation(m_raycastProgram, "slices");
+    const GLint transfer = uniformLocation(m_raycastProgram, "transfer");
+    const GLint entry = uniformLocation(m_raycastProgram, "tex_entry");
+    const GLint exit = uniformLocation(m_raycastProgram, "tex_exit");
+    glUniform1i(slices, 0);
+    reportGLError("Uniformtest1: ");
+    glUniform1i(transfer, 1);
+    reportGLError("Uniformtest2: ");
+    glUniform1i(entry, 2);
+    reportGLError("Uniformtest3: ");
+    glUniform1i(exit, 3);
+    reportGLError("Uniformtest4: ");
+    glUniform3i(glGetUniformLocation(m_raycastProgram, "volume_dimension"), m_volume.width,
+                m_volume.height, m_volume.depth);
+    reportGLError("Volume_Dimension: ");
+    glUniform1i(glGetUniformLocation(m_raycastProgram, "mode"), m_renderMode);
+
+    // The final quad covers the whole view, unrotated; its texture
+    // coordinates are the pixel positions in the entry and exit textures.
+    glLoadIdentity();
+    loadIdentityProjection();
+    const float viewWidth = float(width()), viewHeight = float(height());
+    glBegin(GL_QUADS);
+    glMultiTexCoord2f(GL_TEXTURE0, 0, 0);
+    glVertex3f(-1, -1, -1);
+    glMultiTexCoord2f(GL_TEXTURE0, viewWidth, 0);
+    glVertex3f(1, -1, -1);
+    glMultiTexCoord2f(GL_TEXTURE0, viewWidth, viewHeight);
+    glVertex3f(1, 1, -1);
+    glMultiTexCoord2f(GL_TEXTURE0, 0, viewHeight);
+    glVertex3f(-1, 1, -1);
+    glEnd();
+    glUseProgram(0);
+}

@@ -1,0 +1,244 @@
+// GL set-up of the view: extension loading, names, shader programs, the
+// entry and exit framebuffers, and the volume texture.
+
+#include "render/glwidget.h"
+
+#include "platform/console.h"
+#include "render/gldiagnostics.h"
+#include "render/glfeatures.h"
+#include "render/texturesize.h"
+#include "render/textfile.h"
+
+#include <cstdlib>
+#include <ostream>
+
+namespace {
+
+struct ShaderFiles {
+    const char* fragmentFile;
+    const char* vertexFile;
+    const char* vertexLogHeader;
+    const char* fragmentLogHeader;
+};
+
+const ShaderFiles kSlicesFiles = {"slices.frag", "slices.vert", "compiler_log vertex-shader:\n",
+                                  "compiler_log fragment-shader:\n"};
+const ShaderFiles kFboFiles = {"fbo.frag", "fbo.vert", "compiler_log FBO vertex-shader:\n",
+                               "compiler_log FBO fragment-shader:\n"};
+const ShaderFiles kRaycastFiles = {"raycast.frag", "raycast.vert",
+                                   "compiler_log raycast vertex-shader:\n",
+                                   "compiler_log raycast fragment-shader:\n"};
+
+// Hands the file's text to the shader and compiles it. A file that cannot be
+// read is reported and leaves the shader without source (its program will
+// not link), so the GL is never given a null string.
+void compileShaderFile(GLuint shader, const char* path)
+{
+    char* text = readTextFile(path);
+    if (!text) {
+        console::err() << "Could not read shader file: " << path << std::endl;
+        return;
+    }
+    const GLchar* source = text;
+    glShaderSource(shader, 1, &source, nullptr);
+    std::free(text);
+    glCompileShader(shader);
+}
+
+void printShaderLog(GLuint shader, const char* header)
+{
+    GLint length = 0;
+    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+    if (length <= 1)
+        return;
+    char* log = static_cast<char*>(std::malloc(size_t(length)));
+    if (!log)
+        return;
+    glGetInfoLogARB(shader, length, nullptr, log);
+    console::out() << header << log << "\n" << std::flush;
+    std::free(log);
+}
+
+void buildProgram(const ShaderFiles& files, GLuint& fragmentShader, GLuint& vertexShader,
+                  GLuint& program)
+{
+    fragmentShader = glCreateShader(GL_FRAGMENT_SHADER);
+    vertexShader = glCreateShader(GL_VERTEX_SHADER);
+    compileShaderFile(fragmentShader, files.fragmentFile);
+    compileShaderFile(vertexShader, files.vertexFile);
+    printShaderLog(vertexShader, files.vertexLogHeader);
+    printShaderLog(fragmentShader, files.fragmentLogHeader);
+    program = glCreateProgram();
+    glAttachShader(program, vertexShader);
+    glAttachShader(program, fragmentShader);
+    glLinkProgram(program);
+}
+
+// Linear filtering, and the volume's faces clamped: with the default repeat
+// the samples on one face would blend in the opposite face.
+void setVolumeSampling(GLenum target)
+{
+    glTexParameteri(target, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(target, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(target, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(target, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    if (target == GL_TEXTURE_3D)
+        glTexParameteri(target, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
+}
+
+bool reportUploadError(const char* label)
+{
+    const GLenum error = glGetError();
+    if (error == GL_NO_ERROR)
+        return false;
+    console::err() << label << glErrorText(error) << std::endl;
+    return true;
+}
+
+} // namespace
+
+void GLWidget::initializeGL()
+{
+    console::out() << "- Initializing GLEW ..." << std::endl;
+    const GLenum glewResult = glewInit();
+    if (glewResult != GLEW_OK)
+        console::err() << "Error initializing GLEW: "
+                       << reinterpret_cast<const char*>(glewGetErrorString(glewResult))
+                       << std::endl;
+    console::out() << "- GLEW initialized." << std::endl << std::endl;
+
+    glViewport(0, 0, m_viewportWidth, m_viewportHeight);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+
+    const GLFeatures features = availableGLFeatures();
+    if (!features.shaders)
+        console::err() << "Vertex or fragment schader not supported" << std::endl;
+
+    GLint textureUnits = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_UNITS, &textureUnits);
+    console::err() << "Texture Units available = " << textureUnits << std::endl;
+
+    GLuint names[2] = {0, 0};
+    glGenTextures(2, names);
+    m_volumeTexture = names[0];
+    m_transferTexture = names[1];
+    GLenum error = glGetError();
+    if (error != GL_NO_ERROR)
+        console::err() << "Error generating slicing texture: " << glErrorText(error) << std::endl;
+
+    glGenTextures(2, names);
+    m_entryTexture = names[0];
+    m_exitTexture = names[1];
+    error = glGetError();
+    if (error != GL_NO_ERROR)
+        console::err() << "Error generating front and back texture: " << glErrorText(error)
+                       << std::endl;
+
+    // Entry points the driver lacks are never called: their pointers are null.
+    if (features.framebufferObject) {
+        glGenFramebuffersEXT(2, names);
+        m_entryFramebuffer = names[0];
+        m_exitFramebuffer = names[1];
+    }
+    if (features.shaders)
+        buildShaderPrograms();
+
+    glClearColor(255.0f, 255.0f, 255.0f, 255.0f); // clamped to opaque white
+    m_glInitialized = true;
+    console::err() << "OpenGL initialization finished " << std::endl;
+}
+
+void GLWidget::buildShaderPrograms()
+{
+    if (m_slicesFragmentShader != 0 && m_slicesProgram != 0)
+        return;
+    buildProgram(kSlicesFiles, m_slicesFragmentShader, m_slicesVertexShader, m_slicesProgram);
+    buildProgram(kFboFiles, m_fboFragmentShader, m_fboVertexShader, m_fboProgram);
+    buildProgram(kRaycastFiles, m_raycastFragmentShader, m_raycastVertexShader,
+                 m_raycastProgram);
+}
+
+void GLWidget::createFramebuffers()
+{
+    const GLFeatures features = availableGLFeatures();
+    if (!features.framebufferObject || !features.textureRectangle || !features.multitexture)
+        return;
+
+    const GLenum units[2] = {GL_TEXTURE2, GL_TEXTURE3};
+    const GLuint textures[2] = {m_entryTexture, m_exitTexture};
+    for (int i = 0; i < 2; ++i) {
+        glActiveTexture(units[i]);
+        glEnable(GL_TEXTURE_RECTANGLE_ARB);
+        glBindTexture(GL_TEXTURE_RECTANGLE_ARB, textures[i]);
+        glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexImage2D(GL_TEXTURE_RECTANGLE_ARB, 0, GL_RGBA8, width(), height(), 0, GL_RGBA,
+                     GL_UNSIGNED_BYTE, nullptr);
+    }
+
+    const GLuint framebuffers[2] = {m_entryFramebuffer, m_exitFramebuffer};
+    for (int i = 0; i < 2; ++i) {
+        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, framebuffers[i]);
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT,
+                                  GL_TEXTURE_RECTANGLE_ARB, textures[i], 0);
+    }
+
+    const GLenum status = glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT);
+    const GLenum error = glGetError();
+    if (error != GL_NO_ERROR || status != GL_FRAMEBUFFER_COMPLETE_EXT) {
+        console::err() << "Could not create fbo: " << glErrorText(error) << std::endl;
+        console::err() << "fbError: " << unsigned(status) << std::endl;
+    }
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+}
+
+void GLWidget::uploadVolumeTexture()
+{
+    if (reportUploadError("Error generating texture: "))
+        return;
+
+    const GLFeatures features = availableGLFeatures();
+    const int width = m_volume.width, height = m_volume.height, depth = m_volume.depth;
+    // 16 bits per voxel keep every 12-bit density apart; an unsized luminance
+    // format lets the driver store 8 bits. The data still goes up as floats.
+    const GLint internalFormat = GL_LUMINANCE16;
+
+    if (features.texture3D) {
+        glBindTexture(GL_TEXTURE_3D, m_volumeTexture);
+        if (reportUploadError("Could not bind texture: "))
+            return;
+        console::out() << "####################################" << std::endl;
+        console::out() << "Width: " << width << std::endl;
+        console::out() << "Height: " << height << std::endl;
+        console::out() << "Depth: " << depth << std::endl;
+
+        const bool exact = features.nonPowerOfTwo;
+        glTexImage3D(GL_TEXTURE_3D, 0, internalFormat, exact ? width : nextPowerOfTwo(width),
+                     exact ? height : nextPowerOfTwo(height),
+                     exact ? depth : nextPowerOfTwo(depth), 0, GL_LUMINANCE, GL_FLOAT, nullptr);
+        glTexSubImage3D(GL_TEXTURE_3D, 0, 0, 0, 0, width, height, depth, GL_LUMINANCE, GL_FLOAT,
+                        m_volume.voxels.data());
+        setVolumeSampling(GL_TEXTURE_3D);
+        reportUploadError("Could not upload texture: ");
+        return;
+    }
+
+    console::out() << "3D textures not supported!" << std::endl;
+    glBindTexture(GL_TEXTURE_2D, m_volumeTexture);
+    if (reportUploadError("Could not bind texture: "))
+        return;
+    // The flat fallback shows the first layer of the volume.
+    const size_t layer = size_t(width) * size_t(height);
+    m_stagingBuffer.assign(m_volume.voxels.begin(), m_volume.voxels.begin() + layer);
+    const bool exact = features.nonPowerOfTwo;
+    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, exact ? width : nextPowerOfTwo(width),
+                 exact ? height : nextPowerOfTwo(height), 0, GL_LUMINANCE, GL_FLOAT, nullptr);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_LUMINANCE, GL_FLOAT,
+                    m_stagingBuffer.data());
+    setVolumeSampling(GL_TEXTURE_2D);
+    reportUploadError("Could not upload texture: ");
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "tfeditor/controlpoint.h"
+#include "volume/volumedata.h"
+
+#include <cstdint>
+#include <vector>
+
+// One entry of the transfer table: colour and opacity of one density.
+struct TransferEntry {
+    uint8_t red = 0;
+    uint8_t green = 0;
+    uint8_t blue = 0;
+    uint8_t alpha = 0;
+};
+
+inline bool operator==(const TransferEntry& a, const TransferEntry& b)
+{
+    return a.red == b.red && a.green == b.green && a.blue == b.blue && a.alpha == b.alpha;
+}
+
+// Builds the 4096-entry table from control points placed on a widget of
+// `width` x `height` pixels whose x range stands for the densities
+// minDensity..maxDensity. See transfertable.cpp for the exact rules.
+void buildTransferTable(std::vector<TransferEntry>& table, const std::vector<ControlPoint>& points,
+                        int width, int height, int minDensity, int maxDensity);

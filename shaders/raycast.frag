@@ -1,0 +1,114 @@
+#version 120
+#extension GL_ARB_texture_rectangle : require
+// Ray casting through the volume. Each pixel's ray runs from its entry to its
+// exit point (volume coordinates written by the fbo passes) with a spacing of
+// at most one voxel, and is composed by `mode`:
+//   0 Composite: front-to-back emission-absorption, headlight-shaded;
+//   1 Average: the mean density along the ray, through the transfer table;
+//   2 Maximum intensity projection: the largest density, through the table.
+
+uniform sampler3D slices;         // normalised densities 0..1
+uniform sampler1D transfer;       // 4096 RGBA entries, one per 12-bit density
+uniform sampler2DRect tex_entry;  // ray entry points; alpha 0 where no cube
+uniform sampler2DRect tex_exit;   // ray exit points
+uniform ivec3 volume_dimension;   // width, height, depth in voxels
+uniform int mode;
+
+// Early ray termination: once this opaque, nothing behind shows.
+#define ERT_THRESHOLD 0.99
+
+// Material: a surface facing the viewer shows its transfer colour
+// (0.6 x ambient 0.5 + 0.7 x diffuse 1 = 1), plus a white highlight.
+const float kAmbient = 0.6;
+const float kDiffuse = 0.7;
+const float kSpecular = 0.3;
+const float kShininess = 24.0;
+
+float densityAt(vec3 position)
+{
+    return texture3D(slices, position).r;
+}
+
+// Density d reads the centre of entry round(d * 4095).
+vec4 classify(float density)
+{
+    return texture1D(transfer, density * (4095.0 / 4096.0) + (0.5 / 4096.0));
+}
+
+// Blinn-Phong under a headlight: light and half vector both point back along
+// the ray, so N.L = N.H. The normal is the density gradient by central
+// differences, taken two-sided since either side of a boundary can face us.
+vec3 shade(vec3 color, vec3 position, vec3 voxel, vec3 towardsViewer)
+{
+    vec3 gradient = vec3(
+        densityAt(position + vec3(voxel.x, 0.0, 0.0)) - densityAt(position - vec3(voxel.x, 0.0, 0.0)),
+        densityAt(position + vec3(0.0, voxel.y, 0.0)) - densityAt(position - vec3(0.0, voxel.y, 0.0)),
+        densityAt(position + vec3(0.0, 0.0, voxel.z)) - densityAt(position - vec3(0.0, 0.0, voxel.z)));
+    vec3 ambient = kAmbient * gl_LightSource[0].ambient.rgb;
+    vec3 diffuse = kDiffuse * gl_LightSource[0].diffuse.rgb;
+    float magnitude = length(gradient);
+    if (magnitude < 1e-5)
+        return color * (ambient + diffuse); // no surface: lit as if facing us
+    float facing = abs(dot(gradient / magnitude, towardsViewer));
+    vec3 specular = kSpecular * gl_LightSource[0].specular.rgb * pow(facing, kShininess);
+    return min(color * (ambient + diffuse * facing) + specular, 1.0);
+}
+
+// A per-pixel offset in 0..1 for the first sample: without it, the sample
+// planes of neighbouring rays line up and show as wood-grain rings.
+float jitter()
+{
+    return fract(sin(dot(gl_FragCoord.xy, vec2(12.9898, 78.233))) * 43758.5453);
+}
+
+void main()
+{
+    vec4 entry = texture2DRect(tex_entry, gl_TexCoord[0].st);
+    if (entry.a == 0.0) {
+        gl_FragColor = vec4(0.0);
+        return;
+    }
+    vec3 start = entry.rgb;
+    vec3 end = texture2DRect(tex_exit, gl_TexCoord[0].st).rgb;
+    vec3 dimension = vec3(volume_dimension);
+    vec3 rayVoxels = (end - start) * dimension;
+    float lengthVoxels = length(rayVoxels);
+    // Both ends are samples, at most one voxel apart.
+    int intervals = int(max(ceil(lengthVoxels), 1.0));
+    vec3 stepCoord = (end - start) / float(intervals);
+
+    if (mode == 1 || mode == 2) {
+        float sum = 0.0;
+        float largest = 0.0;
+        for (int i = 0; i <= intervals; ++i) {
+            float density = densityAt(start + stepCoord * float(i));
+            sum += density;
+            largest = max(largest, density);
+        }
+        vec4 color = classify(mode == 1 ? sum / float(intervals + 1) : largest);
+        gl_FragColor = vec4(color.rgb * color.a, color.a);
+        return;
+    }
+
+    // Table opacities hold for one-voxel steps; a shorter step lets through
+    // more: a = 1 - (1 - a_table)^(spacing / 1 voxel).
+    float spacing = lengthVoxels / float(intervals);
+    vec3 voxel = 1.0 / dimension;
+    vec3 towardsViewer = lengthVoxels > 0.0 ? -rayVoxels / lengthVoxels : vec3(0.0, 0.0, 1.0);
+    float offset = jitter();
+    vec4 sum = vec4(0.0);
+    for (int i = 0; float(i) + offset <= float(intervals); ++i) {
+        vec3 position = start + stepCoord * (float(i) + offset);
+        vec4 sampleColor = classify(densityAt(position));
+        if (sampleColor.a > 0.0) {
+            float alpha = 1.0 - pow(1.0 - sampleColor.a, spacing);
+            vec3 color = shade(sampleColor.rgb, position, voxel, towardsViewer);
+            // Front to back with premultiplied colour ("under" operator).
+            sum.rgb += (1.0 - sum.a) * alpha * color;
+            sum.a += (1.0 - sum.a) * alpha;
+            if (sum.a > ERT_THRESHOLD)
+                break;
+        }
+    }
+    gl_FragColor = sum;
+}

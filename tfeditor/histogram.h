@@ -1,0 +1,39 @@
+#pragma once
+
+#include "tfeditor/controlpoint.h"
+#include "volume/volumedata.h"
+
+#include <QWidget>
+
+#include <cstdint>
+#include <vector>
+
+class GLWidget;
+
+// The transfer-function editor: the density histogram of the loaded volume
+// for the current density window, as red bars on white, and over it the
+// control points joined by a colour-graded polyline. A left click adds a
+// point, a right click removes one, a left double click recolours one; each
+// edit rebuilds the view's transfer function.
+class Histogram : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit Histogram(QWidget* parent);
+    ~Histogram() override;
+
+    // Public state, written directly by the main window.
+    const int32_t* m_histogram = nullptr; // kDensityCount counts, not owned
+    int32_t m_minDensity = 0;
+    int32_t m_maxDensity = kMaxDensity;
+    std::vector<ControlPoint> m_controlPoints; // kept sorted by x
+    GLWidget* m_renderer = nullptr;            // not owned
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+};

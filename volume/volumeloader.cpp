@@ -1,0 +1,203 @@
+#include "volume/volumeloader.h"
+
+#include "platform/console.h"
+#include "platform/systemmemory.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <limits>
+#include <memory>
+#include <new>
+#include <ostream>
+
+namespace {
+
+// Histogram counts are 32-bit and the GL takes sizes as 32-bit integers.
+constexpr uint64_t kMaxSamples = uint64_t(std::numeric_limits<int32_t>::max());
+constexpr size_t kHeaderBytes = 6;
+
+// min(s / 4095, 1) for every 12-bit sample: the quotient in double rounded to
+// float, so that the one pass over the grid is a table lookup.
+struct NormalisationTable {
+    float value[kDensityCount];
+    NormalisationTable()
+    {
+        for (int s = 0; s < kDensityCount; ++s)
+            value[s] = std::min(float(double(s) / double(kMaxDensity)), 1.0f);
+    }
+};
+
+void printLoadError(const char* reason)
+{
+    console::err() << "+ Error loading file" << reason << std::endl << std::endl;
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// Opens `path` for binary reading if it names a regular file. A folder, a
+// pipe or a device file dropped into the data folder under a ".dat" name
+// would otherwise fail late, block the program or never end.
+std::FILE* openRegularFile(const std::string& path)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat status;
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        close(fd);
+        return nullptr;
+    }
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags != -1)
+        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    std::FILE* file = fdopen(fd, "rb");
+    if (!file)
+        close(fd);
+    return file;
+}
+
+inline uint16_t fromLittleEndian(uint16_t sample)
+{
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    return uint16_t((sample >> 8) | (sample << 8));
+#else
+    return sample;
+#endif
+}
+
+// Four partial histograms, used in turn: long runs of one value (the air
+// around a scan) would otherwise make every increment wait for the previous
+// one to the same counter.
+struct PartialHistograms {
+    uint32_t bins[4][kDensityCount] = {};
+
+    void addTo(std::array<int32_t, kDensityCount>& histogram) const
+    {
+        for (int b = 0; b < kDensityCount; ++b)
+            histogram[b] = int32_t(bins[0][b] + bins[1][b] + bins[2][b] + bins[3][b]);
+    }
+};
+
+// Normalises `count` raw samples into `voxels` and counts them. Values above
+// the 12-bit range count in the last bin and become exactly 1.0.
+void convertAndCount(const uint16_t* raw, float* voxels, size_t count, PartialHistograms& counts)
+{
+    static const NormalisationTable table;
+    const auto clamp = [](uint16_t s) -> unsigned {
+        return std::min<unsigned>(fromLittleEndian(s), kMaxDensity);
+    };
+    size_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const unsigned s0 = clamp(raw[i]), s1 = clamp(raw[i + 1]);
+        const unsigned s2 = clamp(raw[i + 2]), s3 = clamp(raw[i + 3]);
+        voxels[i] = table.value[s0];
+        voxels[i + 1] = table.value[s1];
+        voxels[i + 2] = table.value[s2];
+        voxels[i + 3] = table.value[s3];
+        ++counts.bins[0][s0];
+        ++counts.bins[1][s1];
+        ++counts.bins[2][s2];
+        ++counts.bins[3][s3];
+    }
+    for (; i < count; ++i) {
+        const unsigned s = clamp(raw[i]);
+        voxels[i] = table.value[s];
+        ++counts.bins[0][s];
+    }
+}
+
+} // namespace
+
+uint64_t defaultVolumeMemoryBudget()
+{
+    const uint64_t physical = physicalMemoryBytes();
+    return physical > 0 ? physical / 2 : std::numeric_limits<uint64_t>::max();
+}
+
+void readVolumeFile(const std::string& path, VolumeData& volume)
+{
+    readVolumeFile(path, volume, defaultVolumeMemoryBudget());
+}
+
+void readVolumeFile(const std::string& path, VolumeData& volume, uint64_t memoryBudget)
+{
+    console::out() << "- Loading file '" << path << "' ... " << std::endl;
+    std::FILE* file = openRegularFile(path);
+    if (!file) {
+        printLoadError(".");
+        return;
+    }
+    readVolumeStream(file, volume, memoryBudget);
+}
+
+void readVolumeStream(std::FILE* stream, VolumeData& volume, uint64_t memoryBudget)
+{
+    FilePtr file(stream);
+
+    // Everything that can fail is checked before the record is touched, so a
+    // refused file leaves the previous volume and its histogram in place.
+    unsigned char header[kHeaderBytes];
+    if (std::fread(header, 1, kHeaderBytes, file.get()) != kHeaderBytes) {
+        printLoadError(": the file is shorter than its 6-byte header.");
+        return;
+    }
+    const uint32_t width = header[0] | uint32_t(header[1]) << 8;
+    const uint32_t height = header[2] | uint32_t(header[3]) << 8;
+    const uint32_t depth = header[4] | uint32_t(header[5]) << 8;
+    const std::string extents =
+        std::to_string(width) + " x " + std::to_string(height) + " x " + std::to_string(depth);
+    if (width == 0 || height == 0 || depth == 0) {
+        printLoadError((": the volume " + extents + " has no samples.").c_str());
+        return;
+    }
+    const uint64_t count = uint64_t(width) * height * depth; // at most 48 bits
+    const std::string tooLarge = ": a volume of " + extents + " samples does not fit in memory.";
+    if (count > kMaxSamples || count > memoryBudget / kLoadBytesPerSample) {
+        printLoadError(tooLarge.c_str());
+        return;
+    }
+
+    std::vector<float> storage; // new voxel storage, only when the old is too small
+    std::unique_ptr<uint16_t[]> samples(new (std::nothrow) uint16_t[count]);
+    try {
+        if (volume.voxels.capacity() < count)
+            storage.reserve(count);
+    } catch (const std::bad_alloc&) {
+        samples.reset();
+    }
+    if (!samples) {
+        printLoadError(tooLarge.c_str());
+        return;
+    }
+
+    // One read for all samples. The samples a short file lacks stay 0.
+    const size_t read = std::fread(samples.get(), sizeof(uint16_t), count, file.get());
+    std::fill(samples.get() + read, samples.get() + count, uint16_t(0));
+    file.reset();
+    console::out() << "- File loaded." << std::endl;
+
+    if (storage.capacity() > 0)
+        volume.voxels = std::move(storage);
+    volume.voxels.resize(count);
+    volume.width = int32_t(width);
+    volume.height = int32_t(height);
+    volume.depth = int32_t(depth);
+
+    auto counts = std::make_unique<PartialHistograms>();
+    const size_t sliceSize = size_t(width) * height;
+    for (uint32_t z = 0; z < depth; ++z) {
+        const size_t first = z * sliceSize;
+        convertAndCount(samples.get() + first, volume.voxels.data() + first, sliceSize, *counts);
+        // A single slice has no fraction to show: it is the whole volume.
+        const uint32_t percent = depth > 1 ? 100 * z / (depth - 1) : 100;
+        console::out() << "\r- Preparing data (" << percent << "%) ..." << std::flush;
+    }
+    counts->addTo(volume.histogram);
+    console::out() << std::endl << "- Data prepared." << std::endl;
+}

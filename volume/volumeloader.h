@@ -1,0 +1,34 @@
+#pragma once
+
+#include "volume/volumedata.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+// Volume file (".dat"), little-endian: three unsigned 16-bit extents (width,
+// height, depth), then width x height x depth unsigned 16-bit samples with 12
+// significant bits, x fastest, then y, then z.
+//
+// Reads `path` into `volume`, normalising every sample to min(s / 4095, 1)
+// and counting the raw values in the 4096-bin histogram (values above 4095
+// count in bin 4095). Progress goes to the console. A file that cannot be
+// used leaves `volume` exactly as it was and prints an error line starting
+// with "+ ": a path that is not a regular file or cannot be read, a file
+// shorter than its header, a header with an extent of 0, or a header whose
+// sample count needs more than `memoryBudget` bytes (6 bytes per sample in
+// flight) or more than 2^31 - 1 samples. A file cut short in its samples
+// loads with the missing samples as 0.
+void readVolumeFile(const std::string& path, VolumeData& volume);
+void readVolumeFile(const std::string& path, VolumeData& volume, uint64_t memoryBudget);
+
+// The same for an open stream positioned at the header; `readVolumeFile`
+// prints the "- Loading file" line and opens the file, then calls this.
+void readVolumeStream(std::FILE* file, VolumeData& volume, uint64_t memoryBudget);
+
+// Bytes a load may hold in flight by default: half the machine's memory.
+uint64_t defaultVolumeMemoryBudget();
+
+// Bytes a load of `sampleCount` samples holds at its peak: the float voxels
+// and the temporary 16-bit samples.
+constexpr uint64_t kLoadBytesPerSample = sizeof(float) + sizeof(uint16_t);
