@@ -2,6 +2,7 @@
 
 #include "platform/console.h"
 #include "platform/systemmemory.h"
+#include "volume/sampleconverter.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -18,17 +19,6 @@ namespace {
 // Histogram counts are 32-bit and the GL takes sizes as 32-bit integers.
 constexpr uint64_t kMaxSamples = uint64_t(std::numeric_limits<int32_t>::max());
 constexpr size_t kHeaderBytes = 6;
-
-// min(s / 4095, 1) for every 12-bit sample: the quotient in double rounded to
-// float, so that the one pass over the grid is a table lookup.
-struct NormalisationTable {
-    float value[kDensityCount];
-    NormalisationTable()
-    {
-        for (int s = 0; s < kDensityCount; ++s)
-            value[s] = std::min(float(double(s) / double(kMaxDensity)), 1.0f);
-    }
-};
 
 void printLoadError(const char* reason)
 {
@@ -60,56 +50,6 @@ std::FILE* openRegularFile(const std::string& path)
     if (!file)
         close(fd);
     return file;
-}
-
-inline uint16_t fromLittleEndian(uint16_t sample)
-{
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-    return uint16_t((sample >> 8) | (sample << 8));
-#else
-    return sample;
-#endif
-}
-
-// Four partial histograms, used in turn: long runs of one value (the air
-// around a scan) would otherwise make every increment wait for the previous
-// one to the same counter.
-struct PartialHistograms {
-    uint32_t bins[4][kDensityCount] = {};
-
-    void addTo(std::array<int32_t, kDensityCount>& histogram) const
-    {
-        for (int b = 0; b < kDensityCount; ++b)
-            histogram[b] = int32_t(bins[0][b] + bins[1][b] + bins[2][b] + bins[3][b]);
-    }
-};
-
-// Normalises `count` raw samples into `voxels` and counts them. Values above
-// the 12-bit range count in the last bin and become exactly 1.0.
-void convertAndCount(const uint16_t* raw, float* voxels, size_t count, PartialHistograms& counts)
-{
-    static const NormalisationTable table;
-    const auto clamp = [](uint16_t s) -> unsigned {
-        return std::min<unsigned>(fromLittleEndian(s), kMaxDensity);
-    };
-    size_t i = 0;
-    for (; i + 4 <= count; i += 4) {
-        const unsigned s0 = clamp(raw[i]), s1 = clamp(raw[i + 1]);
-        const unsigned s2 = clamp(raw[i + 2]), s3 = clamp(raw[i + 3]);
-        voxels[i] = table.value[s0];
-        voxels[i + 1] = table.value[s1];
-        voxels[i + 2] = table.value[s2];
-        voxels[i + 3] = table.value[s3];
-        ++counts.bins[0][s0];
-        ++counts.bins[1][s1];
-        ++counts.bins[2][s2];
-        ++counts.bins[3][s3];
-    }
-    for (; i < count; ++i) {
-        const unsigned s = clamp(raw[i]);
-        voxels[i] = table.value[s];
-        ++counts.bins[0][s];
-    }
 }
 
 } // namespace
@@ -189,15 +129,15 @@ void readVolumeStream(std::FILE* stream, VolumeData& volume, uint64_t memoryBudg
     volume.height = int32_t(height);
     volume.depth = int32_t(depth);
 
-    auto counts = std::make_unique<PartialHistograms>();
+    SampleConverter converter;
     const size_t sliceSize = size_t(width) * height;
     for (uint32_t z = 0; z < depth; ++z) {
         const size_t first = z * sliceSize;
-        convertAndCount(samples.get() + first, volume.voxels.data() + first, sliceSize, *counts);
+        converter.convert(samples.get() + first, sliceSize, volume.voxels.data() + first);
         // A single slice has no fraction to show: it is the whole volume.
         const uint32_t percent = depth > 1 ? 100 * z / (depth - 1) : 100;
         console::out() << "\r- Preparing data (" << percent << "%) ..." << std::flush;
     }
-    counts->addTo(volume.histogram);
+    converter.storeCounts(volume.histogram);
     console::out() << std::endl << "- Data prepared." << std::endl;
 }

@@ -24,6 +24,7 @@ void readVolumeFile(const std::string& path, VolumeData& volume, uint64_t memory
 
 // The same for an open stream positioned at the header; `readVolumeFile`
 // prints the "- Loading file" line and opens the file, then calls this.
+// Takes the stream over and closes it.
 void readVolumeStream(std::FILE* file, VolumeData& volume, uint64_t memoryBudget);
 
 // Bytes a load may hold in flight by default: half the machine's memory.
