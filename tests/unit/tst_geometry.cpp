@@ -1,0 +1,134 @@
+// Proportions of the drawn volume: frame factors, proxy cube, slice quads,
+// the aspect-keeping projection and texture sizes.
+
+#include "render/framegeometry.h"
+#include "render/proxycube.h"
+#include "render/slicequad.h"
+#include "render/texturesize.h"
+
+#include <QtTest>
+
+#include <cmath>
+
+namespace {
+
+QString corner(const float* position, int count)
+{
+    QStringList parts;
+    for (int i = 0; i < count; ++i)
+        parts << QString::number(double(position[i]));
+    return "(" + parts.join(", ") + ")";
+}
+
+// Signed area of a face seen from outside along its outward normal: a
+// counter-clockwise winding gives a positive area.
+double outwardWinding(const ProxyFace& face)
+{
+    float normal[3] = {0, 0, 0};
+    for (int axis = 0; axis < 3; ++axis) {
+        const float value = face.corners[0].position[axis];
+        bool flat = true;
+        for (const ProxyCorner& c : face.corners)
+            flat = flat && c.position[axis] == value;
+        if (flat)
+            normal[axis] = value > 0 ? 1.0f : -1.0f;
+    }
+    double area = 0;
+    for (int i = 0; i < 4; ++i) {
+        const float* a = face.corners[size_t(i)].position;
+        const float* b = face.corners[size_t((i + 1) % 4)].position;
+        const double cross[3] = {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2],
+                                 a[0] * b[1] - a[1] * b[0]};
+        area += cross[0] * normal[0] + cross[1] * normal[1] + cross[2] * normal[2];
+    }
+    return area / 2;
+}
+
+} // namespace
+
+class TestGeometry : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void frameFactorsFollowTheLongestSide()
+    {
+        const FrameGeometry frame = frameGeometryFor(256, 128, 64);
+        QCOMPARE(frame.largest, 256.0f);
+        QCOMPARE(corner(frame.reciprocal, 3), QString("(1, 2, 4)"));
+        QCOMPARE(corner(frame.half, 3), QString("(0.5, 0.25, 0.125)"));
+        QCOMPARE(corner(frame.scale, 3), QString("(2, 4, 8)"));
+        const FrameGeometry tall = frameGeometryFor(100, 400, 200);
+        QCOMPARE(corner(tall.half, 3), QString("(0.125, 0.5, 0.25)"));
+        const FrameGeometry single = frameGeometryFor(1, 1, 1);
+        QCOMPARE(corner(single.half, 3), QString("(0.5, 0.5, 0.5)"));
+    }
+
+    void theProxyCubeIsTheVolumesBox()
+    {
+        const FrameGeometry frame = frameGeometryFor(256, 128, 64);
+        const ProxyCube cube = proxyCube(frame.reciprocal);
+        QCOMPARE(cube.size(), size_t(6));
+        // Face 1 (z = +hz) and face 6 (x = -hx), corner by corner.
+        QCOMPARE(corner(cube[0].corners[0].position, 3), QString("(-0.5, -0.25, 0.125)"));
+        QCOMPARE(corner(cube[0].corners[2].position, 3), QString("(0.5, 0.25, 0.125)"));
+        QCOMPARE(corner(cube[0].corners[2].texCoord, 2), QString("(1, 0.5)"));
+        QCOMPARE(corner(cube[1].color, 3), QString("(5, 0.5, 0)"));
+        QCOMPARE(corner(cube[5].corners[3].position, 3), QString("(-0.5, 0.25, -0.125)"));
+        QCOMPARE(corner(cube[5].color, 3), QString("(0.75, 0, 0.75)"));
+        for (const ProxyFace& face : cube) {
+            QVERIFY(outwardWinding(face) > 0);
+            for (const ProxyCorner& c : face.corners) {
+                QCOMPARE(std::fabs(c.position[0]), 0.5f);
+                QCOMPARE(std::fabs(c.position[1]), 0.25f);
+                QCOMPARE(std::fabs(c.position[2]), 0.125f);
+                QVERIFY(c.texCoord[1] <= 0.5f);
+                // Times the scale uniform, every corner lands on -1 or 1.
+                for (int axis = 0; axis < 3; ++axis)
+                    QCOMPARE(std::fabs(c.position[axis] * frame.scale[axis]), 1.0f);
+            }
+        }
+    }
+
+    void sliceQuadsCutAlongTheirAxis()
+    {
+        const FrameGeometry frame = frameGeometryFor(256, 128, 64);
+        const SliceQuad x = sliceQuad(0, 0.25f, frame.half);
+        QCOMPARE(corner(x[0].texCoord, 3), QString("(0, 0, 0.25)"));
+        QCOMPARE(corner(x[0].position, 2), QString("(-0.5, -0.25)"));
+        QCOMPARE(corner(x[2].position, 2), QString("(0.5, 0.25)"));
+        const SliceQuad y = sliceQuad(1, 0.25f, frame.half);
+        QCOMPARE(corner(y[2].texCoord, 3), QString("(1, 0.25, 1)"));
+        QCOMPARE(corner(y[2].position, 2), QString("(0.5, 0.125)"));
+        const SliceQuad z = sliceQuad(2, 0.25f, frame.half);
+        QCOMPARE(corner(z[1].texCoord, 3), QString("(0.25, 1, 0)"));
+        QCOMPARE(corner(z[2].position, 2), QString("(0.25, 0.125)"));
+        // Any other axis value draws like the third.
+        const SliceQuad other = sliceQuad(7, 0.25f, frame.half);
+        QCOMPARE(corner(other[3].texCoord, 3), corner(z[3].texCoord, 3));
+    }
+
+    void theProjectionKeepsOneUnitSquare()
+    {
+        const AspectScale wide = aspectScale(700, 500);
+        QCOMPARE(wide.x, 500.0f / 700.0f);
+        QCOMPARE(wide.y, 1.0f);
+        const AspectScale tall = aspectScale(300, 600);
+        QCOMPARE(tall.x, 1.0f);
+        QCOMPARE(tall.y, 0.5f);
+        const AspectScale empty = aspectScale(0, 500);
+        QCOMPARE(empty.x, 1.0f);
+        QCOMPARE(empty.y, 1.0f);
+    }
+
+    void texturesRoundUpToPowersOfTwo()
+    {
+        const int in[] = {-3, 0, 1, 2, 3, 113, 256, 257, 65535};
+        const int out[] = {1, 1, 1, 2, 4, 128, 256, 512, 65536};
+        for (size_t i = 0; i < sizeof in / sizeof *in; ++i)
+            QCOMPARE(nextPowerOfTwo(in[i]), out[i]);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestGeometry)
+#include "tst_geometry.moc"

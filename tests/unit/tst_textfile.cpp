@@ -1,0 +1,62 @@
+// Reading shader text.
+
+#include "render/textfile.h"
+#include "tests/support/testfolder.h"
+
+#include <QtTest>
+
+#include <cstdlib>
+#include <memory>
+#include <sys/stat.h>
+
+namespace {
+using Text = std::unique_ptr<char, decltype(&std::free)>;
+Text read(const std::string& path) { return Text(readTextFile(path.c_str()), &std::free); }
+} // namespace
+
+class TestTextFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void readsTheWholeFile()
+    {
+        TestFolder folder;
+        folder.write("a.frag", "void main()\n{\n}\n");
+        const Text text = read("a.frag");
+        QVERIFY(text);
+        QCOMPARE(QByteArray(text.get()), QByteArray("void main()\n{\n}\n"));
+    }
+
+    void twoByteLineEndsBecomeOne()
+    {
+        TestFolder folder;
+        folder.write("crlf.vert", "a\r\nb\r\n\r\nc\rd\r");
+        const Text text = read("crlf.vert");
+        QVERIFY(text);
+        // The terminator follows the last byte kept; lone carriage returns stay.
+        QCOMPARE(QByteArray(text.get()), QByteArray("a\nb\n\nc\rd\r"));
+    }
+
+    void unusableFilesGiveNull()
+    {
+        TestFolder folder;
+        folder.write("empty.frag", QByteArray());
+        QVERIFY(mkdir("folder.frag", 0755) == 0);
+        QVERIFY(!read("empty.frag"));
+        QVERIFY(!read("missing.frag"));
+        QVERIFY(!read("folder.frag"));
+    }
+
+    void binaryBytesArriveUpToTheirFirstNul()
+    {
+        TestFolder folder;
+        folder.write("garbage.frag", QByteArray("\x01\xff\x7f", 3) + QByteArray(1, '\0') + "x");
+        const Text text = read("garbage.frag");
+        QVERIFY(text);
+        QCOMPARE(QByteArray(text.get()), QByteArray("\x01\xff\x7f"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTextFile)
+#include "tst_textfile.moc"
