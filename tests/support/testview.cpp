@@ -15,6 +15,11 @@ class ReadableGLWidget : public GLWidget
 {
 public:
     ReadableGLWidget() : GLWidget(nullptr) { setAutoBufferSwap(false); }
+    void initializeAgain()
+    {
+        makeCurrent();
+        initializeGL();
+    }
 };
 
 QImage flippedImage(const std::vector<unsigned char>& rgba, int width, int height)
@@ -57,6 +62,8 @@ QImage TestView::render()
     glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
     return flippedImage(rgba, width, height);
 }
+
+void TestView::initializeGLAgain() { static_cast<ReadableGLWidget*>(m_widget.get())->initializeAgain(); }
 
 void TestView::saveArtefact(const QImage& image, const QString& name)
 {

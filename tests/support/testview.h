@@ -25,6 +25,9 @@ public:
     // Draws one frame into the back buffer and reads it back (top row first).
     QImage render();
 
+    // Runs the widget's GL initialisation a second time, as a new context would.
+    void initializeGLAgain();
+
     // Saves `image` as <name>.png in the test artefacts folder (if one is set).
     static void saveArtefact(const QImage& image, const QString& name);
 
