@@ -2,20 +2,164 @@
 
 #include "render/glwidget.h"
 
+#include <QColorDialog>
+#include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPen>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Half the side of a point's marker: the square covers x - 5 .. x + 4, and a
+// press selects the point when it lies strictly within 5 pixels on both axes.
+constexpr int kMarkerHalf = 5;
+
+// Index of the first point (the one with the smallest x) whose marker the
+// position hits, or -1.
+int pointAt(const std::vector<ControlPoint>& points, const QPoint& pos)
+{
+    for (size_t i = 0; i < points.size(); ++i) {
+        const ControlPoint& p = points[i];
+        if (p.x - kMarkerHalf < pos.x() && pos.x() < p.x + kMarkerHalf &&
+            p.y - kMarkerHalf < pos.y() && pos.y() < p.y + kMarkerHalf)
+            return int(i);
+    }
+    return -1;
+}
+
+// Bins outside the 4096-entry table read as empty, so a density window the
+// main window failed to keep in range can never read past the counts.
+int32_t binCount(const int32_t* histogram, int bin)
+{
+    return bin >= 0 && bin < kDensityCount ? histogram[bin] : 0;
+}
+
+// One polyline segment, fading from a's colour to b's. The colours go in as
+// they are: a point whose colour was never chosen keeps the unset colour.
+void drawSegment(QPainter& painter, const ControlPoint& a, const ControlPoint& b)
+{
+    QLinearGradient gradient(a.x, a.y, b.x, b.y);
+    gradient.setColorAt(0.0, a.color);
+    gradient.setColorAt(1.0, b.color);
+    painter.setPen(QPen(QBrush(gradient), 3.0, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
+    painter.setBrush(gradient);
+    painter.drawLine(QPoint(a.x, a.y), QPoint(b.x, b.y));
+}
+
+} // namespace
 
 Histogram::Histogram(QWidget* parent) : QWidget(parent) {}
 
 Histogram::~Histogram() = default;
 
-void Histogram::mousePressEvent(QMouseEvent*) {}
-void Histogram::mouseReleaseEvent(QMouseEvent*) {}
-void Histogram::mouseDoubleClickEvent(QMouseEvent*) {}
-void Histogram::mouseMoveEvent(QMouseEvent*) {}
+// Only presses edit: a left press on empty space adds a point there, a right
+// press on a point removes it. A left press on a point changes nothing, so
+// nothing is rebuilt.
+void Histogram::mousePressEvent(QMouseEvent* event)
+{
+    event->accept();
+    const int index = pointAt(m_controlPoints, event->pos());
+    if (index < 0 && event->button() == Qt::LeftButton) {
+        ControlPoint point;
+        point.x = event->pos().x();
+        point.y = event->pos().y();
+        m_controlPoints.push_back(point);
+    } else if (index >= 0 && event->button() == Qt::RightButton) {
+        m_controlPoints.erase(m_controlPoints.begin() + index);
+    } else {
+        return;
+    }
+    std::stable_sort(m_controlPoints.begin(), m_controlPoints.end(), lessByX);
+    update();
+    if (m_renderer)
+        m_renderer->updateTransferFunction(m_controlPoints, width(), height());
+}
+
+// Points cannot be dragged; the events stop here so the parent never sees them.
+void Histogram::mouseReleaseEvent(QMouseEvent* event)
+{
+    event->accept();
+}
+
+void Histogram::mouseMoveEvent(QMouseEvent* event)
+{
+    event->accept();
+}
+
+// A left double click recolours the point under it. On empty space the press
+// that came first has just added a point there, so that new point is the one
+// recoloured.
+void Histogram::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    event->accept();
+    if (event->button() != Qt::LeftButton)
+        return;
+    const int index = pointAt(m_controlPoints, event->pos());
+    if (index < 0)
+        return;
+
+    const QColor color = QColorDialog::getColor(m_controlPoints[size_t(index)].color, this);
+    // The dialog runs its own event loop; should the list have been emptied
+    // meanwhile (a load), the point is gone and there is nothing to recolour.
+    if (!color.isValid() || size_t(index) >= m_controlPoints.size())
+        return;
+    m_controlPoints[size_t(index)].color = color;
+    update();
+    if (m_renderer)
+        m_renderer->updateTransferFunction(m_controlPoints, width(), height());
+}
 
 void Histogram::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::white);
+    const int w = painter.viewport().width();
+    const int h = painter.viewport().height();
+    painter.fillRect(0, 0, w, h, QBrush(Qt::white));
+    if (!m_histogram)
+        return;
+
+    const int lo = m_minDensity;
+    const int hi = m_maxDensity;
+    int32_t peak = 0;
+    for (int bin = lo; bin <= hi; ++bin)
+        peak = std::max(peak, binCount(m_histogram, bin));
+
+    // An all-empty window has no vertical scale: it draws no bars.
+    if (hi - lo > 0 && peak > 0) {
+        const QBrush red(Qt::red);
+        // The scales are stored in single precision, but each product with
+        // them is taken in double before truncating: a peak of 3 on 100
+        // pixels gives 3 x 33.333332f = 99.9999962, a 99-pixel bar, where
+        // float arithmetic would round up to 100.
+        const float sy = float(h) / float(peak);
+        const float sx = float(w) / float(hi - lo);
+        for (int i = 0; i < hi - lo; ++i) {
+            const double x0 = double(i) * double(sx);
+            const float x1 = float(double(i + 1) * double(sx));
+            const int barWidth = std::max(1, int(std::trunc(double(x1) - x0)));
+            const int barHeight = int(std::trunc(double(binCount(m_histogram, lo + i)) * sy));
+            if (barHeight > 0)
+                painter.fillRect(int(std::trunc(x0)), h - barHeight, barWidth, barHeight, red);
+        }
+    }
+
+    // The polyline runs from a black point at the top-left corner through the
+    // points to a black point at the bottom-right corner; each marker goes
+    // down before the segment into it, which covers part of it.
+    ControlPoint previous;
+    previous.color = QColor(Qt::black);
+    for (const ControlPoint& point : m_controlPoints) {
+        painter.fillRect(point.x - kMarkerHalf, point.y - kMarkerHalf, 2 * kMarkerHalf,
+                         2 * kMarkerHalf, QBrush(point.color));
+        drawSegment(painter, previous, point);
+        previous = point;
+    }
+    ControlPoint end;
+    end.color = QColor(Qt::black);
+    end.x = w - 1;
+    end.y = h;
+    drawSegment(painter, previous, end);
 }
