@@ -4,8 +4,9 @@
 
 int main(int argc, char* argv[])
 {
+    // The toolkit takes its own options out of argv; the program reads none.
     QApplication application(argc, argv);
-    MainWindow window;
+    MainWindow window(nullptr, Qt::Window);
     window.show();
     return application.exec();
 }

@@ -4,6 +4,12 @@
 
 #include <QMainWindow>
 
+class QKeyEvent;
+
+// The program's main window: the file list and load button, the density and
+// slicing controls, the histogram editor and the GL view, all from the form.
+// It keeps the two density spin boxes, the histogram and the view on one
+// density window, and the slice slider's range on the chosen axis.
 class MainWindow : public QMainWindow, public Ui_MainWindow
 {
     Q_OBJECT
@@ -13,6 +19,8 @@ public:
     ~MainWindow() override;
 
 public slots:
+    // Loads the first selected file of the list into the view and hands its
+    // histogram to the editor. Without a selection it does nothing.
     void loadFile();
     void setMinDensity(int density);
     void setMaxDensity(int density);
