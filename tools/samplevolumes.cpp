@@ -1,29 +1,54 @@
 #include "tools/samplevolumes.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
 namespace {
-void putLittleEndian(std::vector<unsigned char>& bytes, uint16_t value)
+
+bool fitsHeader(int extent)
 {
-    bytes.push_back(uint8_t(value & 0xff));
-    bytes.push_back(uint8_t(value >> 8));
+    return extent >= 0 && extent <= 0xffff;
 }
+
+void putLittleEndian(unsigned char* bytes, uint16_t value)
+{
+    bytes[0] = uint8_t(value & 0xff);
+    bytes[1] = uint8_t(value >> 8);
+}
+
 } // namespace
 
 bool writeVolumeFile(const std::string& path, const SampleVolume& volume)
 {
-    std::vector<unsigned char> bytes;
-    bytes.reserve(6 + 2 * volume.samples.size());
-    putLittleEndian(bytes, uint16_t(volume.width));
-    putLittleEndian(bytes, uint16_t(volume.height));
-    putLittleEndian(bytes, uint16_t(volume.depth));
-    for (uint16_t sample : volume.samples)
-        putLittleEndian(bytes, sample);
+    if (!fitsHeader(volume.width) || !fitsHeader(volume.height) || !fitsHeader(volume.depth) ||
+        volume.samples.size() !=
+            size_t(volume.width) * size_t(volume.height) * size_t(volume.depth))
+        return false;
 
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"),
-                                                          std::fclose);
+    std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file)
         return false;
-    return std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+
+    // Converted a block at a time: a whole-file byte copy of a large volume
+    // would double the memory the generator needs.
+    constexpr size_t kBlockSamples = size_t(1) << 16;
+    std::vector<unsigned char> bytes(2 * kBlockSamples);
+    putLittleEndian(&bytes[0], uint16_t(volume.width));
+    putLittleEndian(&bytes[2], uint16_t(volume.height));
+    putLittleEndian(&bytes[4], uint16_t(volume.depth));
+    bool written = std::fwrite(bytes.data(), 1, 6, file) == 6;
+    for (size_t first = 0; written && first < volume.samples.size(); first += kBlockSamples) {
+        const size_t count = std::min(kBlockSamples, volume.samples.size() - first);
+        for (size_t i = 0; i < count; ++i)
+            putLittleEndian(&bytes[2 * i], volume.samples[first + i]);
+        written = std::fwrite(bytes.data(), 1, 2 * count, file) == 2 * count;
+    }
+    // A full disk may only show when the buffered rest is flushed on close.
+    const bool closed = std::fclose(file) == 0;
+    if (written && closed)
+        return true;
+    // A cut-short file would still load, with its missing samples as air.
+    std::remove(path.c_str());
+    return false;
 }

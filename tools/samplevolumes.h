@@ -27,5 +27,15 @@ struct SampleVolume {
     }
 };
 
+// Bytes of a volume file of the given extents: the 6-byte header and two
+// bytes per sample.
+constexpr uint64_t volumeFileSize(int width, int height, int depth)
+{
+    return 6 + 2 * uint64_t(width) * uint64_t(height) * uint64_t(depth);
+}
+
 // Writes the volume file: the three extents, then the samples, little-endian.
+// Fails, writing nothing, when an extent does not fit the 16-bit header or
+// the samples do not match the extents: such a file would be read back as a
+// different volume. A write that fails part way removes the file.
 bool writeVolumeFile(const std::string& path, const SampleVolume& volume);

@@ -1,0 +1,209 @@
+// Frame benchmark: the real GLWidget in a window, a loaded volume and a
+// transfer function, then N frames per mode, each turned one degree further
+// by a mouse drag and finished with glFinish. Prints min / median / max
+// milliseconds per frame per mode and the load time, as a table and as one
+// JSON line.
+//
+//   kastra-bench-frames [--frames N] [--size WxH] [--shaders DIR] [VOLUME.dat]
+//
+// Without a volume it generates the head phantom (256 x 256 x 113). Run it
+// under a display (xvfb-run for a headless machine).
+
+#include "platform/console.h"
+#include "render/glwidget.h"
+#include "tools/phantoms.h"
+#include "tools/samplevolumes.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double millisecondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+struct Options {
+    int frames = 30;
+    int warmup = 3;
+    int width = 700;
+    int height = 500;
+    std::string shaders = KASTRA_RUN_DIR;
+    std::string volume;
+};
+
+bool parse(int argc, char** argv, Options& options)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--frames" && hasValue)
+            options.frames = std::max(1, std::atoi(argv[++i]));
+        else if (arg == "--size" && hasValue) {
+            if (std::sscanf(argv[++i], "%dx%d", &options.width, &options.height) != 2)
+                return false;
+        } else if (arg == "--shaders" && hasValue)
+            options.shaders = argv[++i];
+        else if (arg.rfind("--", 0) == 0)
+            return false;
+        else
+            options.volume = arg;
+    }
+    return true;
+}
+
+// Transfer functions like the peer renderer's defaults, drawn on a widget of
+// the histogram editor's size: for Composite a grey ramp, transparent below
+// 10 % of the range and reaching opacity 0.25 per voxel at the top; for the
+// projections an opaque grey ramp.
+std::vector<ControlPoint> compositeTransfer(int width, int height)
+{
+    ControlPoint low, high;
+    low.color = QColor(26, 26, 26);
+    low.x = width / 10;
+    low.y = 0;
+    high.color = QColor(255, 255, 255);
+    high.x = width - 1;
+    high.y = height / 4;
+    return {low, high};
+}
+
+std::vector<ControlPoint> projectionTransfer(int width, int height)
+{
+    ControlPoint low, high;
+    low.color = QColor(0, 0, 0);
+    low.x = 0;
+    low.y = height;
+    high.color = QColor(255, 255, 255);
+    high.x = width - 1;
+    high.y = height;
+    return {low, high};
+}
+
+struct ModeTiming {
+    const char* name;
+    double min = 0, median = 0, max = 0;
+};
+
+// Renders the frames of one mode, turning one degree per frame with a real
+// one-pixel drag, as the peer turns its camera.
+ModeTiming timeMode(GLWidget& view, const char* name, const Options& options)
+{
+    ModeTiming timing{name};
+    std::vector<double> times;
+    QPoint cursor(10, 10);
+    QMouseEvent press(QEvent::MouseButtonPress, cursor, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(&view, &press);
+    for (int frame = 0; frame < options.warmup + options.frames; ++frame) {
+        cursor += QPoint(1, 0);
+        QMouseEvent move(QEvent::MouseMove, cursor, Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        const Clock::time_point start = Clock::now();
+        QCoreApplication::sendEvent(&view, &move);
+        view.updateGL();
+        glFinish();
+        if (frame >= options.warmup)
+            times.push_back(millisecondsSince(start));
+    }
+    std::sort(times.begin(), times.end());
+    timing.min = times.front();
+    timing.max = times.back();
+    const size_t n = times.size();
+    timing.median = n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
+    return timing;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    Options options;
+    if (!parse(argc, argv, options)) {
+        std::cerr << "usage: kastra-bench-frames [--frames N] [--size WxH] [--shaders DIR] "
+                     "[VOLUME.dat]\n";
+        return 2;
+    }
+
+    QTemporaryDir scratch;
+    if (options.volume.empty()) {
+        options.volume = (scratch.path() + "/head.dat").toStdString();
+        if (!writeVolumeFile(options.volume, makeHeadPhantom(256, 256, 113))) {
+            std::cerr << "cannot write " << options.volume << "\n";
+            return 1;
+        }
+    }
+    options.volume = QDir().absoluteFilePath(QString::fromStdString(options.volume)).toStdString();
+    if (!QDir::setCurrent(QString::fromStdString(options.shaders))) {
+        std::cerr << "no shader folder " << options.shaders << "\n";
+        return 1;
+    }
+
+    std::ostringstream quiet; // the program's own console lines are not timed output
+    console::redirect(&quiet, &quiet);
+
+    GLWidget view(nullptr);
+    view.resize(options.width, options.height);
+    view.show();
+    if (!QTest::qWaitForWindowExposed(&view)) {
+        std::cerr << "the view was never shown\n";
+        return 1;
+    }
+    view.makeCurrent();
+
+    const Clock::time_point loadStart = Clock::now();
+    view.loadVolume(options.volume);
+    glFinish();
+    const double loadMs = millisecondsSince(loadStart);
+    const VolumeData& volume = view.volume();
+
+    const int editorWidth = 771, editorHeight = 200; // the main window's editor
+    std::vector<ModeTiming> timings;
+    view.setCompositeMode();
+    view.updateTransferFunction(compositeTransfer(editorWidth, editorHeight), editorWidth,
+                                editorHeight);
+    timings.push_back(timeMode(view, "composite", options));
+    view.updateTransferFunction(projectionTransfer(editorWidth, editorHeight), editorWidth,
+                                editorHeight);
+    view.setAverageMode();
+    timings.push_back(timeMode(view, "average", options));
+    view.setMIPMode();
+    timings.push_back(timeMode(view, "mip", options));
+    console::redirect(nullptr, nullptr);
+
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    std::printf("volume %s: %d x %d x %d, view %d x %d, %d frames after %d warm-up\n",
+                options.volume.c_str(), volume.width, volume.height, volume.depth,
+                options.width, options.height, options.frames, options.warmup);
+    std::printf("GL renderer: %s\n", renderer ? renderer : "?");
+    std::printf("load (read, upload, framebuffers): %.1f ms\n", loadMs);
+    std::printf("%-10s %10s %10s %10s %8s\n", "mode", "min ms", "median ms", "max ms", "fps");
+    for (const ModeTiming& t : timings)
+        std::printf("%-10s %10.1f %10.1f %10.1f %8.1f\n", t.name, t.min, t.median, t.max,
+                    1000.0 / t.median);
+    std::printf("{\"bench\": \"frames\", \"volume\": [%d, %d, %d], \"view\": [%d, %d], "
+                "\"frames\": %d, \"load_ms\": %.2f",
+                volume.width, volume.height, volume.depth, options.width, options.height,
+                options.frames, loadMs);
+    for (const ModeTiming& t : timings)
+        std::printf(", \"%s\": {\"min_ms\": %.2f, \"median_ms\": %.2f, \"max_ms\": %.2f}", t.name,
+                    t.min, t.median, t.max);
+    std::printf("}\n");
+    return 0;
+}
