@@ -19,3 +19,16 @@ struct AspectScale {
     float y = 1;
 };
 AspectScale aspectScale(int viewWidth, int viewHeight);
+
+// The pixels of a `viewWidth` x `viewHeight` view that the proxy cube can
+// cover when turned by xRotation about x after yRotation about y, under the
+// aspect-keeping projection: a rectangle, one pixel wider on every side than
+// the projected corners. Empty (width or height 0) for an empty view.
+struct PixelRect {
+    int x = 0;
+    int y = 0; // from the bottom, as the GL counts rows
+    int width = 0;
+    int height = 0;
+};
+PixelRect cubeFootprint(const FrameGeometry& frame, int xRotation, int yRotation, int viewWidth,
+                        int viewHeight);

@@ -185,8 +185,14 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
 
     // The final quad covers the whole view, unrotated; its texture
     // coordinates are the pixel positions in the entry and exit textures.
+    // Pixels the cube cannot reach keep the cleared transparent black the
+    // ray caster would write there: a scissor spares them the shader.
     glLoadIdentity();
     loadIdentityProjection();
+    const PixelRect footprint =
+        cubeFootprint(frame, m_xRotation, m_yRotation, width(), height());
+    glScissor(footprint.x, footprint.y, footprint.width, footprint.height);
+    glEnable(GL_SCISSOR_TEST);
     const float viewWidth = float(width()), viewHeight = float(height());
     glBegin(GL_QUADS);
     glMultiTexCoord2f(GL_TEXTURE0, 0, 0);
@@ -198,5 +204,6 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
     glMultiTexCoord2f(GL_TEXTURE0, 0, viewHeight);
     glVertex3f(-1, 1, -1);
     glEnd();
+    glDisable(GL_SCISSOR_TEST);
     glUseProgram(0);
 }

@@ -54,11 +54,68 @@ vec3 shade(vec3 color, vec3 position, vec3 voxel, vec3 towardsViewer)
     return min(color * (ambient + diffuse * facing) + specular, 1.0);
 }
 
-// A per-pixel offset in 0..1 for the first sample: without it, the sample
-// planes of neighbouring rays line up and show as wood-grain rings.
+// A per-pixel offset in 0..1 for the first sample (interleaved gradient
+// noise, a hash of the pixel position): without it, the sample planes of
+// neighbouring rays line up and show as wood-grain rings.
 float jitter()
 {
-    return fract(sin(dot(gl_FragCoord.xy, vec2(12.9898, 78.233))) * 43758.5453);
+    return fract(52.9829189 * fract(dot(gl_FragCoord.xy, vec2(0.06711056, 0.00583715))));
+}
+
+// The largest density along the ray, both ends included.
+float largestDensity(vec3 start, vec3 stepCoord, int intervals)
+{
+    float largest = 0.0;
+    for (int i = 0; i <= intervals; ++i)
+        largest = max(largest, densityAt(start + stepCoord * float(i)));
+    return largest;
+}
+
+// The mean density along the ray, both ends included.
+float meanDensity(vec3 start, vec3 stepCoord, int intervals)
+{
+    float sum = 0.0;
+    for (int i = 0; i <= intervals; ++i)
+        sum += densityAt(start + stepCoord * float(i));
+    return sum / float(intervals + 1);
+}
+
+// Front-to-back emission-absorption with premultiplied colour. The ray
+// marches cheaply through samples the table makes transparent and leaves
+// that inner loop only to shade a visible one: the rasteriser runs a group
+// of pixels in lock step, so the costly shading must not sit in every step.
+vec4 composite(vec3 start, vec3 stepCoord, int intervals, float lengthVoxels, vec3 rayVoxels)
+{
+    // Table opacities hold for one-voxel steps; a shorter step lets through
+    // more: a = 1 - (1 - a_table)^(spacing / 1 voxel).
+    float spacing = lengthVoxels / float(intervals);
+    vec3 voxel = 1.0 / vec3(volume_dimension);
+    vec3 towardsViewer = lengthVoxels > 0.0 ? -rayVoxels / lengthVoxels : vec3(0.0, 0.0, 1.0);
+    float offset = jitter();
+    float last = float(intervals) - offset; // samples at t + offset, up to the exit
+    vec4 sum = vec4(0.0);
+    float t = 0.0;
+    // Each pass shades one sample, so intervals + 1 passes cover the ray.
+    for (int shaded = 0; shaded <= intervals; ++shaded) {
+        vec3 position = start;
+        vec4 sampleColor = vec4(0.0);
+        for (; t <= last; t += 1.0) {
+            position = start + stepCoord * (t + offset);
+            sampleColor = classify(densityAt(position));
+            if (sampleColor.a > 0.0)
+                break;
+        }
+        if (t > last)
+            break;
+        float alpha = 1.0 - pow(1.0 - sampleColor.a, spacing);
+        vec3 color = shade(sampleColor.rgb, position, voxel, towardsViewer);
+        sum.rgb += (1.0 - sum.a) * alpha * color;
+        sum.a += (1.0 - sum.a) * alpha;
+        if (sum.a > ERT_THRESHOLD)
+            break;
+        t += 1.0;
+    }
+    return sum;
 }
 
 void main()
@@ -70,45 +127,17 @@ void main()
     }
     vec3 start = entry.rgb;
     vec3 end = texture2DRect(tex_exit, gl_TexCoord[0].st).rgb;
-    vec3 dimension = vec3(volume_dimension);
-    vec3 rayVoxels = (end - start) * dimension;
+    vec3 rayVoxels = (end - start) * vec3(volume_dimension);
     float lengthVoxels = length(rayVoxels);
     // Both ends are samples, at most one voxel apart.
     int intervals = int(max(ceil(lengthVoxels), 1.0));
     vec3 stepCoord = (end - start) / float(intervals);
 
-    if (mode == 1 || mode == 2) {
-        float sum = 0.0;
-        float largest = 0.0;
-        for (int i = 0; i <= intervals; ++i) {
-            float density = densityAt(start + stepCoord * float(i));
-            sum += density;
-            largest = max(largest, density);
-        }
-        vec4 color = classify(mode == 1 ? sum / float(intervals + 1) : largest);
+    if (mode == 0) {
+        gl_FragColor = composite(start, stepCoord, intervals, lengthVoxels, rayVoxels);
+    } else {
+        vec4 color = classify(mode == 1 ? meanDensity(start, stepCoord, intervals)
+                                        : largestDensity(start, stepCoord, intervals));
         gl_FragColor = vec4(color.rgb * color.a, color.a);
-        return;
     }
-
-    // Table opacities hold for one-voxel steps; a shorter step lets through
-    // more: a = 1 - (1 - a_table)^(spacing / 1 voxel).
-    float spacing = lengthVoxels / float(intervals);
-    vec3 voxel = 1.0 / dimension;
-    vec3 towardsViewer = lengthVoxels > 0.0 ? -rayVoxels / lengthVoxels : vec3(0.0, 0.0, 1.0);
-    float offset = jitter();
-    vec4 sum = vec4(0.0);
-    for (int i = 0; float(i) + offset <= float(intervals); ++i) {
-        vec3 position = start + stepCoord * (float(i) + offset);
-        vec4 sampleColor = classify(densityAt(position));
-        if (sampleColor.a > 0.0) {
-            float alpha = 1.0 - pow(1.0 - sampleColor.a, spacing);
-            vec3 color = shade(sampleColor.rgb, position, voxel, towardsViewer);
-            // Front to back with premultiplied colour ("under" operator).
-            sum.rgb += (1.0 - sum.a) * alpha * color;
-            sum.a += (1.0 - sum.a) * alpha;
-            if (sum.a > ERT_THRESHOLD)
-                break;
-        }
-    }
-    gl_FragColor = sum;
 }

@@ -121,6 +121,33 @@ private slots:
         QCOMPARE(empty.y, 1.0f);
     }
 
+    void theFootprintBoundsTheTurnedCube()
+    {
+        // The rectangle holds the projected box with at most two spare
+        // pixels on each side.
+        const auto verifyBounds = [](const PixelRect& r, double left, double bottom, double right,
+                                     double top) {
+            QVERIFY2(r.x <= left && r.x >= left - 2 && r.y <= bottom && r.y >= bottom - 2,
+                     qPrintable(QString("%1, %2").arg(r.x).arg(r.y)));
+            QVERIFY2(r.x + r.width >= right && r.x + r.width <= right + 2 &&
+                         r.y + r.height >= top && r.y + r.height <= top + 2,
+                     qPrintable(QString("%1 x %2").arg(r.width).arg(r.height)));
+        };
+        // A 64-voxel cube in a 700 x 500 view spans 225..475 by 125..375.
+        const FrameGeometry cube = frameGeometryFor(64, 64, 64);
+        verifyBounds(cubeFootprint(cube, 0, 0, 700, 500), 225, 125, 475, 375);
+        // Turned 45 degrees about y, it is sqrt(2) times as wide, as high as before.
+        const double half = 125 * std::sqrt(2.0);
+        verifyBounds(cubeFootprint(cube, 0, 45, 700, 500), 350 - half, 125, 350 + half, 375);
+        // A flat volume turned on its edge: its depth runs up the view.
+        const FrameGeometry flat = frameGeometryFor(256, 256, 64);
+        verifyBounds(cubeFootprint(flat, 90, 0, 500, 500), 125, 218.75, 375, 281.25);
+        // Any turn keeps it inside the view (its diagonal is under one unit).
+        const PixelRect turned = cubeFootprint(cube, 30, 30, 100, 100);
+        QVERIFY(turned.x >= 0 && turned.x + turned.width <= 100);
+        QCOMPARE(cubeFootprint(cube, 0, 0, 0, 100).width, 0);
+    }
+
     void texturesRoundUpToPowersOfTwo()
     {
         const int in[] = {-3, 0, 1, 2, 3, 113, 256, 257, 65535};

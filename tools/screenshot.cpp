@@ -1,0 +1,125 @@
+// Takes a picture of the program as a user sees it: starts the main window
+// in the current folder (which holds the shader files and dat/), loads a
+// volume through the list and the load button, shapes a transfer function
+// with clicks on the histogram, turns the view with a drag, and saves the
+// window as a PNG.
+//
+//   kastra-screenshot OUTPUT.png [VOLUME.dat] [composite|average|mip|slice]
+
+#include "app/mainwindow.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+struct EditorPoint {
+    double density; // 0..4095, across the histogram
+    double opacity; // 0..1, down the histogram
+    QColor color;
+};
+
+// Answers the colour dialog that a double click opens, with `color`.
+void answerColourDialog(const QColor& color)
+{
+    QTimer::singleShot(0, [color] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<QColorDialog*>(widget); dialog && dialog->isVisible()) {
+                dialog->setCurrentColor(color);
+                dialog->accept();
+                return;
+            }
+    });
+}
+
+void placePoint(Histogram* editor, const EditorPoint& point)
+{
+    const QPoint at(int(point.density / 4095.0 * editor->width()),
+                    int(point.opacity * (editor->height() - 1)));
+    QTest::mouseClick(editor, Qt::LeftButton, Qt::NoModifier, at);
+    answerColourDialog(point.color);
+    QTest::mouseDClick(editor, Qt::LeftButton, Qt::NoModifier, at);
+}
+
+// Clicks a check box or radio button on its indicator, as a user would.
+void clickButton(QAbstractButton* button)
+{
+    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(8, button->height() / 2));
+}
+
+void drag(QWidget* view, QPoint from, QPoint to)
+{
+    QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, from);
+    QMouseEvent move(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view, &move);
+    QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, to);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: kastra-screenshot OUTPUT.png [VOLUME.dat] "
+                             "[composite|average|mip|slice]\n");
+        return 2;
+    }
+    const QString output = QString::fromLocal8Bit(argv[1]);
+    const QString volume = argc > 2 ? QString::fromLocal8Bit(argv[2]) : "head.dat";
+    const QString mode = argc > 3 ? QString::fromLocal8Bit(argv[3]) : "composite";
+
+    MainWindow window;
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
+        return 1;
+
+    const QList<QListWidgetItem*> items =
+        window.m_listwidget_fileList->findItems(volume, Qt::MatchExactly);
+    if (items.isEmpty()) {
+        std::fprintf(stderr, "no %s in dat/\n", qPrintable(volume));
+        return 1;
+    }
+    window.m_listwidget_fileList->setCurrentItem(items.first());
+    QTest::mouseClick(window.m_button_fileLoad, Qt::LeftButton);
+
+    // Skin and soft tissue faintly, bone opaque and ivory, metal white.
+    const EditorPoint points[] = {
+        {850, 0.0, QColor(0, 0, 0)},          {1000, 0.10, QColor(200, 120, 90)},
+        {1250, 0.03, QColor(220, 150, 120)}, {1700, 0.0, QColor(230, 200, 170)},
+        {2100, 0.85, QColor(235, 225, 205)}, {4000, 1.0, QColor(255, 255, 255)},
+    };
+    for (const EditorPoint& point : points)
+        placePoint(window.m_graphic_view, point);
+
+    if (mode == "average")
+        clickButton(window.m_radiobutton_average);
+    else if (mode == "mip")
+        clickButton(window.m_radiobutton_mip);
+    if (mode == "slice") {
+        clickButton(window.m_checkbox_slicing);
+        clickButton(window.m_radiobutton_y_axis);
+        window.m_Slices->setValue(window.m_Slices->maximum() * 3 / 5);
+    } else {
+        // Upright: the volume's depth runs up the screen; then a three-quarter view.
+        drag(window.m_glWidget, QPoint(300, 300), QPoint(300, 210));
+        drag(window.m_glWidget, QPoint(300, 300), QPoint(335, 300));
+        drag(window.m_glWidget, QPoint(300, 300), QPoint(300, 285));
+    }
+    window.m_glWidget->updateGL();
+    QTest::qWait(200);
+
+    const QPixmap picture = window.screen()->grabWindow(window.winId());
+    if (!picture.save(output)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(output));
+        return 1;
+    }
+    std::printf("- Saved '%s'.\n", qPrintable(output));
+    return 0;
+}
