@@ -19,32 +19,30 @@ struct Vec
     float operator[](int axis) const { return axis == 0 ? x : axis == 1 ? y : z; }
 };
 
-// Maps the phantoms' normalised coordinates to voxel positions. Along an axis
-// of n voxels, -1 and +1 are the outer faces of the first and the last voxel
-// (per-axis frame); a uniform frame uses the longest axis's scale for all
-// three, so that circles stay circles in cubic voxels.
+// Maps the phantoms' normalised coordinates to voxel positions. Voxels are
+// cubic, `scale` voxels to the unit along every axis, so that circles stay
+// circles: the renderer draws every volume with cubic voxels. x and y are
+// centred on the origin; the middle of the z window lies at `zCentre`, so that
+// a stack of slices can cover the part of an object it is meant to show.
 class Frame
 {
 public:
-    Frame(int width, int height, int depth, bool uniform)
+    Frame(int width, int height, int depth, float scale, float zCentre = 0.0f)
+        : m_extents{width, height, depth}, m_scale(scale)
     {
-        const int extents[3] = {width, height, depth};
-        const float longest = float(std::max({width, height, depth}));
-        for (int axis = 0; axis < 3; ++axis) {
-            m_centre[axis] = 0.5f * float(extents[axis] - 1);
-            m_scale[axis] = 0.5f * (uniform ? longest : float(extents[axis]));
-        }
+        for (int axis = 0; axis < 3; ++axis)
+            m_centre[axis] = 0.5f * float(m_extents[axis] - 1);
+        m_centre[2] -= zCentre * scale;
     }
-    float position(int axis, float u) const { return m_centre[axis] + u * m_scale[axis]; }
+    float position(int axis, float u) const { return m_centre[axis] + u * m_scale; }
     float centre(int axis) const { return m_centre[axis]; }
-    float scale(int axis) const { return m_scale[axis]; }
-    // Voxels per normalised unit, averaged over the axes: for lengths that
-    // have no direction (a surface's wobble, a texture's grain).
-    float meanScale() const { return (m_scale[0] + m_scale[1] + m_scale[2]) / 3.0f; }
+    float scale() const { return m_scale; }
+    int extent(int axis) const { return m_extents[axis]; }
 
 private:
+    int m_extents[3];
     float m_centre[3];
-    float m_scale[3];
+    float m_scale;
 };
 
 inline float length2(float a, float b)
@@ -121,16 +119,16 @@ struct Primitive
 class Folds
 {
 public:
-    Folds(const Frame& frame, const int extents[3], float frequency)
+    Folds(const Frame& frame, float frequency)
     {
         const float phase[2][3] = {{0.3f, 1.1f, 2.0f}, {1.7f, 0.4f, 2.9f}};
         const float ratio[2][3] = {{1.0f, 0.9f, 1.1f}, {1.9f, 2.3f, 1.7f}};
         for (int set = 0; set < 2; ++set)
             for (int axis = 0; axis < 3; ++axis) {
                 std::vector<float>& table = m_tables[set][axis];
-                table.resize(size_t(extents[axis]));
-                for (int i = 0; i < extents[axis]; ++i) {
-                    const float u = (float(i) - frame.centre(axis)) / frame.scale(axis);
+                table.resize(size_t(frame.extent(axis)));
+                for (int i = 0; i < frame.extent(axis); ++i) {
+                    const float u = (float(i) - frame.centre(axis)) / frame.scale();
                     table[size_t(i)] =
                         std::sin(frequency * ratio[set][axis] * u + phase[set][axis]);
                 }
@@ -234,14 +232,13 @@ struct Layer
 class Phantom
 {
 public:
-    Phantom(int width, int height, int depth, bool uniform, float noise, uint64_t seed)
-        : m_extents{width, height, depth}, m_frame(width, height, depth, uniform), m_noise(noise),
-          m_seed(seed)
+    Phantom(const Frame& frame, float noise, uint64_t seed)
+        : m_extents{frame.extent(0), frame.extent(1), frame.extent(2)}, m_frame(frame),
+          m_noise(noise), m_seed(seed)
     {
     }
 
     const Frame& frame() const { return m_frame; }
-    const int* extents() const { return m_extents; }
 
     // Primitives in normalised coordinates.
     Primitive ellipsoid(Vec centre, Vec radii) const
@@ -256,7 +253,7 @@ public:
         Primitive p;
         p.kind = Primitive::Box;
         place(p, centre, half);
-        p.rounding = std::min({rounding * m_frame.meanScale(), p.r[0], p.r[1], p.r[2]});
+        p.rounding = std::min({rounding * m_frame.scale(), p.r[0], p.r[1], p.r[2]});
         return p;
     }
     // `size` holds the two radii of the cross-section and, along `axis`, the half length.
@@ -274,7 +271,7 @@ public:
         // normal . (p - centre) / scale < offset, as a plane in voxel space.
         float n[3], constant = offset, norm = 0.0f;
         for (int axis = 0; axis < 3; ++axis) {
-            n[axis] = normal[axis] / m_frame.scale(axis);
+            n[axis] = normal[axis] / m_frame.scale();
             constant += n[axis] * m_frame.centre(axis);
             norm += n[axis] * n[axis];
         }
@@ -317,18 +314,18 @@ public:
     }
     // Turns the layer's parts into their union, creases rounded over
     // `radius` (normalised units).
-    void blend(Layer& layer, float radius) const { layer.blend = radius * m_frame.meanScale(); }
+    void blend(Layer& layer, float radius) const { layer.blend = radius * m_frame.scale(); }
     // Texture amplitude in density units; grain in normalised units.
     void texture(Layer& layer, float amplitude, float grain) const
     {
         layer.texture = amplitude;
-        layer.grain = grain * m_frame.meanScale();
+        layer.grain = grain * m_frame.scale();
     }
     // Fold depth in normalised units.
     void fold(Layer& layer, const Folds& folds, float depth) const
     {
         layer.folds = &folds;
-        layer.foldDepth = depth * m_frame.meanScale();
+        layer.foldDepth = depth * m_frame.scale();
     }
 
     SampleVolume render()
@@ -356,7 +353,7 @@ private:
     {
         for (int axis = 0; axis < 3; ++axis) {
             p.c[axis] = m_frame.position(axis, centre[axis]);
-            p.r[axis] = std::max(radii[axis] * m_frame.scale(axis), 1e-3f);
+            p.r[axis] = std::max(radii[axis] * m_frame.scale(), 1e-3f);
         }
     }
 
@@ -470,8 +467,15 @@ constexpr float kCord = 1046, kSoftTissue = 1064, kSkin = 1112, kLens = 1140;
 constexpr float kEarCartilage = 1150, kCartilage = 1250;
 constexpr float kThinBone = 1900, kDiploe = 1850, kTable = 2650, kInnerTable = 2550;
 constexpr float kPetrous = 2950, kJaw = 2350, kVertebra = 1750, kCorticalRim = 2300;
-constexpr float kDentine = 3150, kEnamel = 3850, kFilling = 4400; // metal saturates at 4095
+constexpr float kDentine = 3150, kEnamel = 3850, kMetal = 4400; // saturates at 4095
 constexpr float kHoneycomb = 250; // air cells with bony walls: textured air
+constexpr float kCalcification = 1950;
+
+// The upper face of the top slice: a few voxels of air above the crown (the
+// scalp's top is at 0.94). At 256 x 256 x 113 the bottom slice then lies
+// at 0.08, through the roofs of the orbits and the frontal sinus, where a
+// brain scan starts.
+constexpr float kWindowTop = 0.962f;
 } // namespace head
 
 // Engine densities: the same scale, for the materials of a machine part.
@@ -487,9 +491,14 @@ SampleVolume makeHeadPhantom(int width, int height, int depth)
     using namespace head;
     if (!validExtents(width, height, depth))
         return SampleVolume();
-    Phantom p(width, height, depth, false, 5.0f, 0x4ead5eedull);
-    const Folds gyri(p.frame(), p.extents(), 40.0f);
-    const Folds folia(p.frame(), p.extents(), 95.0f);
+    // The slice spans -1..1 across and front to back; slices are as thick as
+    // voxels are wide, counted down from kWindowTop, so the stack reaches as
+    // far down the head as it has slices.
+    const float scale = 0.5f * float(std::max(width, height));
+    const float zCentre = kWindowTop - 0.5f * float(depth) / scale;
+    Phantom p(Frame(width, height, depth, scale, zCentre), 5.0f, 0x4ead5eedull);
+    const Folds gyri(p.frame(), 40.0f);
+    const Folds folia(p.frame(), 95.0f);
 
     // Coordinates: u left-right, v face (-) to back (+), w neck (-) to crown (+).
     // The outer surface: cranium, face, neck, nose and ears, skin over soft tissue.
@@ -577,8 +586,8 @@ SampleVolume makeHeadPhantom(int width, int height, int depth)
                 p.paint(kEnamel, p.ellipsoid(centre, size),
                         p.below({0, 0, up}, up * bite + 0.035f));
                 if ((jaw == 0 && side < 0 && k == 5) || (jaw == 1 && side > 0 && k == 6))
-                    p.paint(kFilling, p.ellipsoid({at.x, at.y, bite + up * 0.012f},
-                                                  {0.6f * radius, 0.6f * radius, 0.012f}));
+                    p.paint(kMetal, p.ellipsoid({at.x, at.y, bite + up * 0.012f},
+                                                {0.6f * radius, 0.6f * radius, 0.012f}));
             }
 
     // Cervical spine: vertebral bodies with a cortical rim, the arches
@@ -606,6 +615,25 @@ SampleVolume makeHeadPhantom(int width, int height, int depth)
     p.texture(
         p.paint(kInnerTable, p.ellipsoid(skullC, shrunk(skullR, 0.042f)), aboveFloor(-0.014f)), 80,
         0.03f);
+    // A burr hole high on the right of the forehead, covered by a curved
+    // titanium plate on the outer table, held by two screws: metal in the
+    // slices of a brain scan, now that the teeth lie below them.
+    {
+        const float u = 0.22f, v = -0.2f;
+        const auto skullTop = [&](float du) { // where the skull's outer surface is
+            const float a = (u + du - skullC.x) / skullR.x, b = (v - skullC.y) / skullR.y;
+            return skullC.z + skullR.z * std::sqrt(1.0f - a * a - b * b);
+        };
+        const float w = skullTop(0.0f);
+        p.paint(kSoftTissue, p.cylinder(2, {u, v, w}, {0.05f, 0.05f, 0.2f}),
+                p.ellipsoid(skullC, skullR));
+        p.paint(kMetal, p.cylinder(2, {u, v, w}, {0.08f, 0.08f, 0.2f}),
+                p.ellipsoid(skullC, shrunk(skullR, -0.02f)),
+                Phantom::outside(p.ellipsoid(skullC, skullR)));
+        for (float du : {-0.066f, 0.066f})
+            p.paint(kMetal,
+                    p.cylinder(2, {u + du, v, skullTop(du) - 0.01f}, {0.01f, 0.01f, 0.02f}));
+    }
     // Dense petrous bone holding the middle ear, the ear canal, honeycombed
     // mastoids, the frontal sinus, the opening for the spinal cord.
     for (float side : {-1.0f, 1.0f}) {
@@ -641,6 +669,12 @@ SampleVolume makeHeadPhantom(int width, int height, int depth)
         p.paint(kVentricle, p.ellipsoid({side * 0.12f, 0.35f, 0.22f}, {0.03f, 0.12f, 0.04f}));
     }
     p.paint(kVentricle, p.ellipsoid({0.0f, 0.05f, 0.13f}, {0.012f, 0.1f, 0.06f}));
+    // Calcifications that most adult scans show: the pineal gland behind
+    // the third ventricle, the choroid plexus in the lateral ventricles.
+    p.paint(kCalcification, p.ellipsoid({0.0f, 0.18f, 0.14f}, {0.018f, 0.02f, 0.016f}));
+    for (float side : {-1.0f, 1.0f})
+        p.paint(kCalcification - 150,
+                p.ellipsoid({side * 0.12f, 0.3f, 0.21f}, {0.016f, 0.024f, 0.014f}));
     const Vec cerebellumC{0.0f, 0.48f, -0.12f}, cerebellumR{0.40f, 0.24f, 0.15f};
     p.paint(kCsf, p.ellipsoid(cerebellumC, shrunk(cerebellumR, -0.015f)), cavity, aboveFloor(0.0f));
     p.fold(p.paint(kGreyMatter - 4, p.ellipsoid(cerebellumC, cerebellumR),
@@ -657,9 +691,10 @@ SampleVolume makeEnginePhantom(int width, int height, int depth)
     using namespace engine;
     if (!validExtents(width, height, depth))
         return SampleVolume();
-    // Uniform frame: x spans -1..1, y and z keep the proportions of the
+    // The longest side spans -1..1; the others keep the proportions of the
     // extents (-0.8..0.8 and -0.4..0.4 at 160 x 128 x 64).
-    Phantom p(width, height, depth, true, 10.0f, 0xe791eull);
+    Phantom p(Frame(width, height, depth, 0.5f * float(std::max({width, height, depth}))), 10.0f,
+              0xe791eull);
     const auto along = [&p](int axis, Vec centre, float halfLength, float radius) {
         Vec size{radius, radius, radius};
         (axis == 0 ? size.x : axis == 1 ? size.y : size.z) = halfLength;

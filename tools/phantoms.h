@@ -13,14 +13,19 @@
 // that gradients are well defined for shading. Extents below 1 give an empty
 // volume (0 x 0 x 0).
 
-// A head. x runs from side to side, y from the face (small y) to the back of
-// the head, and z from the neck (slice 0) up to the crown. Each axis spans
-// the same field of view, so fewer slices mean thicker slices, as in a
-// clinical scan. Holds air with a little noise around the head, skin and
-// soft tissue, a skull with dense outer and inner tables around a spongy
-// layer, grey and white matter, ventricles and CSF, eyes in fat-filled
-// orbits, sinus and ear air cavities, the cervical spine, the jaws and the
-// teeth, two of them with metal fillings.
+// A head, in cubic voxels. x runs from side to side, y from the face (small
+// y) to the back of the head, and z upwards, the last slice lying just above
+// the crown. The head's width and length fill the slice; the slices are as
+// thick as the voxels are wide and cover the head from the top down as far
+// as their number reaches: like a brain scan, 113 slices of 256 x 256 (or 28
+// of 64 x 64) end at the roofs of the orbits and the frontal sinus, and a
+// taller stack goes on down through the face to the neck. Holds air with a
+// little noise around the head, skin and soft tissue, a skull with dense
+// outer and inner tables around a spongy layer, grey and white matter,
+// ventricles and CSF, calcifications in the pineal gland and the choroid
+// plexus, a burr hole with a titanium cover plate and its screws, and lower
+// down the eyes in fat-filled orbits, sinus and ear air cavities, the
+// cervical spine, the jaws and the teeth, two of them with metal fillings.
 SampleVolume makeHeadPhantom(int width = 256, int height = 256, int depth = 113);
 
 // A four-cylinder engine block of cast aluminium, with steel cylinder liners,
