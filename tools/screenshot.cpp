@@ -38,9 +38,11 @@ void answerColourDialog(const QColor& color)
     });
 }
 
+// The histogram's width stands for its density window.
 void placePoint(Histogram* editor, const EditorPoint& point)
 {
-    const QPoint at(int(point.density / 4095.0 * editor->width()),
+    const double window = editor->m_maxDensity - editor->m_minDensity;
+    const QPoint at(int((point.density - editor->m_minDensity) / window * editor->width()),
                     int(point.opacity * (editor->height() - 1)));
     QTest::mouseClick(editor, Qt::LeftButton, Qt::NoModifier, at);
     answerColourDialog(point.color);
@@ -89,11 +91,14 @@ int main(int argc, char** argv)
     window.m_listwidget_fileList->setCurrentItem(items.first());
     QTest::mouseClick(window.m_button_fileLoad, Qt::LeftButton);
 
-    // Skin and soft tissue faintly, bone opaque and ivory, metal white.
+    // Leave out the air, whose count would flatten every other bar.
+    window.m_min_density->setValue(600);
+
+    // Skin and soft tissue as a faint veil, bone opaque and ivory, metal white.
     const EditorPoint points[] = {
-        {850, 0.0, QColor(0, 0, 0)},          {1000, 0.10, QColor(200, 120, 90)},
-        {1250, 0.03, QColor(220, 150, 120)}, {1700, 0.0, QColor(230, 200, 170)},
-        {2100, 0.85, QColor(235, 225, 205)}, {4000, 1.0, QColor(255, 255, 255)},
+        {900, 0.0, QColor(0, 0, 0)},          {1010, 0.05, QColor(210, 130, 100)},
+        {1150, 0.0, QColor(220, 150, 120)},   {1750, 0.0, QColor(230, 200, 170)},
+        {2200, 0.85, QColor(235, 225, 205)},  {4000, 1.0, QColor(255, 255, 255)},
     };
     for (const EditorPoint& point : points)
         placePoint(window.m_graphic_view, point);
@@ -107,10 +112,10 @@ int main(int argc, char** argv)
         clickButton(window.m_radiobutton_y_axis);
         window.m_Slices->setValue(window.m_Slices->maximum() * 3 / 5);
     } else {
-        // Upright: the volume's depth runs up the screen; then a three-quarter view.
-        drag(window.m_glWidget, QPoint(300, 300), QPoint(300, 210));
-        drag(window.m_glWidget, QPoint(300, 300), QPoint(335, 300));
-        drag(window.m_glWidget, QPoint(300, 300), QPoint(300, 285));
+        // Seen from the front and above: the volume's depth (the head's
+        // height) leans back from the viewer, then a slight tilt.
+        drag(window.m_glWidget, QPoint(300, 300), QPoint(300, 240));
+        drag(window.m_glWidget, QPoint(300, 300), QPoint(325, 300));
     }
     window.m_glWidget->updateGL();
     QTest::qWait(200);
