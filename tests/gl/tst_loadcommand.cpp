@@ -20,22 +20,6 @@ namespace {
 const std::string kLatin1Name = "k\xf6pfe.dat";
 const std::string kUtf8Name = "k\xc3\xb6pfe.dat";
 
-// Removes files whose names the toolkit cannot decode, which the temporary
-// folder would otherwise fail to delete.
-class RawFiles
-{
-public:
-    explicit RawFiles(std::vector<std::string> paths) : m_paths(std::move(paths)) {}
-    ~RawFiles()
-    {
-        for (const std::string& path : m_paths)
-            unlink(path.c_str());
-    }
-
-private:
-    std::vector<std::string> m_paths;
-};
-
 // A volume whose histogram tells it apart: `count` samples of `value`, the
 // rest 0.
 SampleVolume markedVolume(int width, int height, int depth, uint16_t value, int count)
@@ -87,7 +71,6 @@ private:
     int rowOf(const std::string& name) const;
 
     std::unique_ptr<TestFolder> m_folder;
-    std::unique_ptr<RawFiles> m_rawFiles;
     std::unique_ptr<MainWindow> m_window;
 };
 
@@ -100,7 +83,6 @@ void TestLoadCommand::init()
     QVERIFY(writeVolumeFile("dat/gone.dat", markedVolume(2, 2, 2, 1, 1)));
     QVERIFY(writeVolumeFile("dat/" + kLatin1Name, markedVolume(3, 3, 3, 4095, 2)));
     QVERIFY(writeVolumeFile("dat/" + kUtf8Name, markedVolume(4, 3, 2, 2048, 3)));
-    m_rawFiles.reset(new RawFiles({"dat/" + kLatin1Name, "dat/" + kUtf8Name}));
     QVERIFY(mkdir("dat/x.dat", 0755) == 0);
 
     // The GL must be initialised, as when the user presses the button.
@@ -118,7 +100,6 @@ void TestLoadCommand::init()
 void TestLoadCommand::cleanup()
 {
     m_window.reset();
-    m_rawFiles.reset();
     m_folder.reset();
 }
 

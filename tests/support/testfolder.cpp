@@ -4,11 +4,19 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <ftw.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <stdexcept>
 
 namespace {
+
+int removeEntry(const char* path, const struct stat*, int, FTW*)
+{
+    return remove(path);
+}
+
 const char* const kShaderNames[] = {"slices.vert", "slices.frag", "fbo.vert",
                                     "fbo.frag",    "raycast.vert", "raycast.frag"};
 }
@@ -17,6 +25,9 @@ TestFolder::TestFolder(Shaders shaders)
 {
     if (!m_dir.isValid())
         throw std::runtime_error("cannot create a temporary folder");
+    // Removed by name bytes in the destructor: tests create names the
+    // toolkit cannot decode, which its own removal would leave behind.
+    m_dir.setAutoRemove(false);
     m_previous = QDir::currentPath().toLocal8Bit();
     if (shaders == WithShaders)
         for (const char* name : kShaderNames)
@@ -29,6 +40,10 @@ TestFolder::~TestFolder()
 {
     if (chdir(m_previous.constData()) != 0)
         return;
+    const QByteArray root = m_dir.path().toLocal8Bit();
+    // Depth first, without following links: a test's symlink loop or a
+    // link out of the folder must not take anything else with it.
+    nftw(root.constData(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
 }
 
 std::string TestFolder::file(const std::string& name) const
