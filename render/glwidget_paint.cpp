@@ -48,6 +48,18 @@ void bindUnit(GLenum unit, GLenum target, GLuint texture, const char* label)
     reportGLError(label);
 }
 
+// A program that failed to link (its compiler log was printed when it was
+// built) makes every call of its pass fail and leaves an error pending for
+// whatever GL call comes next, a transfer-function upload say: such a pass
+// draws nothing instead.
+bool isLinked(GLuint program)
+{
+    GLint linked = GL_FALSE;
+    if (glIsProgram(program))
+        glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    return linked == GL_TRUE;
+}
+
 GLint uniformLocation(GLuint program, const char* name)
 {
     const GLint location = glGetUniformLocation(program, name);
@@ -85,7 +97,9 @@ void GLWidget::paintSlice(const FrameGeometry& frame)
     loadAspectProjection(width(), height());
 
     const GLFeatures features = availableGLFeatures();
-    if (features.texture3D && features.shaders && features.multitexture) {
+    if (features.texture3D) {
+        if (!features.shaders || !features.multitexture || !isLinked(m_slicesProgram))
+            return;
         bindUnit(GL_TEXTURE0, GL_TEXTURE_3D, m_volumeTexture, "Setting 3D Texture: ");
         bindUnit(GL_TEXTURE1, GL_TEXTURE_1D, m_transferTexture, "Setting 1D Texture: ");
         glUseProgram(m_slicesProgram);
@@ -135,7 +149,8 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
 
     const GLFeatures features = availableGLFeatures();
     if (!features.shaders || !features.framebufferObject || !features.multitexture ||
-        !features.texture3D || !features.textureRectangle)
+        !features.texture3D || !features.textureRectangle || !isLinked(m_fboProgram) ||
+        !isLinked(m_raycastProgram))
         return;
 
     // Entry pass: the faces towards the viewer; exit pass: those turned away.

@@ -1,6 +1,8 @@
 #include "render/textfile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -29,13 +31,22 @@ size_t joinLineEnds(char* text, size_t length)
 
 char* readTextFile(const char* path)
 {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "r"));
-    if (!file)
+    // Only regular files are read: a named pipe would wait for a writer for
+    // ever (so it is opened without blocking), and a folder's "length" means
+    // nothing.
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return nullptr;
-    // A folder opens for reading on some systems; its "length" means nothing.
     struct stat status;
-    if (fstat(fileno(file.get()), &status) != 0 || !S_ISREG(status.st_mode))
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        close(fd);
         return nullptr;
+    }
+    std::unique_ptr<std::FILE, FileCloser> file(fdopen(fd, "r"));
+    if (!file) {
+        close(fd);
+        return nullptr;
+    }
     if (std::fseek(file.get(), 0, SEEK_END) != 0)
         return nullptr;
     const long length = std::ftell(file.get());

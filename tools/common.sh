@@ -10,6 +10,10 @@ KASTRA_PACKAGES=(
   xvfb xauth fonts-dejavu-core
 )
 
+# Extra packages for test.sh's sanitizer build and fuzzing: clang, the
+# sanitizer and libFuzzer runtimes, and llvm-symbolizer for readable reports.
+KASTRA_CHECK_PACKAGES=(clang libclang-rt-dev llvm)
+
 # Installs the packages that are missing (apt-get, as root or through sudo).
 install_packages() {
   local missing=() package
@@ -41,4 +45,16 @@ with_display() {
   else
     xvfb-run -a -s "-screen 0 1280x1024x24" "$@"
   fi
+}
+
+# Prints the path of Mesa's software GL driver, or nothing when it is not
+# installed.
+software_gl_driver() {
+  local driver
+  for driver in /usr/lib/*/dri/swrast_dri.so /usr/lib/dri/swrast_dri.so; do
+    if [ -e "$driver" ]; then
+      echo "$driver"
+      return 0
+    fi
+  done
 }

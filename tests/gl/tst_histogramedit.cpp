@@ -134,7 +134,7 @@ private:
     void addRedPointAt200x100()
     {
         press(Qt::LeftButton, 200, 100);
-        ColorDialogAnswer answer(QColor(Qt::red));
+        ColorDialogAnswer answer{QColor(Qt::red)};
         doubleClick(200, 100);
         QVERIFY(answer.opened);
         QCOMPARE(points().size(), size_t(1));
@@ -203,7 +203,7 @@ private slots:
 
         QTest::qWait(20);
         m_paintCounter.paints = 0;
-        ColorDialogAnswer answer(QColor(Qt::red));
+        ColorDialogAnswer answer{QColor(Qt::red)};
         QTest::mouseDClick(m_histogram, Qt::LeftButton, Qt::NoModifier, QPoint(203, 96));
         QVERIFY(answer.opened);
         QCOMPARE(answer.parent, static_cast<QWidget*>(m_histogram));
@@ -286,7 +286,7 @@ private slots:
         QCOMPARE(points()[2].x, 300);
         QVERIFY(table() == expectedTable(points(), 0, 4095));
 
-        ColorDialogAnswer answer(QColor(Qt::green));
+        ColorDialogAnswer answer{QColor(Qt::green)};
         QTest::mouseDClick(m_histogram, Qt::LeftButton, Qt::NoModifier, QPoint(103, 101));
         QVERIFY(answer.opened);
         QCOMPARE(points()[0].color, QColor(Qt::green));
@@ -302,7 +302,7 @@ private slots:
     // The press adds a point; the double click then recolours that new point.
     void doubleClickOnEmptySpaceAddsThenRecolours()
     {
-        ColorDialogAnswer answer(QColor(Qt::blue));
+        ColorDialogAnswer answer{QColor(Qt::blue)};
         doubleClick(150, 60);
         QVERIFY(answer.opened);
         QCOMPARE(points().size(), size_t(1));

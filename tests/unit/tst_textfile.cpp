@@ -43,6 +43,8 @@ private slots:
         TestFolder folder;
         folder.write("empty.frag", QByteArray());
         QVERIFY(mkdir("folder.frag", 0755) == 0);
+        QVERIFY(mkfifo("pipe.frag", 0644) == 0); // would wait for a writer for ever
+        QVERIFY(!read("pipe.frag"));
         QVERIFY(!read("empty.frag"));
         QVERIFY(!read("missing.frag"));
         QVERIFY(!read("folder.frag"));
