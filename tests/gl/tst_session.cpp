@@ -1,9 +1,6 @@
-// A whole session as a user has it, in one process with the real
-// application object and main window: start, load two volumes, edit the
-// transfer function, draw in every mode, turn the volume, and quit through
-// "&Beenden". The event loop's result is the exit code, as in the program's
-// own entry; a failed check makes it 1. Run under LeakSanitizer or valgrind,
-// it shows what the program leaves behind.
+// A whole session with the real application object and main window, from start to "&Beenden".
+// The event loop's result is the exit code, as in the program's own entry; a failed check makes
+// it 1. Under LeakSanitizer or valgrind it shows what the program leaves behind.
 
 #include "app/mainwindow.h"
 #include "tests/support/consolecapture.h"
@@ -21,15 +18,15 @@
 #include <sys/stat.h>
 
 #include <cstdio>
-#include <functional>
 #include <string>
+#include <tuple>
+#include <utility>
 
 namespace {
 
 int g_failures = 0;
 
-// Reports a failed step on the test's own standard error (the program's
-// console is captured) and carries on, so one run shows every failure.
+// Reports a failure on the real standard error and carries on, so one run shows every failure.
 bool check(bool condition, const std::string& what)
 {
     if (!condition) {
@@ -39,69 +36,14 @@ bool check(bool condition, const std::string& what)
     return condition;
 }
 
-// A volume with an opaque block in the middle, so every mode draws something.
-SampleVolume blockVolume(int width, int height, int depth, uint16_t density)
-{
-    SampleVolume volume(width, height, depth, 40);
-    for (int z = depth / 4; z < depth * 3 / 4; ++z)
-        for (int y = height / 4; y < height * 3 / 4; ++y)
-            for (int x = width / 4; x < width * 3 / 4; ++x)
-                volume.at(x, y, z) = density;
-    return volume;
-}
+// Name, extents, and the density of an opaque block in the middle half that every mode draws.
+const std::tuple<const char*, int, int, int, uint16_t> kVolumes[] = {
+    {"engine.dat", 24, 12, 16, 1500}, {"head.dat", 32, 40, 20, 3000}};
 
 // Buttons react to clicks on their indicator or label, at their left.
 void clickButton(QAbstractButton* button)
 {
     QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(8, button->height() / 2));
-}
-
-void loadFile(MainWindow& window, const QString& name)
-{
-    QListWidget* list = window.m_listwidget_fileList;
-    const QList<QListWidgetItem*> items = list->findItems(name, Qt::MatchExactly);
-    if (!check(items.size() == 1, "the list shows " + name.toStdString()))
-        return;
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
-                      list->visualItemRect(items.first()).center());
-    QTest::mouseClick(window.m_button_fileLoad, Qt::LeftButton);
-}
-
-// Answers the colour dialog that a double click opens, from inside its modal
-// loop.
-void answerColorDialog(const QColor& color)
-{
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, color] {
-        auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible())
-            return;
-        dialog->setCurrentColor(color);
-        dialog->accept();
-        timer->stop();
-        timer->deleteLater();
-    });
-    timer->start(10);
-}
-
-// Draws one frame now and returns what it printed on standard output.
-std::string drawFrame(MainWindow& window, ConsoleCapture& console)
-{
-    console.clear();
-    window.m_glWidget->updateGL();
-    return console.out();
-}
-
-void dragView(GLWidget* view, QPoint from, QPoint to)
-{
-    QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, from);
-    const QPoint middle = (from + to) / 2;
-    for (const QPoint& at : {middle, to}) {
-        QMouseEvent move(QEvent::MouseMove, at, view->mapToGlobal(at), Qt::NoButton, Qt::LeftButton,
-                         Qt::NoModifier);
-        QApplication::sendEvent(view, &move);
-    }
-    QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, to);
 }
 
 // The user's session; ends by choosing "&Beenden" from the "&Datei" menu.
@@ -111,29 +53,48 @@ void runSession(MainWindow& window, ConsoleCapture& console)
         return QApplication::exit(1);
     GLWidget* view = window.m_glWidget;
     Histogram* histogram = window.m_graphic_view;
+    // Draws one frame now and returns what it printed on standard output.
+    const auto frame = [&] {
+        console.clear();
+        view->updateGL();
+        return console.out();
+    };
 
-    loadFile(window, "engine.dat");
-    check(view->volume().width == 24 && view->volume().depth == 16, "engine.dat is loaded");
-    loadFile(window, "head.dat");
-    check(view->volume().width == 32 && view->volume().height == 40 && view->volume().depth == 20,
-          "head.dat replaces it");
-    check(histogram->m_histogram == view->volume().histogram.data() &&
-              histogram->m_histogram[3000] == 16 * 20 * 10,
-          "the histogram shows head.dat");
+    for (const auto& [name, width, height, depth, density] : kVolumes) {
+        QListWidget* list = window.m_listwidget_fileList;
+        const auto items = list->findItems(name, Qt::MatchExactly);
+        if (!check(items.size() == 1, std::string("the list shows ") + name))
+            continue;
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          list->visualItemRect(items[0]).center());
+        QTest::mouseClick(window.m_button_fileLoad, Qt::LeftButton);
+        const VolumeData& volume = view->volume();
+        check(volume.width == width && volume.height == height && volume.depth == depth &&
+                  histogram->m_histogram == volume.histogram.data() &&
+                  histogram->m_histogram[density] == width * height * depth / 8,
+              std::string(name) + " is loaded and its histogram shown");
+    }
 
-    // Transfer function: three points, one removed again, one recoloured.
+    // Transfer function: three points, one removed again, one recoloured
+    // through the colour dialog that a double click opens.
     for (const QPoint& at : {QPoint(60, 190), QPoint(400, 120), QPoint(700, 10)})
         QTest::mouseClick(histogram, Qt::LeftButton, Qt::NoModifier, at);
     QTest::mouseClick(histogram, Qt::RightButton, Qt::NoModifier, QPoint(400, 120));
-    answerColorDialog(QColor(255, 200, 40));
+    QTimer answer; // answers the dialog from inside its modal loop
+    QObject::connect(&answer, &QTimer::timeout, [] {
+        if (auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget())) {
+            dialog->setCurrentColor(QColor(255, 200, 40));
+            dialog->accept();
+        }
+    });
+    answer.start(10);
     QTest::mousePress(histogram, Qt::LeftButton, Qt::NoModifier, QPoint(700, 10));
     QTest::mouseRelease(histogram, Qt::LeftButton, Qt::NoModifier, QPoint(700, 10));
     QTest::mouseDClick(histogram, Qt::LeftButton, Qt::NoModifier, QPoint(700, 10));
     QTest::mouseRelease(histogram, Qt::LeftButton, Qt::NoModifier, QPoint(700, 10));
     check(histogram->m_controlPoints.size() == 2 &&
-              histogram->m_controlPoints[1].color == QColor(255, 200, 40),
-          "two points remain, the second recoloured");
-    check(view->transferReady(), "the view has a transfer table");
+              histogram->m_controlPoints[1].color == QColor(255, 200, 40) && view->transferReady(),
+          "two points remain, the second recoloured, and the view has their table");
 
     // Density window through its spin box, typed as a user does.
     QTest::keyClick(window.m_min_density, Qt::Key_A, Qt::ControlModifier);
@@ -142,24 +103,26 @@ void runSession(MainWindow& window, ConsoleCapture& console)
     check(view->m_minDensity == 100, "the density window reaches the view");
 
     // Ray casting in each mode.
-    const struct
-    {
-        QRadioButton* button;
-        int mode;
-    } modes[] = {{window.m_radiobutton_average, AverageMode},
-                 {window.m_radiobutton_mip, MaximumIntensityMode},
-                 {window.m_radiobutton_composite, CompositeMode}};
+    const std::pair<QRadioButton*, int> modes[] = {{window.m_radiobutton_average, AverageMode},
+                                                   {window.m_radiobutton_mip, MaximumIntensityMode},
+                                                   {window.m_radiobutton_composite, CompositeMode}};
     for (const auto& mode : modes) {
-        clickButton(mode.button);
-        check(view->renderMode() == mode.mode, "mode " + std::to_string(mode.mode) + " is set");
-        check(drawFrame(window, console).find("x: 0 y: 0\n") == 0,
-              "mode " + std::to_string(mode.mode) + " ray casts a frame");
+        clickButton(mode.first);
+        check(view->renderMode() == mode.second && frame().find("x: 0 y: 0\n") == 0,
+              "mode " + std::to_string(mode.second) + " is set and ray casts a frame");
     }
 
     // A drag turns the volume.
-    dragView(view, QPoint(200, 200), QPoint(260, 170));
-    check(view->xRotation() == -30 && view->yRotation() == 60, "the drag turns the view");
-    check(drawFrame(window, console).find("x: -30 y: 60\n") == 0, "the turned frame is drawn");
+    QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, QPoint(200, 200));
+    for (const QPoint& at : {QPoint(230, 185), QPoint(260, 170)}) {
+        QMouseEvent move(QEvent::MouseMove, at, view->mapToGlobal(at), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(view, &move);
+    }
+    QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, QPoint(260, 170));
+    check(view->xRotation() == -30 && view->yRotation() == 60 &&
+              frame().find("x: -30 y: 60\n") == 0,
+          "the drag turns the view and its frame");
 
     // Slicing on each axis, with the slider moved by a click on its groove.
     clickButton(window.m_checkbox_slicing);
@@ -174,18 +137,15 @@ void runSession(MainWindow& window, ConsoleCapture& console)
         check(view->slicePosition() != before &&
                   view->slicePosition() == float(double(slider->value()) / view->sliceCount()),
               "the slider moves the slice");
-        check(drawFrame(window, console).find("x: ") == std::string::npos,
-              "a slice frame, not a ray-cast one");
+        check(frame().find("x: ") == std::string::npos, "a slice frame, not a ray-cast one");
     }
     clickButton(window.m_checkbox_slicing);
-    check(!view->isSlicing(), "slicing is off again");
-    check(drawFrame(window, console).find("x: -30 y: 60\n") == 0, "ray casting resumes");
+    check(!view->isSlicing() && frame().find("x: -30 y: 60\n") == 0, "ray casting resumes");
 
     // Quit through the menu, with the mouse.
-    QMenuBar* menuBar = window.m_menubar;
     QMenu* menu = window.m_menu_file;
-    QTest::mouseClick(menuBar, Qt::LeftButton, Qt::NoModifier,
-                      menuBar->actionGeometry(menu->menuAction()).center());
+    QTest::mouseClick(window.m_menubar, Qt::LeftButton, Qt::NoModifier,
+                      window.m_menubar->actionGeometry(menu->menuAction()).center());
     if (!check(QTest::qWaitForWindowExposed(menu), "the \"&Datei\" menu opens"))
         return QApplication::exit(1);
     QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier,
@@ -198,10 +158,14 @@ int main(int argc, char* argv[])
 {
     TestFolder folder(TestFolder::WithShaders);
     mkdir("dat", 0755);
-    if (!writeVolumeFile("dat/head.dat", blockVolume(32, 40, 20, 3000)) ||
-        !writeVolumeFile("dat/engine.dat", blockVolume(24, 12, 16, 1500))) {
-        std::fprintf(stderr, "FAIL: cannot write the volumes\n");
-        return 1;
+    for (const auto& [name, width, height, depth, density] : kVolumes) {
+        SampleVolume volume(width, height, depth, 40);
+        for (int z = depth / 4; z < depth * 3 / 4; ++z)
+            for (int y = height / 4; y < height * 3 / 4; ++y)
+                for (int x = width / 4; x < width * 3 / 4; ++x)
+                    volume.at(x, y, z) = density;
+        if (!check(writeVolumeFile(std::string("dat/") + name, volume), "a volume is written"))
+            return 1;
     }
 
     int result;
