@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -16,87 +17,44 @@
 
 namespace {
 
-// Answers the next colour dialog from inside its modal loop: picks `choice`,
-// or cancels when there is none. Polls, since the dialog shows only once the
-// double click has reached the widget.
-class ColorDialogAnswer : public QObject
+// Answers the next colour dialog from inside its modal loop, after running `before`: picks
+// `choice`, or cancels without one. Polls, as the dialog shows only once the double click is in.
+struct ColorDialogAnswer : QObject
 {
-public:
     explicit ColorDialogAnswer(std::optional<QColor> choice, std::function<void()> before = {})
-        : m_choice(choice), m_before(std::move(before))
     {
-        connect(&m_timer, &QTimer::timeout, this, &ColorDialogAnswer::poll);
-        m_timer.start(10);
+        connect(&timer, &QTimer::timeout, this, [this, choice, before] {
+            auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+            if (!dialog || !dialog->isVisible())
+                return;
+            timer.stop();
+            opened = true;
+            initial = dialog->currentColor();
+            parent = dialog->parentWidget();
+            if (before)
+                before();
+            if (choice)
+                dialog->setCurrentColor(*choice);
+            choice ? dialog->accept() : dialog->reject();
+        });
+        timer.start(10);
     }
-
+    QTimer timer;
     bool opened = false;
     QColor initial;
     QWidget* parent = nullptr;
-
-private:
-    void poll()
-    {
-        auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible())
-            return;
-        m_timer.stop();
-        opened = true;
-        initial = dialog->currentColor();
-        parent = dialog->parentWidget();
-        if (m_before)
-            m_before();
-        if (m_choice) {
-            dialog->setCurrentColor(*m_choice);
-            dialog->accept();
-        } else {
-            dialog->reject();
-        }
-    }
-
-    std::optional<QColor> m_choice;
-    std::function<void()> m_before;
-    QTimer m_timer;
 };
 
-// Records the mouse events that reach the histogram's parent.
-class Parent : public QWidget
+// Counts the paint events of the widgets it filters.
+struct PaintCounter : QObject
 {
-public:
-    int mouseEvents = 0;
-
-protected:
-    void mousePressEvent(QMouseEvent*) override { ++mouseEvents; }
-    void mouseReleaseEvent(QMouseEvent*) override { ++mouseEvents; }
-    void mouseMoveEvent(QMouseEvent*) override { ++mouseEvents; }
-    void mouseDoubleClickEvent(QMouseEvent*) override { ++mouseEvents; }
-};
-
-// Counts the paint events a widget receives.
-class PaintCounter : public QObject
-{
-public:
-    int paints = 0;
-
-protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
-        paints += event->type() == QEvent::Paint;
+        count += event->type() == QEvent::Paint;
         return false;
     }
+    int count = 0;
 };
-
-std::vector<TransferEntry> expectedTable(const std::vector<ControlPoint>& points, int minDensity,
-                                         int maxDensity)
-{
-    std::vector<TransferEntry> table;
-    buildTransferTable(table, points, 400, 200, minDensity, maxDensity);
-    return table;
-}
-
-QString describe(const TransferEntry& e)
-{
-    return QString("(%1, %2, %3, %4)").arg(e.red).arg(e.green).arg(e.blue).arg(e.alpha);
-}
 
 } // namespace
 
@@ -105,300 +63,221 @@ class TstHistogramEdit : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestFolder> m_folder;
-    std::unique_ptr<ConsoleCapture> m_console;
+    TestFolder m_folder{TestFolder::WithShaders};
+    ConsoleCapture m_console;
     std::unique_ptr<TestView> m_view;
-    std::unique_ptr<Parent> m_parent;
-    Histogram* m_histogram = nullptr;
-    PaintCounter m_paintCounter;
+    std::unique_ptr<Histogram> m_histogram;
+    PaintCounter m_paints;
 
     GLWidget& view() { return m_view->widget(); }
     const std::vector<TransferEntry>& table() { return view().transferTable(); }
     const std::vector<ControlPoint>& points() { return m_histogram->m_controlPoints; }
+    QPoint pos(size_t i) { return QPoint(points()[i].x, points()[i].y); }
 
-    void press(Qt::MouseButton button, int x, int y)
+    void press(Qt::MouseButton button, QPoint at)
     {
-        QTest::mousePress(m_histogram, button, Qt::NoModifier, QPoint(x, y));
-        QTest::mouseRelease(m_histogram, button, Qt::NoModifier, QPoint(x, y));
+        QTest::mousePress(m_histogram.get(), button, Qt::NoModifier, at);
+        QTest::mouseRelease(m_histogram.get(), button, Qt::NoModifier, at);
     }
 
-    // A real double click: press, release, then the double-click event in
-    // place of the second press, and its release.
-    void doubleClick(int x, int y, Qt::MouseButton button = Qt::LeftButton)
+    // Sends one mouse event; whether the histogram accepted it (else its parent would get it).
+    bool send(QEvent::Type type, Qt::MouseButton button, QPoint at)
     {
-        press(button, x, y);
-        QTest::mouseDClick(m_histogram, button, Qt::NoModifier, QPoint(x, y));
-        QTest::mouseRelease(m_histogram, button, Qt::NoModifier, QPoint(x, y));
+        QMouseEvent event(type, at, m_histogram->mapToGlobal(at),
+                          type == QEvent::MouseMove ? Qt::NoButton : button,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : button,
+                          Qt::NoModifier);
+        QApplication::sendEvent(m_histogram.get(), &event);
+        return event.isAccepted();
     }
 
-    void addRedPointAt200x100()
+    // A real double click: press, release, the double-click event, release.
+    void doubleClick(QPoint at)
     {
-        press(Qt::LeftButton, 200, 100);
-        ColorDialogAnswer answer{QColor(Qt::red)};
-        doubleClick(200, 100);
-        QVERIFY(answer.opened);
-        QCOMPARE(points().size(), size_t(1));
-        QCOMPARE(points()[0].color, QColor(Qt::red));
+        press(Qt::LeftButton, at);
+        QTest::mouseDClick(m_histogram.get(), Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseRelease(m_histogram.get(), Qt::LeftButton, Qt::NoModifier, at);
     }
 
-    // After this, a rebuild would map the points onto 1000..4095 and so
-    // change the table: an unchanged table proves nothing was rebuilt.
-    void armRebuildDetection() { view().m_minDensity = 1000; }
+    // Whether the edit makes the histogram repaint.
+    bool repaints(const std::function<void()>& edit)
+    {
+        QTest::qWait(20);
+        m_paints.count = 0;
+        edit();
+        return QTest::qWaitFor([this] { return m_paints.count > 0; }, 2000);
+    }
+
+    // Whether the table is the one the points give on this 400 x 200 widget for lo..hi.
+    bool tableBuiltFor(int lo, int hi)
+    {
+        std::vector<TransferEntry> expected;
+        buildTransferTable(expected, points(), 400, 200, lo, hi);
+        return table() == expected;
+    }
+
+    // Returns the table, then moves the window so that any rebuild would change it.
+    std::vector<TransferEntry> watchForRebuilds()
+    {
+        view().m_minDensity = 1000;
+        return table();
+    }
 
 private slots:
-    void initTestCase()
-    {
-        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-        m_folder = std::make_unique<TestFolder>(TestFolder::WithShaders);
-        m_console = std::make_unique<ConsoleCapture>();
-    }
+    void initTestCase() { QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs); }
 
     void init()
     {
         m_view = std::make_unique<TestView>(300, 300);
-        m_parent = std::make_unique<Parent>();
-        m_histogram = new Histogram(m_parent.get());
-        m_histogram->setGeometry(0, 0, 400, 200);
-        m_parent->resize(400, 200);
+        m_histogram = std::make_unique<Histogram>(nullptr);
+        m_histogram->resize(400, 200);
         m_histogram->m_renderer = &view();
-        m_histogram->installEventFilter(&m_paintCounter);
-        m_parent->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_parent.get()));
-        QCOMPARE(m_histogram->size(), QSize(400, 200));
+        m_histogram->installEventFilter(&m_paints);
+        m_histogram->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_histogram.get()));
     }
 
     void cleanup()
     {
-        m_parent.reset();
+        m_histogram.reset();
         m_view.reset();
-        QVERIFY2(m_console->err().find("Could not bind texture") == std::string::npos,
-                 m_console->err().c_str());
-        m_console->clear();
+        QVERIFY2(m_console.err().find("Could not bind texture") == std::string::npos,
+                 m_console.err().c_str());
+        m_console.clear();
     }
 
-    void cleanupTestCase()
-    {
-        m_console.reset();
-        m_folder.reset();
-    }
-
-    // Every edit repaints the widget, and rebuilds the table from the points
-    // and uploads it.
+    // Every edit repaints the widget, rebuilds the table from the points for the window of the
+    // moment and uploads it.
     void tableFollowsEachEdit()
     {
         QVERIFY(!view().transferReady());
-
-        QTest::qWait(20);
-        m_paintCounter.paints = 0;
-        press(Qt::LeftButton, 200, 100);
-        QTRY_VERIFY(m_paintCounter.paints > 0);
+        QVERIFY(repaints([this] { press(Qt::LeftButton, {200, 100}); }));
         QVERIFY(view().transferReady());
         QCOMPARE(points().size(), size_t(1));
-        QCOMPARE(points()[0].x, 200);
-        QCOMPARE(points()[0].y, 100);
+        QCOMPARE(pos(0), QPoint(200, 100));
         QVERIFY(!points()[0].color.isValid());
-        // The unset colour adds no red, green or blue.
-        QCOMPARE(describe(table()[2047]), describe({0, 0, 0, 127}));
-        QVERIFY(table() == expectedTable(points(), 0, 4095));
+        QVERIFY(tableBuiltFor(0, 4095));
 
-        QTest::qWait(20);
-        m_paintCounter.paints = 0;
         ColorDialogAnswer answer{QColor(Qt::red)};
-        QTest::mouseDClick(m_histogram, Qt::LeftButton, Qt::NoModifier, QPoint(203, 96));
+        QVERIFY(repaints([this] { doubleClick({203, 96}); }));
         QVERIFY(answer.opened);
-        QCOMPARE(answer.parent, static_cast<QWidget*>(m_histogram));
-        QTRY_VERIFY(m_paintCounter.paints > 0);
+        QCOMPARE(answer.parent, static_cast<QWidget*>(m_histogram.get()));
         QCOMPARE(points()[0].color, QColor(Qt::red));
-        QCOMPARE(describe(table()[0]), describe({0, 0, 0, 0}));
-        QCOMPARE(describe(table()[2047]), describe({255, 0, 0, 127}));
-        QVERIFY(table() == expectedTable(points(), 0, 4095));
-
-        // The texture holds what the table holds.
+        QVERIFY(table()[2047] == (TransferEntry{255, 0, 0, 127}));
         view().makeCurrent();
         std::vector<TransferEntry> texels(kDensityCount);
         glBindTexture(GL_TEXTURE_1D, view().transferTexture());
         glGetTexImage(GL_TEXTURE_1D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
         QVERIFY(texels == table());
 
-        // The next edit maps the points onto the view's window of that moment.
         view().m_minDensity = 1000;
         view().m_maxDensity = 3000;
-        press(Qt::LeftButton, 300, 150);
-        QCOMPARE(points().size(), size_t(2));
-        QCOMPARE(describe(table()[2000]), describe({255, 0, 0, 127}));
-        QCOMPARE(describe(table()[999]), describe({0, 0, 0, 0}));
-        QVERIFY(table() == expectedTable(points(), 1000, 3000));
-
-        QTest::qWait(20);
-        m_paintCounter.paints = 0;
-        press(Qt::RightButton, 200, 100);
-        QTRY_VERIFY(m_paintCounter.paints > 0);
+        press(Qt::LeftButton, {300, 150});
+        QVERIFY(table()[2000] == (TransferEntry{255, 0, 0, 127}));
+        QVERIFY(repaints([this] { press(Qt::RightButton, {200, 100}); }));
         QCOMPARE(points().size(), size_t(1));
-        QCOMPARE(points()[0].x, 300);
-        QVERIFY(table() == expectedTable(points(), 1000, 3000));
-
-        press(Qt::RightButton, 300, 150);
-        QVERIFY(points().empty());
-        QVERIFY(table() == expectedTable({}, 1000, 3000));
+        QCOMPARE(pos(0), QPoint(300, 150));
+        QVERIFY(tableBuiltFor(1000, 3000));
     }
 
-    // A press acts on a point within 4 pixels on both axes; 5 is empty space.
+    void hitRuleIsFourPixels_data()
+    {
+        QTest::addColumn<QPoint>("offset");
+        QTest::addColumn<bool>("hit");
+        for (const QPoint& offset : {QPoint(4, 4), QPoint(-4, -4), QPoint(5, 0), QPoint(-5, 0),
+                                     QPoint(0, 5), QPoint(0, -5)})
+            QTest::addRow("%d, %d", offset.x(), offset.y())
+                << offset << (offset.x() == 4 || offset.x() == -4);
+    }
+
+    // A press acts on a point within 4 pixels on both axes; at 5 it is on empty space.
     void hitRuleIsFourPixels()
     {
-        press(Qt::LeftButton, 200, 100);
-        const std::vector<TransferEntry> before = table();
-        armRebuildDetection();
-        for (const QPoint& miss : {QPoint(205, 100), QPoint(195, 100), QPoint(200, 105),
-                                   QPoint(200, 95), QPoint(205, 105), QPoint(195, 95)}) {
-            press(Qt::RightButton, miss.x(), miss.y());
-            QCOMPARE(points().size(), size_t(1));
-        }
-        QVERIFY(table() == before);
-
-        press(Qt::RightButton, 204, 104);
-        QVERIFY(points().empty());
-        QVERIFY(table() == expectedTable({}, 1000, 4095));
-
-        view().m_minDensity = 0;
-        press(Qt::LeftButton, 200, 100);
-        press(Qt::RightButton, 196, 96);
-        QVERIFY(points().empty());
-
-        // A left press at 5 pixels is on empty space: it adds a second point.
-        press(Qt::LeftButton, 200, 100);
-        press(Qt::LeftButton, 205, 95);
-        QCOMPARE(points().size(), size_t(2));
-        QCOMPARE(points()[1].x, 205);
-        QCOMPARE(points()[1].y, 95);
+        QFETCH(QPoint, offset);
+        QFETCH(bool, hit);
+        const QPoint at = QPoint(200, 100) + offset;
+        press(Qt::LeftButton, {200, 100});
+        const std::vector<TransferEntry> before = watchForRebuilds();
+        // A left press on the point changes and rebuilds nothing; off it, it adds a point.
+        press(Qt::LeftButton, at);
+        QCOMPARE(points().size(), size_t(hit ? 1 : 2));
+        QCOMPARE(table() == before, hit);
+        // A right press removes the point, or else the one it has just added.
+        press(Qt::RightButton, at);
+        QCOMPARE(points().size(), size_t(hit ? 0 : 1));
+        QVERIFY(hit || pos(0) == QPoint(200, 100));
+        QVERIFY(tableBuiltFor(1000, 4095));
     }
 
-    // Points stay sorted by x, so a press in two overlapping squares acts on
-    // the one with the smaller x, whichever came first.
+    // Points stay sorted by x: one added left of the others comes first, and a press where two
+    // squares overlap acts on the one with the smaller x, whichever came first.
     void overlappingSquaresActOnTheSmallerX()
     {
-        press(Qt::LeftButton, 300, 100);
-        press(Qt::LeftButton, 106, 100);
-        press(Qt::LeftButton, 100, 103);
+        for (const QPoint& at : {QPoint(300, 100), QPoint(106, 100), QPoint(100, 103)})
+            press(Qt::LeftButton, at);
         QCOMPARE(points().size(), size_t(3));
-        QCOMPARE(points()[0].x, 100);
-        QCOMPARE(points()[0].y, 103);
-        QCOMPARE(points()[1].x, 106);
-        QCOMPARE(points()[2].x, 300);
-        QVERIFY(table() == expectedTable(points(), 0, 4095));
-
+        QCOMPARE(pos(0), QPoint(100, 103));
+        QCOMPARE(pos(1), QPoint(106, 100));
         ColorDialogAnswer answer{QColor(Qt::green)};
-        QTest::mouseDClick(m_histogram, Qt::LeftButton, Qt::NoModifier, QPoint(103, 101));
+        doubleClick({103, 101});
         QVERIFY(answer.opened);
         QCOMPARE(points()[0].color, QColor(Qt::green));
-        QVERIFY(!points()[1].color.isValid());
-
-        press(Qt::RightButton, 103, 101);
+        QVERIFY(!points()[1].color.isValid() && !points()[2].color.isValid());
+        press(Qt::RightButton, {103, 101});
         QCOMPARE(points().size(), size_t(2));
-        QCOMPARE(points()[0].x, 106);
-        QCOMPARE(points()[1].x, 300);
-        QVERIFY(table() == expectedTable(points(), 0, 4095));
+        QCOMPARE(pos(0), QPoint(106, 100));
     }
 
-    // The press adds a point; the double click then recolours that new point.
-    void doubleClickOnEmptySpaceAddsThenRecolours()
+    // On empty space the press adds a point and the double click recolours it; cancelling the
+    // dialog, or a load emptying the list while it is open, then changes and rebuilds nothing.
+    void doubleClickAddsRecoloursAndCancels()
     {
-        ColorDialogAnswer answer{QColor(Qt::blue)};
-        doubleClick(150, 60);
-        QVERIFY(answer.opened);
+        ColorDialogAnswer pick{QColor(Qt::blue)};
+        doubleClick({150, 60});
+        QVERIFY(pick.opened);
         QCOMPARE(points().size(), size_t(1));
-        QCOMPARE(points()[0].x, 150);
-        QCOMPARE(points()[0].y, 60);
+        QCOMPARE(pos(0), QPoint(150, 60));
         QCOMPARE(points()[0].color, QColor(Qt::blue));
-        // 150 x 10.2375 = 1535.6; 60 / 200 x 255 = 76.5.
-        QCOMPARE(describe(table()[1535]), describe({0, 0, 255, 76}));
-        QVERIFY(table() == expectedTable(points(), 0, 4095));
-    }
+        QVERIFY(tableBuiltFor(0, 4095));
 
-    void cancelChangesNothing()
-    {
-        addRedPointAt200x100();
-        const std::vector<TransferEntry> before = table();
-        armRebuildDetection();
-
-        ColorDialogAnswer answer(std::nullopt);
-        QTest::mouseDClick(m_histogram, Qt::LeftButton, Qt::NoModifier, QPoint(200, 100));
-        QVERIFY(answer.opened);
-        QCOMPARE(answer.initial, QColor(Qt::red));
+        const std::vector<TransferEntry> before = watchForRebuilds();
+        ColorDialogAnswer cancel{std::nullopt};
+        doubleClick({150, 60});
+        QVERIFY(cancel.opened);
+        QCOMPARE(cancel.initial, QColor(Qt::blue));
         QCOMPARE(points().size(), size_t(1));
-        QCOMPARE(points()[0].color, QColor(Qt::red));
+        QCOMPARE(points()[0].color, QColor(Qt::blue));
+        QVERIFY(table() == before);
+
+        ColorDialogAnswer emptied(QColor(Qt::red),
+                                  [this] { m_histogram->m_controlPoints.clear(); });
+        doubleClick({150, 60});
+        QVERIFY(emptied.opened);
+        QVERIFY(points().empty());
         QVERIFY(table() == before);
     }
 
-    // A press on a point with the left or middle button, a middle click
-    // anywhere, and double clicks with other buttons change and rebuild nothing.
-    void otherPressesDoNothing()
+    // Middle presses, double clicks with other buttons and drags change and rebuild nothing; the
+    // histogram accepts each of these events, so none passes on to its parent.
+    void otherPressesAndDragsChangeNothing()
     {
-        addRedPointAt200x100();
-        const std::vector<TransferEntry> before = table();
-        armRebuildDetection();
-
-        press(Qt::LeftButton, 202, 101);
-        press(Qt::MiddleButton, 200, 100);
-        press(Qt::MiddleButton, 50, 50);
-        ColorDialogAnswer answer(std::nullopt);
-        QTest::mouseDClick(m_histogram, Qt::MiddleButton, Qt::NoModifier, QPoint(200, 100));
-        QTest::mouseDClick(m_histogram, Qt::RightButton, Qt::NoModifier, QPoint(200, 100));
-        QTest::qWait(50);
+        const QPoint on(200, 100);
+        press(Qt::LeftButton, on);
+        const std::vector<TransferEntry> before = watchForRebuilds();
+        ColorDialogAnswer answer{std::nullopt};
+        QVERIFY(send(QEvent::MouseButtonPress, Qt::MiddleButton, on));
+        QVERIFY(send(QEvent::MouseButtonRelease, Qt::MiddleButton, on));
+        QVERIFY(send(QEvent::MouseButtonPress, Qt::MiddleButton, {50, 50}));
+        QVERIFY(send(QEvent::MouseButtonDblClick, Qt::MiddleButton, on));
+        QVERIFY(send(QEvent::MouseButtonDblClick, Qt::RightButton, on));
+        // A drag in small steps, so that the point would stay under the cursor.
+        QVERIFY(send(QEvent::MouseButtonPress, Qt::LeftButton, on));
+        for (int step = 1; step <= 10; ++step)
+            QVERIFY(send(QEvent::MouseMove, Qt::LeftButton, on + QPoint(2, 1) * step));
+        QVERIFY(send(QEvent::MouseButtonRelease, Qt::LeftButton, on + QPoint(20, 10)));
         QVERIFY(!answer.opened);
         QCOMPARE(points().size(), size_t(1));
-        QCOMPARE(points()[0].x, 200);
-        QCOMPARE(points()[0].color, QColor(Qt::red));
-        QVERIFY(table() == before);
-        QCOMPARE(m_parent->mouseEvents, 0);
-    }
-
-    // Dragging moves nothing, and neither moves nor releases reach the parent.
-    void dragsMoveNothing()
-    {
-        addRedPointAt200x100();
-        const std::vector<TransferEntry> before = table();
-        armRebuildDetection();
-
-        QTest::mousePress(m_histogram, Qt::LeftButton, Qt::NoModifier, QPoint(200, 100));
-        for (int step = 1; step <= 5; ++step) {
-            const QPoint pos(200 + 10 * step, 100 + 5 * step);
-            QMouseEvent move(QEvent::MouseMove, pos, m_histogram->mapToGlobal(pos), Qt::NoButton,
-                             Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(m_histogram, &move);
-            QVERIFY(move.isAccepted());
-        }
-        QTest::mouseRelease(m_histogram, Qt::LeftButton, Qt::NoModifier, QPoint(250, 125));
-        QCOMPARE(points().size(), size_t(1));
-        QCOMPARE(points()[0].x, 200);
-        QCOMPARE(points()[0].y, 100);
-        QVERIFY(table() == before);
-
-        // A drag that starts on empty space adds its point where it starts.
-        view().m_minDensity = 0;
-        QTest::mousePress(m_histogram, Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
-        const QPoint end(80, 90);
-        QMouseEvent move(QEvent::MouseMove, end, m_histogram->mapToGlobal(end), Qt::NoButton,
-                         Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(m_histogram, &move);
-        QTest::mouseRelease(m_histogram, Qt::LeftButton, Qt::NoModifier, end);
-        QCOMPARE(points().size(), size_t(2));
-        QCOMPARE(points()[0].x, 50);
-        QCOMPARE(points()[0].y, 50);
-        QCOMPARE(m_parent->mouseEvents, 0);
-    }
-
-    // Should the list be emptied while the dialog is open, the chosen colour
-    // has no point left to go to.
-    void listEmptiedWhileTheDialogIsOpen()
-    {
-        press(Qt::LeftButton, 200, 100);
-        const std::vector<TransferEntry> before = table();
-        armRebuildDetection();
-
-        ColorDialogAnswer answer(QColor(Qt::red), [this] { m_histogram->m_controlPoints.clear(); });
-        QTest::mouseDClick(m_histogram, Qt::LeftButton, Qt::NoModifier, QPoint(200, 100));
-        QVERIFY(answer.opened);
-        QVERIFY(points().empty());
+        QCOMPARE(pos(0), on);
         QVERIFY(table() == before);
     }
 };
