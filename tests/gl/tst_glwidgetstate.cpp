@@ -51,28 +51,14 @@ private slots:
         QCOMPARE(meta.propertyCount(), meta.propertyOffset());
     }
 
-    void constructionSetsTheInitialState()
+    void initialWindowAndSizeHints()
     {
         GLWidget view(nullptr);
-        QCOMPARE(view.m_sliceAxis, 0);
-        QCOMPARE(view.m_minDensity, 0);
-        QCOMPARE(view.m_maxDensity, 4095);
-        QVERIFY(!view.isSlicing());
-        QVERIFY(!view.transferReady());
-        QCOMPARE(view.slicePosition(), 0.5f);
-        QCOMPARE(view.renderMode(), 0);
-        QCOMPARE(view.xRotation(), 0);
-        QCOMPARE(view.yRotation(), 0);
-        QCOMPARE(view.lastMousePos(), QPoint(0, 0));
-        QCOMPARE(view.viewportSize(), QSize(770, 500));
-        QCOMPARE(view.volume().voxels, std::vector<float>{0.0f});
-        QCOMPARE(view.transferTable().size(), size_t(4096));
-        for (const TransferEntry& entry : view.transferTable())
-            QVERIFY(entry == (TransferEntry{0, 0, 0, 255}));
-        QCOMPARE(view.volumeTexture(), GLuint(0));
-        QCOMPARE(view.slicesProgram(), GLuint(0));
+        QCOMPARE(view.viewportSize(), QSize(770, 500)); // until the first resize
         QCOMPARE(view.sizeHint(), QSize(400, 400));
         QCOMPARE(view.minimumSizeHint(), QSize(50, 50));
+        QCOMPARE(view.transferTable().size(), size_t(4096));
+        QVERIFY(view.transferTable()[2000] == (TransferEntry{0, 0, 0, 255}));
     }
 
     void slotsStoreTheirArgumentUnchecked()
