@@ -13,7 +13,8 @@ namespace {
 
 // A transfer function drawn on a 4095 x 255 editor, where x is the density
 // and y the opacity; each point's entry holds exactly its colour.
-struct Point {
+struct Point
+{
     int density;
     QColor color;
     int alpha = 255;
@@ -46,6 +47,19 @@ void fillBox(SampleVolume& volume, int x0, int y0, int z0, int x1, int y1, int z
                 volume.at(x, y, z) = value;
 }
 
+// A shown view with the shader files in its working folder, a volume
+// loaded and the console captured.
+struct Scene
+{
+    TestFolder folder{TestFolder::WithShaders};
+    ConsoleCapture console;
+    TestView view;
+    Scene(int width, int height, const SampleVolume& volume) : view(width, height)
+    {
+        load(view, folder, volume);
+    }
+};
+
 // Turns the view with a real left-button drag.
 void drag(GLWidget& view, QPoint from, QPoint to)
 {
@@ -72,17 +86,17 @@ bool near(QRgb actual, QRgb expected, int fuzz)
            std::abs(qAlpha(actual) - qAlpha(expected)) <= fuzz;
 }
 
-#define VERIFY_PIXEL(image, x, y, expected, fuzz)                                                 \
-    do {                                                                                         \
-        const QRgb actual_ = (image).pixel((x), (y));                                            \
-        if (!near(actual_, (expected), (fuzz)))                                                  \
-            TestView::saveArtefact((image), QTest::currentTestFunction());                       \
-        QVERIFY2(near(actual_, (expected), (fuzz)),                                              \
-                 qPrintable(QString("pixel (%1, %2) is %3, expected %4")                         \
-                                .arg(x)                                                          \
-                                .arg(y)                                                          \
-                                .arg(rgba(actual_))                                              \
-                                .arg(rgba(expected))));                                          \
+#define VERIFY_PIXEL(image, x, y, expected, fuzz)                                                  \
+    do {                                                                                           \
+        const QRgb actual_ = (image).pixel((x), (y));                                              \
+        if (!near(actual_, (expected), (fuzz)))                                                    \
+            TestView::saveArtefact((image), QTest::currentTestFunction());                         \
+        QVERIFY2(near(actual_, (expected), (fuzz)),                                                \
+                 qPrintable(QString("pixel (%1, %2) is %3, expected %4")                           \
+                                .arg(x)                                                            \
+                                .arg(y)                                                            \
+                                .arg(rgba(actual_))                                                \
+                                .arg(rgba(expected))));                                            \
     } while (false)
 
 const QRgb kClear = qRgba(0, 0, 0, 0);
@@ -112,16 +126,15 @@ private slots:
 
     void framesWaitForATransferFunctionAndTenRows()
     {
-        TestFolder folder(TestFolder::WithShaders);
-        ConsoleCapture console;
-        TestView view(200, 200);
-        load(view, folder, SampleVolume(16, 9, 16, 4095));
+        Scene scene(200, 200, SampleVolume(16, 9, 16, 4095));
+        TestView& view = scene.view;
+        ConsoleCapture& console = scene.console;
         setTransfer(view.widget(), {{4095, Qt::red}});
         console.clear();
         VERIFY_PIXEL(view.render(), 100, 100, kClear, 0); // 9 rows: never drawn
         QCOMPARE(console.out(), std::string());
 
-        load(view, folder, SampleVolume(16, 10, 16, 4095));
+        load(view, scene.folder, SampleVolume(16, 10, 16, 4095));
         console.clear();
         VERIFY_PIXEL(view.render(), 100, 100, kRed, 1);
         QVERIFY(console.out().find("frames/second \r") != std::string::npos);
@@ -135,10 +148,9 @@ private slots:
         SampleVolume volume(256, 128, 64, 3000);
         fillBox(volume, 0, 0, 0, 128, 128, 64, 1000);
         fillBox(volume, 0, 96, 0, 256, 128, 32, 2000);
-        TestFolder folder(TestFolder::WithShaders);
-        ConsoleCapture console;
-        TestView view(700, 500);
-        load(view, folder, volume);
+        Scene scene(700, 500, volume);
+        TestView& view = scene.view;
+        ConsoleCapture& console = scene.console;
         setTransfer(view.widget(), {{1000, Qt::red}, {2000, Qt::green}, {3000, Qt::blue}});
         view->setSlicing(true);
 
@@ -167,10 +179,10 @@ private slots:
         view->setYAxis();
         view->setSlice(112); // 112 / 128 = 0.875
         image = view.render();
-        VERIFY_PIXEL(image, 300, 270, kGreen, 1);  // z < 32 is the lower half on screen
-        VERIFY_PIXEL(image, 300, 230, kRed, 1);    // x < 128, z >= 32
+        VERIFY_PIXEL(image, 300, 270, kGreen, 1); // z < 32 is the lower half on screen
+        VERIFY_PIXEL(image, 300, 230, kRed, 1);   // x < 128, z >= 32
         VERIFY_PIXEL(image, 400, 230, kBlue, 1);
-        VERIFY_PIXEL(image, 350, 218, kClear, 0);  // the quad is 31.25 pixels high each way
+        VERIFY_PIXEL(image, 350, 218, kClear, 0); // the quad is 31.25 pixels high each way
 
         // Axis z: height across, depth up, at width 0.25 (the left half).
         view->setZAxis();
@@ -187,10 +199,8 @@ private slots:
         SampleVolume volume(64, 64, 64, 0);
         fillBox(volume, 0, 0, 0, 64, 64, 1, 1000);   // first layer
         fillBox(volume, 0, 0, 63, 64, 64, 64, 3000); // last layer
-        TestFolder folder(TestFolder::WithShaders);
-        ConsoleCapture console;
-        TestView view(300, 300);
-        load(view, folder, volume);
+        Scene scene(300, 300, volume);
+        TestView& view = scene.view;
         setTransfer(view.widget(), {{1000, Qt::red}, {3000, Qt::blue}});
         view->setSlicing(true);
         view->setSlice(64); // coordinate 1.0 along the depth
@@ -201,10 +211,8 @@ private slots:
 
     void aCubeShowsSquareAndCentred()
     {
-        TestFolder folder(TestFolder::WithShaders);
-        ConsoleCapture console;
-        TestView view(700, 500);
-        load(view, folder, SampleVolume(32, 32, 32, 2000));
+        Scene scene(700, 500, SampleVolume(32, 32, 32, 2000));
+        TestView& view = scene.view;
         setTransfer(view.widget(), {{2000, Qt::green}});
         for (bool slicing : {true, false}) {
             view->setSlicing(slicing);
@@ -221,10 +229,9 @@ private slots:
 
     void entryAndExitPointsFollowTheRotation()
     {
-        TestFolder folder(TestFolder::WithShaders);
-        ConsoleCapture console;
-        TestView view(400, 400);
-        load(view, folder, SampleVolume(256, 128, 64, 0));
+        Scene scene(400, 400, SampleVolume(256, 128, 64, 0));
+        TestView& view = scene.view;
+        ConsoleCapture& console = scene.console;
         setTransfer(view.widget(), {});
         console.clear();
         view.render();
@@ -262,10 +269,9 @@ private slots:
 
     void rayCastFramesReportEachStep()
     {
-        TestFolder folder(TestFolder::WithShaders);
-        ConsoleCapture console;
-        TestView view(300, 200);
-        load(view, folder, SampleVolume(16, 16, 16, 100));
+        Scene scene(300, 200, SampleVolume(16, 16, 16, 100));
+        TestView& view = scene.view;
+        ConsoleCapture& console = scene.console;
         setTransfer(view.widget(), {});
         console.clear();
         view.render();
@@ -289,10 +295,8 @@ private slots:
         // projects onto 256..319 across and 156..219 down from the top.
         SampleVolume volume(64, 64, 64, 0);
         fillBox(volume, 8, 40, 20, 24, 56, 40, 4000);
-        TestFolder folder(TestFolder::WithShaders);
-        ConsoleCapture console;
-        TestView view(700, 500);
-        load(view, folder, volume);
+        Scene scene(700, 500, volume);
+        TestView& view = scene.view;
         setTransfer(view.widget(), {{4000, Qt::blue}});
         view->setMIPMode();
         QImage image = view.render();
@@ -312,10 +316,8 @@ private slots:
 
     void averageOfAUniformVolumeIsItsEntry()
     {
-        TestFolder folder(TestFolder::WithShaders);
-        ConsoleCapture console;
-        TestView view(300, 300);
-        load(view, folder, SampleVolume(40, 30, 20, 1000));
+        Scene scene(300, 300, SampleVolume(40, 30, 20, 1000));
+        TestView& view = scene.view;
         // Entry 1000 is half-transparent orange: the picture is premultiplied.
         setTransfer(view.widget(), {{1000, QColor(255, 128, 0), 127}});
         view->setAverageMode();
@@ -332,10 +334,8 @@ private slots:
         SampleVolume volume(64, 64, 64, 0);
         fillBox(volume, 16, 16, 40, 48, 48, 56, 3000);
         fillBox(volume, 16, 16, 8, 48, 48, 24, 1500);
-        TestFolder folder(TestFolder::WithShaders);
-        ConsoleCapture console;
-        TestView view(400, 400);
-        load(view, folder, volume);
+        Scene scene(400, 400, volume);
+        TestView& view = scene.view;
         setTransfer(view.widget(), {{1400, Qt::black, 0},
                                     {1500, Qt::green},
                                     {1600, Qt::black, 0},

@@ -11,7 +11,10 @@
 
 namespace {
 using Text = std::unique_ptr<char, decltype(&std::free)>;
-Text read(const std::string& path) { return Text(readTextFile(path.c_str()), &std::free); }
+Text read(const std::string& path)
+{
+    return Text(readTextFile(path.c_str()), &std::free);
+}
 } // namespace
 
 class TestTextFile : public QObject
@@ -19,23 +22,25 @@ class TestTextFile : public QObject
     Q_OBJECT
 
 private slots:
-    void readsTheWholeFile()
+    void readsTheTextWithOneByteLineEnds_data()
     {
-        TestFolder folder;
-        folder.write("a.frag", "void main()\n{\n}\n");
-        const Text text = read("a.frag");
-        QVERIFY(text);
-        QCOMPARE(QByteArray(text.get()), QByteArray("void main()\n{\n}\n"));
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QByteArray>("text");
+        QTest::newRow("plain") << QByteArray("void main()\n{\n}\n")
+                               << QByteArray("void main()\n{\n}\n");
+        // The terminator follows the last byte kept; lone carriage returns stay.
+        QTest::newRow("crlf") << QByteArray("a\r\nb\r\n\r\nc\rd\r") << QByteArray("a\nb\n\nc\rd\r");
     }
 
-    void twoByteLineEndsBecomeOne()
+    void readsTheTextWithOneByteLineEnds()
     {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QByteArray, text);
         TestFolder folder;
-        folder.write("crlf.vert", "a\r\nb\r\n\r\nc\rd\r");
-        const Text text = read("crlf.vert");
-        QVERIFY(text);
-        // The terminator follows the last byte kept; lone carriage returns stay.
-        QCOMPARE(QByteArray(text.get()), QByteArray("a\nb\n\nc\rd\r"));
+        folder.write("a.frag", bytes);
+        const Text result = read("a.frag");
+        QVERIFY(result);
+        QCOMPARE(QByteArray(result.get()), text);
     }
 
     void unusableFilesGiveNull()
