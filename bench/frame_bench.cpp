@@ -12,7 +12,7 @@
 #include "platform/console.h"
 #include "render/glwidget.h"
 #include "tools/phantoms.h"
-#include "tools/samplevolumes.h"
+#include "volume/volumewriter.h"
 
 #include <QApplication>
 #include <QDir>

@@ -45,22 +45,6 @@ bool isUpToDate(const fs::path& path, const VolumeFile& volume)
     return extent(0) == volume.width && extent(1) == volume.height && extent(2) == volume.depth;
 }
 
-// Writes beside the target and renames, so that an interrupted run never
-// leaves a half-written volume under the final name.
-bool write(const fs::path& path, const VolumeFile& volume)
-{
-    const fs::path partial = path.string() + ".part";
-    if (!writeVolumeFile(partial.string(), volume.make(volume.width, volume.height, volume.depth)))
-        return false;
-    std::error_code error;
-    fs::rename(partial, path, error);
-    if (!error)
-        return true;
-    std::error_code ignored;
-    fs::remove(partial, ignored);
-    return false;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -80,7 +64,8 @@ int main(int argc, char** argv)
         const fs::path path = folder / volume.name;
         if (isUpToDate(path, volume))
             continue;
-        if (!write(path, volume)) {
+        if (!writeVolumeFile(path.string(),
+                             volume.make(volume.width, volume.height, volume.depth))) {
             console::err() << "+ Cannot write '" << path.string() << "'." << std::endl;
             return 1;
         }

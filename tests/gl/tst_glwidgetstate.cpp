@@ -4,7 +4,7 @@
 #include "render/glwidget.h"
 #include "tests/support/consolecapture.h"
 #include "tests/support/testfolder.h"
-#include "tools/samplevolumes.h"
+#include "volume/volumewriter.h"
 
 #include <QtTest>
 

@@ -3,7 +3,7 @@
 #include "tests/support/consolecapture.h"
 #include "tests/support/testfolder.h"
 #include "tests/support/testview.h"
-#include "tools/samplevolumes.h"
+#include "volume/volumewriter.h"
 
 #include <QGuiApplication>
 #include <QScreen>

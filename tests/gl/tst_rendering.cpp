@@ -5,7 +5,7 @@
 #include "tests/support/consolecapture.h"
 #include "tests/support/testfolder.h"
 #include "tests/support/testview.h"
-#include "tools/samplevolumes.h"
+#include "volume/volumewriter.h"
 
 #include <QtTest>
 

@@ -5,7 +5,7 @@
 #include "app/mainwindow.h"
 #include "tests/support/consolecapture.h"
 #include "tests/support/testfolder.h"
-#include "tools/samplevolumes.h"
+#include "volume/volumewriter.h"
 
 #include <QApplication>
 #include <QColorDialog>

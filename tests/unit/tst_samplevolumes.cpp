@@ -3,7 +3,7 @@
 #include "tests/support/consolecapture.h"
 #include "tests/support/testfolder.h"
 #include "tools/phantoms.h"
-#include "tools/samplevolumes.h"
+#include "volume/volumewriter.h"
 #include "volume/volumeloader.h"
 
 #include <QFile>

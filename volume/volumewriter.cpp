@@ -1,4 +1,4 @@
-#include "tools/samplevolumes.h"
+#include "volume/volumewriter.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -26,12 +26,16 @@ bool writeVolumeFile(const std::string& path, const SampleVolume& volume)
             size_t(volume.width) * size_t(volume.height) * size_t(volume.depth))
         return false;
 
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    // Written beside the target and renamed over it: an interrupted or failed
+    // write never leaves a half-written volume, or damages an older one,
+    // under the final name.
+    const std::string partial = path + ".part";
+    std::FILE* file = std::fopen(partial.c_str(), "wb");
     if (!file)
         return false;
 
     // Converted a block at a time: a whole-file byte copy of a large volume
-    // would double the memory the generator needs.
+    // would double the memory the writer needs.
     constexpr size_t kBlockSamples = size_t(1) << 16;
     std::vector<unsigned char> bytes(2 * kBlockSamples);
     putLittleEndian(&bytes[0], uint16_t(volume.width));
@@ -46,9 +50,8 @@ bool writeVolumeFile(const std::string& path, const SampleVolume& volume)
     }
     // A full disk may only show when the buffered rest is flushed on close.
     const bool closed = std::fclose(file) == 0;
-    if (written && closed)
+    if (written && closed && std::rename(partial.c_str(), path.c_str()) == 0)
         return true;
-    // A cut-short file would still load, with its missing samples as air.
-    std::remove(path.c_str());
+    std::remove(partial.c_str());
     return false;
 }

@@ -35,7 +35,8 @@ constexpr uint64_t volumeFileSize(int width, int height, int depth)
 }
 
 // Writes the volume file: the three extents, then the samples, little-endian.
-// Fails, writing nothing, when an extent does not fit the 16-bit header or
-// the samples do not match the extents: such a file would be read back as a
-// different volume. A write that fails part way removes the file.
+// The bytes go to `path` + ".part", which is then renamed to `path`. Fails,
+// leaving `path` as it was, when an extent does not fit the 16-bit header or
+// the samples do not match the extents (such a file would be read back as a
+// different volume), or when the write or the rename fails.
 bool writeVolumeFile(const std::string& path, const SampleVolume& volume);
