@@ -16,3 +16,21 @@ void reportGLError(const char* label)
 {
     console::err() << label << glErrorText(glGetError()) << std::endl;
 }
+
+GLenum drainGLErrors()
+{
+    const GLenum first = glGetError();
+    // Bounded: without a current context glGetError may never run dry.
+    for (int i = 0; i < 32 && first != GL_NO_ERROR && glGetError() != GL_NO_ERROR; ++i) {
+    }
+    return first;
+}
+
+bool reportGLFailure(const char* label)
+{
+    const GLenum error = drainGLErrors();
+    if (error == GL_NO_ERROR)
+        return false;
+    console::err() << label << glErrorText(error) << std::endl;
+    return true;
+}

@@ -1,12 +1,10 @@
 #include "render/glwidget.h"
 
-#include "platform/console.h"
 #include "render/gldiagnostics.h"
 #include "volume/volumeloader.h"
 
 #include <QMouseEvent>
 
-#include <ostream>
 
 GLWidget::GLWidget(QWidget* parent)
     : QGLWidget(parent), m_transferTable(kDensityCount, TransferEntry{0, 0, 0, 255})
@@ -146,11 +144,8 @@ void GLWidget::updateTransferFunction(const std::vector<ControlPoint>& points, i
     // Called from the histogram's mouse handlers, outside the GL callbacks.
     makeCurrent();
     glBindTexture(GL_TEXTURE_1D, m_transferTexture);
-    const GLenum error = glGetError();
-    if (error != GL_NO_ERROR) {
-        console::err() << "Could not bind texture: " << glErrorText(error) << std::endl;
+    if (reportGLFailure("Could not bind texture: "))
         return;
-    }
     glTexImage1D(GL_TEXTURE_1D, 0, GL_RGBA, kDensityCount, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                  m_transferTable.data());
     glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);

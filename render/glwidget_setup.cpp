@@ -86,15 +86,6 @@ void setVolumeSampling(GLenum target)
         glTexParameteri(target, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
 }
 
-bool reportUploadError(const char* label)
-{
-    const GLenum error = glGetError();
-    if (error == GL_NO_ERROR)
-        return false;
-    console::err() << label << glErrorText(error) << std::endl;
-    return true;
-}
-
 } // namespace
 
 void GLWidget::initializeGL()
@@ -125,17 +116,12 @@ void GLWidget::initializeGL()
     glGenTextures(2, names);
     m_volumeTexture = names[0];
     m_transferTexture = names[1];
-    GLenum error = glGetError();
-    if (error != GL_NO_ERROR)
-        console::err() << "Error generating slicing texture: " << glErrorText(error) << std::endl;
+    reportGLFailure("Error generating slicing texture: ");
 
     glGenTextures(2, names);
     m_entryTexture = names[0];
     m_exitTexture = names[1];
-    error = glGetError();
-    if (error != GL_NO_ERROR)
-        console::err() << "Error generating front and back texture: " << glErrorText(error)
-                       << std::endl;
+    reportGLFailure("Error generating front and back texture: ");
 
     // Entry points the driver lacks are never called: their pointers are null.
     if (features.framebufferObject) {
@@ -188,7 +174,7 @@ void GLWidget::createFramebuffers()
     }
 
     const GLenum status = glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT);
-    const GLenum error = glGetError();
+    const GLenum error = drainGLErrors();
     if (error != GL_NO_ERROR || status != GL_FRAMEBUFFER_COMPLETE_EXT) {
         console::err() << "Could not create fbo: " << glErrorText(error) << std::endl;
         console::err() << "fbError: " << unsigned(status) << std::endl;
@@ -198,7 +184,7 @@ void GLWidget::createFramebuffers()
 
 void GLWidget::uploadVolumeTexture()
 {
-    if (reportUploadError("Error generating texture: "))
+    if (reportGLFailure("Error generating texture: "))
         return;
 
     const GLFeatures features = availableGLFeatures();
@@ -209,7 +195,7 @@ void GLWidget::uploadVolumeTexture()
 
     if (features.texture3D) {
         glBindTexture(GL_TEXTURE_3D, m_volumeTexture);
-        if (reportUploadError("Could not bind texture: "))
+        if (reportGLFailure("Could not bind texture: "))
             return;
         console::out() << "####################################" << std::endl;
         console::out() << "Width: " << width << std::endl;
@@ -223,13 +209,13 @@ void GLWidget::uploadVolumeTexture()
         glTexSubImage3D(GL_TEXTURE_3D, 0, 0, 0, 0, width, height, depth, GL_LUMINANCE, GL_FLOAT,
                         m_volume.voxels.data());
         setVolumeSampling(GL_TEXTURE_3D);
-        reportUploadError("Could not upload texture: ");
+        reportGLFailure("Could not upload texture: ");
         return;
     }
 
     console::out() << "3D textures not supported!" << std::endl;
     glBindTexture(GL_TEXTURE_2D, m_volumeTexture);
-    if (reportUploadError("Could not bind texture: "))
+    if (reportGLFailure("Could not bind texture: "))
         return;
     // The flat fallback shows the first layer of the volume.
     const size_t layer = size_t(width) * size_t(height);
@@ -240,5 +226,5 @@ void GLWidget::uploadVolumeTexture()
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_LUMINANCE, GL_FLOAT,
                     m_stagingBuffer.data());
     setVolumeSampling(GL_TEXTURE_2D);
-    reportUploadError("Could not upload texture: ");
+    reportGLFailure("Could not upload texture: ");
 }

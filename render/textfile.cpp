@@ -1,18 +1,11 @@
 #include "render/textfile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/regularfile.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 // Turns each "\r\n" of the first `length` bytes into "\n" in place and
 // returns the new length.
@@ -31,22 +24,10 @@ size_t joinLineEnds(char* text, size_t length)
 
 char* readTextFile(const char* path)
 {
-    // Only regular files are read: a named pipe would wait for a writer for
-    // ever (so it is opened without blocking), and a folder's "length" means
-    // nothing.
-    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    // A folder's "length" means nothing, and a pipe would block the start.
+    const FilePtr file = openRegularFile(path, "r");
+    if (!file)
         return nullptr;
-    struct stat status;
-    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        close(fd);
-        return nullptr;
-    }
-    std::unique_ptr<std::FILE, FileCloser> file(fdopen(fd, "r"));
-    if (!file) {
-        close(fd);
-        return nullptr;
-    }
     if (std::fseek(file.get(), 0, SEEK_END) != 0)
         return nullptr;
     const long length = std::ftell(file.get());

@@ -1,12 +1,9 @@
 #include "volume/volumeloader.h"
 
 #include "platform/console.h"
+#include "platform/regularfile.h"
 #include "platform/systemmemory.h"
 #include "volume/sampleconverter.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <limits>
@@ -25,33 +22,6 @@ void printLoadError(const char* reason)
     console::err() << "+ Error loading file" << reason << std::endl << std::endl;
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-// Opens `path` for binary reading if it names a regular file. A folder, a
-// pipe or a device file dropped into the data folder under a ".dat" name
-// would otherwise fail late, block the program or never end.
-std::FILE* openRegularFile(const std::string& path)
-{
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return nullptr;
-    struct stat status;
-    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        close(fd);
-        return nullptr;
-    }
-    const int flags = fcntl(fd, F_GETFL);
-    if (flags != -1)
-        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    std::FILE* file = fdopen(fd, "rb");
-    if (!file)
-        close(fd);
-    return file;
-}
-
 } // namespace
 
 uint64_t defaultVolumeMemoryBudget()
@@ -68,12 +38,12 @@ void readVolumeFile(const std::string& path, VolumeData& volume)
 void readVolumeFile(const std::string& path, VolumeData& volume, uint64_t memoryBudget)
 {
     console::out() << "- Loading file '" << path << "' ... " << std::endl;
-    std::FILE* file = openRegularFile(path);
+    FilePtr file = openRegularFile(path.c_str(), "rb");
     if (!file) {
         printLoadError(".");
         return;
     }
-    readVolumeStream(file, volume, memoryBudget);
+    readVolumeStream(file.release(), volume, memoryBudget);
 }
 
 void readVolumeStream(std::FILE* stream, VolumeData& volume, uint64_t memoryBudget)
