@@ -5,7 +5,6 @@
 
 #include <QMouseEvent>
 
-
 GLWidget::GLWidget(QWidget* parent)
     : QGLWidget(parent), m_transferTable(kDensityCount, TransferEntry{0, 0, 0, 255})
 {
