@@ -6,7 +6,6 @@
 
 #include <cstring>
 #include <stdexcept>
-#include <vector>
 
 namespace {
 
@@ -63,7 +62,10 @@ QImage TestView::render()
     return flippedImage(rgba, width, height);
 }
 
-void TestView::initializeGLAgain() { static_cast<ReadableGLWidget*>(m_widget.get())->initializeAgain(); }
+void TestView::initializeGLAgain()
+{
+    static_cast<ReadableGLWidget*>(m_widget.get())->initializeAgain();
+}
 
 void TestView::saveArtefact(const QImage& image, const QString& name)
 {
@@ -81,4 +83,40 @@ QImage readRectangleTexture(GLuint texture, int width, int height)
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glGetTexImage(GL_TEXTURE_RECTANGLE_ARB, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
     return flippedImage(rgba, width, height);
+}
+
+VolumeTexture readVolumeTexture(GLuint texture)
+{
+    VolumeTexture result{std::vector<int>(3, 0), {}};
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_3D, texture);
+    const GLenum extents[] = {GL_TEXTURE_WIDTH, GL_TEXTURE_HEIGHT, GL_TEXTURE_DEPTH};
+    for (int axis = 0; axis < 3; ++axis)
+        glGetTexLevelParameteriv(GL_TEXTURE_3D, 0, extents[axis], &result.size[size_t(axis)]);
+    result.texels.assign(size_t(result.size[0]) * result.size[1] * result.size[2], -1.0f);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_3D, 0, GL_LUMINANCE, GL_FLOAT, result.texels.data());
+    return result;
+}
+
+void setTransfer(GLWidget& view, const std::vector<TablePoint>& points)
+{
+    std::vector<ControlPoint> controls;
+    for (const TablePoint& p : points)
+        controls.push_back({p.color, p.density, p.alpha});
+    view.updateTransferFunction(controls, 4095, 255);
+}
+
+QString rgbaText(QRgb pixel)
+{
+    return QString::asprintf("(%d, %d, %d, %d)", qRed(pixel), qGreen(pixel), qBlue(pixel),
+                             qAlpha(pixel));
+}
+
+bool nearPixel(QRgb actual, QRgb expected, int fuzz)
+{
+    return std::abs(qRed(actual) - qRed(expected)) <= fuzz &&
+           std::abs(qGreen(actual) - qGreen(expected)) <= fuzz &&
+           std::abs(qBlue(actual) - qBlue(expected)) <= fuzz &&
+           std::abs(qAlpha(actual) - qAlpha(expected)) <= fuzz;
 }

@@ -5,6 +5,7 @@
 #include <QImage>
 
 #include <memory>
+#include <vector>
 
 // Asks for an alpha channel in every GL widget made from now on, so that
 // pixel tests can tell transparent black from opaque black. Call before the
@@ -35,6 +36,42 @@ private:
     std::unique_ptr<GLWidget> m_widget;
 };
 
-// Reads back a rectangle texture of `width` x `height` texels (top row first),
-// binding it on the active texture unit.
+// Reads back a rectangle texture of `width` x `height` texels (top row first).
 QImage readRectangleTexture(GLuint texture, int width, int height);
+
+// A 3D texture as the GL holds it: its extents and its luminance texels.
+struct VolumeTexture {
+    std::vector<int> size;
+    std::vector<float> texels;
+    bool operator==(const VolumeTexture& other) const
+    {
+        return size == other.size && texels == other.texels;
+    }
+};
+VolumeTexture readVolumeTexture(GLuint texture);
+
+// A transfer table drawn on a 4095 x 255 editor, where x is the density and y
+// the opacity byte: each point's entry holds exactly its colour and opacity.
+struct TablePoint {
+    int density;
+    QColor color;
+    int alpha = 255;
+};
+void setTransfer(GLWidget& view, const std::vector<TablePoint>& points);
+
+// "(r, g, b, a)", and whether each channel lies within `fuzz` of the expected one.
+QString rgbaText(QRgb pixel);
+bool nearPixel(QRgb actual, QRgb expected, int fuzz);
+
+// Checks one pixel; on a mismatch saves the image as an artefact.
+#define VERIFY_PIXEL(image, x, y, expected, fuzz)                                                  \
+    do {                                                                                           \
+        const QRgb actual_ = (image).pixel((x), (y));                                              \
+        if (!nearPixel(actual_, (expected), (fuzz)))                                               \
+            TestView::saveArtefact((image), QTest::currentTestFunction());                         \
+        QVERIFY2(nearPixel(actual_, (expected), (fuzz)),                                           \
+                 qPrintable(QString("pixel (%1, %2) is %3, expected %4")                           \
+                                .arg(x)                                                            \
+                                .arg(y)                                                            \
+                                .arg(rgbaText(actual_), rgbaText(expected))));                     \
+    } while (false)
