@@ -3,17 +3,20 @@
 // the file list and the load command.
 
 #include "app/mainwindow.h"
-#include "platform/folderlisting.h"
 #include "tests/support/consolecapture.h"
+#include "tests/support/expectedvolume.h"
 #include "tests/support/testfolder.h"
+#include "tests/support/testview.h"
 #include "tests/support/uidriver.h"
 #include "volume/volumewriter.h"
 
 #include <QtTest>
 
+#include <dirent.h>
+#include <sys/stat.h>
+
 #include <functional>
 #include <memory>
-#include <numeric>
 
 namespace {
 
@@ -43,13 +46,37 @@ QString soundDensities(int lower, int upper)
                              upper - 1, upper, lower + 1, lower, upper, lower, upper);
 }
 
-// Loads `name` as the user does; what it printed, one character per byte.
-QString load(MainWindow& window, const std::string& name)
+// The volume loaded first: many densities, tall enough for the view to draw.
+const QByteArray kGoodVolume = [] {
+    std::vector<uint16_t> samples(12 * 10 * 8);
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = uint16_t((i * 37 + 5) % 4096);
+    return volumeFileBytes(12, 10, 8, samples);
+}();
+
+// Standard output of a load from `path`: the loader's lines (only the first
+// where it refuses the file), then the upload of the volume on screen.
+std::string loadLines(const std::string& path, const VolumeData& shown, bool loaded)
 {
-    ConsoleCapture console;
-    if (!ui::load(window, QString::fromLatin1(name.c_str())))
-        return "not listed";
-    return QString::fromLatin1((console.out() + console.err()).c_str());
+    std::string text = "- Loading file '" + path + "' ... \n";
+    if (loaded) {
+        text += "- File loaded.\n";
+        for (int z = 0, d = shown.depth; z < d; ++z)
+            text += "\r- Preparing data (" + std::to_string(d > 1 ? 100 * z / (d - 1) : 100) +
+                    "%) ...";
+        text += "\n- Data prepared.\n";
+    }
+    return text + "####################################\nWidth: " + std::to_string(shown.width) +
+           "\nHeight: " + std::to_string(shown.height) + "\nDepth: " +
+           std::to_string(shown.depth) + "\n";
+}
+
+// The texture holds the volume's voxels, to the precision of its 16-bit texels.
+bool textureHolds(const VolumeTexture& texture, const VolumeData& volume)
+{
+    const auto near = [](float a, float b) { return std::fabs(a - b) <= 1.0f / 65535.0f; };
+    return texture.size == std::vector<int>{volume.width, volume.height, volume.depth} &&
+           std::equal(volume.voxels.begin(), volume.voxels.end(), texture.texels.begin(), near);
 }
 
 } // namespace
@@ -76,14 +103,34 @@ class TestMainWindow : public QObject
     }
 
 private slots:
+    // The list holds the entries whose names end in ".dat" in any letter case, folders too, by
+    // their bytes and in the order the file system yields them, which is not a sorted one.
     void startStateAndFileList()
     {
         TestFolder folder(TestFolder::WithShaders);
         QVERIFY(QDir().mkpath("dat/x.dat") && QDir().mkpath("dat/sub"));
-        for (const char* name : {"b.dat", "a.dat", "HEAD.DAT", "z.dat", "notes.txt", "a.dat.bak"})
+        std::vector<std::string> listed = {"x.dat", "HEAD.DAT", "Mixed.DaT", ".dat", "k\xf6pfe.dat"};
+        for (int i = 0; i < 30; ++i)
+            listed.push_back(std::string(1, char('a' + i % 26)) + std::to_string(i) + ".dat");
+        for (const std::string& name : listed)
+            if (name != "x.dat")
+                folder.write("dat/" + name, QByteArray());
+        for (const char* name : {"head.dat.txt", "headdat", "head.da", "dat"})
             folder.write(std::string("dat/") + name, QByteArray());
+        QStringList expected;
+        std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir("dat"), closedir);
+        while (const dirent* entry = readdir(dir.get()))
+            if (std::count(listed.begin(), listed.end(), entry->d_name) == 1)
+                expected << QString::fromLatin1(entry->d_name);
+        QCOMPARE(expected.size(), int(listed.size()));
+
         const std::unique_ptr<MainWindow> window = shownWindow();
         QVERIFY(window);
+        QStringList shown;
+        for (int row = 0; row < window->m_listwidget_fileList->count(); ++row)
+            shown << window->m_listwidget_fileList->item(row)->text();
+        QCOMPARE(shown, expected);
+
         QCOMPARE(window->windowTitle(), QString("Kastra"));
         for (const QAbstractButton* button : window->findChildren<QAbstractButton*>())
             QCOMPARE(button->isChecked(),
@@ -94,16 +141,6 @@ private slots:
                  QVector<int>({0, 99, 0}));
         QCOMPARE(window->m_glWidget->slicePosition(), 0.5f); // no slot ran while it was built
         QCOMPARE(window->m_graphic_view->m_renderer, window->m_glWidget);
-
-        // The matching entries in the file system's order, folders and upper case too.
-        QStringList shown, listed;
-        for (int row = 0; row < window->m_listwidget_fileList->count(); ++row)
-            shown << window->m_listwidget_fileList->item(row)->text();
-        for (const std::string& name : listFolder("dat", ".dat"))
-            listed << QString::fromStdString(name);
-        QCOMPARE(shown, listed);
-        shown.sort();
-        QCOMPARE(shown, QStringList({"HEAD.DAT", "a.dat", "b.dat", "x.dat", "z.dat"}));
 
         // The window takes every key that reaches it and does nothing with it.
         for (int key : {Qt::Key_Escape, Qt::Key_A, Qt::Key_Space}) {
@@ -213,7 +250,7 @@ private slots:
         QVERIFY(ui::click(*window, "y - axis"));
         QCOMPARE(view->m_sliceAxis, int(YAxis));
 
-        load(*window, "v.dat");
+        QVERIFY(ui::load(*window, "v.dat"));
         QCOMPARE(slider->maximum(), 1); // a load leaves the slider alone
         QVERIFY(ui::click(*window, "z - axis"));
         QCOMPARE(slider->maximum(), 113);
@@ -233,47 +270,94 @@ private slots:
         QCOMPARE(view->slicePosition(), 1.0f);
     }
 
-    // The path is "dat/" + the name's bytes; the view's counts are refilled in place and the
-    // points cleared; a listed folder fails and keeps the volume; nothing selected, nothing done.
+    // The load command, with hostile entries among the files: the path is "dat/" + the name's
+    // bytes; a refused entry leaves the volume, its histogram and its texture as they were (the
+    // loader's own test checks every refusal line); a volume that loads replaces all three,
+    // unless the GL cannot hold it; the counts are refilled in place, the points cleared, and
+    // both kinds of frame still draw. Without a selection nothing happens.
+    void loadCommand_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QByteArray>("bytes"); // "folder" makes a folder; "wide" a too wide volume
+        QTest::addColumn<QByteArray>("error");
+        std::vector<uint16_t> samples(20);
+        const uint16_t high[] = {4096, 65535, 4095, 0, 8191, 12, 32768, 4094};
+        for (size_t i = 0; i < samples.size(); ++i)
+            samples[i] = high[i % 8];
+        QTest::newRow("Latin-1 name") << QByteArray("gr\xfc\xdf\xe9 K\xf6pfe.dat")
+                                      << volumeFileBytes(3, 10, 2, std::vector<uint16_t>(60, 900))
+                                      << QByteArray();
+        QTest::newRow("truncated, above 4095")
+            << QByteArray("cut.dat") << volumeFileBytes(11, 12, 3, samples).append(char(0x55))
+            << QByteArray();
+        QTest::newRow("quote, control and undecodable bytes, short")
+            << QByteArray("it's \x01\xff\xfe.dat") << QByteArray(3, '\x02')
+            << QByteArray("+ Error loading file: the file is shorter than its 6-byte header.\n\n");
+        QTest::newRow("folder") << QByteArray("x.dat") << QByteArray("folder")
+                                << QByteArray("+ Error loading file.\n\n");
+        // Loads into the record, but its upload fails: the texture keeps the volume before.
+        QTest::newRow("wider than the GL's 3D textures")
+            << QByteArray("wide.dat") << QByteArray("wide")
+            << QByteArray("Could not upload texture: invalid value\n");
+    }
+
     void loadCommand()
     {
+        QFETCH(QByteArray, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QByteArray, error);
         TestFolder folder(TestFolder::WithShaders);
-        const std::string latin1 = "k\xf6pfe.dat"; // ö as one Latin-1 byte
-        QVERIFY(QDir().mkpath("dat/x.dat"));
-        QVERIFY(writeVolumeFile("dat/head.dat", SampleVolume(8, 6, 4, 700)));
-        QVERIFY(writeVolumeFile("dat/" + latin1, SampleVolume(3, 3, 3, 4095)));
-        const std::unique_ptr<MainWindow> window = shownWindow();
-        QVERIFY(window);
-        Histogram* histogram = window->m_graphic_view;
-        const int32_t* counts = window->m_glWidget->volume().histogram.data();
-        const std::vector<ControlPoint> points = {{QColor(), 10, 20}};
+        folder.write("dat/good.dat", kGoodVolume);
+        ConsoleCapture console;
+        if (bytes == "wide") {
+            TestView probe(10, 10); // the GL's limit needs a context
+            GLint limit = 0;
+            glGetIntegerv(GL_MAX_3D_TEXTURE_SIZE, &limit);
+            if (limit >= 65535)
+                QSKIP("the GL takes 3D textures as wide as any volume");
+            bytes = volumeFileBytes(limit + 1, 10, 1, std::vector<uint16_t>((limit + 1) * 10, 9));
+        }
+        const std::string path = "dat/" + name.toStdString();
+        QVERIFY(bytes == "folder" ? mkdir(path.c_str(), 0755) == 0 : (folder.write(path, bytes), true));
+        MainWindow window;
+        QVERIFY(ui::show(window));
+        GLWidget* view = window.m_glWidget;
+        Histogram* histogram = window.m_graphic_view;
 
-        histogram->m_controlPoints = points;
-        QCOMPARE(load(*window, ""), QString());
-        window->m_listwidget_fileList->setCurrentRow(0, QItemSelectionModel::Deselect);
-        QCOMPARE(load(*window, ""), QString()); // a current row that is not selected
-        QVERIFY(!histogram->m_histogram);
-        QCOMPARE(histogram->m_controlPoints.size(), size_t(1));
+        histogram->m_controlPoints = {{QColor(), 10, 20}};
+        QVERIFY(ui::load(window, ""));
+        window.m_listwidget_fileList->setCurrentRow(0, QItemSelectionModel::Deselect);
+        QVERIFY(ui::load(window, "")); // a current row that is not selected
+        QVERIFY(!histogram->m_histogram && histogram->m_controlPoints.size() == 1);
+        const VolumeData good = expectedVolume(kGoodVolume);
+        QVERIFY(ui::load(window, "good.dat"));
+        const VolumeTexture goodTexture = readVolumeTexture(view->volumeTexture());
+        QVERIFY(textureHolds(goodTexture, good));
+        const int32_t* counts = histogram->m_histogram;
+        QCOMPARE(counts, view->volume().histogram.data());
 
-        struct Load {
-            std::string name;
-            bool fails;
-            int width, bin, samples;
-        } loads[] = {{"head.dat", false, 8, 700, 8 * 6 * 4},
-                     {latin1, false, 3, 4095, 27},
-                     {"x.dat", true, 3, 4095, 27}};
-        for (const Load& expected : loads) {
-            histogram->m_controlPoints = points;
-            const QString printed = load(*window, expected.name);
-            QVERIFY2(printed.startsWith(QString::fromLatin1(
-                         ("- Loading file 'dat/" + expected.name + "' ... \n").c_str())),
-                     qPrintable(printed));
-            QCOMPARE(printed.endsWith("+ Error loading file.\n\n"), expected.fails);
-            QCOMPARE(window->m_glWidget->volume().width, expected.width);
-            QCOMPARE(histogram->m_histogram, counts);
-            QCOMPARE(counts[expected.bin], expected.samples);
-            QCOMPARE(std::accumulate(counts, counts + kDensityCount, 0), expected.samples);
-            QVERIFY(histogram->m_controlPoints.empty());
+        histogram->m_controlPoints = {{QColor(), 10, 20}};
+        console.clear();
+        QVERIFY(ui::load(window, QString::fromLatin1(name)));
+        const bool loads = !error.startsWith("+ ");
+        const VolumeData expected = loads ? expectedVolume(bytes) : good;
+        QCOMPARE(console.out(), loadLines(path, expected, loads));
+        QCOMPARE(QByteArray::fromStdString(console.err()), error);
+        QVERIFY(sameVolume(view->volume(), expected));
+        const VolumeTexture texture = readVolumeTexture(view->volumeTexture());
+        QVERIFY(error.isEmpty() ? textureHolds(texture, expected) : texture == goodTexture);
+        QCOMPARE(histogram->m_histogram, counts);
+        QVERIFY(histogram->m_controlPoints.empty());
+
+        setTransfer(*view, {{0, Qt::white}, {4095, Qt::white}});
+        for (bool slicing : {false, true}) {
+            view->setSlicing(slicing);
+            console.clear();
+            view->updateGL();
+            QVERIFY2(QRegularExpression("\\A([^\n]+: no error\n)+\\z")
+                         .match(QString::fromStdString(console.err()))
+                         .hasMatch(),
+                     console.err().c_str());
         }
     }
 };
