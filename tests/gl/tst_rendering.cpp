@@ -58,15 +58,6 @@ std::vector<TablePoint> steep(const std::vector<std::pair<int, QColor>>& densiti
 const QRgb kClear = qRgba(0, 0, 0, 0), kRed = qRgba(255, 0, 0, 255),
            kGreen = qRgba(0, 255, 0, 255), kBlue = qRgba(0, 0, 255, 255);
 
-// The length of the non-transparent part of a row or column.
-int coveredRun(const QImage& image, bool row, int at)
-{
-    int count = 0;
-    for (int i = 0; i < (row ? image.width() : image.height()); ++i)
-        count += qAlpha(row ? image.pixel(i, at) : image.pixel(at, i)) > 0;
-    return count;
-}
-
 // Where a point of the volume (texture coordinates 0..1 of a cube) lands in
 // a 700 x 500 view turned by `ax` about x after `ay` about y: one unit is 250
 // pixels, y runs down the image.
@@ -159,38 +150,6 @@ private slots:
         VERIFY_PIXEL(scene.view.render(), 150, 150, kBlue, 2);
         scene.view->setSlice(0);
         VERIFY_PIXEL(scene.view.render(), 150, 150, kRed, 2);
-    }
-
-    void entryAndExitPointsFollowTheRotation()
-    {
-        Scene scene(400, 400, SampleVolume(256, 128, 64, 0));
-        TestView& view = scene.view;
-        setTransfer(view.widget(), {});
-        view.render();
-
-        // Rotation (0, 0): the face at z = +hz, seen square on, fills the
-        // entry texture (blue 1), the face at z = -hz the exit (blue 0). One
-        // unit is 200 pixels: the box covers 100..300 by 150..250.
-        QImage entry = readRectangleTexture(view->entryTexture(), 400, 400);
-        QImage exit = readRectangleTexture(view->exitTexture(), 400, 400);
-        VERIFY_PIXEL(entry, 200, 200, qRgba(128, 128, 255, 255), 3);
-        VERIFY_PIXEL(exit, 200, 200, qRgba(128, 128, 0, 255), 3);
-        VERIFY_PIXEL(entry, 101, 151, qRgba(2, 250, 255, 255), 4); // (0, 1) at the top left
-        VERIFY_PIXEL(entry, 298, 248, qRgba(253, 5, 255, 255), 4);
-        QCOMPARE(coveredRun(entry, true, 200), 200);
-        QCOMPARE(coveredRun(entry, false, 200), 100);
-
-        // A drag of 90 pixels down turns it by 90 degrees about x: the face at
-        // y = +hy faces the viewer (green 1 at entry, 0 at exit).
-        ui::drag(&view.widget(), QPoint(50, 50), QPoint(50, 140));
-        scene.console.clear();
-        view.render();
-        QCOMPARE(scene.console.out().substr(0, 11), std::string("x: 90 y: 0\n"));
-        entry = readRectangleTexture(view->entryTexture(), 400, 400);
-        exit = readRectangleTexture(view->exitTexture(), 400, 400);
-        VERIFY_PIXEL(entry, 200, 200, qRgba(128, 255, 128, 255), 5);
-        VERIFY_PIXEL(exit, 200, 200, qRgba(128, 0, 128, 255), 5);
-        QCOMPARE(coveredRun(entry, false, 200), 50); // the depth now runs up the view
     }
 
     // A small block in an empty cube, where a turn of 30 degrees about x

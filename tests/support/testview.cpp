@@ -4,7 +4,6 @@
 #include <QGLFormat>
 #include <QTest>
 
-#include <cstring>
 #include <stdexcept>
 
 namespace {
@@ -20,15 +19,6 @@ public:
         initializeGL();
     }
 };
-
-QImage flippedImage(const std::vector<unsigned char>& rgba, int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGBA8888);
-    for (int row = 0; row < height; ++row)
-        std::memcpy(image.scanLine(height - 1 - row), rgba.data() + size_t(row) * width * 4,
-                    size_t(width) * 4);
-    return image;
-}
 
 } // namespace
 
@@ -55,11 +45,11 @@ QImage TestView::render()
     m_widget->updateGL();
     m_widget->makeCurrent();
     const int width = m_widget->width(), height = m_widget->height();
-    std::vector<unsigned char> rgba(size_t(width) * height * 4);
+    QImage image(width, height, QImage::Format_RGBA8888);
     glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    return flippedImage(rgba, width, height);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, image.bits());
+    return image.mirrored(); // the GL counts rows from the bottom
 }
 
 void TestView::initializeGLAgain()
@@ -74,15 +64,6 @@ void TestView::saveArtefact(const QImage& image, const QString& name)
         return;
     QDir().mkpath(QString::fromLocal8Bit(folder));
     image.save(QString::fromLocal8Bit(folder) + "/" + name + ".png");
-}
-
-QImage readRectangleTexture(GLuint texture, int width, int height)
-{
-    std::vector<unsigned char> rgba(size_t(width) * height * 4);
-    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, texture);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_RECTANGLE_ARB, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    return flippedImage(rgba, width, height);
 }
 
 VolumeTexture readVolumeTexture(GLuint texture)

@@ -36,9 +36,6 @@ private:
     std::unique_ptr<GLWidget> m_widget;
 };
 
-// Reads back a rectangle texture of `width` x `height` texels (top row first).
-QImage readRectangleTexture(GLuint texture, int width, int height);
-
 // A 3D texture as the GL holds it: its extents and its luminance texels.
 struct VolumeTexture {
     std::vector<int> size;
