@@ -1,12 +1,15 @@
-// The volume writer's bytes and the kastra-make-volumes program.
+// The volume writer's bytes, the phantom kit and the kastra-make-volumes program.
 
 #include "tests/support/testfolder.h"
+#include "tools/phantom/phantom.h"
 #include "tools/phantoms.h"
 #include "volume/volumewriter.h"
 
 #include <QFile>
 #include <QProcess>
 #include <QtTest>
+
+#include <cmath>
 
 namespace {
 
@@ -56,9 +59,46 @@ private slots:
         QCOMPARE(QDir().entryList(QDir::Files), QStringList{"v.dat"});
     }
 
-    void phantomsDoNotDependOnTheThreads()
+    // The kit behind the phantoms on a 21-voxel cube, 10 voxels to the unit:
+    // layers painted over each other with edges blurred over a voxel, every
+    // slab of slices rendered, scanner noise of the stated deviation.
+    void phantomLayersCoverWhatIsBelowThem()
     {
-        QVERIFY(makeHeadPhantom(64, 64, 28).samples == makeHeadPhantom(64, 64, 28).samples);
+        // A box filling the volume, over it the left half of a sphere (an intersection),
+        // over both everything below z = 5.
+        const phantom::Frame frame(21, 21, 21, 10.0f); // the origin is voxel (10, 10, 10)
+        phantom::Phantom p(frame, 0.0f, 0);
+        p.paint(1000, p.box({0, 0, 0}, {2, 2, 2}));
+        p.paint(3000, p.ellipsoid({0, 0, 0}, {0.5f, 0.5f, 0.5f}), p.below({1, 0, 0}, 0));
+        p.paint(1800, p.below({0, 0, 1}, -0.5f));
+        const SampleVolume volume = p.render();
+        QCOMPARE(volume.samples.size(), size_t(21 * 21 * 21));
+        QVERIFY(std::count(volume.samples.begin(), volume.samples.end(), 0) == 0);
+        QCOMPARE(int(volume.at(7, 10, 10)), 3000);  // in both parts
+        QCOMPARE(int(volume.at(10, 10, 10)), 2000); // on the plane: half covered
+        QCOMPARE(int(volume.at(13, 10, 10)), 1000); // in the sphere only
+        QCOMPARE(int(volume.at(7, 10, 17)), 1000);  // in the half-space only
+        // On all three surfaces: half of the top layer, a quarter of each below it.
+        QCOMPARE(int(volume.at(10, 10, 5)), 900 + 750 + 250);
+
+        // Scanner noise of the stated deviation around the density, clamped at 4095.
+        phantom::Phantom noisy(frame, 20.0f, 7);
+        noisy.paint(1000, noisy.box({0, 0, 0}, {2, 2, 2}));
+        noisy.paint(5000, noisy.ellipsoid({0, 0, 0}, {0.3f, 0.3f, 0.3f}));
+        const SampleVolume samples = noisy.render();
+        double sum = 0, squares = 0;
+        const int count = 21 * 3 * 21; // the rows y < 3, away from the sphere
+        for (int z = 0; z < 21; ++z)
+            for (int y = 0; y < 3; ++y)
+                for (int x = 0; x < 21; ++x) {
+                    const double sample = samples.at(x, y, z);
+                    sum += sample;
+                    squares += sample * sample;
+                }
+        const double mean = sum / count, deviation = std::sqrt(squares / count - mean * mean);
+        QVERIFY2(std::fabs(mean - 1000) < 2 && std::fabs(deviation - 20) < 2,
+                 qPrintable(QString("%1 +- %2").arg(mean).arg(deviation)));
+        QCOMPARE(int(samples.at(10, 10, 10)), 4095);
     }
 
     void generatorWritesSkipsAndFailsLoudly()
