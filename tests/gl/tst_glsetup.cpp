@@ -201,14 +201,17 @@ private slots:
             QVERIFY(std::fabs(texture.texels[corner] * 4095 - 1000) < 0.1f);
     }
 
-    // Without 3D textures the first layer goes up as a flat texture; the name
-    // then cannot be bound as a volume, which the next load reports exactly.
+    // Without 3D textures the first layer goes up as a flat texture (rounded up
+    // to powers of two here); the name then cannot be bound as a volume, which
+    // the next load reports exactly.
     void theFlatFallbackShowsTheFirstLayer()
     {
         SampleVolume volume(20, 12, 3, 4095);
         std::fill(volume.samples.begin(), volume.samples.begin() + 240, 0);
         Setup setup(volume);
-        hide(&GLFeatures::texture3D);
+        GLFeatures hidden;
+        hidden.texture3D = hidden.nonPowerOfTwo = true;
+        hideGLFeatures(hidden);
         setup->loadVolume("v.dat");
         QVERIFY(setup.console.out().find("3D textures not supported!\n") != std::string::npos);
         QVERIFY(setup.console.out().find("Width: ") == std::string::npos);
@@ -217,10 +220,12 @@ private slots:
         GLint size[2] = {0, 0};
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &size[0]);
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &size[1]);
-        QCOMPARE(QSize(size[0], size[1]), QSize(20, 12));
-        std::vector<float> texels(240, -1.0f);
+        QCOMPARE(QSize(size[0], size[1]), QSize(32, 16));
+        std::vector<float> texels(32 * 16, -1.0f);
         glGetTexImage(GL_TEXTURE_2D, 0, GL_LUMINANCE, GL_FLOAT, texels.data());
-        QCOMPARE(texels, std::vector<float>(240, 0.0f));
+        for (int y = 0; y < 12; ++y)
+            QCOMPARE(std::vector<float>(&texels[32 * y], &texels[32 * y + 20]),
+                     std::vector<float>(20, 0.0f));
 
         hide(nullptr);
         setup.console.clear();
@@ -284,6 +289,15 @@ private slots:
         QCOMPARE(rectangleSize(setup->entryTexture()), QSize(300, 200));
         setup->loadVolume("v.dat");
         QCOMPARE(rectangleSize(setup->entryTexture()), QSize(400, 240));
+    
+        // A view with no pixels gets framebuffers that cannot be drawn into: reported.
+        setup->hide();
+        setup->resize(0, 0);
+        setup.console.clear();
+        setup->loadVolume("v.dat");
+        QCOMPARE(setup.console.err(), "Could not create fbo: no error\nfbError: " +
+                                          std::to_string(GL_FRAMEBUFFER_INCOMPLETE_ATTACHMENT_EXT) +
+                                          "\n");
     }
 };
 
