@@ -185,19 +185,19 @@ private slots:
             QVERIFY2(std::fabs(all.texels[size_t(density)] * 4095.0f - float(density)) < 0.1f,
                      qPrintable(QString::number(density)));
 
-        QVERIFY(writeVolumeFile("v.dat", SampleVolume(64, 40, 24, 1000)));
+        QVERIFY(writeVolumeFile("v.dat", SampleVolume(40, 20, 12, 1000)));
         setup.console.clear();
         setup->loadVolume("v.dat");
         QVERIFY2(setup.console.out().find("- Data prepared.\n################################"
-                                          "####\nWidth: 64\nHeight: 40\nDepth: 24\n") !=
+                                          "####\nWidth: 40\nHeight: 20\nDepth: 12\n") !=
                      std::string::npos,
                  setup.console.out().c_str());
-        QCOMPARE(readVolumeTexture(setup->volumeTexture()).size, std::vector<int>({64, 40, 24}));
+        QCOMPARE(readVolumeTexture(setup->volumeTexture()).size, std::vector<int>({40, 20, 12}));
         hide(&GLFeatures::nonPowerOfTwo);
         setup->loadVolume("v.dat");
         const VolumeTexture texture = readVolumeTexture(setup->volumeTexture());
-        QCOMPARE(texture.size, std::vector<int>({64, 64, 32}));
-        for (size_t corner : {size_t(0), size_t(63 + 64 * (39 + 64 * 23))})
+        QCOMPARE(texture.size, std::vector<int>({64, 32, 16}));
+        for (size_t corner : {size_t(0), size_t(39 + 64 * (19 + 32 * 11))})
             QVERIFY(std::fabs(texture.texels[corner] * 4095 - 1000) < 0.1f);
     }
 
