@@ -110,23 +110,20 @@ private slots:
         TestFolder folder(TestFolder::WithShaders);
         QVERIFY(QDir().mkpath("dat/x.dat") && QDir().mkpath("dat/sub"));
         std::vector<std::string> listed = {"x.dat", "HEAD.DAT", "Mixed.DaT", ".dat", "k\xf6pfe.dat"};
-        for (int i = 0; i < 30; ++i)
-            listed.push_back(std::string(1, char('a' + i % 26)) + std::to_string(i) + ".dat");
+        for (int i = 0; i < 20; ++i)
+            listed.push_back(std::to_string(i * 7 % 20) + ".dat");
         for (const std::string& name : listed)
-            if (name != "x.dat")
-                folder.write("dat/" + name, QByteArray());
+            folder.write("dat/" + name + (name == "x.dat" ? "/f" : ""), QByteArray());
         for (const char* name : {"head.dat.txt", "headdat", "head.da", "dat"})
             folder.write(std::string("dat/") + name, QByteArray());
-        QStringList expected;
+        QStringList expected, shown;
         std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir("dat"), closedir);
         while (const dirent* entry = readdir(dir.get()))
             if (std::count(listed.begin(), listed.end(), entry->d_name) == 1)
                 expected << QString::fromLatin1(entry->d_name);
         QCOMPARE(expected.size(), int(listed.size()));
-
         const std::unique_ptr<MainWindow> window = shownWindow();
         QVERIFY(window);
-        QStringList shown;
         for (int row = 0; row < window->m_listwidget_fileList->count(); ++row)
             shown << window->m_listwidget_fileList->item(row)->text();
         QCOMPARE(shown, expected);
@@ -141,17 +138,16 @@ private slots:
                  QVector<int>({0, 99, 0}));
         QCOMPARE(window->m_glWidget->slicePosition(), 0.5f); // no slot ran while it was built
         QCOMPARE(window->m_graphic_view->m_renderer, window->m_glWidget);
-
-        // The window takes every key that reaches it and does nothing with it.
-        for (int key : {Qt::Key_Escape, Qt::Key_A, Qt::Key_Space}) {
+        for (int key : {Qt::Key_Escape, Qt::Key_A, Qt::Key_Space}) { // taken, and nothing done
             QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
             QApplication::sendEvent(window->centralwidget, &press);
-            QVERIFY(press.isAccepted());
+            QVERIFY(press.isAccepted() && window->isVisible());
         }
-        QVERIFY(window->isVisible());
     }
 
-    // Every control reaches the view and repaints it, a click on a checked button too.
+    // Every control reaches the view and repaints it, a click on a checked button too. A drag
+    // turns the view one degree a pixel: vertical moves about x, horizontal ones about y,
+    // without wrapping; moves without the left button only follow the cursor.
     void controlsReachAndRepaintTheView()
     {
         TestFolder folder(TestFolder::WithShaders);
@@ -163,7 +159,6 @@ private slots:
         QCOMPARE(view->slicePosition(), 1.0f);
         QVERIFY(viewRepaints(*window, [&] { QTest::keyClick(window->m_Slices, Qt::Key_Home); }));
         QCOMPARE(view->slicePosition(), 0.0f);
-
         const char* const captions[] = {"Composite", "Average", "Maximum intensity projection"};
         for (int mode : {AverageMode, MaximumIntensityMode, CompositeMode, CompositeMode}) {
             mode == AverageMode ? view->setMIPMode() : view->setAverageMode();
@@ -178,22 +173,12 @@ private slots:
             QVERIFY(viewRepaints(*window, [&] { QVERIFY(ui::click(*window, axis)); }));
         QVERIFY(viewRepaints(*window, [&] { window->m_min_density->setValue(7); }));
         QVERIFY(viewRepaints(*window, [&] { window->m_max_density->setValue(9); }));
-    }
 
-    // One pixel is one degree: vertical moves turn about x, horizontal ones
-    // about y, without wrapping. Moves without the left button only follow
-    // the cursor, so the next left move measures from there.
-    void dragsTurnTheView()
-    {
-        TestFolder folder(TestFolder::WithShaders);
-        const std::unique_ptr<MainWindow> window = shownWindow();
-        QVERIFY(window);
-        GLWidget* view = window->m_glWidget;
         const auto turn = [view] { return QPoint(view->xRotation(), view->yRotation()); };
         QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
         ui::move(view, QPoint(130, 90), Qt::LeftButton);
         QCOMPARE(turn(), QPoint(-10, 30));
-        ui::move(view, QPoint(130, 290), Qt::LeftButton);
+        QVERIFY(viewRepaints(*window, [&] { ui::move(view, QPoint(130, 290), Qt::LeftButton); }));
         QCOMPARE(turn(), QPoint(190, 30));
         QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, QPoint(130, 290));
         ui::drag(view, QPoint(10, 10), QPoint(50, 20), Qt::RightButton);
