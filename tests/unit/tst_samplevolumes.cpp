@@ -19,7 +19,7 @@ QByteArray fileBytes(const std::string& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Runs the generator; its exit code and what it printed on both streams.
+// Runs the generator; its exit code and what it printed, its error stream after "! ".
 int runGenerator(const std::string& folder, QByteArray* printed)
 {
     QProcess process;
@@ -27,7 +27,8 @@ int runGenerator(const std::string& folder, QByteArray* printed)
                   folder.empty() ? QStringList() : QStringList{QString::fromStdString(folder)});
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
         return -1;
-    *printed = process.readAllStandardOutput() + process.readAllStandardError();
+    const QByteArray err = process.readAllStandardError();
+    *printed = process.readAllStandardOutput() + (err.isEmpty() ? "" : "! " + err);
     return process.exitCode();
 }
 
@@ -127,14 +128,14 @@ private slots:
 
         // Loudly: a usage line, a file where the folder should be, a folder where a file should.
         QCOMPARE(runGenerator({}, &printed), 2);
-        QCOMPARE(printed, QByteArray("Usage: kastra-make-volumes <folder>\n"));
+        QCOMPARE(printed, QByteArray("! Usage: kastra-make-volumes <folder>\n"));
         folder.write("taken", "a file where the folder should be");
         QCOMPARE(runGenerator(folder.file("taken/dat"), &printed), 1);
         QCOMPARE(printed.toStdString(),
-                 "+ Cannot create the folder '" + folder.file("taken/dat") + "'.\n");
+                 "! + Cannot create the folder '" + folder.file("taken/dat") + "'.\n");
         folder.write("dat/head.dat/keep", "");
         QCOMPARE(runGenerator(folder.file("dat"), &printed), 1);
-        QCOMPARE(printed.toStdString(), "+ Cannot write '" + folder.file("dat/head.dat") + "'.\n");
+        QCOMPARE(printed.toStdString(), "! + Cannot write '" + folder.file("dat/head.dat") + "'.\n");
         QVERIFY(!QFile::exists(folder.path() + "/dat/head.dat.part"));
     }
 };
