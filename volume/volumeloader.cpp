@@ -5,11 +5,14 @@
 #include "platform/systemmemory.h"
 #include "volume/sampleconverter.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <limits>
 #include <memory>
 #include <new>
 #include <ostream>
+#include <string>
 
 namespace {
 
@@ -22,7 +25,35 @@ void printLoadError(const char* reason)
     console::err() << "+ Error loading file" << reason << std::endl << std::endl;
 }
 
+// The three little-endian extents at the start of a volume file; false when
+// the file is shorter than its header.
+bool readHeader(std::FILE* file, uint32_t extents[3])
+{
+    unsigned char header[kHeaderBytes];
+    if (std::fread(header, 1, kHeaderBytes, file) != kHeaderBytes)
+        return false;
+    for (int axis = 0; axis < 3; ++axis)
+        extents[axis] = header[2 * axis] | uint32_t(header[2 * axis + 1]) << 8;
+    return true;
+}
+
+std::string extentsText(const uint32_t extents[3])
+{
+    return std::to_string(extents[0]) + " x " + std::to_string(extents[1]) + " x " +
+           std::to_string(extents[2]);
+}
+
 } // namespace
+
+bool volumeFitsLoader(uint64_t width, uint64_t height, uint64_t depth, uint64_t memoryBudget)
+{
+    constexpr uint64_t kMaxExtent = 0xffff;
+    if (width < 1 || height < 1 || depth < 1 || width > kMaxExtent || height > kMaxExtent ||
+        depth > kMaxExtent)
+        return false;
+    const uint64_t count = width * height * depth; // at most 48 bits
+    return count <= kMaxSamples && count <= memoryBudget / kLoadBytesPerSample;
+}
 
 uint64_t defaultVolumeMemoryBudget()
 {
@@ -52,23 +83,20 @@ void readVolumeStream(std::FILE* stream, VolumeData& volume, uint64_t memoryBudg
 
     // Everything that can fail is checked before the record is touched, so a
     // refused file leaves the previous volume and its histogram in place.
-    unsigned char header[kHeaderBytes];
-    if (std::fread(header, 1, kHeaderBytes, file.get()) != kHeaderBytes) {
+    uint32_t header[3];
+    if (!readHeader(file.get(), header)) {
         printLoadError(": the file is shorter than its 6-byte header.");
         return;
     }
-    const uint32_t width = header[0] | uint32_t(header[1]) << 8;
-    const uint32_t height = header[2] | uint32_t(header[3]) << 8;
-    const uint32_t depth = header[4] | uint32_t(header[5]) << 8;
-    const std::string extents =
-        std::to_string(width) + " x " + std::to_string(height) + " x " + std::to_string(depth);
+    const uint32_t width = header[0], height = header[1], depth = header[2];
+    const std::string extents = extentsText(header);
     if (width == 0 || height == 0 || depth == 0) {
         printLoadError((": the volume " + extents + " has no samples.").c_str());
         return;
     }
-    const uint64_t count = uint64_t(width) * height * depth; // at most 48 bits
+    const uint64_t count = uint64_t(width) * height * depth;
     const std::string tooLarge = ": a volume of " + extents + " samples does not fit in memory.";
-    if (count > kMaxSamples || count > memoryBudget / kLoadBytesPerSample) {
+    if (!volumeFitsLoader(width, height, depth, memoryBudget)) {
         printLoadError(tooLarge.c_str());
         return;
     }
@@ -110,4 +138,41 @@ void readVolumeStream(std::FILE* stream, VolumeData& volume, uint64_t memoryBudg
     }
     converter.storeCounts(volume.histogram);
     console::out() << std::endl << "- Data prepared." << std::endl;
+}
+
+std::string readVolumeSamples(const std::string& path, SampleVolume& volume, bool withSamples)
+{
+    FilePtr file = openRegularFile(path.c_str(), "rb");
+    if (!file)
+        return "it is not a readable file";
+    uint32_t extents[3];
+    if (!readHeader(file.get(), extents))
+        return "the file is shorter than its 6-byte header";
+    if (extents[0] == 0 || extents[1] == 0 || extents[2] == 0)
+        return "the volume " + extentsText(extents) + " has no samples";
+    struct stat status;
+    const uint64_t needed = volumeFileSize(int(extents[0]), int(extents[1]), int(extents[2]));
+    if (fstat(fileno(file.get()), &status) != 0 || uint64_t(status.st_size) < needed)
+        return "the header announces " + extentsText(extents) + " samples (" +
+               std::to_string(needed) + " bytes), the file holds " +
+               std::to_string(status.st_size) + " bytes";
+    volume.width = int(extents[0]);
+    volume.height = int(extents[1]);
+    volume.depth = int(extents[2]);
+    volume.samples.clear();
+    if (!withSamples)
+        return {};
+    const size_t count = size_t(extents[0]) * extents[1] * extents[2];
+    try {
+        volume.samples.resize(count);
+    } catch (const std::bad_alloc&) {
+        return "a volume of " + extentsText(extents) + " samples does not fit in memory";
+    }
+    if (std::fread(volume.samples.data(), sizeof(uint16_t), count, file.get()) != count)
+        return "reading the samples failed";
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    for (uint16_t& sample : volume.samples)
+        sample = uint16_t((sample >> 8) | (sample << 8));
+#endif
+    return {};
 }

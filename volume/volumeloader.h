@@ -1,6 +1,7 @@
 #pragma once
 
 #include "volume/volumedata.h"
+#include "volume/volumewriter.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -33,3 +34,17 @@ uint64_t defaultVolumeMemoryBudget();
 // Bytes a load of `sampleCount` samples holds at its peak: the float voxels
 // and the temporary 16-bit samples.
 constexpr uint64_t kLoadBytesPerSample = sizeof(float) + sizeof(uint16_t);
+
+// Whether the loader takes a volume of these extents: each from 1 to 65535
+// (the header's 16 bits), at most 2^31 - 1 samples, and kLoadBytesPerSample
+// bytes per sample within `memoryBudget`. Tools that write volume files ask
+// this to refuse exactly what the program would refuse.
+bool volumeFitsLoader(uint64_t width, uint64_t height, uint64_t depth, uint64_t memoryBudget);
+
+// A volume file's raw samples as stored (values above 4095 included), for
+// tools that convert volumes rather than show them. Fills in the extents from
+// the header and then, if `withSamples`, the samples. Unlike the loader, which
+// shows the samples a short file lacks as 0, it refuses such a file before
+// allocating anything. Returns "" or why it failed.
+std::string readVolumeSamples(const std::string& path, SampleVolume& volume,
+                              bool withSamples = true);

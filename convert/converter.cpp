@@ -1,0 +1,206 @@
+#include "convert/converter.h"
+
+#include "convert/axismapping.h"
+#include "convert/converterror.h"
+#include "convert/datexport.h"
+#include "convert/progressbar.h"
+#include "convert/scaninput.h"
+#include "convert/sizecheck.h"
+#include "convert/valuemapping.h"
+#include "convert/voxelgrid.h"
+#include "platform/console.h"
+#include "platform/systemmemory.h"
+#include "volume/volumeloader.h"
+#include "volume/volumewriter.h"
+
+#include <itkMacro.h>
+#include <itkObject.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <iomanip>
+#include <new>
+#include <ostream>
+#include <sstream>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string spacingText(const std::array<double, 3>& spacing)
+{
+    std::ostringstream text;
+    text << std::setprecision(4) << spacing[0] << " x " << spacing[1] << " x " << spacing[2]
+         << " mm";
+    return text.str();
+}
+
+std::string quoted(const std::string& path)
+{
+    return "'" + path + "'";
+}
+
+// The toolkit's descriptions can span lines; the report is one.
+std::string oneLine(std::string text)
+{
+    for (char& c : text)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    return text;
+}
+
+void exportDat(const ConvertOptions& options, Clock::time_point started)
+{
+    if (formatExtension(options.input) != ".dat")
+        throw ConvertError("cannot write '" + options.output +
+                           "': only a .dat INPUT exports to NIfTI, NRRD or MetaImage");
+    if (options.ct || options.window || options.keepGrid || options.shrink != 1 ||
+        !options.series.empty() || options.volume != 0)
+        throw ConvertError("cannot write '" + options.output +
+                           "': an export writes the samples unchanged and takes no options");
+    SampleVolume volume;
+    const std::string error = readVolumeSamples(options.input, volume);
+    if (!error.empty())
+        throw ConvertError("cannot read '" + options.input + "': " + error);
+    exportVolume(volume, options.output);
+    const std::array<uint64_t, 3> extents{
+        {uint64_t(volume.width), uint64_t(volume.height), uint64_t(volume.depth)}};
+    console::out() << "- Exported " << quoted(options.input) << " (" << extentsText(extents)
+                   << ") to " << quoted(options.output) << " in " << std::fixed
+                   << std::setprecision(1)
+                   << std::chrono::duration<double>(Clock::now() - started).count() << " s."
+                   << std::defaultfloat << std::endl;
+}
+
+void printOrientation(const ScanHeader& header, const AxisMapping& axes)
+{
+    if (!header.statesPatientFrame) {
+        console::out() << "- Orientation: kept as stored (" << header.format
+                       << " states no patient frame to go by)" << std::endl;
+        return;
+    }
+    const Direction written = mappedDirection(header.direction, axes);
+    console::out() << "- Orientation: stored axes run towards " << axisLetters(header.direction);
+    if (determinant(header.direction) < 0)
+        console::out() << " (a mirrored frame: one reversal more undoes the mirror)";
+    console::out() << "; written towards " << axisLetters(written)
+                   << ": x right to left, y posterior to anterior, z superior to inferior";
+    const double oblique = obliqueDegrees(written);
+    if (oblique > 0.5)
+        console::out() << " (oblique: up to " << std::setprecision(2) << oblique
+                       << " degrees off, taken as the nearest axes)";
+    console::out() << std::endl;
+}
+
+void convertToDat(const ConvertOptions& options, bool progressBar, Clock::time_point started)
+{
+    if (formatExtension(options.output) != ".dat")
+        throw ConvertError("cannot write '" + options.output +
+                           "': OUTPUT must end in .dat, .nii.gz, .nii, .nrrd or .mha");
+    const std::unique_ptr<ScanInput> input = openScanInput(options);
+    const ScanHeader& header = input->header();
+    console::out() << "- Input: " << header.format << " " << quoted(options.input) << ", "
+                   << extentsText(header.extents) << " voxels of "
+                   << spacingText(header.spacing) << std::endl;
+
+    const AxisMapping axes =
+        header.statesPatientFrame ? patientAxisMapping(header.direction) : AxisMapping{};
+    const VoxelGrid grid =
+        voxelGridFor(header.extents, header.spacing, options.shrink, options.keepGrid);
+    checkProgramTakes(grid, axes, header, options, defaultVolumeMemoryBudget());
+    checkConversionMemory(header, grid, options.input, physicalMemoryBytes());
+    printOrientation(header, axes);
+
+    ProgressBar progress(progressBar);
+    progress.start("Reading");
+    SourceImage image = input->read(progress);
+    progress.finish();
+    const ValueRange range = valueRange(image);
+    const ValueMapping mapping = chooseValueMapping(options, header, range);
+    if (options.shrink > 1) {
+        progress.start("Shrinking");
+        image = shrinkImage(image, options.shrink, progress);
+        progress.finish();
+    }
+    if (grid.resampled) {
+        progress.start("Resampling");
+        image = resampleImage(image, grid, progress);
+        progress.finish();
+    }
+    const std::array<uint64_t, 3> written = axes.permuted(grid.extents);
+    const std::array<double, 3> writtenSpacing = axes.permuted(grid.spacing);
+    console::out() << "- Output: " << extentsText(written) << " voxels of "
+                   << spacingText(writtenSpacing)
+                   << (grid.resampled  ? ", resampled to cubes (linear)"
+                       : options.keepGrid ? ", the source's grid (--keep-grid)"
+                                          : "")
+                   << std::endl;
+
+    SampleVolume volume;
+    progress.start("Mapping");
+    const uint64_t clamped = mapSamples(image, axes, mapping, volume, progress);
+    progress.finish();
+    image = FloatImage::Pointer(); // the source's memory goes before the writing
+    console::out() << "- Values: " << mapping.description << ", " << clamped
+                   << (clamped == 1 ? " sample" : " samples") << " clamped to 0..4095"
+                   << std::endl;
+    if (!writeVolumeFile(options.output, volume))
+        throw ConvertError("cannot write '" + options.output + "'");
+
+    console::out() << "- Converted " << header.format << ", " << extentsText(header.extents)
+                   << " voxels of " << spacingText(header.spacing) << ", values " << range.low
+                   << ".." << range.high << ", into " << quoted(options.output) << ", "
+                   << extentsText(written) << " voxels of " << spacingText(writtenSpacing)
+                   << ", " << mapping.description << ", in " << std::fixed
+                   << std::setprecision(1)
+                   << std::chrono::duration<double>(Clock::now() - started).count() << " s."
+                   << std::defaultfloat << std::endl;
+}
+
+} // namespace
+
+int convert(const ConvertOptions& options, bool progressBar)
+{
+    const Clock::time_point started = Clock::now();
+    // The toolkit's warnings would go around the console; what matters
+    // comes as an exception.
+    itk::Object::GlobalWarningDisplayOff();
+    try {
+        if (isExportFormat(options.output))
+            exportDat(options, started);
+        else
+            convertToDat(options, progressBar, started);
+        return 0;
+    } catch (const ConvertError& error) {
+        console::err() << "kastra-convert: " << error.what() << std::endl;
+    } catch (const itk::ExceptionObject& error) {
+        console::err() << "kastra-convert: cannot convert '" << options.input
+                       << "': " << oneLine(error.GetDescription()) << std::endl;
+    } catch (const std::bad_alloc&) {
+        console::err() << "kastra-convert: cannot convert '" << options.input
+                       << "': out of memory" << std::endl;
+    } catch (const std::exception& error) {
+        console::err() << "kastra-convert: cannot convert '" << options.input
+                       << "': " << oneLine(error.what()) << std::endl;
+    }
+    return 1;
+}
+
+int runConverter(int argc, char** argv)
+{
+    ConvertOptions options;
+    const std::string error =
+        parseConvertOptions(std::vector<std::string>(argv + 1, argv + argc), options);
+    if (options.help) {
+        console::out() << kConvertUsage;
+        return 0;
+    }
+    if (!error.empty()) {
+        console::err() << "kastra-convert: " << error << "\n\n" << kConvertUsage;
+        return 2;
+    }
+    return convert(options, isatty(STDOUT_FILENO) != 0);
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "convert/convertoptions.h"
+
+// kastra-convert INPUT OUTPUT [options]: the whole command, with its console
+// lines. Returns the exit status: 0 converted, 1 failed (one line on the
+// error stream says what and where; no output is created and an existing
+// OUTPUT stays as it was), 2 a wrong command line.
+int runConverter(int argc, char** argv);
+
+// The conversion the options ask for; the progress bar only when
+// `progressBar`. Returns the exit status as runConverter does.
+int convert(const ConvertOptions& options, bool progressBar);

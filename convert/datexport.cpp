@@ -1,0 +1,111 @@
+#include "convert/datexport.h"
+
+#include "convert/converterror.h"
+#include "convert/scaninput.h"
+
+#include <itkImageFileWriter.h>
+#include <itkMetaImageIO.h>
+#include <itkNrrdImageIO.h>
+#include <nifti2_io.h>
+
+#include <filesystem>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The folder an export is written in; removed with whatever it holds unless
+// the file left it for its final place.
+class PartFolder
+{
+public:
+    explicit PartFolder(const std::string& output) : m_folder(output + ".part")
+    {
+        std::error_code error;
+        fs::remove_all(m_folder, error); // a leftover of an interrupted export
+        if (!fs::create_directory(m_folder, error))
+            throw ConvertError("cannot write '" + output + "': cannot create '" +
+                               m_folder.string() + "'");
+        m_file = m_folder / fs::path(output).filename();
+    }
+    ~PartFolder()
+    {
+        std::error_code error;
+        fs::remove_all(m_folder, error);
+    }
+    std::string file() const { return m_file.string(); }
+
+private:
+    fs::path m_folder, m_file;
+};
+
+void writeNifti(const SampleVolume& volume, const std::string& path)
+{
+    nifti_set_debug_level(0);
+    const int64_t dims[8] = {3, volume.width, volume.height, volume.depth, 1, 1, 1, 1};
+    nifti_image* nim = nifti_make_new_nim(dims, DT_UINT16, 0);
+    const bool named = nim && nifti_set_filenames(nim, path.c_str(), 0, 1) == 0;
+    if (named) {
+        // The writer only reads the samples.
+        nim->data = const_cast<uint16_t*>(volume.samples.data());
+        nifti_image_write(nim);
+        nim->data = nullptr;
+    }
+    if (nim)
+        nifti_image_free(nim);
+    // The writer reports no failure: read the header back.
+    nifti_image* written = named ? nifti_image_read(path.c_str(), 0) : nullptr;
+    const bool complete = written && written->nx == volume.width && written->ny == volume.height &&
+                          written->nz == volume.depth &&
+                          (nifti_is_gzfile(path.c_str()) ||
+                           fs::file_size(path) == uint64_t(written->iname_offset) +
+                                                      2 * volume.samples.size());
+    if (written)
+        nifti_image_free(written);
+    if (!complete)
+        throw ConvertError("cannot write '" + path + "': the NIfTI writer failed");
+}
+
+void writeWithToolkit(const SampleVolume& volume, const std::string& path, bool nrrd)
+{
+    auto image = UInt16Image::New();
+    UInt16Image::SizeType size;
+    size[0] = unsigned(volume.width);
+    size[1] = unsigned(volume.height);
+    size[2] = unsigned(volume.depth);
+    image->SetRegions(size);
+    // The writer only reads the samples.
+    image->GetPixelContainer()->SetImportPointer(const_cast<uint16_t*>(volume.samples.data()),
+                                                 volume.samples.size(), false);
+    auto writer = itk::ImageFileWriter<UInt16Image>::New();
+    if (nrrd)
+        writer->SetImageIO(itk::NrrdImageIO::New());
+    else
+        writer->SetImageIO(itk::MetaImageIO::New());
+    writer->SetFileName(path);
+    writer->SetInput(image);
+    writer->Update();
+}
+
+} // namespace
+
+bool isExportFormat(const std::string& output)
+{
+    const std::string extension = formatExtension(output);
+    return extension == ".nii.gz" || extension == ".nii" || extension == ".nrrd" ||
+           extension == ".mha";
+}
+
+void exportVolume(const SampleVolume& volume, const std::string& output)
+{
+    const std::string extension = formatExtension(output);
+    PartFolder folder(output);
+    if (extension == ".nii" || extension == ".nii.gz")
+        writeNifti(volume, folder.file());
+    else
+        writeWithToolkit(volume, folder.file(), extension == ".nrrd");
+    std::error_code error;
+    fs::rename(folder.file(), output, error);
+    if (error)
+        throw ConvertError("cannot write '" + output + "': " + error.message());
+}

@@ -1,0 +1,134 @@
+#include "convert/imagefileinput.h"
+
+#include "convert/converterror.h"
+#include "convert/progressbar.h"
+#include "convert/sizecheck.h"
+
+#include <NrrdIO.h>
+#include <itkImageFileReader.h>
+#include <itkMetaImageIO.h>
+#include <itkNrrdImageIO.h>
+#include <metaImage.h>
+
+#include <cstring>
+#include <filesystem>
+
+namespace {
+
+// A data file named in a detached header, relative to the header's folder.
+std::string besideHeader(const std::string& header, const std::string& dataFile)
+{
+    const std::filesystem::path path(dataFile);
+    return path.is_absolute() ? dataFile
+                              : (std::filesystem::path(header).parent_path() / path).string();
+}
+
+} // namespace
+
+ImageFileInput::ImageFileInput(const std::string& path, Format format)
+    : m_path(path), m_format(format)
+{
+    const char* name = format == NrrdFile ? "NRRD" : "MetaImage";
+    if (format == NrrdFile)
+        m_io = itk::NrrdImageIO::New();
+    else
+        m_io = itk::MetaImageIO::New();
+    if (!m_io->CanReadFile(path.c_str()))
+        throw ConvertError("cannot read '" + path + "': not a valid " + name + " file");
+    m_io->SetFileName(path);
+    m_io->ReadImageInformation();
+    m_header.format = name;
+
+    const unsigned dimensions = m_io->GetNumberOfDimensions();
+    if (dimensions > 3)
+        throw ConvertError("cannot read '" + path + "': it has " + std::to_string(dimensions) +
+                           " dimensions; at most 3 convert");
+    if (m_io->GetNumberOfComponents() != 1)
+        throw ConvertError("cannot read '" + path + "': its voxels have " +
+                           std::to_string(m_io->GetNumberOfComponents()) +
+                           " components, not one value");
+    for (unsigned axis = 0; axis < dimensions; ++axis) {
+        m_header.extents[axis] = m_io->GetDimensions(axis);
+        m_header.spacing[axis] = std::abs(m_io->GetSpacing(axis));
+        const std::vector<double> direction = m_io->GetDirection(axis);
+        for (unsigned row = 0; row < dimensions; ++row)
+            m_header.direction[row][axis] = direction[row];
+    }
+    for (unsigned axis = dimensions; axis < 3; ++axis)
+        m_header.extents[axis] = 1;
+
+    using IOComponent = itk::IOComponentEnum;
+    const IOComponent component = m_io->GetComponentType();
+    const bool isInteger = component != IOComponent::FLOAT && component != IOComponent::DOUBLE;
+    const bool isSigned = component == IOComponent::CHAR || component == IOComponent::SHORT ||
+                          component == IOComponent::INT || component == IOComponent::LONG ||
+                          component == IOComponent::LONGLONG;
+    const int bytes = int(m_io->GetComponentSize());
+    m_header.sampleType = sampleTypeFor(isInteger, isSigned, bytes);
+    m_header.integerSamples = isInteger;
+    // Into another type, the reader converts through a buffer of the file's.
+    const bool sameType = (component == IOComponent::SHORT && isSigned && bytes == 2) ||
+                          (component == IOComponent::USHORT && bytes == 2) ||
+                          component == IOComponent::FLOAT;
+    m_header.readBytesPerVoxel = double(sampleBytes(m_header.sampleType)) + (sameType ? 0 : bytes);
+
+    const uint64_t announced = m_io->GetImageSizeInBytes();
+    if (format == NrrdFile)
+        checkNrrdData(announced);
+    else
+        checkMetaImageData(announced);
+}
+
+void ImageFileInput::checkNrrdData(uint64_t announced) const
+{
+    Nrrd* nrrd = nrrdNew();
+    NrrdIoState* state = nrrdIoStateNew();
+    state->skipData = AIR_TRUE;
+    const bool loaded = nrrdLoad(nrrd, m_path.c_str(), state) == 0;
+    DataEncoding encoding = DataEncoding::Unknown;
+    if (loaded && std::strcmp(state->encoding->name, "raw") == 0)
+        encoding = DataEncoding::Raw;
+    else if (loaded && std::strcmp(state->encoding->name, "gzip") == 0)
+        encoding = DataEncoding::Gzip;
+    std::string dataFile;
+    if (loaded && state->dataFNArr->len == 0)
+        dataFile = m_path; // attached
+    else if (loaded && state->dataFNArr->len == 1 && !state->dataFNFormat)
+        dataFile = besideHeader(m_path, state->dataFN[0]);
+    nrrdIoStateNix(state);
+    nrrdNuke(nrrd);
+    if (!dataFile.empty())
+        checkDataFile(m_path, dataFile, 0, announced, encoding);
+}
+
+void ImageFileInput::checkMetaImageData(uint64_t announced) const
+{
+    MetaImage* meta = static_cast<itk::MetaImageIO&>(*m_io).GetMetaImagePointer();
+    const std::string name = meta->ElementDataFileName();
+    const DataEncoding encoding = meta->CompressedData() ? DataEncoding::Gzip : DataEncoding::Raw;
+    if (name == "LOCAL")
+        checkDataFile(m_path, m_path, 0, announced, encoding);
+    else if (name.find("LIST") == std::string::npos && name.find('%') == std::string::npos)
+        checkDataFile(m_path, besideHeader(m_path, name), 0, announced, encoding);
+}
+
+SourceImage ImageFileInput::read(ProgressBar& progress)
+{
+    switch (m_header.sampleType) {
+    case SampleType::Int16: return readAs<Int16Image>(progress);
+    case SampleType::UInt16: return readAs<UInt16Image>(progress);
+    case SampleType::Float: break;
+    }
+    return readAs<FloatImage>(progress);
+}
+
+template <class Image>
+SourceImage ImageFileInput::readAs(ProgressBar& progress)
+{
+    auto reader = itk::ImageFileReader<Image>::New();
+    reader->SetImageIO(m_io);
+    reader->SetFileName(m_path);
+    progress.follow(*reader);
+    reader->Update();
+    return typename Image::Pointer(reader->GetOutput());
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "convert/scaninput.h"
+
+#include <itkImageIOBase.h>
+
+// A NRRD (.nrrd, .nhdr) or MetaImage (.mha, .mhd) file, read with the
+// toolkit's readers, in its stored order.
+class ImageFileInput : public ScanInput
+{
+public:
+    enum Format { NrrdFile, MetaImageFile };
+    ImageFileInput(const std::string& path, Format format);
+    SourceImage read(ProgressBar& progress) override;
+
+private:
+    template <class Image>
+    SourceImage readAs(ProgressBar& progress);
+    void checkNrrdData(uint64_t announced) const;
+    void checkMetaImageData(uint64_t announced) const;
+
+    std::string m_path;
+    Format m_format;
+    itk::ImageIOBase::Pointer m_io;
+};

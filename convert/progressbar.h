@@ -1,0 +1,29 @@
+#pragma once
+
+#include <itkProcessObject.h>
+
+#include <chrono>
+#include <string>
+
+// A progress bar on the console for a conversion's long stages. It draws only
+// when enabled (the output is a terminal) and once a stage has run for a
+// second, so quick work prints nothing but its result.
+class ProgressBar
+{
+public:
+    explicit ProgressBar(bool enabled) : m_enabled(enabled) {}
+    ~ProgressBar(); // ends a drawn bar's line, also when a stage fails
+
+    void start(const std::string& stage);
+    void update(double fraction); // 0..1 of the current stage
+    void finish();
+    // Shows the progress the toolkit's `filter` reports, in the current stage.
+    void follow(itk::ProcessObject& filter);
+
+private:
+    using Clock = std::chrono::steady_clock;
+    bool m_enabled;
+    bool m_drawn = false;
+    std::string m_stage;
+    Clock::time_point m_started, m_lastDrawn;
+};

@@ -1,0 +1,125 @@
+#include "convert/valuemapping.h"
+
+#include "convert/converterror.h"
+#include "convert/progressbar.h"
+
+#include <cmath>
+#include <limits>
+#include <sstream>
+
+namespace {
+
+std::string number(double value)
+{
+    std::ostringstream text;
+    text << value;
+    return text.str();
+}
+
+// Rounds value * scale + offset to 0..4095 and counts it when it falls
+// outside. NaN becomes 0.
+struct SampleMapper {
+    float scale, offset;
+    uint64_t clamped = 0;
+
+    uint16_t operator()(float value)
+    {
+        const float mapped = value * scale + offset;
+        clamped += uint64_t((mapped < -0.5f) | (mapped >= 4095.5f));
+        const float low = mapped + 0.5f > 0.0f ? mapped + 0.5f : 0.0f;
+        return uint16_t(low < 4095.0f ? low : 4095.0f);
+    }
+};
+
+template <class Pixel>
+uint64_t mapImage(const itk::Image<Pixel, 3>& image, const AxisMapping& axes,
+                  const ValueMapping& mapping, SampleVolume& volume, ProgressBar& progress)
+{
+    const auto size = image.GetLargestPossibleRegion().GetSize();
+    const std::array<int64_t, 3> storedStride{
+        {1, int64_t(size[0]), int64_t(size[0]) * int64_t(size[1])}};
+    // Per written axis: how far one step moves in the stored samples.
+    std::array<int64_t, 3> stride{}, extent{};
+    int64_t start = 0;
+    for (size_t axis = 0; axis < 3; ++axis) {
+        const size_t stored = size_t(axes.source[axis]);
+        extent[axis] = int64_t(size[stored]);
+        stride[axis] = axes.reversed[axis] ? -storedStride[stored] : storedStride[stored];
+        if (axes.reversed[axis])
+            start += (extent[axis] - 1) * storedStride[stored];
+    }
+    volume = SampleVolume(int(extent[0]), int(extent[1]), int(extent[2]));
+    const Pixel* samples = image.GetBufferPointer();
+    uint16_t* out = volume.samples.data();
+    SampleMapper mapper{float(mapping.scale), float(mapping.offset)};
+    for (int64_t z = 0; z < extent[2]; ++z) {
+        for (int64_t y = 0; y < extent[1]; ++y) {
+            const Pixel* row = samples + start + z * stride[2] + y * stride[1];
+            if (stride[0] == 1) // the stored order: a plain pass the compiler vectorises
+                for (int64_t x = 0; x < extent[0]; ++x)
+                    *out++ = mapper(float(row[x]));
+            else
+                for (int64_t x = 0; x < extent[0]; ++x)
+                    *out++ = mapper(float(row[x * stride[0]]));
+        }
+        progress.update(double(z + 1) / double(extent[2]));
+    }
+    return mapper.clamped;
+}
+
+} // namespace
+
+ValueRange valueRange(const SourceImage& source)
+{
+    return std::visit(
+        [](const auto& image) {
+            using Pixel = typename std::decay_t<decltype(image)>::ObjectType::PixelType;
+            const Pixel* samples = image->GetBufferPointer();
+            const size_t count = image->GetPixelContainer()->Size();
+            Pixel low = std::numeric_limits<Pixel>::max();
+            Pixel high = std::numeric_limits<Pixel>::lowest();
+            for (size_t i = 0; i < count; ++i) {
+                low = samples[i] < low ? samples[i] : low;
+                high = samples[i] > high ? samples[i] : high;
+            }
+            return low > high ? ValueRange{} : ValueRange{double(low), double(high)};
+        },
+        source);
+}
+
+ValueMapping chooseValueMapping(const ConvertOptions& options, const ScanHeader& header,
+                                const ValueRange& range)
+{
+    ValueMapping mapping;
+    if (options.window) {
+        mapping.rule = ValueMapping::Window;
+        mapping.scale = 4095 / (options.windowHigh - options.windowLow);
+        mapping.offset = -options.windowLow * mapping.scale;
+        mapping.description = "window " + number(options.windowLow) + ".." +
+                              number(options.windowHigh) + " onto 0..4095";
+    } else if (options.ct || header.hounsfield) {
+        mapping.rule = ValueMapping::Hounsfield;
+        mapping.offset = 1024;
+        mapping.description = "HU + 1024";
+    } else if (header.integerSamples && range.low >= 0 && range.high <= 4095) {
+        mapping.description = "unchanged";
+    } else {
+        if (!std::isfinite(range.low) || !std::isfinite(range.high))
+            throw ConvertError("cannot map the values of '" + options.input +
+                               "': they include infinities; choose a --window");
+        mapping.rule = ValueMapping::DataRange;
+        mapping.scale = range.high > range.low ? 4095 / (range.high - range.low) : 0;
+        mapping.offset = -range.low * mapping.scale;
+        mapping.description = "the data's range " + number(range.low) + ".." +
+                              number(range.high) + " onto 0..4095";
+    }
+    return mapping;
+}
+
+uint64_t mapSamples(const SourceImage& image, const AxisMapping& axes, const ValueMapping& mapping,
+                    SampleVolume& volume, ProgressBar& progress)
+{
+    return std::visit(
+        [&](const auto& source) { return mapImage(*source, axes, mapping, volume, progress); },
+        image);
+}
