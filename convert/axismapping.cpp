@@ -57,8 +57,8 @@ Direction mappedDirection(const Direction& direction, const AxisMapping& mapping
     Direction written{};
     for (size_t axis = 0; axis < 3; ++axis)
         for (size_t row = 0; row < 3; ++row)
-            written[row][axis] = direction[row][size_t(mapping.source[axis])] *
-                                 (mapping.reversed[axis] ? -1 : 1);
+            written[row][axis] =
+                direction[row][size_t(mapping.source[axis])] * (mapping.reversed[axis] ? -1 : 1);
     return written;
 }
 

@@ -7,12 +7,12 @@
 
 // How the written axes take the stored ones: written axis a runs along stored
 // axis source[a], backwards where reversed[a].
-struct AxisMapping {
+struct AxisMapping
+{
     std::array<int, 3> source{{0, 1, 2}};
     std::array<bool, 3> reversed{};
 
-    template <class T>
-    std::array<T, 3> permuted(const std::array<T, 3>& stored) const
+    template <class T> std::array<T, 3> permuted(const std::array<T, 3>& stored) const
     {
         return {{stored[size_t(source[0])], stored[size_t(source[1])], stored[size_t(source[2])]}};
     }

@@ -103,8 +103,8 @@ void convertToDat(const ConvertOptions& options, bool progressBar, Clock::time_p
     const std::unique_ptr<ScanInput> input = openScanInput(options);
     const ScanHeader& header = input->header();
     console::out() << "- Input: " << header.format << " " << quoted(options.input) << ", "
-                   << extentsText(header.extents) << " voxels of "
-                   << spacingText(header.spacing) << std::endl;
+                   << extentsText(header.extents) << " voxels of " << spacingText(header.spacing)
+                   << std::endl;
 
     const AxisMapping axes =
         header.statesPatientFrame ? patientAxisMapping(header.direction) : AxisMapping{};
@@ -134,7 +134,7 @@ void convertToDat(const ConvertOptions& options, bool progressBar, Clock::time_p
     const std::array<double, 3> writtenSpacing = axes.permuted(grid.spacing);
     console::out() << "- Output: " << extentsText(written) << " voxels of "
                    << spacingText(writtenSpacing)
-                   << (grid.resampled  ? ", resampled to cubes (linear)"
+                   << (grid.resampled     ? ", resampled to cubes (linear)"
                        : options.keepGrid ? ", the source's grid (--keep-grid)"
                                           : "")
                    << std::endl;
@@ -145,17 +145,15 @@ void convertToDat(const ConvertOptions& options, bool progressBar, Clock::time_p
     progress.finish();
     image = FloatImage::Pointer(); // the source's memory goes before the writing
     console::out() << "- Values: " << mapping.description << ", " << clamped
-                   << (clamped == 1 ? " sample" : " samples") << " clamped to 0..4095"
-                   << std::endl;
+                   << (clamped == 1 ? " sample" : " samples") << " clamped to 0..4095" << std::endl;
     if (!writeVolumeFile(options.output, volume))
         throw ConvertError("cannot write '" + options.output + "'");
 
     console::out() << "- Converted " << header.format << ", " << extentsText(header.extents)
                    << " voxels of " << spacingText(header.spacing) << ", values " << range.low
                    << ".." << range.high << ", into " << quoted(options.output) << ", "
-                   << extentsText(written) << " voxels of " << spacingText(writtenSpacing)
-                   << ", " << mapping.description << ", in " << std::fixed
-                   << std::setprecision(1)
+                   << extentsText(written) << " voxels of " << spacingText(writtenSpacing) << ", "
+                   << mapping.description << ", in " << std::fixed << std::setprecision(1)
                    << std::chrono::duration<double>(Clock::now() - started).count() << " s."
                    << std::defaultfloat << std::endl;
 }
@@ -180,8 +178,8 @@ int convert(const ConvertOptions& options, bool progressBar)
         console::err() << "kastra-convert: cannot convert '" << options.input
                        << "': " << oneLine(error.GetDescription()) << std::endl;
     } catch (const std::bad_alloc&) {
-        console::err() << "kastra-convert: cannot convert '" << options.input
-                       << "': out of memory" << std::endl;
+        console::err() << "kastra-convert: cannot convert '" << options.input << "': out of memory"
+                       << std::endl;
     } catch (const std::exception& error) {
         console::err() << "kastra-convert: cannot convert '" << options.input
                        << "': " << oneLine(error.what()) << std::endl;

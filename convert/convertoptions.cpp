@@ -33,8 +33,7 @@ bool parseNumber(const std::string& text, double& value)
 bool parseCount(const std::string& text, int low, int high, int& value)
 {
     double number = 0;
-    if (!parseNumber(text, number) || number != std::floor(number) || number < low ||
-        number > high)
+    if (!parseNumber(text, number) || number != std::floor(number) || number < low || number > high)
         return false;
     value = int(number);
     return true;
@@ -42,8 +41,7 @@ bool parseCount(const std::string& text, int low, int high, int& value)
 
 } // namespace
 
-std::string parseConvertOptions(const std::vector<std::string>& arguments,
-                                ConvertOptions& options)
+std::string parseConvertOptions(const std::vector<std::string>& arguments, ConvertOptions& options)
 {
     std::vector<std::string> paths;
     for (size_t i = 0; i < arguments.size(); ++i) {

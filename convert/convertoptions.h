@@ -4,7 +4,8 @@
 #include <vector>
 
 // The command line of kastra-convert.
-struct ConvertOptions {
+struct ConvertOptions
+{
     std::string input;
     std::string output;
     std::string series; // --series UID: the DICOM series, when a folder holds several
@@ -21,5 +22,4 @@ extern const char* const kConvertUsage;
 
 // Parses the arguments that follow the program's name. Returns "" or what is
 // wrong with them.
-std::string parseConvertOptions(const std::vector<std::string>& arguments,
-                                ConvertOptions& options);
+std::string parseConvertOptions(const std::vector<std::string>& arguments, ConvertOptions& options);

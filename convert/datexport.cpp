@@ -55,11 +55,11 @@ void writeNifti(const SampleVolume& volume, const std::string& path)
         nifti_image_free(nim);
     // The writer reports no failure: read the header back.
     nifti_image* written = named ? nifti_image_read(path.c_str(), 0) : nullptr;
-    const bool complete = written && written->nx == volume.width && written->ny == volume.height &&
-                          written->nz == volume.depth &&
-                          (nifti_is_gzfile(path.c_str()) ||
-                           fs::file_size(path) == uint64_t(written->iname_offset) +
-                                                      2 * volume.samples.size());
+    const bool complete =
+        written && written->nx == volume.width && written->ny == volume.height &&
+        written->nz == volume.depth &&
+        (nifti_is_gzfile(path.c_str()) ||
+         fs::file_size(path) == uint64_t(written->iname_offset) + 2 * volume.samples.size());
     if (written)
         nifti_image_free(written);
     if (!complete)

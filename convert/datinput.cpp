@@ -9,8 +9,8 @@ DatInput::DatInput(const std::string& path) : m_path(path)
     if (!error.empty())
         throw ConvertError("cannot read '" + path + "': " + error);
     m_header.format = "volume file";
-    m_header.extents = {{uint64_t(m_volume.width), uint64_t(m_volume.height),
-                         uint64_t(m_volume.depth)}};
+    m_header.extents = {
+        {uint64_t(m_volume.width), uint64_t(m_volume.height), uint64_t(m_volume.depth)}};
     m_header.sampleType = SampleType::UInt16;
     m_header.integerSamples = true;
     m_header.readBytesPerVoxel = sizeof(uint16_t);
@@ -26,7 +26,7 @@ SourceImage DatInput::read(ProgressBar&)
     for (unsigned axis = 0; axis < 3; ++axis)
         size[axis] = m_header.extents[axis];
     image->SetRegions(size);
-    image->GetPixelContainer()->SetImportPointer(m_volume.samples.data(),
-                                                 m_volume.samples.size(), false);
+    image->GetPixelContainer()->SetImportPointer(m_volume.samples.data(), m_volume.samples.size(),
+                                                 false);
     return image;
 }

@@ -70,11 +70,11 @@ DicomInput::DicomInput(const std::string& folder, const std::string& seriesUid)
     if (std::find(uids.begin(), uids.end(), uid) == uids.end()) {
         console::out() << "- Series in '" << folder << "':" << std::endl;
         listSeries(*names, uids);
-        throw ConvertError(
-            "cannot read '" + folder + "': " +
-            (uid.empty() ? "it holds " + std::to_string(uids.size()) +
-                               " series (listed above); choose one with --series UID"
-                         : "it holds no series " + uid + " (the series are listed above)"));
+        throw ConvertError("cannot read '" + folder + "': " +
+                           (uid.empty()
+                                ? "it holds " + std::to_string(uids.size()) +
+                                      " series (listed above); choose one with --series UID"
+                                : "it holds no series " + uid + " (the series are listed above)"));
     }
     m_files = names->GetFileNames(uid);
 
@@ -115,15 +115,17 @@ DicomInput::DicomInput(const std::string& folder, const std::string& seriesUid)
 SourceImage DicomInput::read(ProgressBar& progress)
 {
     switch (m_header.sampleType) {
-    case SampleType::Int16: return readAs<Int16Image>(progress);
-    case SampleType::UInt16: return readAs<UInt16Image>(progress);
-    case SampleType::Float: break;
+    case SampleType::Int16:
+        return readAs<Int16Image>(progress);
+    case SampleType::UInt16:
+        return readAs<UInt16Image>(progress);
+    case SampleType::Float:
+        break;
     }
     return readAs<FloatImage>(progress);
 }
 
-template <class Image>
-SourceImage DicomInput::readAs(ProgressBar& progress)
+template <class Image> SourceImage DicomInput::readAs(ProgressBar& progress)
 {
     auto reader = itk::ImageSeriesReader<Image>::New();
     reader->SetImageIO(itk::GDCMImageIO::New());

@@ -16,8 +16,7 @@ public:
     SourceImage read(ProgressBar& progress) override;
 
 private:
-    template <class Image>
-    SourceImage readAs(ProgressBar& progress);
+    template <class Image> SourceImage readAs(ProgressBar& progress);
 
     std::vector<std::string> m_files;
 };

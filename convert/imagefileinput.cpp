@@ -115,15 +115,17 @@ void ImageFileInput::checkMetaImageData(uint64_t announced) const
 SourceImage ImageFileInput::read(ProgressBar& progress)
 {
     switch (m_header.sampleType) {
-    case SampleType::Int16: return readAs<Int16Image>(progress);
-    case SampleType::UInt16: return readAs<UInt16Image>(progress);
-    case SampleType::Float: break;
+    case SampleType::Int16:
+        return readAs<Int16Image>(progress);
+    case SampleType::UInt16:
+        return readAs<UInt16Image>(progress);
+    case SampleType::Float:
+        break;
     }
     return readAs<FloatImage>(progress);
 }
 
-template <class Image>
-SourceImage ImageFileInput::readAs(ProgressBar& progress)
+template <class Image> SourceImage ImageFileInput::readAs(ProgressBar& progress)
 {
     auto reader = itk::ImageFileReader<Image>::New();
     reader->SetImageIO(m_io);

@@ -14,8 +14,7 @@ public:
     SourceImage read(ProgressBar& progress) override;
 
 private:
-    template <class Image>
-    SourceImage readAs(ProgressBar& progress);
+    template <class Image> SourceImage readAs(ProgressBar& progress);
     void checkNrrdData(uint64_t announced) const;
     void checkMetaImageData(uint64_t announced) const;
 

@@ -12,7 +12,8 @@
 
 namespace {
 
-struct FreeDeleter {
+struct FreeDeleter
+{
     void operator()(void* data) const { std::free(data); }
 };
 
@@ -30,17 +31,38 @@ bool convertStored(int datatype, const void* data, size_t count, double slope, d
                    Out* out)
 {
     switch (datatype) {
-    case DT_UINT8: convertValues<uint8_t>(data, count, slope, intercept, out); return true;
-    case DT_INT8: convertValues<int8_t>(data, count, slope, intercept, out); return true;
-    case DT_INT16: convertValues<int16_t>(data, count, slope, intercept, out); return true;
-    case DT_UINT16: convertValues<uint16_t>(data, count, slope, intercept, out); return true;
-    case DT_INT32: convertValues<int32_t>(data, count, slope, intercept, out); return true;
-    case DT_UINT32: convertValues<uint32_t>(data, count, slope, intercept, out); return true;
-    case DT_INT64: convertValues<int64_t>(data, count, slope, intercept, out); return true;
-    case DT_UINT64: convertValues<uint64_t>(data, count, slope, intercept, out); return true;
-    case DT_FLOAT32: convertValues<float>(data, count, slope, intercept, out); return true;
-    case DT_FLOAT64: convertValues<double>(data, count, slope, intercept, out); return true;
-    default: return false;
+    case DT_UINT8:
+        convertValues<uint8_t>(data, count, slope, intercept, out);
+        return true;
+    case DT_INT8:
+        convertValues<int8_t>(data, count, slope, intercept, out);
+        return true;
+    case DT_INT16:
+        convertValues<int16_t>(data, count, slope, intercept, out);
+        return true;
+    case DT_UINT16:
+        convertValues<uint16_t>(data, count, slope, intercept, out);
+        return true;
+    case DT_INT32:
+        convertValues<int32_t>(data, count, slope, intercept, out);
+        return true;
+    case DT_UINT32:
+        convertValues<uint32_t>(data, count, slope, intercept, out);
+        return true;
+    case DT_INT64:
+        convertValues<int64_t>(data, count, slope, intercept, out);
+        return true;
+    case DT_UINT64:
+        convertValues<uint64_t>(data, count, slope, intercept, out);
+        return true;
+    case DT_FLOAT32:
+        convertValues<float>(data, count, slope, intercept, out);
+        return true;
+    case DT_FLOAT64:
+        convertValues<double>(data, count, slope, intercept, out);
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -54,7 +76,8 @@ bool readsInPlace(int datatype, SampleType type)
 
 } // namespace
 
-struct NiftiInput::Header {
+struct NiftiInput::Header
+{
     nifti_image* image;
     ~Header() { nifti_image_free(image); }
 };
@@ -63,7 +86,7 @@ NiftiInput::NiftiInput(const std::string& path, int volume) : m_path(path), m_vo
 {
     nifti_set_debug_level(0); // failures are reported here, in one line
     int version = 0;
-    std::unique_ptr<void, FreeDeleter> rawHeader(nifti_read_header(path.c_str(), &version, 1));
+    std::unique_ptr<void, FreeDeleter> rawHeader(nifti_read_header(path.c_str(), &version, 0));
     nifti_image* image = rawHeader ? nifti_image_read(path.c_str(), 0) : nullptr;
     if (!image)
         throw ConvertError("cannot read '" + path + "': not a valid NIfTI-1 or NIfTI-2 file");
@@ -73,8 +96,8 @@ NiftiInput::NiftiInput(const std::string& path, int volume) : m_path(path), m_vo
 
     for (int dimension = 5; dimension <= 7; ++dimension)
         if (nim.dim[0] >= dimension && nim.dim[dimension] > 1)
-            throw ConvertError("cannot read '" + path + "': it has " +
-                               std::to_string(nim.dim[0]) + " dimensions; at most 4 convert");
+            throw ConvertError("cannot read '" + path + "': it has " + std::to_string(nim.dim[0]) +
+                               " dimensions; at most 4 convert");
     const int64_t volumes = nim.dim[0] >= 4 ? std::max<int64_t>(nim.dim[4], 1) : 1;
     if (volume >= volumes)
         throw ConvertError("cannot read '" + path + "': --volume " + std::to_string(volume) +
@@ -87,8 +110,8 @@ NiftiInput::NiftiInput(const std::string& path, int volume) : m_path(path), m_vo
     int bytesPerValue = 0, swapSize = 0;
     nifti_datatype_sizes(nim.datatype, &bytesPerValue, &swapSize);
     const bool isInteger = nifti_is_inttype(nim.datatype) != 0;
-    if (bytesPerValue == 0 || (!isInteger && nim.datatype != DT_FLOAT32 &&
-                               nim.datatype != DT_FLOAT64))
+    if (bytesPerValue == 0 ||
+        (!isInteger && nim.datatype != DT_FLOAT32 && nim.datatype != DT_FLOAT64))
         throw ConvertError("cannot read '" + path + "': its values are " +
                            nifti_datatype_string(nim.datatype) + ", not scalars");
     m_scaled = nim.scl_slope != 0 && (nim.scl_slope != 1 || nim.scl_inter != 0);
@@ -99,16 +122,16 @@ NiftiInput::NiftiInput(const std::string& path, int volume) : m_path(path), m_vo
     m_header.integerSamples =
         isInteger && (!m_scaled || (std::floor(nim.scl_slope) == nim.scl_slope &&
                                     std::floor(nim.scl_inter) == nim.scl_inter));
-    m_header.readBytesPerVoxel = double(sampleBytes(m_header.sampleType)) +
-                                 (readsInPlace(nim.datatype, m_header.sampleType) && !m_scaled
-                                      ? 0
-                                      : double(bytesPerValue));
+    m_header.readBytesPerVoxel =
+        double(sampleBytes(m_header.sampleType)) +
+        (readsInPlace(nim.datatype, m_header.sampleType) && !m_scaled ? 0 : double(bytesPerValue));
 
     // The sform when set, else the qform: both map (i, j, k) to millimetres
     // in RAS space (x towards the patient's right, y to the front, z up),
     // whose x and y are the toolkit's (LPS) reversed.
-    const nifti_dmat44* frame =
-        nim.sform_code > 0 ? &nim.sto_xyz : nim.qform_code > 0 ? &nim.qto_xyz : nullptr;
+    const nifti_dmat44* frame = nim.sform_code > 0   ? &nim.sto_xyz
+                                : nim.qform_code > 0 ? &nim.qto_xyz
+                                                     : nullptr;
     m_header.statesPatientFrame = frame != nullptr;
     for (size_t axis = 0; axis < 3; ++axis) {
         double length = 0;
@@ -135,15 +158,17 @@ NiftiInput::~NiftiInput() = default;
 SourceImage NiftiInput::read(ProgressBar&)
 {
     switch (m_header.sampleType) {
-    case SampleType::Int16: return readAs<Int16Image>();
-    case SampleType::UInt16: return readAs<UInt16Image>();
-    case SampleType::Float: break;
+    case SampleType::Int16:
+        return readAs<Int16Image>();
+    case SampleType::UInt16:
+        return readAs<UInt16Image>();
+    case SampleType::Float:
+        break;
     }
     return readAs<FloatImage>();
 }
 
-template <class Image>
-SourceImage NiftiInput::readAs()
+template <class Image> SourceImage NiftiInput::readAs()
 {
     auto image = allocateImage<Image>(m_header);
     const size_t count = image->GetPixelContainer()->Size();
@@ -158,8 +183,7 @@ SourceImage NiftiInput::readAs()
     if (!inPlace) {
         const double slope = m_scaled ? nim->scl_slope : 1;
         const double intercept = m_scaled ? nim->scl_inter : 0;
-        convertStored(nim->datatype, data, count, slope, intercept,
-                      image->GetBufferPointer());
+        convertStored(nim->datatype, data, count, slope, intercept, image->GetBufferPointer());
     }
     return image;
 }

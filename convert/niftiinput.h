@@ -15,8 +15,7 @@ public:
     SourceImage read(ProgressBar& progress) override;
 
 private:
-    template <class Image>
-    SourceImage readAs();
+    template <class Image> SourceImage readAs();
 
     std::string m_path;
     int m_volume;

@@ -36,8 +36,9 @@ void ProgressBar::update(double fraction)
     fraction = std::clamp(fraction, 0.0, 1.0);
     const int filled = int(fraction * kBarWidth);
     console::out() << "\r- " << std::left << std::setw(12) << m_stage << std::right << " ["
-                   << std::string(size_t(filled), '#') << std::string(size_t(kBarWidth - filled), ' ')
-                   << "] " << std::setw(3) << int(fraction * 100) << "%" << std::flush;
+                   << std::string(size_t(filled), '#')
+                   << std::string(size_t(kBarWidth - filled), ' ') << "] " << std::setw(3)
+                   << int(fraction * 100) << "%" << std::flush;
     m_drawn = true;
     m_lastDrawn = now;
 }

@@ -61,8 +61,7 @@ size_t sampleBytes(SampleType type)
     return type == SampleType::Float ? sizeof(float) : sizeof(uint16_t);
 }
 
-template <class Image>
-typename Image::Pointer allocateImage(const ScanHeader& header)
+template <class Image> typename Image::Pointer allocateImage(const ScanHeader& header)
 {
     auto image = Image::New();
     typename Image::SizeType size;

@@ -27,7 +27,8 @@ using Direction = std::array<std::array<double, 3>, 3>;
 constexpr Direction kIdentityDirection{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
 
 // What an input says about its volume before its samples are read.
-struct ScanHeader {
+struct ScanHeader
+{
     std::string format;                     // for the console: "NIfTI", "DICOM series (CT)"
     std::array<uint64_t, 3> extents{};      // voxels along the stored axes
     std::array<double, 3> spacing{1, 1, 1}; // mm
@@ -68,7 +69,6 @@ std::string formatExtension(const std::string& path);
 SampleType sampleTypeFor(bool isInteger, bool isSigned, int bytes);
 
 // An empty image of the header's extents, spacing and direction.
-template <class Image>
-typename Image::Pointer allocateImage(const ScanHeader& header);
+template <class Image> typename Image::Pointer allocateImage(const ScanHeader& header);
 
 size_t sampleBytes(SampleType type);

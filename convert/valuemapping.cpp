@@ -18,7 +18,8 @@ std::string number(double value)
 
 // Rounds value * scale + offset to 0..4095 and counts it when it falls
 // outside. NaN becomes 0.
-struct SampleMapper {
+struct SampleMapper
+{
     float scale, offset;
     uint64_t clamped = 0;
 
@@ -110,8 +111,8 @@ ValueMapping chooseValueMapping(const ConvertOptions& options, const ScanHeader&
         mapping.rule = ValueMapping::DataRange;
         mapping.scale = range.high > range.low ? 4095 / (range.high - range.low) : 0;
         mapping.offset = -range.low * mapping.scale;
-        mapping.description = "the data's range " + number(range.low) + ".." +
-                              number(range.high) + " onto 0..4095";
+        mapping.description =
+            "the data's range " + number(range.low) + ".." + number(range.high) + " onto 0..4095";
     }
     return mapping;
 }

@@ -9,7 +9,8 @@
 #include <string>
 
 // The smallest and largest sample value, NaN left out.
-struct ValueRange {
+struct ValueRange
+{
     double low = 0;
     double high = 0;
 };
@@ -18,7 +19,8 @@ ValueRange valueRange(const SourceImage& image);
 
 // How sample values become 12-bit samples: value * scale + offset, rounded
 // and clamped to 0..4095.
-struct ValueMapping {
+struct ValueMapping
+{
     enum Rule { Unchanged, Hounsfield, Window, DataRange };
     Rule rule = Unchanged;
     double scale = 1;

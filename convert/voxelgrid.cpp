@@ -16,8 +16,8 @@ constexpr double kSpacingTolerance = 1e-4;
 
 } // namespace
 
-VoxelGrid voxelGridFor(const std::array<uint64_t, 3>& extents,
-                       const std::array<double, 3>& spacing, int shrink, bool keepGrid)
+VoxelGrid voxelGridFor(const std::array<uint64_t, 3>& extents, const std::array<double, 3>& spacing,
+                       int shrink, bool keepGrid)
 {
     VoxelGrid grid;
     for (int axis = 0; axis < 3; ++axis) {

@@ -6,7 +6,8 @@
 #include <cstdint>
 
 // The grid the samples are written on, along the stored axes.
-struct VoxelGrid {
+struct VoxelGrid
+{
     std::array<uint64_t, 3> extents{};
     std::array<double, 3> spacing{};
     bool resampled = false;
@@ -18,8 +19,8 @@ struct VoxelGrid {
 // spacings differ. The cube grid spans the source's voxel centres, centred,
 // so that every written sample lies inside the source and interpolates
 // between its samples.
-VoxelGrid voxelGridFor(const std::array<uint64_t, 3>& extents,
-                       const std::array<double, 3>& spacing, int shrink, bool keepGrid);
+VoxelGrid voxelGridFor(const std::array<uint64_t, 3>& extents, const std::array<double, 3>& spacing,
+                       int shrink, bool keepGrid);
 
 // Averages `factor`^3 blocks into one voxel.
 SourceImage shrinkImage(const SourceImage& image, int factor, ProgressBar& progress);
