@@ -3,12 +3,18 @@
 
 KASTRA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-# Debian 12 packages for building, running and testing.
+# Debian 12 packages for building, running and testing. The converter needs
+# the image toolkit (ITK) and the NIfTI library.
 KASTRA_PACKAGES=(
   cmake make g++ pkg-config
   qtbase5-dev libqt5opengl5-dev libglew-dev libglu1-mesa-dev libgl1-mesa-dri
+  libinsighttoolkit5-dev libnifti2-dev
   xvfb xauth fonts-dejavu-core
 )
+
+# A real CT of a head for the run folder: Debian's invesalius-examples, and
+# python3 to read the archive's description of it.
+KASTRA_SAMPLE_PACKAGES=(invesalius-examples python3)
 
 # Extra packages for test.sh's sanitizer build and fuzzing: clang, the
 # sanitizer and libFuzzer runtimes, and llvm-symbolizer for readable reports.
@@ -57,4 +63,38 @@ software_gl_driver() {
       return 0
     fi
   done
+}
+
+# convert_sample_ct <folder>: converts the CT head of invesalius-examples
+# into <folder>/ct-head.dat, unless it is there already. The archive holds the
+# Hounsfield units as raw little-endian samples (matrix.dat) and describes
+# them in main.plist; a MetaImage header beside them lets kastra-convert read
+# them.
+convert_sample_ct() {
+  local output="$1/ct-head.dat"
+  [ -f "$output" ] && return 0
+  local archive=/usr/share/doc/invesalius-examples/examples/Cranium.inv3
+  local work plist
+  work=$(mktemp -d)
+  tar -xzf "$archive" -C "$work" --wildcards '*/main.plist' '*/matrix.dat'
+  plist=$(find "$work" -name main.plist)
+  # The plist gives the shape slowest axis first, the spacing x first.
+  python3 - "$plist" >"$(dirname "$plist")/ct-head.mhd" <<'EOF'
+import plistlib, sys
+with open(sys.argv[1], "rb") as f:
+    info = plistlib.load(f)
+matrix = info["matrix"]
+assert matrix["dtype"] == "int16", matrix["dtype"]
+depth, height, width = matrix["shape"]
+print("ObjectType = Image")
+print("NDims = 3")
+print("DimSize = %d %d %d" % (width, height, depth))
+print("ElementSpacing = %r %r %r" % tuple(info["spacing"]))
+print("ElementType = MET_SHORT")
+print("ElementByteOrderMSB = False")
+print("ElementDataFile = %s" % matrix["filename"])
+EOF
+  mkdir -p "$1"
+  "$KASTRA_ROOT/build/convert/kastra-convert" "$(dirname "$plist")/ct-head.mhd" "$output" --ct
+  rm -rf "$work"
 }

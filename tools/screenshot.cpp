@@ -74,7 +74,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const QString output = QString::fromLocal8Bit(argv[1]);
-    const QString volume = argc > 2 ? QString::fromLocal8Bit(argv[2]) : "head.dat";
+    const QString volume = argc > 2 ? QString::fromLocal8Bit(argv[2]) : "ct-head.dat";
     const QString mode = argc > 3 ? QString::fromLocal8Bit(argv[3]) : "composite";
 
     MainWindow window;

@@ -1,18 +1,19 @@
 #!/usr/bin/env bash
 # Takes the README's picture: builds Kastra, generates the sample volumes and
-# photographs the main window ray casting the head phantom on a virtual
+# photographs the main window ray casting the real CT head on a virtual
 # display, into docs/kastra-head.png (or the path given).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 output=$(realpath -m "${1:-$KASTRA_ROOT/docs/kastra-head.png}")
-install_packages
+install_packages "${KASTRA_SAMPLE_PACKAGES[@]}"
 build "$KASTRA_ROOT/build" -DCMAKE_BUILD_TYPE=Release
 
 run_dir="$KASTRA_ROOT/build/run"
 "$KASTRA_ROOT/build/tools/kastra-make-volumes" "$run_dir/dat"
+convert_sample_ct "$run_dir/dat"
 mkdir -p "$(dirname "$output")"
 cd "$run_dir"
 # Always a virtual display of a fixed size, so the picture does not depend on the desktop.
 QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" \
-  "$KASTRA_ROOT/build/tools/kastra-screenshot" "$output" head.dat composite
+  "$KASTRA_ROOT/build/tools/kastra-screenshot" "$output" ct-head.dat composite
