@@ -21,10 +21,19 @@ void putLittleEndian(unsigned char* bytes, uint16_t value)
 
 bool writeVolumeFile(const std::string& path, const SampleVolume& volume)
 {
-    if (!fitsHeader(volume.width) || !fitsHeader(volume.height) || !fitsHeader(volume.depth) ||
-        volume.samples.size() !=
-            size_t(volume.width) * size_t(volume.height) * size_t(volume.depth))
+    if (volume.samples.size() != size_t(std::max(volume.width, 0)) *
+                                     size_t(std::max(volume.height, 0)) *
+                                     size_t(std::max(volume.depth, 0)))
         return false;
+    return writeVolumeFile(path, volume.width, volume.height, volume.depth, volume.samples.data());
+}
+
+bool writeVolumeFile(const std::string& path, int width, int height, int depth,
+                     const uint16_t* samples)
+{
+    if (!fitsHeader(width) || !fitsHeader(height) || !fitsHeader(depth))
+        return false;
+    const size_t total = size_t(width) * size_t(height) * size_t(depth);
 
     // Written beside the target and renamed over it: an interrupted or failed
     // write never leaves a half-written volume, or damages an older one,
@@ -38,14 +47,14 @@ bool writeVolumeFile(const std::string& path, const SampleVolume& volume)
     // would double the memory the writer needs.
     constexpr size_t kBlockSamples = size_t(1) << 16;
     std::vector<unsigned char> bytes(2 * kBlockSamples);
-    putLittleEndian(&bytes[0], uint16_t(volume.width));
-    putLittleEndian(&bytes[2], uint16_t(volume.height));
-    putLittleEndian(&bytes[4], uint16_t(volume.depth));
+    putLittleEndian(&bytes[0], uint16_t(width));
+    putLittleEndian(&bytes[2], uint16_t(height));
+    putLittleEndian(&bytes[4], uint16_t(depth));
     bool written = std::fwrite(bytes.data(), 1, 6, file) == 6;
-    for (size_t first = 0; written && first < volume.samples.size(); first += kBlockSamples) {
-        const size_t count = std::min(kBlockSamples, volume.samples.size() - first);
+    for (size_t first = 0; written && first < total; first += kBlockSamples) {
+        const size_t count = std::min(kBlockSamples, total - first);
         for (size_t i = 0; i < count; ++i)
-            putLittleEndian(&bytes[2 * i], volume.samples[first + i]);
+            putLittleEndian(&bytes[2 * i], samples[first + i]);
         written = std::fwrite(bytes.data(), 1, 2 * count, file) == 2 * count;
     }
     // A full disk may only show when the buffered rest is flushed on close.

@@ -6,7 +6,8 @@
 
 // A volume of raw 12-bit samples, x fastest, then y, then z, as the volume
 // file stores them.
-struct SampleVolume {
+struct SampleVolume
+{
     int width = 0;
     int height = 0;
     int depth = 0;
@@ -40,3 +41,8 @@ constexpr uint64_t volumeFileSize(int width, int height, int depth)
 // the samples do not match the extents (such a file would be read back as a
 // different volume), or when the write or the rename fails.
 bool writeVolumeFile(const std::string& path, const SampleVolume& volume);
+
+// The same for samples held elsewhere: width x height x depth of them at
+// `samples`, x fastest.
+bool writeVolumeFile(const std::string& path, int width, int height, int depth,
+                     const uint16_t* samples);
