@@ -139,14 +139,16 @@ void convertToDat(const ConvertOptions& options, bool progressBar, Clock::time_p
                                           : "")
                    << std::endl;
 
-    SampleVolume volume;
     progress.start("Mapping");
-    const uint64_t clamped = mapSamples(image, axes, mapping, volume, progress);
+    MappedSamples mapped = mapSamples(image, axes, mapping, progress);
     progress.finish();
-    image = FloatImage::Pointer(); // the source's memory goes before the writing
-    console::out() << "- Values: " << mapping.description << ", " << clamped
-                   << (clamped == 1 ? " sample" : " samples") << " clamped to 0..4095" << std::endl;
-    if (!writeVolumeFile(options.output, volume))
+    if (!mapped.storage.samples.empty())
+        image = FloatImage::Pointer(); // the source's memory goes before the writing
+    console::out() << "- Values: " << mapping.description << ", " << mapped.clamped
+                   << (mapped.clamped == 1 ? " sample" : " samples") << " clamped to 0..4095"
+                   << std::endl;
+    if (!writeVolumeFile(options.output, mapped.extents[0], mapped.extents[1], mapped.extents[2],
+                         mapped.samples))
         throw ConvertError("cannot write '" + options.output + "'");
 
     console::out() << "- Converted " << header.format << ", " << extentsText(header.extents)

@@ -3,9 +3,12 @@
 #include "convert/converterror.h"
 #include "convert/progressbar.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <sstream>
+#include <type_traits>
 
 namespace {
 
@@ -16,25 +19,32 @@ std::string number(double value)
     return text.str();
 }
 
-// Rounds value * scale + offset to 0..4095 and counts it when it falls
+// Rounds value * scale + offset to 0..4095, counting the values that fall
 // outside. NaN becomes 0.
 struct SampleMapper
 {
     float scale, offset;
     uint64_t clamped = 0;
 
-    uint16_t operator()(float value)
+    // `in` and `out` must not overlap: written so that the compiler
+    // vectorises it.
+    template <class Pixel>
+    void map(const Pixel* __restrict in, uint16_t* __restrict out, int64_t count, int64_t step)
     {
-        const float mapped = value * scale + offset;
-        clamped += uint64_t((mapped < -0.5f) | (mapped >= 4095.5f));
-        const float low = mapped + 0.5f > 0.0f ? mapped + 0.5f : 0.0f;
-        return uint16_t(low < 4095.0f ? low : 4095.0f);
+        uint32_t runClamped = 0;
+        for (int64_t i = 0; i < count; ++i) {
+            const float mapped = float(in[step == 1 ? i : i * step]) * scale + offset;
+            runClamped += uint32_t((mapped < -0.5f) | (mapped >= 4095.5f));
+            const float up = mapped + 0.5f > 0.0f ? mapped + 0.5f : 0.0f;
+            out[i] = uint16_t(int32_t(up < 4095.0f ? up : 4095.0f));
+        }
+        clamped += runClamped;
     }
 };
 
 template <class Pixel>
-uint64_t mapImage(const itk::Image<Pixel, 3>& image, const AxisMapping& axes,
-                  const ValueMapping& mapping, SampleVolume& volume, ProgressBar& progress)
+MappedSamples mapImage(itk::Image<Pixel, 3>& image, const AxisMapping& axes,
+                       const ValueMapping& mapping, ProgressBar& progress)
 {
     const auto size = image.GetLargestPossibleRegion().GetSize();
     const std::array<int64_t, 3> storedStride{
@@ -49,23 +59,43 @@ uint64_t mapImage(const itk::Image<Pixel, 3>& image, const AxisMapping& axes,
         if (axes.reversed[axis])
             start += (extent[axis] - 1) * storedStride[stored];
     }
-    volume = SampleVolume(int(extent[0]), int(extent[1]), int(extent[2]));
-    const Pixel* samples = image.GetBufferPointer();
-    uint16_t* out = volume.samples.data();
+    MappedSamples result;
+    result.extents = {{int(extent[0]), int(extent[1]), int(extent[2])}};
+    Pixel* samples = image.GetBufferPointer();
+    uint16_t* out;
+    // Each sample is read before its place is written: a 16-bit sample's
+    // place can take its own mapped value, which spares a second volume's
+    // memory and the page faults of touching it.
+    if (sizeof(Pixel) == sizeof(uint16_t) && std::is_integral<Pixel>::value &&
+        stride == storedStride && start == 0) {
+        out = reinterpret_cast<uint16_t*>(samples);
+    } else {
+        result.storage = SampleVolume(result.extents[0], result.extents[1], result.extents[2]);
+        out = result.storage.samples.data();
+    }
+    result.samples = out;
     SampleMapper mapper{float(mapping.scale), float(mapping.offset)};
+    constexpr int64_t kChunk = 2048;
+    Pixel chunk[kChunk]; // a run of the row, apart from `out` even when in place
     for (int64_t z = 0; z < extent[2]; ++z) {
         for (int64_t y = 0; y < extent[1]; ++y) {
             const Pixel* row = samples + start + z * stride[2] + y * stride[1];
-            if (stride[0] == 1) // the stored order: a plain pass the compiler vectorises
-                for (int64_t x = 0; x < extent[0]; ++x)
-                    *out++ = mapper(float(row[x]));
-            else
-                for (int64_t x = 0; x < extent[0]; ++x)
-                    *out++ = mapper(float(row[x * stride[0]]));
+            for (int64_t x = 0; x < extent[0]; x += kChunk) {
+                const int64_t count = std::min(kChunk, extent[0] - x);
+                const int64_t step = stride[0];
+                if (step == 1) {
+                    std::memcpy(chunk, row + x, size_t(count) * sizeof(Pixel));
+                    mapper.map(chunk, out, count, 1);
+                } else {
+                    mapper.map(row + x * step, out, count, step);
+                }
+                out += count;
+            }
         }
         progress.update(double(z + 1) / double(extent[2]));
     }
-    return mapper.clamped;
+    result.clamped = mapper.clamped;
+    return result;
 }
 
 } // namespace
@@ -117,10 +147,9 @@ ValueMapping chooseValueMapping(const ConvertOptions& options, const ScanHeader&
     return mapping;
 }
 
-uint64_t mapSamples(const SourceImage& image, const AxisMapping& axes, const ValueMapping& mapping,
-                    SampleVolume& volume, ProgressBar& progress)
+MappedSamples mapSamples(const SourceImage& image, const AxisMapping& axes,
+                         const ValueMapping& mapping, ProgressBar& progress)
 {
     return std::visit(
-        [&](const auto& source) { return mapImage(*source, axes, mapping, volume, progress); },
-        image);
+        [&](const auto& source) { return mapImage(*source, axes, mapping, progress); }, image);
 }

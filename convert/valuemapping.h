@@ -35,8 +35,18 @@ struct ValueMapping
 ValueMapping chooseValueMapping(const ConvertOptions& options, const ScanHeader& header,
                                 const ValueRange& range);
 
-// Writes the samples of `image` into `volume` mapped, in the order of the
-// written axes: written axis a runs along stored axis axes.source[a]. Returns
-// how many samples fell outside 0..4095 and were clamped.
-uint64_t mapSamples(const SourceImage& image, const AxisMapping& axes, const ValueMapping& mapping,
-                    SampleVolume& volume, ProgressBar& progress);
+// The written samples, with what the mapping saw.
+struct MappedSamples
+{
+    std::array<int, 3> extents{};
+    const uint16_t* samples = nullptr; // in `storage`, or in place in the source image
+    SampleVolume storage;
+    uint64_t clamped = 0; // samples that fell outside 0..4095
+};
+
+// Maps the samples of `image` in the order of the written axes: written axis
+// a runs along stored axis axes.source[a]. 16-bit samples in their stored
+// order are mapped in place, into the image's own memory, which must outlive
+// the result; others into new storage.
+MappedSamples mapSamples(const SourceImage& image, const AxisMapping& axes,
+                         const ValueMapping& mapping, ProgressBar& progress);
