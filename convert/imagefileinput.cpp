@@ -25,8 +25,7 @@ std::string besideHeader(const std::string& header, const std::string& dataFile)
 
 } // namespace
 
-ImageFileInput::ImageFileInput(const std::string& path, Format format)
-    : m_path(path), m_format(format)
+ImageFileInput::ImageFileInput(const std::string& path, Format format) : m_path(path)
 {
     const char* name = format == NrrdFile ? "NRRD" : "MetaImage";
     if (format == NrrdFile)

@@ -19,6 +19,5 @@ private:
     void checkMetaImageData(uint64_t announced) const;
 
     std::string m_path;
-    Format m_format;
     itk::ImageIOBase::Pointer m_io;
 };
