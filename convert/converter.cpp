@@ -41,9 +41,13 @@ std::string quoted(const std::string& path)
     return "'" + path + "'";
 }
 
-// The toolkit's descriptions can span lines; the report is one.
+// The toolkit's descriptions can span lines and start with the class and
+// address of the object that threw; the report is one line about the file.
 std::string oneLine(std::string text)
 {
+    const size_t address = text.find("): ");
+    if (text.rfind("ITK ERROR: ", 0) == 0 && address != std::string::npos)
+        text.erase(0, address + 3);
     for (char& c : text)
         if (c == '\n' || c == '\r')
             c = ' ';
