@@ -234,6 +234,10 @@ private slots:
         const Converted result = convertFile(writeScan(scan, "nrrd"), options);
         QCOMPARE(result.status, 0);
         QCOMPARE(extentsOf(result.volume), extents);
+        const std::string said = "- Output: " + std::to_string(extents[0]) + " x " +
+                                 std::to_string(extents[1]) + " x " + std::to_string(extents[2]) +
+                                 " voxels";
+        QVERIFY2(result.out.find(said) != std::string::npos, result.out.c_str());
         QVector<int> alongZ;
         for (int z = 0; z < extents[2]; ++z)
             alongZ << result.volume.at(0, 0, z);
