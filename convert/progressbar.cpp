@@ -34,6 +34,10 @@ void ProgressBar::update(double fraction)
         (m_drawn && fraction < 1 && now - m_lastDrawn < kRedrawInterval))
         return;
     fraction = std::clamp(fraction, 0.0, 1.0);
+    const int percent = int(fraction * 100);
+    if (m_drawn && percent == m_shownPercent)
+        return;
+    m_shownPercent = percent;
     const int filled = int(fraction * kBarWidth);
     console::out() << "\r- " << std::left << std::setw(12) << m_stage << std::right << " ["
                    << std::string(size_t(filled), '#')
@@ -50,6 +54,7 @@ void ProgressBar::finish()
         console::out() << std::endl;
     }
     m_drawn = false;
+    m_shownPercent = -1;
 }
 
 void ProgressBar::follow(itk::ProcessObject& filter)

@@ -24,6 +24,7 @@ private:
     using Clock = std::chrono::steady_clock;
     bool m_enabled;
     bool m_drawn = false;
+    int m_shownPercent = -1;
     std::string m_stage;
     Clock::time_point m_started, m_lastDrawn;
 };
