@@ -85,17 +85,19 @@ class TestMainWindow : public QObject
 {
     Q_OBJECT
 
+    QObject* m_watched = nullptr;
     int m_paints = 0;
-    bool eventFilter(QObject*, QEvent* event) override
+    bool eventFilter(QObject* object, QEvent* event) override
     {
-        m_paints += event->type() == QEvent::Paint;
+        m_paints += object == m_watched && event->type() == QEvent::Paint;
         return false;
     }
 
-    // Whether `change` makes the window's view repaint, through the event loop.
-    bool viewRepaints(MainWindow& window, const std::function<void()>& change)
+    // Whether `change` makes `widget` repaint, through the event loop.
+    bool repaints(QWidget* widget, const std::function<void()>& change)
     {
-        window.m_glWidget->installEventFilter(this);
+        widget->installEventFilter(this);
+        m_watched = widget;
         QTest::qWait(20);
         m_paints = 0;
         change();
@@ -154,31 +156,35 @@ private slots:
         const std::unique_ptr<MainWindow> window = shownWindow();
         QVERIFY(window);
         GLWidget* view = window->m_glWidget;
+        Histogram* histogram = window->m_graphic_view;
         // Before any load and axis click the range is 0..99 and the view's extent is 1.
         QTest::keyClick(window->m_Slices, Qt::Key_Right);
         QCOMPARE(view->slicePosition(), 1.0f);
-        QVERIFY(viewRepaints(*window, [&] { QTest::keyClick(window->m_Slices, Qt::Key_Home); }));
+        QVERIFY(repaints(view, [&] { QTest::keyClick(window->m_Slices, Qt::Key_Home); }));
         QCOMPARE(view->slicePosition(), 0.0f);
         const char* const captions[] = {"Composite", "Average", "Maximum intensity projection"};
         for (int mode : {AverageMode, MaximumIntensityMode, CompositeMode, CompositeMode}) {
             mode == AverageMode ? view->setMIPMode() : view->setAverageMode();
-            QVERIFY(viewRepaints(*window, [&] { QVERIFY(ui::click(*window, captions[mode])); }));
+            QVERIFY(repaints(view, [&] { QVERIFY(ui::click(*window, captions[mode])); }));
             QCOMPARE(view->renderMode(), mode);
         }
-        QVERIFY(viewRepaints(*window, [&] { QVERIFY(ui::click(*window, "Slicing active")); }));
+        QVERIFY(repaints(view, [&] { QVERIFY(ui::click(*window, "Slicing active")); }));
         QVERIFY(view->isSlicing());
         ui::click(window->m_checkbox_slicing);
         QVERIFY(!view->isSlicing());
         for (const char* axis : {"x - axis", "y - axis", "z - axis"})
-            QVERIFY(viewRepaints(*window, [&] { QVERIFY(ui::click(*window, axis)); }));
-        QVERIFY(viewRepaints(*window, [&] { window->m_min_density->setValue(7); }));
-        QVERIFY(viewRepaints(*window, [&] { window->m_max_density->setValue(9); }));
+            QVERIFY(repaints(view, [&] { QVERIFY(ui::click(*window, axis)); }));
+        int value = 7; // the density boxes repaint the histogram too
+        for (QWidget* widget : {static_cast<QWidget*>(view), static_cast<QWidget*>(histogram)}) {
+            QVERIFY(repaints(widget, [&] { window->m_min_density->setValue(++value); }));
+            QVERIFY(repaints(widget, [&] { window->m_max_density->setValue(value + 100); }));
+        }
 
         const auto turn = [view] { return QPoint(view->xRotation(), view->yRotation()); };
         QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
         ui::move(view, QPoint(130, 90), Qt::LeftButton);
         QCOMPARE(turn(), QPoint(-10, 30));
-        QVERIFY(viewRepaints(*window, [&] { ui::move(view, QPoint(130, 290), Qt::LeftButton); }));
+        QVERIFY(repaints(view, [&] { ui::move(view, QPoint(130, 290), Qt::LeftButton); }));
         QCOMPARE(turn(), QPoint(190, 30));
         QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, QPoint(130, 290));
         ui::drag(view, QPoint(10, 10), QPoint(50, 20), Qt::RightButton);
@@ -323,7 +329,7 @@ private slots:
 
         histogram->m_controlPoints = {{QColor(), 10, 20}};
         console.clear();
-        QVERIFY(ui::load(window, QString::fromLatin1(name)));
+        QVERIFY(repaints(histogram, [&] { QVERIFY(ui::load(window, QString::fromLatin1(name))); }));
         const bool loads = !error.startsWith("+ ");
         const VolumeData expected = loads ? expectedVolume(bytes) : good;
         QCOMPARE(console.out(), loadLines(path, expected, loads));

@@ -58,6 +58,15 @@ std::vector<TablePoint> steep(const std::vector<std::pair<int, QColor>>& densiti
 const QRgb kClear = qRgba(0, 0, 0, 0), kRed = qRgba(255, 0, 0, 255),
            kGreen = qRgba(0, 255, 0, 255), kBlue = qRgba(0, 0, 255, 255);
 
+// The length of the non-transparent part of a column.
+int coveredRun(const QImage& image, int column)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        count += qAlpha(image.pixel(column, y)) > 0;
+    return count;
+}
+
 // Where a point of the volume (texture coordinates 0..1 of a cube) lands in
 // a 700 x 500 view turned by `ax` about x after `ay` about y: one unit is 250
 // pixels, y runs down the image.
@@ -158,6 +167,7 @@ private slots:
     {
         SampleVolume volume(64, 64, 64, 0);
         fillBox(volume, 10, 46, 50, 14, 50, 54, kHigh);
+        fillBox(volume, 40, 10, 0, 50, 20, 1, kHigh); // the back layer: the rays' last samples
         Scene scene(700, 500, volume);
         TestView& view = scene.view;
         setTransfer(view.widget(), steep({{kHigh, Qt::blue}}));
@@ -165,7 +175,9 @@ private slots:
         QImage image = view.render();
         QPoint at = projected(0.1875, 0.75, 0.8125, 0, 0);
         VERIFY_PIXEL(image, at.x(), at.y(), kBlue, 2);
-        VERIFY_PIXEL(image, 400, 300, kClear, 0); // in the cube, off the block
+        at = projected(0.7, 0.23, 0, 0, 0);
+        VERIFY_PIXEL(image, at.x(), at.y(), kBlue, 2);
+        VERIFY_PIXEL(image, 300, 300, kClear, 0); // in the cube, off the blocks
 
         ui::drag(&view.widget(), QPoint(100, 100), QPoint(140, 130));
         image = view.render();
@@ -181,7 +193,9 @@ private slots:
         // Half-transparent orange: the picture is premultiplied.
         setTransfer(scene.view.widget(), {{1000, QColor(255, 128, 0), 127}});
         scene.view->setAverageMode();
-        VERIFY_PIXEL(scene.view.render(), 150, 150, qRgba(127, 63, 0, 127), 1);
+        const QImage image = scene.view.render();
+        VERIFY_PIXEL(image, 150, 150, qRgba(127, 63, 0, 127), 1);
+        QCOMPARE(coveredRun(image, 150), 112); // 30 / 40 of a unit, 150 pixels, centred
         ui::drag(&scene.view.widget(), QPoint(10, 10), QPoint(47, 33)); // any direction
         VERIFY_PIXEL(scene.view.render(), 150, 150, qRgba(127, 63, 0, 127), 1);
     }
