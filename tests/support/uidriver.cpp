@@ -15,14 +15,6 @@ bool show(QWidget& widget)
     return QTest::qWaitForWindowExposed(&widget);
 }
 
-QAbstractButton* button(QWidget& parent, const QString& caption)
-{
-    for (QAbstractButton* candidate : parent.findChildren<QAbstractButton*>())
-        if (candidate->text() == caption)
-            return candidate;
-    return nullptr;
-}
-
 void click(QAbstractButton* button)
 {
     QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(8, button->height() / 2));
@@ -30,53 +22,44 @@ void click(QAbstractButton* button)
 
 bool click(QWidget& parent, const QString& caption)
 {
-    QAbstractButton* target = button(parent, caption);
-    if (target)
-        click(target);
-    return target;
+    for (QAbstractButton* button : parent.findChildren<QAbstractButton*>())
+        if (button->text() == caption)
+            return click(button), true;
+    return false;
 }
 
 bool load(MainWindow& window, const QString& name)
 {
     QListWidget* list = window.m_listwidget_fileList;
-    if (!name.isEmpty()) {
-        const QList<QListWidgetItem*> items = list->findItems(name, Qt::MatchExactly);
-        if (items.size() != 1)
-            return false;
+    const QList<QListWidgetItem*> items = list->findItems(name, Qt::MatchExactly);
+    if (!name.isEmpty() && items.size() != 1)
+        return false;
+    if (!name.isEmpty())
         QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
                           list->visualItemRect(items.first()).center());
-    }
-    QAbstractButton* loadButton = button(window, "Datei Laden");
-    if (loadButton)
-        QTest::mouseClick(loadButton, Qt::LeftButton);
-    return loadButton;
+    return click(window, "Datei Laden");
 }
 
 bool chooseMenuEntry(QMainWindow& window, const QString& menu, const QString& entry)
 {
-    QMenuBar* bar = window.menuBar();
-    for (QAction* action : bar->actions()) {
+    for (QAction* action : window.menuBar()->actions()) {
         if (action->text() != menu || !action->menu())
             continue;
-        QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier,
-                          bar->actionGeometry(action).center());
+        QTest::mouseClick(window.menuBar(), Qt::LeftButton, Qt::NoModifier,
+                          window.menuBar()->actionGeometry(action).center());
         QMenu* opened = action->menu();
-        if (!QTest::qWaitForWindowExposed(opened))
-            return false;
         for (QAction* item : opened->actions())
-            if (item->text() == entry) {
-                QTest::mouseClick(opened, Qt::LeftButton, Qt::NoModifier,
-                                  opened->actionGeometry(item).center());
-                return true;
-            }
+            if (item->text() == entry && QTest::qWaitForWindowExposed(opened))
+                return QTest::mouseClick(opened, Qt::LeftButton, Qt::NoModifier,
+                                         opened->actionGeometry(item).center()),
+                       true;
     }
     return false;
 }
 
 void move(QWidget* widget, QPoint to, Qt::MouseButtons held)
 {
-    QMouseEvent event(QEvent::MouseMove, to, widget->mapToGlobal(to), Qt::NoButton, held,
-                      Qt::NoModifier);
+    QMouseEvent event(QEvent::MouseMove, to, widget->mapToGlobal(to), Qt::NoButton, held, {});
     QApplication::sendEvent(widget, &event);
 }
 
@@ -106,12 +89,8 @@ ColourDialogAnswer::ColourDialogAnswer(QColor choice, std::function<void()> befo
         parent = dialog->parentWidget();
         if (before)
             before();
-        if (choice.isValid()) {
-            dialog->setCurrentColor(choice);
-            dialog->accept();
-        } else {
-            dialog->reject();
-        }
+        dialog->setCurrentColor(choice);
+        choice.isValid() ? dialog->accept() : dialog->reject();
     });
     m_timer.start(10);
 }

@@ -13,20 +13,17 @@ class QAbstractButton;
 class QMainWindow;
 class QWidget;
 
-// Drives the program as a user does, with real mouse events: for the tests and
-// the screenshot tool. Controls are found by their captions, as a user finds them.
+// Drives the program as a user does, with real mouse events, for the tests
+// and the screenshot tool. Controls are found by their captions.
 namespace ui {
 
 // Shows the widget and waits until the window system has exposed it.
 bool show(QWidget& widget);
 
-// The button (push, check or radio) inside `parent` captioned exactly `caption`.
-QAbstractButton* button(QWidget& parent, const QString& caption);
-
 // Clicks a button where a user would: on the indicator or label at its left.
 void click(QAbstractButton* button);
 
-// Clicks the button captioned `caption`; false when there is none.
+// Clicks the button (push, check or radio) captioned `caption`; false when there is none.
 bool click(QWidget& parent, const QString& caption);
 
 // Clicks `name` in the file list (nothing when empty) and presses "Datei Laden";
@@ -45,20 +42,18 @@ void drag(QWidget* widget, QPoint from, QPoint to, Qt::MouseButton button = Qt::
 // A double click as the window system delivers it: press, release, double click, release.
 void doubleClick(QWidget* widget, QPoint at);
 
-// Answers the next colour dialog from inside its modal loop: runs `before`, then picks
-// `choice`, or cancels when `choice` is invalid. It polls, as the dialog opens only once
-// the double click that asks for it is in.
+// Answers the next colour dialog from inside its modal loop: runs `before`,
+// then picks `choice`, or cancels when `choice` is invalid.
 class ColourDialogAnswer : public QObject
 {
 public:
     explicit ColourDialogAnswer(QColor choice, std::function<void()> before = {});
-
     bool opened = false;
     QColor initial;            // the colour the dialog offered
     QWidget* parent = nullptr; // the dialog's parent
 
 private:
-    QTimer m_timer;
+    QTimer m_timer; // polls: the dialog opens once the double click that asks for it is in
 };
 
 } // namespace ui
