@@ -1,17 +1,22 @@
 // Frame benchmark: the real GLWidget in a window, a loaded volume and a
 // transfer function, then N frames per mode, each turned one degree further
-// by a mouse drag and finished with glFinish. Prints min / median / max
-// milliseconds per frame per mode and the load time, as a table and as one
-// JSON line.
+// by a mouse drag and finished with glFinish; every mode starts from the
+// unturned view, as the peer's camera does. Prints min / median / max
+// milliseconds per frame per mode, the load time and the time to the first
+// picture, as a table and as one JSON line.
 //
-//   kastra-bench-frames [--frames N] [--size WxH] [--shaders DIR] [VOLUME.dat]
+//   kastra-bench-frames [--frames N] [--size WxH] [--shaders DIR] [--phantom WxHxD]
+//                       [VOLUME.dat]
 //
-// Without a volume it generates the head phantom (256 x 256 x 113). Run it
-// under a display (xvfb-run for a headless machine).
+// Without a volume it generates the head phantom (256 x 256 x 113, or the
+// extents of --phantom) into a temporary folder; with a volume and --phantom
+// it writes the phantom to that file first, for the peer to render the same
+// bytes. Run it under a display (xvfb-run for a headless machine).
 
 #include "platform/console.h"
 #include "render/glwidget.h"
 #include "tools/phantoms.h"
+#include "volume/volumeloader.h"
 #include "volume/volumewriter.h"
 
 #include <QApplication>
@@ -21,12 +26,16 @@
 #include <QTest>
 
 #include <sys/resource.h>
+#include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -50,6 +59,26 @@ double processorMilliseconds()
     return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
+// Milliseconds since the kernel started this process, on the clock it
+// counts process start times with (in 1/100 s); negative if unknown.
+double millisecondsSinceProcessStart()
+{
+    std::ifstream stat("/proc/self/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const size_t afterName = text.rfind(')'); // the name may hold spaces
+    if (afterName == std::string::npos)
+        return -1;
+    std::istringstream fields(text.substr(afterName + 2));
+    std::string field;
+    for (int i = 3; i <= 22 && fields >> field; ++i) // field 22: start time in ticks
+        ;
+    timespec now;
+    if (field.empty() || clock_gettime(CLOCK_BOOTTIME, &now) != 0)
+        return -1;
+    const double startMs = std::stod(field) * 1e3 / double(sysconf(_SC_CLK_TCK));
+    return now.tv_sec * 1e3 + now.tv_nsec / 1e6 - startMs;
+}
+
 struct Options {
     int frames = 30;
     int warmup = 3;
@@ -57,6 +86,8 @@ struct Options {
     int height = 500;
     std::string shaders = KASTRA_RUN_DIR;
     std::string volume;
+    int phantom[3] = {256, 256, 113};
+    bool generate = false; // --phantom given
 };
 
 bool parse(int argc, char** argv, Options& options)
@@ -71,7 +102,12 @@ bool parse(int argc, char** argv, Options& options)
                 return false;
         } else if (arg == "--shaders" && hasValue)
             options.shaders = argv[++i];
-        else if (arg.rfind("--", 0) == 0)
+        else if (arg == "--phantom" && hasValue) {
+            int* extents = options.phantom;
+            if (std::sscanf(argv[++i], "%dx%dx%d", &extents[0], &extents[1], &extents[2]) != 3)
+                return false;
+            options.generate = true;
+        } else if (arg.rfind("--", 0) == 0)
             return false;
         else
             options.volume = arg;
@@ -113,20 +149,33 @@ struct ModeTiming {
     double processor = 0; // mean processor milliseconds per frame
 };
 
+// Turns the view back to no rotation about y with a real drag, leaving the
+// cursor pressed at `cursor`.
+void turnBack(GLWidget& view, QPoint& cursor)
+{
+    QMouseEvent press(QEvent::MouseButtonPress, cursor, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(&view, &press);
+    cursor -= QPoint(view.yRotation(), 0);
+    QMouseEvent move(QEvent::MouseMove, cursor, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&view, &move);
+}
+
 // Renders the frames of one mode, turning one degree per frame with a real
-// one-pixel drag, as the peer turns its camera.
+// one-pixel drag, as the peer turns its camera: the warm-up frames from the
+// unturned view, and the timed ones from there again.
 ModeTiming timeMode(GLWidget& view, const char* name, const Options& options)
 {
     ModeTiming timing{name};
     std::vector<double> times;
     QPoint cursor(10, 10);
-    QMouseEvent press(QEvent::MouseButtonPress, cursor, Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QCoreApplication::sendEvent(&view, &press);
+    turnBack(view, cursor);
     double processorStart = 0;
     for (int frame = 0; frame < options.warmup + options.frames; ++frame) {
-        if (frame == options.warmup)
+        if (frame == options.warmup) {
+            turnBack(view, cursor);
             processorStart = processorMilliseconds();
+        }
         cursor += QPoint(1, 0);
         QMouseEvent move(QEvent::MouseMove, cursor, Qt::NoButton, Qt::LeftButton,
                          Qt::NoModifier);
@@ -150,22 +199,29 @@ ModeTiming timeMode(GLWidget& view, const char* name, const Options& options)
 
 int main(int argc, char** argv)
 {
+    const Clock::time_point mainStart = Clock::now();
+    const double processStartMs = millisecondsSinceProcessStart();
     QApplication application(argc, argv);
     Options options;
     if (!parse(argc, argv, options)) {
         std::cerr << "usage: kastra-bench-frames [--frames N] [--size WxH] [--shaders DIR] "
-                     "[VOLUME.dat]\n";
+                     "[--phantom WxHxD] [VOLUME.dat]\n";
         return 2;
     }
 
+    // Generating the phantom is not part of the time to the first picture.
+    const Clock::time_point generateStart = Clock::now();
     QTemporaryDir scratch;
-    if (options.volume.empty()) {
-        options.volume = (scratch.path() + "/head.dat").toStdString();
-        if (!writeVolumeFile(options.volume, makeHeadPhantom(256, 256, 113))) {
+    if (options.volume.empty() || options.generate) {
+        if (options.volume.empty())
+            options.volume = (scratch.path() + "/head.dat").toStdString();
+        const int* extents = options.phantom;
+        if (!writeVolumeFile(options.volume, makeHeadPhantom(extents[0], extents[1], extents[2]))) {
             std::cerr << "cannot write " << options.volume << "\n";
             return 1;
         }
     }
+    const double generateMs = millisecondsSince(generateStart);
     options.volume = QDir().absoluteFilePath(QString::fromStdString(options.volume)).toStdString();
     if (!QDir::setCurrent(QString::fromStdString(options.shaders))) {
         std::cerr << "no shader folder " << options.shaders << "\n";
@@ -175,6 +231,9 @@ int main(int argc, char** argv)
     std::ostringstream quiet; // the program's own console lines are not timed output
     console::redirect(&quiet, &quiet);
 
+    // The first picture: the window shown, the volume loaded, the table
+    // built and one composite frame finished, as a user's first look is.
+    const Clock::time_point showStart = Clock::now();
     GLWidget view(nullptr);
     view.resize(options.width, options.height);
     view.show();
@@ -183,6 +242,8 @@ int main(int argc, char** argv)
         return 1;
     }
     view.makeCurrent();
+    glFinish();
+    const double showMs = millisecondsSince(showStart);
 
     const Clock::time_point loadStart = Clock::now();
     view.loadVolume(options.volume);
@@ -191,10 +252,28 @@ int main(int argc, char** argv)
     const VolumeData& volume = view.volume();
 
     const int editorWidth = 771, editorHeight = 200; // the main window's editor
-    std::vector<ModeTiming> timings;
+    const Clock::time_point tableStart = Clock::now();
     view.setCompositeMode();
     view.updateTransferFunction(compositeTransfer(editorWidth, editorHeight), editorWidth,
                                 editorHeight);
+    glFinish();
+    const double tableMs = millisecondsSince(tableStart);
+    const Clock::time_point frameStart = Clock::now();
+    view.updateGL();
+    glFinish();
+    const double firstFrameMs = millisecondsSince(frameStart);
+    const double sinceMainMs = millisecondsSince(mainStart) - generateMs;
+    const double firstPictureMs = processStartMs < 0 ? -1 : processStartMs + sinceMainMs;
+
+    // The loader's share of the load: the same file read again, from the page cache.
+    const Clock::time_point readStart = Clock::now();
+    {
+        auto scratchVolume = std::make_unique<VolumeData>();
+        readVolumeFile(options.volume, *scratchVolume);
+    }
+    const double readMs = millisecondsSince(readStart);
+
+    std::vector<ModeTiming> timings;
     timings.push_back(timeMode(view, "composite", options));
     view.updateTransferFunction(projectionTransfer(editorWidth, editorHeight), editorWidth,
                                 editorHeight);
@@ -209,16 +288,22 @@ int main(int argc, char** argv)
                 options.volume.c_str(), volume.width, volume.height, volume.depth,
                 options.width, options.height, options.frames, options.warmup);
     std::printf("GL renderer: %s\n", renderer ? renderer : "?");
-    std::printf("load (read, upload, framebuffers): %.1f ms\n", loadMs);
+    std::printf("load (read, upload, framebuffers): %.1f ms, of which the loader alone %.1f ms\n",
+                loadMs, readMs);
+    if (firstPictureMs >= 0)
+        std::printf("first picture: %.0f ms after the process started (to main %.0f, window "
+                    "shown %.0f, load %.0f, table %.0f, first composite frame %.0f)\n",
+                    firstPictureMs, processStartMs, showMs, loadMs, tableMs, firstFrameMs);
     std::printf("%-10s %10s %10s %10s %8s %12s\n", "mode", "min ms", "median ms", "max ms", "fps",
                 "cpu ms/frame");
     for (const ModeTiming& t : timings)
         std::printf("%-10s %10.1f %10.1f %10.1f %8.1f %12.1f\n", t.name, t.min, t.median, t.max,
                     1000.0 / t.median, t.processor);
     std::printf("{\"bench\": \"frames\", \"volume\": [%d, %d, %d], \"view\": [%d, %d], "
-                "\"frames\": %d, \"load_ms\": %.2f",
+                "\"frames\": %d, \"load_ms\": %.2f, \"read_ms\": %.2f, \"first_picture_ms\": %.1f, "
+                "\"first_frame_ms\": %.2f",
                 volume.width, volume.height, volume.depth, options.width, options.height,
-                options.frames, loadMs);
+                options.frames, loadMs, readMs, firstPictureMs, firstFrameMs);
     for (const ModeTiming& t : timings)
         std::printf(", \"%s\": {\"min_ms\": %.2f, \"median_ms\": %.2f, \"max_ms\": %.2f, "
                     "\"cpu_ms\": %.2f}",
