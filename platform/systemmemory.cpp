@@ -1,7 +1,9 @@
 #include "platform/systemmemory.h"
 
+#include <sys/mman.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <fstream>
 #include <string>
 
@@ -27,4 +29,21 @@ bool resetPeakResidentBytes()
 {
     std::ofstream clearRefs("/proc/self/clear_refs");
     return bool(clearRefs << "5" << std::flush);
+}
+
+void adviseLargePages(void* data, size_t bytes)
+{
+#ifdef MADV_HUGEPAGE
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    if (pageSize <= 0)
+        return;
+    const uintptr_t page = uintptr_t(pageSize);
+    const uintptr_t first = (uintptr_t(data) + page - 1) / page * page;
+    const uintptr_t end = (uintptr_t(data) + bytes) / page * page;
+    if (end > first)
+        madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE); // advice only
+#else
+    (void)data;
+    (void)bytes;
+#endif
 }

@@ -13,6 +13,7 @@
 #include <new>
 #include <ostream>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -41,6 +42,14 @@ std::string extentsText(const uint32_t extents[3])
 {
     return std::to_string(extents[0]) + " x " + std::to_string(extents[1]) + " x " +
            std::to_string(extents[2]);
+}
+
+// Every core for a large volume; a thread of its own only for a share of at
+// least a quarter of a million samples, which takes longer than starting it.
+unsigned conversionThreads(uint64_t sampleCount)
+{
+    const uint64_t cores = std::max(1u, std::thread::hardware_concurrency());
+    return unsigned(std::clamp<uint64_t>(sampleCount >> 18, 1, cores));
 }
 
 } // namespace
@@ -113,6 +122,8 @@ void readVolumeStream(std::FILE* stream, VolumeData& volume, uint64_t memoryBudg
         printLoadError(tooLarge.c_str());
         return;
     }
+    adviseLargePages(samples.get(), count * sizeof(uint16_t));
+    adviseLargePages(storage.data(), storage.capacity() * sizeof(float));
 
     // One read for all samples. The samples a short file lacks stay 0.
     const size_t read = std::fread(samples.get(), sizeof(uint16_t), count, file.get());
@@ -127,16 +138,13 @@ void readVolumeStream(std::FILE* stream, VolumeData& volume, uint64_t memoryBudg
     volume.height = int32_t(height);
     volume.depth = int32_t(depth);
 
-    SampleConverter converter;
     const size_t sliceSize = size_t(width) * height;
-    for (uint32_t z = 0; z < depth; ++z) {
-        const size_t first = z * sliceSize;
-        converter.convert(samples.get() + first, sliceSize, volume.voxels.data() + first);
-        // A single slice has no fraction to show: it is the whole volume.
-        const uint32_t percent = depth > 1 ? 100 * z / (depth - 1) : 100;
-        console::out() << "\r- Preparing data (" << percent << "%) ..." << std::flush;
-    }
-    converter.storeCounts(volume.histogram);
+    convertSlices(samples.get(), sliceSize, depth, volume.voxels.data(), volume.histogram,
+                  conversionThreads(count), [depth](size_t z) {
+                      // A single slice has no fraction to show: it is the whole volume.
+                      const uint32_t percent = depth > 1 ? 100 * uint32_t(z) / (depth - 1) : 100;
+                      console::out() << "\r- Preparing data (" << percent << "%) ..." << std::flush;
+                  });
     console::out() << std::endl << "- Data prepared." << std::endl;
 }
 
