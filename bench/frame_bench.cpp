@@ -6,12 +6,13 @@
 // picture, as a table and as one JSON line.
 //
 //   kastra-bench-frames [--frames N] [--size WxH] [--shaders DIR] [--phantom WxHxD]
-//                       [VOLUME.dat]
+//                       [--no-leaping] [VOLUME.dat]
 //
 // Without a volume it generates the head phantom (256 x 256 x 113, or the
 // extents of --phantom) into a temporary folder; with a volume and --phantom
 // it writes the phantom to that file first, for the peer to render the same
-// bytes. Run it under a display (xvfb-run for a headless machine).
+// bytes. --no-leaping marches every sample, for comparison. Run it under a
+// display (xvfb-run for a headless machine).
 
 #include "platform/console.h"
 #include "render/glwidget.h"
@@ -88,6 +89,7 @@ struct Options {
     std::string volume;
     int phantom[3] = {256, 256, 113};
     bool generate = false; // --phantom given
+    bool leaping = true;
 };
 
 bool parse(int argc, char** argv, Options& options)
@@ -107,7 +109,9 @@ bool parse(int argc, char** argv, Options& options)
             if (std::sscanf(argv[++i], "%dx%dx%d", &extents[0], &extents[1], &extents[2]) != 3)
                 return false;
             options.generate = true;
-        } else if (arg.rfind("--", 0) == 0)
+        } else if (arg == "--no-leaping")
+            options.leaping = false;
+        else if (arg.rfind("--", 0) == 0)
             return false;
         else
             options.volume = arg;
@@ -205,7 +209,7 @@ int main(int argc, char** argv)
     Options options;
     if (!parse(argc, argv, options)) {
         std::cerr << "usage: kastra-bench-frames [--frames N] [--size WxH] [--shaders DIR] "
-                     "[--phantom WxHxD] [VOLUME.dat]\n";
+                     "[--phantom WxHxD] [--no-leaping] [VOLUME.dat]\n";
         return 2;
     }
 
@@ -235,6 +239,7 @@ int main(int argc, char** argv)
     // built and one composite frame finished, as a user's first look is.
     const Clock::time_point showStart = Clock::now();
     GLWidget view(nullptr);
+    view.setLeaping(options.leaping);
     view.resize(options.width, options.height);
     view.show();
     if (!QTest::qWaitForWindowExposed(&view)) {
@@ -284,9 +289,9 @@ int main(int argc, char** argv)
     console::redirect(nullptr, nullptr);
 
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-    std::printf("volume %s: %d x %d x %d, view %d x %d, %d frames after %d warm-up\n",
-                options.volume.c_str(), volume.width, volume.height, volume.depth,
-                options.width, options.height, options.frames, options.warmup);
+    std::printf("volume %s: %d x %d x %d, view %d x %d, %d frames after %d warm-up, leaping %s\n",
+                options.volume.c_str(), volume.width, volume.height, volume.depth, options.width,
+                options.height, options.frames, options.warmup, options.leaping ? "on" : "off");
     std::printf("GL renderer: %s\n", renderer ? renderer : "?");
     std::printf("load (read, upload, framebuffers): %.1f ms, of which the loader alone %.1f ms\n",
                 loadMs, readMs);
@@ -301,9 +306,10 @@ int main(int argc, char** argv)
                     1000.0 / t.median, t.processor);
     std::printf("{\"bench\": \"frames\", \"volume\": [%d, %d, %d], \"view\": [%d, %d], "
                 "\"frames\": %d, \"load_ms\": %.2f, \"read_ms\": %.2f, \"first_picture_ms\": %.1f, "
-                "\"first_frame_ms\": %.2f",
+                "\"first_frame_ms\": %.2f, \"leaping\": %s",
                 volume.width, volume.height, volume.depth, options.width, options.height,
-                options.frames, loadMs, readMs, firstPictureMs, firstFrameMs);
+                options.frames, loadMs, readMs, firstPictureMs, firstFrameMs,
+                options.leaping ? "true" : "false");
     for (const ModeTiming& t : timings)
         std::printf(", \"%s\": {\"min_ms\": %.2f, \"median_ms\": %.2f, \"max_ms\": %.2f, "
                     "\"cpu_ms\": %.2f}",

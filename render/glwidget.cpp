@@ -6,7 +6,9 @@
 #include <QMouseEvent>
 
 GLWidget::GLWidget(QWidget* parent)
-    : QGLWidget(parent), m_transferTable(kDensityCount, TransferEntry{0, 0, 0, 255})
+    : QGLWidget(parent), m_transferTable(kDensityCount, TransferEntry{0, 0, 0, 255}),
+      m_brickGrid(buildBrickGrid(m_volume)),
+      m_opaqueEntryCounts(countOpaqueEntries(m_transferTable))
 {
 }
 
@@ -17,6 +19,7 @@ GLWidget::~GLWidget()
     std::vector<TransferEntry>().swap(m_transferTable);
     std::vector<float>().swap(m_volume.voxels);
     std::vector<float>().swap(m_stagingBuffer);
+    std::vector<float>().swap(m_brickGrid.ranges);
 }
 
 QSize GLWidget::sizeHint() const { return QSize(400, 400); }
@@ -95,6 +98,12 @@ void GLWidget::setMIPMode()
     update();
 }
 
+void GLWidget::setLeaping(bool on)
+{
+    m_leaping = on;
+    update();
+}
+
 void GLWidget::mousePressEvent(QMouseEvent* event) { m_lastMousePos = event->pos(); }
 
 // A drag turns the view one degree per pixel: vertical moves about the x
@@ -123,10 +132,12 @@ void GLWidget::resizeGL(int width, int height)
 VolumeData* GLWidget::loadVolume(std::string fileName)
 {
     readVolumeFile(fileName, m_volume);
+    m_brickGrid = buildBrickGrid(m_volume);
     if (m_glInitialized) {
         // Called from a button, outside the GL callbacks.
         makeCurrent();
         uploadVolumeTexture();
+        uploadBrickTextures();
         createFramebuffers();
     }
     return &m_volume;
@@ -149,4 +160,9 @@ void GLWidget::updateTransferFunction(const std::vector<ControlPoint>& points, i
                  m_transferTable.data());
     glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+
+    // The bricks the texture's table shows; a table that never reached the
+    // texture must not hide any.
+    m_opaqueEntryCounts = countOpaqueEntries(m_transferTable);
+    uploadBrickVisibility();
 }

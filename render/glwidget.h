@@ -3,6 +3,7 @@
 // GLEW must come before any GL header, the toolkit's included.
 #include <GL/glew.h>
 
+#include "render/brickgrid.h"
 #include "render/transfertable.h"
 #include "tfeditor/controlpoint.h"
 #include "volume/volumedata.h"
@@ -45,6 +46,12 @@ public:
     // Rebuilds the transfer table from control points placed on a widget of
     // `width` x `height` pixels and uploads it. The view is not repainted.
     void updateTransferFunction(const std::vector<ControlPoint>& points, int width, int height);
+
+    // Whether the ray caster leaps over bricks whose samples cannot change the
+    // picture (on by default). Off, it marches every sample: the same
+    // picture, for comparison in tests and benchmarks.
+    void setLeaping(bool on);
+    bool leaping() const { return m_leaping; }
 
     // Read-only views of the state, for the tests and the benchmarks.
     const VolumeData& volume() const { return m_volume; }
@@ -92,9 +99,16 @@ protected:
     void paintGL() override;
 
 private:
+    // Units of the brick grid and of the brick visibility, after the four
+    // that the passes bind.
+    static constexpr GLenum kBrickUnit = GL_TEXTURE4;
+    static constexpr GLenum kVisibilityUnit = GL_TEXTURE5;
+
     void buildShaderPrograms();
     void createFramebuffers();
     void uploadVolumeTexture();
+    void uploadBrickTextures();
+    void uploadBrickVisibility();
     void paintSlice(const FrameGeometry& frame);
     void paintRaycast(const FrameGeometry& frame);
 
@@ -141,4 +155,13 @@ private:
     // Set once initializeGL has run: GL calls made from outside the GL
     // callbacks (a load, a transfer-function edit) need the names it made.
     bool m_glInitialized = false;
+
+    // Leaping over empty space: the volume's brick grid and the opacity
+    // counts of the table that the transfer texture holds. The grid and the
+    // bricks that table shows are textures on units 4 and 5.
+    bool m_leaping = true;
+    BrickGrid m_brickGrid;
+    std::vector<uint32_t> m_opaqueEntryCounts;
+    GLuint m_brickTexture = 0;
+    GLuint m_visibilityTexture = 0;
 };

@@ -13,6 +13,11 @@ uniform sampler2DRect tex_entry;  // ray entry points; alpha 0 where no cube
 uniform sampler2DRect tex_exit;   // ray exit points
 uniform ivec3 volume_dimension;   // width, height, depth in voxels
 uniform int mode;
+uniform sampler3D bricks;           // per brick: largest density one run, two runs can read
+uniform sampler3D brick_visibility; // per brick: runs to leap and to march, Composite, Average
+uniform ivec3 brick_count;          // bricks along each axis
+uniform int brick_size;             // voxels per brick side
+uniform bool leaping;               // leap over bricks that cannot change the picture
 
 // Early ray termination: once this opaque, nothing behind shows.
 #define ERT_THRESHOLD 0.99
@@ -62,28 +67,84 @@ float jitter()
     return fract(52.9829189 * fract(dot(gl_FragCoord.xy, vec2(0.06711056, 0.00583715))));
 }
 
-// The largest density along the ray, both ends included.
+// Empty-space leaping. A sample between voxel centres u and u + 1 (counted
+// from the first centre, along each axis) reads only voxels of the brick
+// floor(u / brick_size), which holds the next brick's first voxel layer too.
+// The rasteriser runs a group of pixels in lock step and executes every
+// branch, masked, and a look in a texture costs about as much as a sample:
+// so rays go in runs of brick_size samples, the same runs for every pixel,
+// and a look in the brick where a run starts says how many runs to leap, or
+// how many to march before the next look. A run stays within one brick of
+// where it starts, as its samples are at most a voxel apart.
+vec3 brickCoordinate(vec3 position)
+{
+    return (position * vec3(volume_dimension) - 0.5) / float(brick_size);
+}
+
+// The brick texel of the run starting at sample s of a ray whose sample 0
+// is at brick coordinate `first`, one sample `apart`.
+vec4 brickOfRun(sampler3D grid, vec3 first, vec3 apart, float s)
+{
+    return texture3D(grid, (floor(first + apart * s) + 0.5) / vec3(brick_count));
+}
+
+// The largest density along the ray, both ends included. Runs that read no
+// density above the largest so far cannot raise it; after a look that finds
+// no such run, two runs are marched.
 float largestDensity(vec3 start, vec3 stepCoord, int intervals)
 {
+    vec3 first = brickCoordinate(start);
+    vec3 apart = brickCoordinate(start + stepCoord) - first;
+    float run = float(brick_size);
+    float end = float(intervals) + 1.0;
     float largest = 0.0;
-    for (int i = 0; i <= intervals; ++i)
-        largest = max(largest, densityAt(start + stepCoord * float(i)));
+    for (float i = 0.0; i < end;) {
+        vec2 reach = leaping ? brickOfRun(bricks, first, apart, i).ra : vec2(2.0);
+        float leap = reach.y <= largest ? 2.0 : (reach.x <= largest ? 1.0 : 0.0);
+        float runsEnd = min(i + (leap > 0.0 ? leap : 2.0) * run, end);
+        if (leap > 0.0)
+            i = runsEnd;
+        for (; i < runsEnd; i += 1.0)
+            largest = max(largest, densityAt(start + stepCoord * i));
+    }
     return largest;
 }
 
-// The mean density along the ray, both ends included.
+// Runs to leap (x) and to march (y) from a look at the runs texture, or one
+// run to march where leaping is off.
+vec2 runsAt(vec3 first, vec3 apart, float s, bool average)
+{
+    if (!leaping)
+        return vec2(0.0, 1.0);
+    vec4 runs = brickOfRun(brick_visibility, first, apart, s) * 255.0;
+    return average ? runs.ba : runs.rg;
+}
+
+// The mean density along the ray, both ends included. Runs that read only
+// densities of 0 add nothing to the sum but count all the same.
 float meanDensity(vec3 start, vec3 stepCoord, int intervals)
 {
+    vec3 first = brickCoordinate(start);
+    vec3 apart = brickCoordinate(start + stepCoord) - first;
+    float run = float(brick_size);
+    float end = float(intervals) + 1.0;
     float sum = 0.0;
-    for (int i = 0; i <= intervals; ++i)
-        sum += densityAt(start + stepCoord * float(i));
-    return sum / float(intervals + 1);
+    for (float i = 0.0; i < end;) {
+        vec2 runs = runsAt(first, apart, i, true);
+        float runsEnd = min(i + max(runs.x, runs.y) * run, end);
+        if (runs.x > 0.0)
+            i = runsEnd;
+        for (; i < runsEnd; i += 1.0)
+            sum += densityAt(start + stepCoord * i);
+    }
+    return sum / end;
 }
 
 // Front-to-back emission-absorption with premultiplied colour. The ray
 // marches cheaply through samples the table makes transparent and leaves
 // that inner loop only to shade a visible one: the rasteriser runs a group
 // of pixels in lock step, so the costly shading must not sit in every step.
+// It leaps over runs that read only densities the table makes transparent.
 vec4 composite(vec3 start, vec3 stepCoord, int intervals, float lengthVoxels, vec3 rayVoxels)
 {
     // Table opacities hold for one-voxel steps; a shorter step lets through
@@ -92,20 +153,32 @@ vec4 composite(vec3 start, vec3 stepCoord, int intervals, float lengthVoxels, ve
     vec3 voxel = 1.0 / vec3(volume_dimension);
     vec3 towardsViewer = lengthVoxels > 0.0 ? -rayVoxels / lengthVoxels : vec3(0.0, 0.0, 1.0);
     float offset = jitter();
-    float last = float(intervals) - offset; // samples at t + offset, up to the exit
+    vec3 first = brickCoordinate(start + stepCoord * offset);
+    vec3 apart = brickCoordinate(start + stepCoord * (1.0 + offset)) - first;
+    float run = float(brick_size);
+    float end = floor(float(intervals) - offset) + 1.0; // samples t + offset, t < end
+    float runsEnd = 0.0;
     vec4 sum = vec4(0.0);
     float t = 0.0;
     // Each pass shades one sample, so intervals + 1 passes cover the ray.
     for (int shaded = 0; shaded <= intervals; ++shaded) {
         vec3 position = start;
         vec4 sampleColor = vec4(0.0);
-        for (; t <= last; t += 1.0) {
-            position = start + stepCoord * (t + offset);
-            sampleColor = classify(densityAt(position));
-            if (sampleColor.a > 0.0)
-                break;
+        while (t < end) {
+            for (; t < runsEnd; t += 1.0) {
+                position = start + stepCoord * (t + offset);
+                sampleColor = classify(densityAt(position));
+                if (sampleColor.a > 0.0)
+                    break;
+            }
+            if (t < runsEnd)
+                break; // a visible sample
+            vec2 runs = runsAt(first, apart, t, false);
+            runsEnd = min(t + max(runs.x, runs.y) * run, end);
+            if (runs.x > 0.0)
+                t = runsEnd;
         }
-        if (t > last)
+        if (t >= end)
             break;
         float alpha = 1.0 - pow(1.0 - sampleColor.a, spacing);
         vec3 color = shade(sampleColor.rgb, position, voxel, towardsViewer);

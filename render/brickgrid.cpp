@@ -1,0 +1,176 @@
+#include "render/brickgrid.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+int brickCount(int extent)
+{
+    return (extent + kBrickSize - 1) / kBrickSize;
+}
+
+// The voxels of brick `brick` along an axis: its own and the next brick's first.
+int firstVoxel(int brick)
+{
+    return brick * kBrickSize;
+}
+int lastVoxel(int brick, int extent)
+{
+    return std::min(firstVoxel(brick) + kBrickSize, extent - 1);
+}
+
+// Widens least..largest element by element over `count` values.
+void widen(float* least, float* largest, const float* lows, const float* highs, size_t count)
+{
+    for (size_t i = 0; i < count; ++i) {
+        least[i] = std::min(least[i], lows[i]);
+        largest[i] = std::max(largest[i], highs[i]);
+    }
+}
+
+int densityIndex(float normalised)
+{
+    return int(std::lround(normalised * float(kMaxDensity)));
+}
+
+// Replaces each of the grid's values (`components` per brick, this one at
+// `component`) by pick() of it and its neighbours within one brick along
+// each axis, one axis at a time; `outside` stands for the bricks beyond the
+// grid.
+template <typename Value, typename Pick>
+void spreadToNeighbours(const BrickGrid& grid, std::vector<Value>& values, size_t components,
+                        size_t component, Value outside, Pick pick)
+{
+    const size_t extents[3] = {size_t(grid.width), size_t(grid.height), size_t(grid.depth)};
+    size_t stride = components;
+    std::vector<Value> before;
+    for (size_t extent : extents) {
+        before = values;
+        for (size_t i = component; i < values.size(); i += components) {
+            const size_t along = i / stride % extent;
+            values[i] = pick(values[i], along > 0 ? before[i - stride] : outside);
+            values[i] = pick(values[i], along + 1 < extent ? before[i + stride] : outside);
+        }
+        stride *= extent;
+    }
+}
+
+// For each brick, how many times it stays in `set` (non-zero) when the set
+// is shrunk to the bricks whose neighbours within one brick all belong to
+// it, up to `most` times: the largest r such that every brick within r
+// bricks of it is in the set, plus one; 0 for bricks outside the set.
+std::vector<uint8_t> depthInSet(const BrickGrid& grid, std::vector<uint8_t> set, uint8_t outside,
+                                int most)
+{
+    std::vector<uint8_t> depth(set.size(), 0);
+    const auto both = [](uint8_t a, uint8_t b) { return uint8_t(a && b); };
+    for (int r = 1; r <= most; ++r) {
+        bool any = false;
+        for (size_t b = 0; b < set.size(); ++b)
+            if (set[b]) {
+                depth[b] = uint8_t(r);
+                any = true;
+            }
+        if (!any)
+            break;
+        spreadToNeighbours(grid, set, 1, 0, outside, both);
+    }
+    return depth;
+}
+
+} // namespace
+
+// Reduces along z first, then y, then x: the first two reductions run over
+// whole rows, element by element, which vectorises; the last, brick by brick
+// along a row, sees a 64th of the voxels.
+BrickGrid buildBrickGrid(const VolumeData& volume)
+{
+    const int width = volume.width, height = volume.height, depth = volume.depth;
+    BrickGrid grid;
+    grid.width = brickCount(width);
+    grid.height = brickCount(height);
+    grid.depth = brickCount(depth);
+    grid.ranges.resize(size_t(grid.width) * grid.height * grid.depth * 2);
+
+    const size_t rowLength = size_t(width), sliceSize = rowLength * size_t(height);
+    std::vector<float> slabLeast(sliceSize), slabLargest(sliceSize);
+    std::vector<float> rowLeast(rowLength), rowLargest(rowLength);
+    float* range = grid.ranges.data();
+    for (int bz = 0; bz < grid.depth; ++bz) {
+        // Each voxel column of the brick layer, over the layer's slices.
+        const float* first = volume.voxels.data() + size_t(firstVoxel(bz)) * sliceSize;
+        std::copy(first, first + sliceSize, slabLeast.begin());
+        std::copy(first, first + sliceSize, slabLargest.begin());
+        for (int z = firstVoxel(bz) + 1; z <= lastVoxel(bz, depth); ++z) {
+            const float* slice = volume.voxels.data() + size_t(z) * sliceSize;
+            widen(slabLeast.data(), slabLargest.data(), slice, slice, sliceSize);
+        }
+        for (int by = 0; by < grid.height; ++by) {
+            // Each voxel row of the brick row, over its rows of the layer.
+            const size_t firstRow = size_t(firstVoxel(by)) * rowLength;
+            std::copy_n(slabLeast.begin() + firstRow, rowLength, rowLeast.begin());
+            std::copy_n(slabLargest.begin() + firstRow, rowLength, rowLargest.begin());
+            for (int y = firstVoxel(by) + 1; y <= lastVoxel(by, height); ++y)
+                widen(rowLeast.data(), rowLargest.data(), slabLeast.data() + y * rowLength,
+                      slabLargest.data() + y * rowLength, rowLength);
+            for (int bx = 0; bx < grid.width; ++bx) {
+                const int from = firstVoxel(bx), to = lastVoxel(bx, width) + 1;
+                *range++ = *std::min_element(rowLeast.begin() + from, rowLeast.begin() + to);
+                *range++ = *std::max_element(rowLargest.begin() + from, rowLargest.begin() + to);
+            }
+        }
+    }
+    return grid;
+}
+
+std::vector<uint32_t> countOpaqueEntries(const std::vector<TransferEntry>& table)
+{
+    std::vector<uint32_t> counts(table.size() + 1, 0);
+    for (size_t i = 0; i < table.size(); ++i)
+        counts[i + 1] = counts[i] + (table[i].alpha > 0 ? 1 : 0);
+    return counts;
+}
+
+std::vector<uint8_t> visibleBricks(const BrickGrid& grid, const std::vector<uint32_t>& counts)
+{
+    const int lastEntry = int(counts.size()) - 2;
+    std::vector<uint8_t> visible(grid.ranges.size() / 2);
+    for (size_t brick = 0; brick < visible.size(); ++brick) {
+        const int from = std::max(densityIndex(grid.ranges[2 * brick]) - 1, 0);
+        const int to = std::min(densityIndex(grid.ranges[2 * brick + 1]) + 1, lastEntry);
+        visible[brick] = counts[size_t(to) + 1] > counts[size_t(from)] ? 255 : 0;
+    }
+    return visible;
+}
+
+// A run from brick b can be leapt over when every brick within one brick of
+// b is unmarked, and the k-th run after it when every brick within k + 1
+// bricks is; it cannot when its first brick is marked, and the k-th run after
+// it cannot when every brick within k bricks of b is marked.
+std::vector<uint8_t> runLengths(const BrickGrid& grid, const std::vector<uint8_t>& marked)
+{
+    std::vector<uint8_t> unmarked(marked.size());
+    for (size_t b = 0; b < marked.size(); ++b)
+        unmarked[b] = !marked[b];
+    const std::vector<uint8_t> clear = depthInSet(grid, unmarked, 1, kLongestRuns + 1);
+    const std::vector<uint8_t> full = depthInSet(grid, marked, 0, kLongestRuns);
+    std::vector<uint8_t> lengths(2 * marked.size());
+    for (size_t b = 0; b < marked.size(); ++b) {
+        lengths[2 * b] = clear[b] > 1 ? uint8_t(clear[b] - 1) : 0;
+        lengths[2 * b + 1] = std::max<uint8_t>(full[b], 1);
+    }
+    return lengths;
+}
+
+std::vector<float> largestWithinReach(const BrickGrid& grid)
+{
+    std::vector<float> largest(grid.ranges.size());
+    for (size_t i = 1; i < largest.size(); i += 2)
+        largest[i - 1] = largest[i] = grid.ranges[i];
+    const auto larger = [](float a, float b) { return std::max(a, b); };
+    spreadToNeighbours(grid, largest, 2, 0, 0.0f, larger);
+    spreadToNeighbours(grid, largest, 2, 1, 0.0f, larger);
+    spreadToNeighbours(grid, largest, 2, 1, 0.0f, larger);
+    return largest;
+}
