@@ -36,45 +36,71 @@ int densityIndex(float normalised)
 
 // Replaces each of the grid's values (`components` per brick, this one at
 // `component`) by pick() of it and its neighbours within one brick along
-// each axis, one axis at a time; `outside` stands for the bricks beyond the
-// grid.
+// each axis, one axis at a time, line by line; `outside` stands for the
+// bricks beyond the grid.
 template <typename Value, typename Pick>
 void spreadToNeighbours(const BrickGrid& grid, std::vector<Value>& values, size_t components,
                         size_t component, Value outside, Pick pick)
 {
     const size_t extents[3] = {size_t(grid.width), size_t(grid.height), size_t(grid.depth)};
-    size_t stride = components;
-    std::vector<Value> before;
+    size_t stride = components; // from one brick to the next along the axis
+    std::vector<Value> line;
     for (size_t extent : extents) {
-        before = values;
-        for (size_t i = component; i < values.size(); i += components) {
-            const size_t along = i / stride % extent;
-            values[i] = pick(values[i], along > 0 ? before[i - stride] : outside);
-            values[i] = pick(values[i], along + 1 < extent ? before[i + stride] : outside);
-        }
+        line.assign(extent + 2, outside);
+        for (size_t outer = 0; outer < values.size(); outer += stride * extent)
+            for (size_t inner = component; inner < stride; inner += components) {
+                Value* first = values.data() + outer + inner;
+                for (size_t k = 0; k < extent; ++k)
+                    line[k + 1] = first[k * stride];
+                for (size_t k = 0; k < extent; ++k)
+                    first[k * stride] = pick(pick(line[k], line[k + 1]), line[k + 2]);
+            }
         stride *= extent;
     }
 }
 
-// For each brick, how many times it stays in `set` (non-zero) when the set
-// is shrunk to the bricks whose neighbours within one brick all belong to
-// it, up to `most` times: the largest r such that every brick within r
-// bricks of it is in the set, plus one; 0 for bricks outside the set.
-std::vector<uint8_t> depthInSet(const BrickGrid& grid, std::vector<uint8_t> set, uint8_t outside,
-                                int most)
+// For each brick, the largest r + 1, up to `most`, such that every brick
+// within r bricks of it along every axis is in `set` (non-zero); 0 for
+// bricks outside the set. A cube of bricks lies in the set when each of its
+// lines does, so the depth is found one axis at a time: on each line of
+// bricks, a brick's depth becomes the largest d that the depths within d - 1
+// of it along the line all reach. `outside` is the depth beyond the grid.
+std::vector<uint8_t> depthInSet(const BrickGrid& grid, const std::vector<uint8_t>& set,
+                                uint8_t outside, uint8_t most)
 {
-    std::vector<uint8_t> depth(set.size(), 0);
-    const auto both = [](uint8_t a, uint8_t b) { return uint8_t(a && b); };
-    for (int r = 1; r <= most; ++r) {
-        bool any = false;
-        for (size_t b = 0; b < set.size(); ++b)
-            if (set[b]) {
-                depth[b] = uint8_t(r);
-                any = true;
+    std::vector<uint8_t> depth(set.size());
+    for (size_t b = 0; b < set.size(); ++b)
+        depth[b] = set[b] ? most : 0;
+    const size_t extents[3] = {size_t(grid.width), size_t(grid.height), size_t(grid.depth)};
+    size_t stride = 1;
+    std::vector<uint8_t> reach, wider, deepest;
+    for (size_t extent : extents) {
+        for (size_t outer = 0; outer < depth.size(); outer += stride * extent)
+            for (size_t inner = 0; inner < stride; ++inner) {
+                uint8_t* first = depth.data() + outer + inner;
+                // reach[k + 1]: the least depth within d - 1 of brick k.
+                reach.assign(extent + 2, outside);
+                deepest.assign(extent, 0);
+                for (size_t k = 0; k < extent; ++k)
+                    reach[k + 1] = first[k * stride];
+                wider = reach;
+                for (uint8_t d = 1; d <= most; ++d) {
+                    bool any = false;
+                    for (size_t k = 0; k < extent; ++k)
+                        if (reach[k + 1] >= d) {
+                            deepest[k] = d;
+                            any = true;
+                        }
+                    if (!any)
+                        break;
+                    for (size_t k = 0; k < extent; ++k)
+                        wider[k + 1] = std::min({reach[k], reach[k + 1], reach[k + 2]});
+                    reach.swap(wider);
+                }
+                for (size_t k = 0; k < extent; ++k)
+                    first[k * stride] = deepest[k];
             }
-        if (!any)
-            break;
-        spreadToNeighbours(grid, set, 1, 0, outside, both);
+        stride *= extent;
     }
     return depth;
 }
@@ -144,6 +170,14 @@ std::vector<uint8_t> visibleBricks(const BrickGrid& grid, const std::vector<uint
     return visible;
 }
 
+std::vector<uint8_t> nonZeroBricks(const BrickGrid& grid)
+{
+    std::vector<uint8_t> nonZero(grid.ranges.size() / 2);
+    for (size_t b = 0; b < nonZero.size(); ++b)
+        nonZero[b] = grid.ranges[2 * b + 1] > 0.0f ? 255 : 0;
+    return nonZero;
+}
+
 // A run from brick b can be leapt over when every brick within one brick of
 // b is unmarked, and the k-th run after it when every brick within k + 1
 // bricks is; it cannot when its first brick is marked, and the k-th run after
@@ -153,7 +187,7 @@ std::vector<uint8_t> runLengths(const BrickGrid& grid, const std::vector<uint8_t
     std::vector<uint8_t> unmarked(marked.size());
     for (size_t b = 0; b < marked.size(); ++b)
         unmarked[b] = !marked[b];
-    const std::vector<uint8_t> clear = depthInSet(grid, unmarked, 1, kLongestRuns + 1);
+    const std::vector<uint8_t> clear = depthInSet(grid, unmarked, 255, kLongestRuns + 1);
     const std::vector<uint8_t> full = depthInSet(grid, marked, 0, kLongestRuns);
     std::vector<uint8_t> lengths(2 * marked.size());
     for (size_t b = 0; b < marked.size(); ++b) {

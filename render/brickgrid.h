@@ -34,6 +34,9 @@ std::vector<uint32_t> countOpaqueEntries(const std::vector<TransferEntry>& table
 // between two entries blends both, and rounding can move it by a fraction.
 std::vector<uint8_t> visibleBricks(const BrickGrid& grid, const std::vector<uint32_t>& counts);
 
+// 255 for each brick holding a density above 0, else 0.
+std::vector<uint8_t> nonZeroBricks(const BrickGrid& grid);
+
 // The ray caster walks each ray in runs of kBrickSize samples, at most a
 // voxel apart, the same runs for every pixel: a run that starts in brick b
 // reads only bricks within one brick of b along every axis, and the k-th

@@ -8,6 +8,7 @@
 GLWidget::GLWidget(QWidget* parent)
     : QGLWidget(parent), m_transferTable(kDensityCount, TransferEntry{0, 0, 0, 255}),
       m_brickGrid(buildBrickGrid(m_volume)),
+      m_averageRuns(runLengths(m_brickGrid, nonZeroBricks(m_brickGrid))),
       m_opaqueEntryCounts(countOpaqueEntries(m_transferTable))
 {
 }
@@ -20,6 +21,7 @@ GLWidget::~GLWidget()
     std::vector<float>().swap(m_volume.voxels);
     std::vector<float>().swap(m_stagingBuffer);
     std::vector<float>().swap(m_brickGrid.ranges);
+    std::vector<uint8_t>().swap(m_averageRuns);
 }
 
 QSize GLWidget::sizeHint() const { return QSize(400, 400); }
@@ -133,6 +135,7 @@ VolumeData* GLWidget::loadVolume(std::string fileName)
 {
     readVolumeFile(fileName, m_volume);
     m_brickGrid = buildBrickGrid(m_volume);
+    m_averageRuns = runLengths(m_brickGrid, nonZeroBricks(m_brickGrid));
     if (m_glInitialized) {
         // Called from a button, outside the GL callbacks.
         makeCurrent();

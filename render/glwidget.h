@@ -156,11 +156,13 @@ private:
     // callbacks (a load, a transfer-function edit) need the names it made.
     bool m_glInitialized = false;
 
-    // Leaping over empty space: the volume's brick grid and the opacity
-    // counts of the table that the transfer texture holds. The grid and the
-    // bricks that table shows are textures on units 4 and 5.
+    // Leaping over empty space: the volume's brick grid, the runs Average
+    // leaps over, and the opacity counts of the table that the transfer
+    // texture holds; what they give the ray caster is in two textures, on
+    // units 4 and 5.
     bool m_leaping = true;
     BrickGrid m_brickGrid;
+    std::vector<uint8_t> m_averageRuns; // runs to leap and to march, in Average
     std::vector<uint32_t> m_opaqueEntryCounts;
     GLuint m_brickTexture = 0;
     GLuint m_visibilityTexture = 0;

@@ -274,16 +274,12 @@ void GLWidget::uploadBrickVisibility()
     // holding densities above 0.
     const std::vector<uint8_t> composite =
         runLengths(m_brickGrid, visibleBricks(m_brickGrid, m_opaqueEntryCounts));
-    std::vector<uint8_t> nonZero(m_brickGrid.ranges.size() / 2);
-    for (size_t b = 0; b < nonZero.size(); ++b)
-        nonZero[b] = m_brickGrid.ranges[2 * b + 1] > 0.0f;
-    const std::vector<uint8_t> average = runLengths(m_brickGrid, nonZero);
-    std::vector<uint8_t> runs(4 * nonZero.size());
-    for (size_t b = 0; b < nonZero.size(); ++b) {
+    std::vector<uint8_t> runs(2 * composite.size());
+    for (size_t b = 0; 2 * b < composite.size(); ++b) {
         runs[4 * b] = composite[2 * b];
         runs[4 * b + 1] = composite[2 * b + 1];
-        runs[4 * b + 2] = average[2 * b];
-        runs[4 * b + 3] = average[2 * b + 1];
+        runs[4 * b + 2] = m_averageRuns[2 * b];
+        runs[4 * b + 3] = m_averageRuns[2 * b + 1];
     }
     GLint activeUnit = GL_TEXTURE0;
     glGetIntegerv(GL_ACTIVE_TEXTURE, &activeUnit);
