@@ -167,5 +167,5 @@ void GLWidget::updateTransferFunction(const std::vector<ControlPoint>& points, i
     // The bricks the texture's table shows; a table that never reached the
     // texture must not hide any.
     m_opaqueEntryCounts = countOpaqueEntries(m_transferTable);
-    uploadBrickVisibility();
+    uploadBrickRuns();
 }

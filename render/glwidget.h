@@ -99,16 +99,16 @@ protected:
     void paintGL() override;
 
 private:
-    // Units of the brick grid and of the brick visibility, after the four
+    // Units of the brick textures, largest densities and runs, after the four
     // that the passes bind.
     static constexpr GLenum kBrickUnit = GL_TEXTURE4;
-    static constexpr GLenum kVisibilityUnit = GL_TEXTURE5;
+    static constexpr GLenum kRunsUnit = GL_TEXTURE5;
 
     void buildShaderPrograms();
     void createFramebuffers();
     void uploadVolumeTexture();
     void uploadBrickTextures();
-    void uploadBrickVisibility();
+    void uploadBrickRuns();
     void paintSlice(const FrameGeometry& frame);
     void paintRaycast(const FrameGeometry& frame);
 
@@ -165,5 +165,5 @@ private:
     std::vector<uint8_t> m_averageRuns; // runs to leap and to march, in Average
     std::vector<uint32_t> m_opaqueEntryCounts;
     GLuint m_brickTexture = 0;
-    GLuint m_visibilityTexture = 0;
+    GLuint m_runsTexture = 0;
 };

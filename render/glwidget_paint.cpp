@@ -179,8 +179,8 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
     // The brick textures first, so that unit 3 ends up active as ever.
     glActiveTexture(kBrickUnit);
     glBindTexture(GL_TEXTURE_3D, m_brickTexture);
-    glActiveTexture(kVisibilityUnit);
-    glBindTexture(GL_TEXTURE_3D, m_visibilityTexture);
+    glActiveTexture(kRunsUnit);
+    glBindTexture(GL_TEXTURE_3D, m_runsTexture);
     bindUnit(GL_TEXTURE0, GL_TEXTURE_3D, m_volumeTexture, "Setting 3D Texture: ");
     bindUnit(GL_TEXTURE1, GL_TEXTURE_1D, m_transferTexture, "Setting 1D Texture: ");
     bindUnit(GL_TEXTURE2, GL_TEXTURE_RECTANGLE_ARB, m_entryTexture, "Setting 3D Texture3: ");
@@ -203,8 +203,7 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
     reportGLError("Volume_Dimension: ");
     glUniform1i(glGetUniformLocation(m_raycastProgram, "mode"), m_renderMode);
     glUniform1i(glGetUniformLocation(m_raycastProgram, "bricks"), kBrickUnit - GL_TEXTURE0);
-    glUniform1i(glGetUniformLocation(m_raycastProgram, "brick_visibility"),
-                kVisibilityUnit - GL_TEXTURE0);
+    glUniform1i(glGetUniformLocation(m_raycastProgram, "brick_runs"), kRunsUnit - GL_TEXTURE0);
     glUniform3i(glGetUniformLocation(m_raycastProgram, "brick_count"), m_brickGrid.width,
                 m_brickGrid.height, m_brickGrid.depth);
     glUniform1i(glGetUniformLocation(m_raycastProgram, "brick_size"), kBrickSize);

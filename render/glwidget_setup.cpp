@@ -136,7 +136,7 @@ void GLWidget::initializeGL()
 
     glGenTextures(2, names);
     m_brickTexture = names[0];
-    m_visibilityTexture = names[1];
+    m_runsTexture = names[1];
 
     // Entry points the driver lacks are never called: their pointers are null.
     if (features.framebufferObject) {
@@ -261,10 +261,10 @@ void GLWidget::uploadBrickTextures()
                  m_brickGrid.depth, 0, GL_LUMINANCE_ALPHA, GL_FLOAT, largest.data());
     setBrickSampling();
     glActiveTexture(GLenum(activeUnit));
-    uploadBrickVisibility();
+    uploadBrickRuns();
 }
 
-void GLWidget::uploadBrickVisibility()
+void GLWidget::uploadBrickRuns()
 {
     if (!m_glInitialized || !availableGLFeatures().texture3D ||
         !availableGLFeatures().multitexture)
@@ -283,8 +283,8 @@ void GLWidget::uploadBrickVisibility()
     }
     GLint activeUnit = GL_TEXTURE0;
     glGetIntegerv(GL_ACTIVE_TEXTURE, &activeUnit);
-    glActiveTexture(kVisibilityUnit);
-    glBindTexture(GL_TEXTURE_3D, m_visibilityTexture);
+    glActiveTexture(kRunsUnit);
+    glBindTexture(GL_TEXTURE_3D, m_runsTexture);
     glTexImage3D(GL_TEXTURE_3D, 0, GL_RGBA8, m_brickGrid.width, m_brickGrid.height,
                  m_brickGrid.depth, 0, GL_RGBA, GL_UNSIGNED_BYTE, runs.data());
     setBrickSampling();

@@ -13,11 +13,11 @@ uniform sampler2DRect tex_entry;  // ray entry points; alpha 0 where no cube
 uniform sampler2DRect tex_exit;   // ray exit points
 uniform ivec3 volume_dimension;   // width, height, depth in voxels
 uniform int mode;
-uniform sampler3D bricks;           // per brick: largest density one run, two runs can read
-uniform sampler3D brick_visibility; // per brick: runs to leap and to march, Composite, Average
-uniform ivec3 brick_count;          // bricks along each axis
-uniform int brick_size;             // voxels per brick side
-uniform bool leaping;               // leap over bricks that cannot change the picture
+uniform sampler3D bricks;     // per brick: the largest density one run, two runs from it read
+uniform sampler3D brick_runs;  // per brick: runs to leap and to march, Composite's, Average's
+uniform ivec3 brick_count;     // bricks along each axis
+uniform int brick_size;        // voxels along a brick's side, and samples in a run
+uniform bool leaping;          // off: march every sample
 
 // Early ray termination: once this opaque, nothing behind shows.
 #define ERT_THRESHOLD 0.99
@@ -116,7 +116,7 @@ vec2 runsAt(vec3 first, vec3 apart, float s, bool average)
 {
     if (!leaping)
         return vec2(0.0, 1.0);
-    vec4 runs = brickOfRun(brick_visibility, first, apart, s) * 255.0;
+    vec4 runs = floor(brickOfRun(brick_runs, first, apart, s) * 255.0 + 0.5);
     return average ? runs.ba : runs.rg;
 }
 
