@@ -188,7 +188,7 @@ std::vector<uint8_t> runLengths(const BrickGrid& grid, const std::vector<uint8_t
     for (size_t b = 0; b < marked.size(); ++b)
         unmarked[b] = !marked[b];
     const std::vector<uint8_t> clear = depthInSet(grid, unmarked, 255, kLongestRuns + 1);
-    const std::vector<uint8_t> full = depthInSet(grid, marked, 0, kLongestRuns);
+    const std::vector<uint8_t> full = depthInSet(grid, marked, 255, kLongestRuns);
     std::vector<uint8_t> lengths(2 * marked.size());
     for (size_t b = 0; b < marked.size(); ++b) {
         lengths[2 * b] = clear[b] > 1 ? uint8_t(clear[b] - 1) : 0;

@@ -49,8 +49,8 @@ constexpr int kLongestRuns = 16;
 // must be marched), two bytes: the runs from a run starting there that can
 // be leapt over, all of whose bricks are unmarked; and the runs that must be
 // marched before the next look, at least one, more where their first bricks
-// are all marked. Bricks outside the grid are never read and count as
-// unmarked.
+// are all marked. No run starts or reads beyond the grid, so the bricks
+// there count as unmarked for leaping and as marked for marching.
 std::vector<uint8_t> runLengths(const BrickGrid& grid, const std::vector<uint8_t>& marked);
 
 // For each brick, the largest density of the bricks within one brick and of
