@@ -207,7 +207,10 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
     glUniform3i(glGetUniformLocation(m_raycastProgram, "brick_count"), m_brickGrid.width,
                 m_brickGrid.height, m_brickGrid.depth);
     glUniform1i(glGetUniformLocation(m_raycastProgram, "brick_size"), kBrickSize);
-    glUniform1i(glGetUniformLocation(m_raycastProgram, "leaping"), m_leaping);
+    // The bricks index the volume's own voxels, not those of a texture
+    // padded to powers of two.
+    glUniform1i(glGetUniformLocation(m_raycastProgram, "leaping"),
+                m_leaping && features.nonPowerOfTwo);
 
     // The final quad covers the whole view, unrotated; its texture
     // coordinates are the pixel positions in the entry and exit textures.

@@ -1,12 +1,13 @@
 // Leaping over empty space is lossless: every pixel of a ray-cast frame
 // equals the plain march's within one unit per channel, for thin features
-// on brick faces, transfer functions transparent over part of the range,
-// densities a table entry away from an edge of the table, all three modes
-// and turned views.
+// on brick faces, tables transparent over part of the range and densities
+// a table entry away from an edge of the table, in all three modes.
 
+#include "render/glfeatures.h"
 #include "tests/support/consolecapture.h"
 #include "tests/support/testfolder.h"
 #include "tests/support/testview.h"
+#include "tests/support/uidriver.h"
 #include "volume/volumewriter.h"
 
 #include <QtTest>
@@ -25,34 +26,9 @@ const int kBoxes[][7] = {{8, 40, 40, 33, 65, 65, 2048},  {40, 40, 40, 65, 65, 65
                          {88, 24, 16, 89, 80, 72, 3000}, {8, 8, 23, 88, 80, 24, 1200},
                          {73, 44, 44, 74, 60, 60, 4095}, {80, 16, 72, 81, 17, 73, 4095}};
 
-// Control points on a 4095 x 255 editor: x is the density, y the opacity.
-using Transfer = std::vector<std::pair<int, int>>;
+// Control points on a 4095 x 255 editor, density and opacity, as text.
+using Transfer = QVector<QPoint>;
 const Transfer kWindow = {{999, 0}, {1000, 200}, {1500, 200}, {1501, 0}};
-const Transfer kAbove2048 = {{2048, 0}, {2049, 255}, {4094, 255}};
-const Transfer kBelow100 = {{98, 0}, {99, 255}, {100, 0}};
-const Transfer kAllButAir = {{2, 0}, {3, 255}, {4094, 255}};
-const Transfer kRamp = {{0, 255}, {4094, 255}};
-
-struct Case
-{
-    const char* name;
-    void (GLWidget::*mode)();
-    Transfer transfer;
-    QPoint turn; // degrees about y and about x: a drag across and down
-};
-
-const Case kCases[] = {
-    {"composite, window, straight on", &GLWidget::setCompositeMode, kWindow, {0, 0}},
-    {"composite, window, turned", &GLWidget::setCompositeMode, kWindow, {-50, 35}},
-    {"composite, just above 2048", &GLWidget::setCompositeMode, kAbove2048, {30, -20}},
-    {"composite, just below 100", &GLWidget::setCompositeMode, kBelow100, {-40, 20}},
-    {"composite, all but air, straight on", &GLWidget::setCompositeMode, kAllButAir, {0, 0}},
-    {"maximum, ramp, turned", &GLWidget::setMIPMode, kRamp, {120, -30}},
-    {"maximum, just above 2048", &GLWidget::setMIPMode, kAbove2048, {-15, 10}},
-    {"maximum, ramp, from the side", &GLWidget::setMIPMode, kRamp, {90, 0}},
-    {"average, ramp, turned", &GLWidget::setAverageMode, kRamp, {65, 25}},
-    {"average, ramp, from the side", &GLWidget::setAverageMode, kRamp, {90, 0}},
-};
 
 } // namespace
 
@@ -62,18 +38,31 @@ class TestLeaping : public QObject
 
 private slots:
     void initTestCase() { requestAlphaChannel(); }
+    void cleanup() { hideGLFeatures({}); }
 
     void leapingChangesNoPixel_data()
     {
-        QTest::addColumn<int>("index");
-        for (const Case& c : kCases)
-            QTest::newRow(c.name) << int(&c - kCases);
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<Transfer>("transfer");
+        QTest::addColumn<QPoint>("turn"); // a drag across and down, one degree per pixel
+        QTest::addColumn<bool>("paddedTexture"); // the volume in a corner of a larger texture
+        QTest::newRow("composite, window") << 0 << kWindow << QPoint(-50, 35) << false;
+        QTest::newRow("composite, just above 2048")
+            << 0 << Transfer{{2048, 0}, {2049, 255}, {4094, 255}} << QPoint(30, -20) << false;
+        QTest::newRow("composite, just below 100")
+            << 0 << Transfer{{98, 0}, {99, 255}, {100, 0}} << QPoint(-40, 20) << false;
+        QTest::newRow("maximum") << 2 << Transfer{{0, 255}, {4094, 255}} << QPoint(120, -30) << false;
+        QTest::newRow("average, below 1001")
+            << 1 << Transfer{{0, 255}, {1000, 255}, {1001, 0}} << QPoint(65, 25) << false;
+        QTest::newRow("composite, padded texture") << 0 << kWindow << QPoint(-50, 35) << true;
     }
 
     void leapingChangesNoPixel()
     {
-        QFETCH(int, index);
-        const Case& c = kCases[index];
+        QFETCH(int, mode);
+        QFETCH(Transfer, transfer);
+        QFETCH(QPoint, turn);
+        QFETCH(bool, paddedTexture);
         TestFolder folder(TestFolder::WithShaders);
         ConsoleCapture quiet;
         SampleVolume volume(96, 88, 80, 0);
@@ -83,18 +72,22 @@ private slots:
                     for (int x = box[0]; x < box[3]; ++x)
                         volume.at(x, y, z) = uint16_t(box[6]);
         QVERIFY(writeVolumeFile(folder.file("v.dat"), volume));
+        GLFeatures hidden;
+        hidden.nonPowerOfTwo = paddedTexture;
+        hideGLFeatures(hidden);
         TestView view(240, 200);
+        // Loaded under a table that shows nothing: leaping must follow its change.
+        setTransfer(view.widget(), {{0, Qt::white, 0}, {4094, Qt::white, 0}});
         view->loadVolume("v.dat");
 
         std::vector<TablePoint> points;
-        for (const auto& [density, alpha] : c.transfer)
-            points.push_back({density, QColor::fromHsv(density * 300 / 4095, 200, 255), alpha});
+        for (const QPoint& p : transfer)
+            points.push_back({p.x(), QColor::fromHsv(p.x() * 300 / 4095, 200, 255), p.y()});
         setTransfer(view.widget(), points);
-        (view.widget().*c.mode)();
-        QTest::mousePress(&view.widget(), Qt::LeftButton, Qt::NoModifier, QPoint(1, 1));
-        QMouseEvent drag(QEvent::MouseMove, QPoint(1, 1) + c.turn, Qt::NoButton, Qt::LeftButton,
-                         Qt::NoModifier);
-        QCoreApplication::sendEvent(&view.widget(), &drag);
+        void (GLWidget::*modes[])() = {&GLWidget::setCompositeMode, &GLWidget::setAverageMode,
+                                       &GLWidget::setMIPMode};
+        (view.widget().*modes[mode])();
+        ui::drag(&view.widget(), QPoint(1, 1), QPoint(1, 1) + turn);
 
         view->setLeaping(false);
         const QImage plain = view.render();
@@ -107,8 +100,8 @@ private slots:
                 differing += !nearPixel(leaping.pixel(x, y), plain.pixel(x, y), 1);
             }
         if (differing > 0) {
-            TestView::saveArtefact(plain, QString("leaping-%1-plain").arg(index));
-            TestView::saveArtefact(leaping, QString("leaping-%1-leaping").arg(index));
+            TestView::saveArtefact(plain, QString("leaping-%1-plain").arg(QTest::currentDataTag()));
+            TestView::saveArtefact(leaping, QString("leaping-%1").arg(QTest::currentDataTag()));
         }
         QVERIFY2(shown > 500, "the plain march shows too little of the volume to compare");
         QVERIFY2(differing == 0, qPrintable(QString("%1 pixels differ").arg(differing)));

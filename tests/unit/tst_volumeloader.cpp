@@ -5,6 +5,7 @@
 #include "tests/support/consolecapture.h"
 #include "tests/support/expectedvolume.h"
 #include "tests/support/testfolder.h"
+#include "volume/sampleconverter.h"
 #include "volume/volumeloader.h"
 
 #include <QtTest>
@@ -34,6 +35,18 @@ std::string load(const QByteArray& bytes, VolumeData& volume,
     return console.out() + console.err();
 }
 
+// Runs of one value among values above the 12 bits, without a pattern.
+std::vector<uint16_t> noise(size_t count)
+{
+    std::vector<uint16_t> samples(count);
+    uint32_t state = 12345;
+    for (size_t i = 0; i < count; ++i) {
+        state = state * 1103515245u + 12345u;
+        samples[i] = i % 7 < 3 ? uint16_t(state >> 16) : uint16_t(i / 50 % 4096);
+    }
+    return samples;
+}
+
 const std::string kLoading = "- Loading file 'v.dat' ... \n";
 constexpr uint64_t kBytesPerSample = sizeof(float) + sizeof(uint16_t); // voxels and samples
 
@@ -57,6 +70,44 @@ private slots:
             << volumeFileBytes(7, 1, 1, {0, 2048, 4095, 4096, 65535, 9, 9}) << "100";
         QTest::newRow("cut short, depth 2")
             << volumeFileBytes(2, 2, 2, {4095, 4095, 4095}).append('\x7f') << "0 100";
+        QStringList every; // large enough for a thread on each of two cores
+        for (int z = 0; z < 130; ++z)
+            every << QString::number(100 * z / 129);
+        QTest::newRow("on every core, depth 130")
+            << volumeFileBytes(64, 64, 130, noise(64 * 64 * 130)) << every.join(' ');
+    }
+
+    // The pass on any number of threads: the bytes and counts of the format,
+    // each slice reported once, in order.
+    void convertsOnThreads_data()
+    {
+        QTest::addColumn<int>("sliceSize");
+        QTest::addColumn<int>("slices");
+        QTest::addColumn<int>("threads");
+        QTest::newRow("uneven shares") << 35 << 13 << 3;
+        QTest::newRow("more threads than slices") << 6 << 2 << 8;
+        QTest::newRow("large slices") << 64 * 64 << 40 << 2;
+    }
+
+    void convertsOnThreads()
+    {
+        QFETCH(int, sliceSize);
+        QFETCH(int, slices);
+        QFETCH(int, threads);
+        const std::vector<uint16_t> samples = noise(size_t(sliceSize) * slices);
+        VolumeData volume;
+        volume.voxels.assign(samples.size(), -1.0f);
+        volume.histogram.fill(7); // replaced, not added to
+        QString reported;
+        convertSlices(samples.data(), size_t(sliceSize), size_t(slices), volume.voxels.data(),
+                      volume.histogram, unsigned(threads),
+                      [&](size_t z) { reported += QString::number(z) + ' '; });
+        const VolumeData expected = expectedVolume(volumeFileBytes(sliceSize, slices, 1, samples));
+        QVERIFY(volume.voxels == expected.voxels && volume.histogram == expected.histogram);
+        QString inOrder;
+        for (int z = 0; z < slices; ++z)
+            inOrder += QString::number(z) + ' ';
+        QCOMPARE(reported, inOrder);
     }
 
     void loads()
