@@ -8,12 +8,11 @@
 
 #include "app/mainwindow.h"
 
+#include "tests/support/uidriver.h"
+
 #include <QApplication>
-#include <QColorDialog>
-#include <QMouseEvent>
 #include <QScreen>
 #include <QTest>
-#include <QTimer>
 
 #include <cstdio>
 
@@ -25,42 +24,16 @@ struct EditorPoint {
     QColor color;
 };
 
-// Answers the colour dialog that a double click opens, with `color`.
-void answerColourDialog(const QColor& color)
-{
-    QTimer::singleShot(0, [color] {
-        for (QWidget* widget : QApplication::topLevelWidgets())
-            if (auto* dialog = qobject_cast<QColorDialog*>(widget); dialog && dialog->isVisible()) {
-                dialog->setCurrentColor(color);
-                dialog->accept();
-                return;
-            }
-    });
-}
-
-// The histogram's width stands for its density window.
+// A click adds the point, a double click on it picks its colour. The
+// histogram's width stands for its density window.
 void placePoint(Histogram* editor, const EditorPoint& point)
 {
     const double window = editor->m_maxDensity - editor->m_minDensity;
     const QPoint at(int((point.density - editor->m_minDensity) / window * editor->width()),
                     int(point.opacity * (editor->height() - 1)));
     QTest::mouseClick(editor, Qt::LeftButton, Qt::NoModifier, at);
-    answerColourDialog(point.color);
-    QTest::mouseDClick(editor, Qt::LeftButton, Qt::NoModifier, at);
-}
-
-// Clicks a check box or radio button on its indicator, as a user would.
-void clickButton(QAbstractButton* button)
-{
-    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(8, button->height() / 2));
-}
-
-void drag(QWidget* view, QPoint from, QPoint to)
-{
-    QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, from);
-    QMouseEvent move(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(view, &move);
-    QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, to);
+    ui::ColourDialogAnswer answer(point.color);
+    ui::doubleClick(editor, at);
 }
 
 } // namespace
@@ -78,18 +51,12 @@ int main(int argc, char** argv)
     const QString mode = argc > 3 ? QString::fromLocal8Bit(argv[3]) : "composite";
 
     MainWindow window;
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window))
+    if (!ui::show(window))
         return 1;
-
-    const QList<QListWidgetItem*> items =
-        window.m_listwidget_fileList->findItems(volume, Qt::MatchExactly);
-    if (items.isEmpty()) {
+    if (!ui::load(window, volume)) {
         std::fprintf(stderr, "no %s in dat/\n", qPrintable(volume));
         return 1;
     }
-    window.m_listwidget_fileList->setCurrentItem(items.first());
-    QTest::mouseClick(window.m_button_fileLoad, Qt::LeftButton);
 
     // Leave out the air, whose count would flatten every other bar.
     window.m_min_density->setValue(600);
@@ -104,18 +71,18 @@ int main(int argc, char** argv)
         placePoint(window.m_graphic_view, point);
 
     if (mode == "average")
-        clickButton(window.m_radiobutton_average);
+        ui::click(window.m_radiobutton_average);
     else if (mode == "mip")
-        clickButton(window.m_radiobutton_mip);
+        ui::click(window.m_radiobutton_mip);
     if (mode == "slice") {
-        clickButton(window.m_checkbox_slicing);
-        clickButton(window.m_radiobutton_y_axis);
+        ui::click(window.m_checkbox_slicing);
+        ui::click(window.m_radiobutton_y_axis);
         window.m_Slices->setValue(window.m_Slices->maximum() * 3 / 5);
     } else {
         // Seen from the front and above: the volume's depth (the head's
         // height) leans back from the viewer, then a slight tilt.
-        drag(window.m_glWidget, QPoint(300, 300), QPoint(300, 240));
-        drag(window.m_glWidget, QPoint(300, 300), QPoint(325, 300));
+        ui::drag(window.m_glWidget, QPoint(300, 300), QPoint(300, 240));
+        ui::drag(window.m_glWidget, QPoint(300, 300), QPoint(325, 300));
     }
     window.m_glWidget->updateGL();
     QTest::qWait(200);
