@@ -7,12 +7,10 @@
 #include "tests/support/expectedvolume.h"
 #include "volume/volumeloader.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <numeric>
 #include <ostream>
 #include <streambuf>
 
@@ -45,18 +43,8 @@ std::ostream g_out(&g_outBuffer), g_err(&g_errBuffer);
 
 // The record a load starts from: not a fresh one, so that a refusal that
 // touched it would show.
-const VolumeData g_reference = [] {
-    VolumeData volume;
-    volume.width = 5;
-    volume.height = 4;
-    volume.depth = 3;
-    volume.voxels.resize(60);
-    for (size_t i = 0; i < volume.voxels.size(); ++i) {
-        volume.voxels[i] = float(i) / 59.0f;
-        volume.histogram[i * 60] = int32_t(i + 1);
-    }
-    return volume;
-}();
+const uint8_t kReferenceFile[] = {3, 0, 1, 0, 2, 0, 0, 0, 255, 15, 0, 16, 9, 0, 1, 2, 3, 4};
+const VolumeData g_reference = expectedVolume(kReferenceFile, sizeof kReferenceFile);
 
 #define CHECK(condition)                                                                           \
     do {                                                                                           \
@@ -93,15 +81,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const uint64_t count = size >= 6 ? uint64_t(u16(0)) * u16(2) * u16(4) : 0;
     if (count > 0 && count <= kMemoryBudget / kLoadBytesPerSample) {
         // Extents from the header, every voxel its sample in 0..1 (0 where the
-        // file ends early), and a histogram that recounts the samples with
-        // values above 4095 in bin 4095.
+        // file ends early), values above 4095 counted in bin 4095.
         CHECK(!g_errBuffer.written);
         CHECK(g_outBuffer.written);
         CHECK(sameVolume(volume, expectedVolume(data, size)));
-        CHECK(std::all_of(volume.voxels.begin(), volume.voxels.end(),
-                          [](float voxel) { return voxel >= 0.0f && voxel <= 1.0f; }));
-        CHECK(std::accumulate(volume.histogram.begin(), volume.histogram.end(), uint64_t(0)) ==
-              count);
     } else {
         // A refusal prints its error line and leaves the record alone.
         CHECK(g_errBuffer.written);
