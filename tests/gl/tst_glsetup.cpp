@@ -85,15 +85,9 @@ private slots:
         QTest::addColumn<QByteArray>("log");    // the compiler log header shown
         QByteArray syntaxError = shaderSource("raycast.frag");
         syntaxError.insert(syntaxError.indexOf("void main"), "this is not a declaration\n");
-        QTest::newRow("all six valid") << QStringList() << QByteArray() << QByteArray();
         QTest::newRow("every file missing") << QStringList({"*"}) << QByteArray() << QByteArray();
-        QTest::newRow("empty slices.vert") << QStringList({"slices.vert"}) << QByteArray("")
-                                           << QByteArray();
         QTest::newRow("pipe as raycast.frag") << QStringList({"raycast.frag"}) << QByteArray("pipe")
                                               << QByteArray();
-        QTest::newRow("binary garbage in fbo.frag")
-            << QStringList({"fbo.frag"}) << QByteArray("\x7f\x45\x4c\x46\x02\xff\xfe\x01", 8)
-            << QByteArray("compiler_log FBO fragment-shader:\n");
         QTest::newRow("syntax error in raycast.frag")
             << QStringList({"raycast.frag"}) << syntaxError
             << QByteArray("compiler_log raycast fragment-shader:\n");
@@ -147,28 +141,6 @@ private slots:
                      console.err().c_str());
             QCOMPARE(glGetError(), GLenum(GL_NO_ERROR));
         }
-    }
-
-    // A second initialisation reuses the programs; without shader support
-    // none is built and frames draw nothing, without a GL error.
-    void programsAreBuiltOnceAndOnlyWithShaders()
-    {
-        Setup setup(SampleVolume(16, 16, 16, 1000));
-        const GLuint raycast = setup->raycastProgram(), slices = setup->slicesProgram();
-        setup.view->initializeGLAgain();
-        QCOMPARE(setup->slicesProgram(), slices);
-        QCOMPARE(setup->raycastProgram(), raycast);
-        QVERIFY(!glIsProgram(raycast + 1) && !glIsShader(raycast + 1));
-
-        hide(&GLFeatures::shaders);
-        Setup without(SampleVolume(16, 16, 16, 1000));
-        QCOMPARE(without.console.err(),
-                 "Vertex or fragment schader not supported\n" + startErrors());
-        QCOMPARE(without->slicesProgram() + without->raycastProgram(), GLuint(0));
-        without->loadVolume("v.dat");
-        without->updateTransferFunction({}, 400, 200);
-        without.view->render();
-        QCOMPARE(glGetError(), GLenum(GL_NO_ERROR));
     }
 
     // Every density survives the 16-bit texels. Without non-power-of-two

@@ -157,24 +157,6 @@ private slots:
             }
     }
 
-    // A marker fills x - 5 .. x + 4 and y - 5 .. y + 4 in its colour (black while unset); the
-    // segment into it, drawn after it, covers its middle rows and fades between the colours.
-    void markersAndGradedSegments()
-    {
-        std::fill(m_padded.begin(), m_padded.end(), 0);
-        m_histogram->m_histogram = m_padded.data();
-        m_histogram->m_controlPoints = {{kGreen, 200, 50}, {QColor(), 300, 20}};
-        const QImage image = paint(400, 100);
-        for (int x = 194; x <= 205; ++x)
-            for (int y : {44, 45, 54, 55})
-                QCOMPARE(QColor(image.pixel(x, y)),
-                         x > 194 && x < 205 && (y == 45 || y == 54) ? kGreen : kWhite);
-        QCOMPARE(QColor(image.pixel(300, 15)), kBlack);
-        const QColor middle = image.pixel(250, 35);
-        QVERIFY2(std::abs(middle.green() - 128) < 15 && middle.red() + middle.blue() == 0,
-                 qPrintable(middle.name()));
-    }
-
     // Every edit repaints the editor, rebuilds the table from the points for the window of the
     // moment and uploads it.
     void tableFollowsEachEdit()

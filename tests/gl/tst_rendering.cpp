@@ -87,23 +87,6 @@ class TestRendering : public QObject
 private slots:
     void initTestCase() { requestAlphaChannel(); }
 
-    void framesWaitForATransferFunctionAndTenRows()
-    {
-        Scene scene(200, 200, SampleVolume(16, 10, 16, 4095));
-        VERIFY_PIXEL(scene.view.render(), 100, 100, kClear, 0); // no table yet
-        setTransfer(scene.view.widget(), {{4095, Qt::red}});
-        scene.load(SampleVolume(16, 9, 16, 4095));
-        scene.console.clear();
-        VERIFY_PIXEL(scene.view.render(), 100, 100, kClear, 0); // 9 rows: never drawn
-        QCOMPARE(scene.console.out(), std::string());
-        scene.load(SampleVolume(16, 10, 16, 4095));
-        scene.console.clear();
-        VERIFY_PIXEL(scene.view.render(), 100, 100, kRed, 1);
-        const QRegularExpression line("^x: 0 y: 0\n- \\d{3}\\.\\d{2} frames/second \r$");
-        QVERIFY2(line.match(QString::fromStdString(scene.console.out())).hasMatch(),
-                 scene.console.out().c_str());
-    }
-
     void aSliceShowsTheCrossSectionOnEachAxis()
     {
         // 256 x 128 x 64: kLow in the left half (x < 128) and kHigh in the
@@ -145,20 +128,6 @@ private slots:
         VERIFY_PIXEL(image, 300, 240, kRed, 2);
         VERIFY_PIXEL(image, 400, 270, kGreen, 2);
         VERIFY_PIXEL(image, 285, 250, kClear, 0); // 62.5 pixels each side of the centre
-    }
-
-    void theLastSliceShowsTheLastLayerAlone()
-    {
-        SampleVolume volume(64, 64, 64, 0);
-        fillBox(volume, 0, 0, 0, 64, 64, 1, kLow);
-        fillBox(volume, 0, 0, 63, 64, 64, 64, kHigh);
-        Scene scene(300, 300, volume);
-        setTransfer(scene.view.widget(), steep({{kLow, Qt::red}, {kHigh, Qt::blue}}));
-        scene.view->setSlicing(true);
-        scene.view->setSlice(64); // the x axis's slice fixes the depth: 64 / 64 is 1.0
-        VERIFY_PIXEL(scene.view.render(), 150, 150, kBlue, 2);
-        scene.view->setSlice(0);
-        VERIFY_PIXEL(scene.view.render(), 150, 150, kRed, 2);
     }
 
     // A small block in an empty cube, where a turn of 30 degrees about x
@@ -237,25 +206,6 @@ private slots:
         const QImage image = scene.view.render();
         for (int x = 160; x <= 240; x += 10)
             VERIFY_PIXEL(image, x, 200, qRgba(128, 128, 128, 128), 2);
-    }
-
-    // Two opaque blocks on the line of sight: the one in front hides the other
-    // (its highlight adds some white).
-    void compositeShowsTheOpaqueBlockInFront()
-    {
-        SampleVolume volume(64, 64, 64, 0);
-        fillBox(volume, 16, 16, 40, 48, 48, 56, kHigh);
-        fillBox(volume, 16, 16, 8, 48, 48, 24, kLow);
-        Scene scene(400, 400, volume);
-        TestView& view = scene.view;
-        setTransfer(view.widget(), steep({{kLow, Qt::green}, {kHigh, Qt::red}}));
-        QRgb centre = view.render().pixel(200, 200);
-        QVERIFY2(qRed(centre) > 200 && qGreen(centre) < 120 && qAlpha(centre) > 250,
-                 qPrintable(rgbaText(centre)));
-        ui::drag(&view.widget(), QPoint(100, 100), QPoint(280, 100)); // the back comes to the front
-        centre = view.render().pixel(200, 200);
-        QVERIFY2(qGreen(centre) > 200 && qRed(centre) < 120 && qAlpha(centre) > 250,
-                 qPrintable(rgbaText(centre)));
     }
 };
 

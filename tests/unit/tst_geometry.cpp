@@ -1,5 +1,5 @@
-// Proportions of the drawn volume: the frame factors, the pixels a turned
-// cube can cover, and texture sizes.
+// Proportions of the drawn volume: the pixels a turned cube can cover, and
+// texture sizes.
 
 #include "render/framegeometry.h"
 #include "render/texturesize.h"
@@ -11,19 +11,6 @@ class TestGeometry : public QObject
     Q_OBJECT
 
 private slots:
-    // The longest side is one unit; the scale maps each side onto -1..1.
-    void frameFactorsFollowTheLongestSide()
-    {
-        const FrameGeometry flat = frameGeometryFor(256, 128, 64);
-        const FrameGeometry tall = frameGeometryFor(100, 400, 200);
-        const float expected[][6] = {{0.5f, 0.25f, 0.125f, 2, 4, 8}, {0.125f, 0.5f, 0.25f, 8, 2, 4}};
-        for (const FrameGeometry* frame : {&flat, &tall})
-            for (int axis = 0; axis < 3; ++axis) {
-                QCOMPARE(frame->half[axis], expected[frame == &tall][axis]);
-                QCOMPARE(frame->scale[axis], expected[frame == &tall][axis + 3]);
-            }
-    }
-
     // The rectangle holds the projected box with at most two spare pixels on
     // each side. Bounds worked out by turning the corners by hand: first
     // about y, then about x, one unit being the shorter side of the view.
