@@ -1,5 +1,5 @@
-// GL set-up of the view with the real driver: console lines, shader files
-// and programs, the volume texture, the entry and exit framebuffers.
+// GL set-up of the view with the real driver: console lines, the volume
+// texture, the entry and exit framebuffers.
 
 #include "render/glfeatures.h"
 #include "tests/support/consolecapture.h"
@@ -9,8 +9,6 @@
 
 #include <QtTest>
 
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <numeric>
 
@@ -29,13 +27,6 @@ struct Setup {
     GLWidget* operator->() { return &view->widget(); }
 };
 
-GLint linkStatus(GLuint program)
-{
-    GLint status = 0;
-    glGetProgramiv(program, GL_LINK_STATUS, &status);
-    return status;
-}
-
 QSize rectangleSize(GLuint texture)
 {
     glBindTexture(GL_TEXTURE_RECTANGLE_ARB, texture);
@@ -45,13 +36,13 @@ QSize rectangleSize(GLuint texture)
     return QSize(width, height);
 }
 
-// The error stream of a start, with the lines of the shader files it could not read.
-std::string startErrors(const std::string& unreadable = {})
+// The error stream of a start.
+std::string startErrors()
 {
     GLint units = 0;
     glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
-    return "Texture Units available = " + std::to_string(units) + "\n" + unreadable +
-           "OpenGL initialization finished \n";
+    return "Texture Units available = " + std::to_string(units) +
+           "\nOpenGL initialization finished \n";
 }
 
 void hide(bool GLFeatures::*feature)
@@ -62,9 +53,6 @@ void hide(bool GLFeatures::*feature)
     hideGLFeatures(hidden);
 }
 
-const char* const kShaderFiles[] = {"slices.frag", "slices.vert",  "fbo.frag",
-                                    "fbo.vert",    "raycast.frag", "raycast.vert"};
-
 } // namespace
 
 class TestGLSetup : public QObject
@@ -73,75 +61,6 @@ class TestGLSetup : public QObject
 
 private slots:
     void cleanup() { hide(nullptr); }
-
-    // Broken shader files met at start: each unreadable file is named in
-    // reading order, a file that does not compile shows its header and the
-    // driver's log, the other programs are built, and frames of both kinds
-    // still draw, without leaving a GL error for the next operation.
-    void shaderFiles_data()
-    {
-        QTest::addColumn<QStringList>("files"); // replaced files; "*" all
-        QTest::addColumn<QByteArray>("bytes");  // their bytes; null: removed; "pipe": a named pipe
-        QTest::addColumn<QByteArray>("log");    // the compiler log header shown
-        QByteArray syntaxError = shaderSource("raycast.frag");
-        syntaxError.insert(syntaxError.indexOf("void main"), "this is not a declaration\n");
-        QTest::newRow("every file missing") << QStringList({"*"}) << QByteArray() << QByteArray();
-        QTest::newRow("pipe as raycast.frag") << QStringList({"raycast.frag"}) << QByteArray("pipe")
-                                              << QByteArray();
-        QTest::newRow("syntax error in raycast.frag")
-            << QStringList({"raycast.frag"}) << syntaxError
-            << QByteArray("compiler_log raycast fragment-shader:\n");
-    }
-
-    void shaderFiles()
-    {
-        QFETCH(QStringList, files);
-        QFETCH(QByteArray, bytes);
-        QFETCH(QByteArray, log);
-        TestFolder folder(TestFolder::WithShaders);
-        QVERIFY(writeVolumeFile("v.dat", SampleVolume(16, 16, 16, 2000)));
-        std::string unreadable;
-        bool broken[3] = {};
-        for (int file = 0; file < 6; ++file) {
-            const char* name = kShaderFiles[file];
-            if (!files.contains(name) && files != QStringList{"*"})
-                continue;
-            broken[file / 2] = true;
-            QCOMPARE(unlink(name), 0);
-            if (bytes == "pipe")
-                QCOMPARE(mkfifo(name, 0644), 0);
-            else if (!bytes.isNull())
-                folder.write(name, bytes);
-            if (bytes.isEmpty() || bytes == "pipe")
-                unreadable += std::string("Could not read shader file: ") + name + "\n";
-        }
-        ConsoleCapture console;
-        TestView view(200, 200);
-        QCOMPARE(console.err(), startErrors(unreadable));
-        const std::string out = console.out();
-        const size_t at = log.isEmpty() ? std::string::npos : out.find(log.toStdString());
-        QVERIFY2(log.isEmpty() ? out.find("compiler_log") == std::string::npos
-                               : at != std::string::npos && out.size() > at + log.size() + 1 &&
-                                     out.back() == '\n',
-                 out.c_str());
-        const GLuint programs[] = {view->slicesProgram(), view->fboProgram(),
-                                   view->raycastProgram()};
-        for (int p = 0; p < 3; ++p)
-            QCOMPARE(linkStatus(programs[p]), GLint(broken[p] ? GL_FALSE : GL_TRUE));
-
-        view->loadVolume("v.dat");
-        for (bool slicing : {false, true}) {
-            view->setSlicing(slicing);
-            setTransfer(view.widget(), {{2000, Qt::white}});
-            console.clear();
-            view.render();
-            QVERIFY2(QRegularExpression("\\A([^\n]+: no error\n)*\\z")
-                         .match(QString::fromStdString(console.err()))
-                         .hasMatch(),
-                     console.err().c_str());
-            QCOMPARE(glGetError(), GLenum(GL_NO_ERROR));
-        }
-    }
 
     // Every density survives the 16-bit texels. Without non-power-of-two
     // support each extent rounds up to its own power of two, and the volume

@@ -31,7 +31,8 @@ TestFolder::TestFolder(Shaders shaders)
     m_previous = QDir::currentPath().toLocal8Bit();
     if (shaders == WithShaders)
         for (const char* name : kShaderNames)
-            write(name, shaderSource(name));
+            if (!QFile::copy(QStringLiteral(KASTRA_SHADER_SOURCE_DIR "/") + name, m_dir.filePath(name)))
+                throw std::runtime_error(std::string("cannot copy the shader ") + name);
     if (chdir(m_dir.path().toLocal8Bit().constData()) != 0)
         throw std::runtime_error("cannot enter the temporary folder");
 }
@@ -59,14 +60,6 @@ void TestFolder::write(const std::string& name, const QByteArray& bytes) const
     std::ofstream out(path, std::ios::binary);
     if (!out.write(bytes.constData(), bytes.size()).flush())
         throw std::runtime_error("cannot write " + path);
-}
-
-QByteArray shaderSource(const char* name)
-{
-    QFile in(QStringLiteral(KASTRA_SHADER_SOURCE_DIR "/") + name);
-    if (!in.open(QIODevice::ReadOnly))
-        throw std::runtime_error(std::string("cannot read shader ") + name);
-    return in.readAll();
 }
 
 QByteArray volumeFileBytes(int width, int height, int depth, const std::vector<uint16_t>& samples)

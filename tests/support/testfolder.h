@@ -28,8 +28,5 @@ private:
     QByteArray m_previous;
 };
 
-// The source text of one of the six shader files.
-QByteArray shaderSource(const char* name);
-
 // A volume file's bytes: the three extents, then the samples, little-endian.
 QByteArray volumeFileBytes(int width, int height, int depth, const std::vector<uint16_t>& samples);
