@@ -1,0 +1,230 @@
+// The view's parts that need no GL: the transfer table built from control
+// points, the pixels a turned cube can cover, texture sizes, reading shader
+// text, the frame-rate line and the system's counter.
+//
+// Table entries are worked out by hand from the editor's geometry: x times
+// (hi - lo) / width plus lo is the index, y / height x 255 the opacity, and
+// ramps run between neighbouring points, truncated to bytes.
+
+#include "platform/perfcounter.h"
+#include "render/framegeometry.h"
+#include "render/perftimer.h"
+#include "render/textfile.h"
+#include "render/texturesize.h"
+#include "render/transfertable.h"
+#include "tests/support/testfolder.h"
+
+#include <QElapsedTimer>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <limits>
+#include <memory>
+#include <thread>
+
+namespace {
+
+struct Entry {
+    int index;
+    TransferEntry value;
+};
+
+struct TableCase {
+    const char* name;
+    std::vector<ControlPoint> points;
+    int width, height, lo, hi;
+    std::vector<Entry> expected;
+};
+
+const QColor kRed(255, 0, 0), kGreen(0, 255, 0), kBlue(0, 0, 255);
+
+const TableCase kCases[] = {
+    {"no points: a transparent grey ramp", {}, 400, 200, 0, 4095,
+     {{0, {0, 0, 0, 0}}, {2048, {127, 127, 127, 0}}, {4095, {255, 255, 255, 0}}}},
+    // 200 x 4095 / 400 = 2047.5 lands on 2047; 100 / 200 x 255 = 127.5.
+    {"one red point", {{kRed, 200, 100}}, 400, 200, 0, 4095,
+     {{0, {0, 0, 0, 0}}, {1023, {127, 0, 0, 63}}, {2047, {255, 0, 0, 127}},
+      {4095, {255, 255, 255, 0}}}},
+    {"the window places the points and clears the rest", {{kRed, 200, 100}}, 400, 200, 1000, 3000,
+     {{999, {0, 0, 0, 0}}, {1000, {0, 0, 0, 0}}, {2000, {255, 0, 0, 127}},
+      {3000, {255, 255, 255, 0}}, {3001, {0, 0, 0, 0}}, {4095, {0, 0, 0, 0}}}},
+    {"the top edge is transparent", {{kBlue, 200, 0}}, 400, 200, 0, 4095, {{2047, {0, 0, 255, 0}}}},
+    {"the bottom row is 199 / 200 opaque", {{kBlue, 200, 199}}, 400, 200, 0, 4095,
+     {{2047, {0, 0, 255, 253}}}},
+    {"a colour's own alpha plays no part", {{QColor(255, 0, 0, 10), 200, 100}}, 400, 200, 0, 4095,
+     {{2047, {255, 0, 0, 127}}}},
+    {"an unset colour is black", {{QColor(), 200, 100}}, 400, 200, 0, 4095,
+     {{2047, {0, 0, 0, 127}}}},
+    // 100 x 10.2375f = 1023.75: both first points land on 1023, and the
+    // segment from the second one writes it last.
+    {"points at one x make a one-entry segment",
+     {{kRed, 100, 50}, {kGreen, 100, 150}, {kBlue, 300, 0}}, 400, 200, 0, 4095,
+     {{1023, {0, 255, 0, 191}}, {1024, {0, 254, 0, 191}}}},
+    {"unsorted points are sorted", {{kBlue, 300, 0}, {kGreen, 100, 150}}, 400, 200, 0, 4095,
+     {{1023, {0, 255, 0, 191}}}},
+    // 300 x 13.65f is 4094.99988 in double: the white end lands on 4094.
+    {"the white end may fall one entry short", {}, 300, 200, 0, 4095,
+     {{4094, {255, 255, 255, 0}}, {4095, {0, 0, 0, 0}}}},
+    {"points on the edges keep their own values", {{kRed, 0, 199}, {kGreen, 400, 199}}, 400, 200,
+     0, 4095, {{0, {255, 0, 0, 253}}, {4095, {0, 255, 0, 253}}}},
+    // The ramp to the white end (5000) is cut at 4095: 1095 / 2000 x 255.
+    {"indices past the table are skipped", {{kRed, 500, 100}}, 400, 200, 3000, 5000,
+     {{2999, {0, 0, 0, 0}}, {3000, {0, 0, 0, 0}}, {4095, {139, 139, 139, 0}}}},
+    {"indices below the table are skipped", {}, 400, 200, -100, 100,
+     {{0, {127, 127, 127, 0}}, {101, {0, 0, 0, 0}}}},
+    {"a point below a shrunk widget saturates", {{kRed, 200, 400}}, 400, 200, 0, 4095,
+     {{2047, {255, 0, 0, 255}}}},
+    {"no width", {{kRed, 0, 0}}, 0, 200, 0, 4095, {{0, {0, 0, 0, 0}}, {4095, {0, 0, 0, 0}}}},
+    {"no height", {{kRed, 0, 0}}, 400, 0, 0, 4095, {{0, {0, 0, 0, 0}}, {4095, {0, 0, 0, 0}}}},
+};
+
+QString text(const TransferEntry& e)
+{
+    return QString::asprintf("(%d, %d, %d, %d)", e.red, e.green, e.blue, e.alpha);
+}
+
+} // namespace
+
+class TestRenderParts : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void entries_data()
+    {
+        QTest::addColumn<int>("row");
+        for (const TableCase& c : kCases)
+            QTest::newRow(c.name) << int(&c - kCases);
+    }
+
+    void entries()
+    {
+        QFETCH(int, row);
+        const TableCase& c = kCases[row];
+        std::vector<TransferEntry> table(kDensityCount, TransferEntry{1, 2, 3, 4});
+        buildTransferTable(table, c.points, c.width, c.height, c.lo, c.hi);
+        QCOMPARE(table.size(), size_t(kDensityCount));
+        for (const Entry& e : c.expected)
+            QCOMPARE(text(table[size_t(e.index)]), text(e.value));
+    }
+
+    // The rectangle holds the projected box with at most two spare pixels on
+    // each side. Bounds worked out by turning the corners by hand: first
+    // about y, then about x, one unit being the shorter side of the view.
+    void theFootprintBoundsTheTurnedCube_data()
+    {
+        QTest::addColumn<QVector<int>>("volume"); // width, height, depth
+        QTest::addColumn<QVector<int>>("turn");   // about x, about y, view width, height
+        QTest::addColumn<QRectF>("bounds");       // left, bottom, width, height in pixels
+        const QVector<int> cube = {64, 64, 64};
+        QTest::newRow("cube, unturned") << cube << QVector<int>{0, 0, 700, 500}
+                                        << QRectF(225, 125, 250, 250);
+        const double half = 125 * std::sqrt(2.0); // 45 degrees: sqrt(2) times as wide
+        QTest::newRow("cube, 45 about y") << cube << QVector<int>{0, 45, 700, 500}
+                                          << QRectF(350 - half, 125, 2 * half, 250);
+        QTest::newRow("cube, 30 about x and 40 about y")
+            << cube << QVector<int>{30, 40, 700, 500} << QRectF(173.9, 53.7, 352.2, 392.6);
+        QTest::newRow("flat volume on its edge") << QVector<int>{256, 256, 64}
+                                                 << QVector<int>{90, 0, 500, 500}
+                                                 << QRectF(125, 218.75, 250, 62.5);
+        QTest::newRow("no view") << cube << QVector<int>{0, 0, 0, 100} << QRectF();
+    }
+
+    void theFootprintBoundsTheTurnedCube()
+    {
+        QFETCH(QVector<int>, volume);
+        QFETCH(QVector<int>, turn);
+        QFETCH(QRectF, bounds);
+        const PixelRect r = cubeFootprint(frameGeometryFor(volume[0], volume[1], volume[2]),
+                                          turn[0], turn[1], turn[2], turn[3]);
+        if (bounds.isNull()) {
+            QCOMPARE(r.width, 0);
+            return;
+        }
+        const QString text = QString::asprintf("%d, %d, %d x %d", r.x, r.y, r.width, r.height);
+        QVERIFY2(r.x <= bounds.left() && r.x >= bounds.left() - 2, qPrintable(text));
+        QVERIFY2(r.y <= bounds.top() && r.y >= bounds.top() - 2, qPrintable(text));
+        QVERIFY2(r.x + r.width >= bounds.right() && r.x + r.width <= bounds.right() + 2,
+                 qPrintable(text));
+        QVERIFY2(r.y + r.height >= bounds.bottom() && r.y + r.height <= bounds.bottom() + 2,
+                 qPrintable(text));
+    }
+
+    void texturesRoundUpToPowersOfTwo()
+    {
+        const int in[] = {-3, 0, 1, 2, 3, 113, 256, 257, 65535};
+        const int out[] = {1, 1, 1, 2, 4, 128, 256, 512, 65536};
+        for (size_t i = 0; i < sizeof in / sizeof *in; ++i)
+            QCOMPARE(nextPowerOfTwo(in[i]), out[i]);
+    }
+
+    void read_data()
+    {
+        QTest::addColumn<QByteArray>("bytes"); // the file's bytes; "folder" and "pipe" make those
+        QTest::addColumn<QByteArray>("text");  // null: no text
+        QTest::newRow("plain") << QByteArray("void main()\n{\n}\n") << QByteArray("void main()\n{\n}\n");
+        // The terminator follows the last byte kept; lone carriage returns stay.
+        QTest::newRow("crlf") << QByteArray("a\r\nb\r\n\r\nc\rd\r") << QByteArray("a\nb\n\nc\rd\r");
+        QTest::newRow("binary, up to its first nul")
+            << QByteArray("\x01\xff\x7f\0x", 5) << QByteArray("\x01\xff\x7f");
+        QTest::newRow("empty") << QByteArray("") << QByteArray();
+        QTest::newRow("folder") << QByteArray("folder") << QByteArray();
+        QTest::newRow("named pipe") << QByteArray("pipe") << QByteArray(); // would wait for ever
+        QTest::newRow("missing") << QByteArray("missing") << QByteArray();
+    }
+
+    void read()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QByteArray, text);
+        TestFolder folder;
+        if (bytes == "folder")
+            QCOMPARE(mkdir("a.frag", 0755), 0);
+        else if (bytes == "pipe")
+            QCOMPARE(mkfifo("a.frag", 0644), 0);
+        else if (bytes != "missing")
+            folder.write("a.frag", bytes);
+        const std::unique_ptr<char, decltype(&std::free)> result(readTextFile("a.frag"), &std::free);
+        QCOMPARE(QByteArray(result.get()), text);
+        QCOMPARE(!result, text.isNull());
+    }
+
+    void rateLinesArePaddedAndNeverCut()
+    {
+        const double seconds[] = {0.02, 4.0, 1 / 1234.5, 0.0, -1.0,
+                                  std::numeric_limits<double>::quiet_NaN()};
+        const char* const lines[] = {"050.00", "000.25", "1234.50", "000.00", "000.00", "000.00"};
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(frameRateLine(seconds[i]), "- " + std::string(lines[i]) + " frames/second \r");
+    }
+
+    // The system's counter is the monotonic clock, which no clock change can
+    // turn back; it and the process clock agree with an independent clock
+    // over a quarter of a second, within generous bounds for a busy machine.
+    void theSystemCounterMeasuresSeconds()
+    {
+        int64_t count = 0, frequency = 0;
+        timespec monotonic;
+        QVERIFY(perfCounterSource().counter(&count) && perfCounterSource().frequency(&frequency));
+        clock_gettime(CLOCK_MONOTONIC, &monotonic);
+        QVERIFY(std::fabs(double(count) / double(frequency) - double(monotonic.tv_sec)) < 2.0);
+        PerfTimer timer;
+        const int64_t startMs = perfCounterSource().processMilliseconds();
+        QElapsedTimer reference;
+        reference.start();
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        const double seconds = timer.currentTime() - timer.startTime();
+        const double expected = reference.nsecsElapsed() * 1e-9;
+        QVERIFY2(seconds >= 0.9 * expected && seconds <= expected + 0.5,
+                 qPrintable(QString("%1 s against %2 s").arg(seconds).arg(expected)));
+        const int64_t ms = perfCounterSource().processMilliseconds() - startMs;
+        QVERIFY2(ms >= 225 && ms <= 1000 * expected + 500, qPrintable(QString::number(ms)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRenderParts)
+#include "tst_renderparts.moc"
