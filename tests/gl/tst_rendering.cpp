@@ -1,6 +1,8 @@
-// Frames drawn by the real GL and read back: slices, entry and exit points,
-// and the three ray-casting modes, checked at pixels whose values are worked
-// out from the geometry and the optics, not from the renderer.
+// The view with the real GL: frames read back (slices, entry and exit
+// points, the three ray-casting modes, with and without leaping), checked at
+// pixels whose values are worked out from the geometry and the optics, not
+// from the renderer; and its set-up (the volume texture, the framebuffers,
+// errors).
 
 #include "render/glfeatures.h"
 #include "tests/support/consolecapture.h"
@@ -12,6 +14,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <numeric>
 
 namespace {
 
@@ -23,15 +26,17 @@ void fillBox(SampleVolume& volume, int x0, int y0, int z0, int x1, int y1, int z
                 volume.at(x, y, z) = value;
 }
 
-// A shown view with the shader files in its working folder, a volume loaded
-// and the console captured.
+// A shown view with the shader files in its working folder, a volume written
+// as "v.dat" and loaded, unless the test loads it itself, and the console
+// captured.
 struct Scene {
     TestFolder folder{TestFolder::WithShaders};
     ConsoleCapture console;
     TestView view;
-    Scene(int width, int height, const SampleVolume& volume) : view(width, height)
+    Scene(int width, int height, const SampleVolume& volume, bool loaded = true)
+        : view(width, height)
     {
-        load(volume);
+        loaded ? load(volume) : (void)writeVolumeFile("v.dat", volume);
     }
     void load(const SampleVolume& volume)
     {
@@ -94,6 +99,15 @@ const int kBoxes[][7] = {{8, 40, 40, 33, 65, 65, 2048},  {40, 40, 40, 65, 65, 65
 // Control points on a 4095 x 255 editor: density and opacity.
 using Transfer = QVector<QPoint>;
 const Transfer kWindow = {{999, 0}, {1000, 200}, {1500, 200}, {1501, 0}};
+
+QSize rectangleSize(GLuint texture)
+{
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, texture);
+    GLint width = 0, height = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_RECTANGLE_ARB, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_RECTANGLE_ARB, 0, GL_TEXTURE_HEIGHT, &height);
+    return QSize(width, height);
+}
 
 } // namespace
 
@@ -290,6 +304,121 @@ private slots:
         }
         QVERIFY2(shown > 500, "the plain march shows too little of the volume to compare");
         QVERIFY2(differing == 0, qPrintable(QString("%1 pixels differ").arg(differing)));
+    }
+
+    // Every density survives the 16-bit texels. Without non-power-of-two
+    // support each extent rounds up to its own power of two, and the volume
+    // fills the first texels of each row, layer and slab.
+    void theVolumeTexture()
+    {
+        SampleVolume ramp(16, 16, 16);
+        std::iota(ramp.samples.begin(), ramp.samples.end(), uint16_t(0));
+        Scene setup(300, 200, ramp);
+        const VolumeTexture all = readVolumeTexture(setup.view->volumeTexture());
+        for (int density = 0; density < 4096; ++density)
+            QVERIFY2(std::fabs(all.texels[size_t(density)] * 4095.0f - float(density)) < 0.1f,
+                     qPrintable(QString::number(density)));
+
+        QVERIFY(writeVolumeFile("v.dat", SampleVolume(40, 20, 12, 1000)));
+        setup.view->loadVolume("v.dat");
+        QCOMPARE(readVolumeTexture(setup.view->volumeTexture()).size, std::vector<int>({40, 20, 12}));
+        GLFeatures padded;
+        padded.nonPowerOfTwo = true;
+        hideGLFeatures(padded);
+        setup.view->loadVolume("v.dat");
+        const VolumeTexture texture = readVolumeTexture(setup.view->volumeTexture());
+        QCOMPARE(texture.size, std::vector<int>({64, 32, 16}));
+        for (size_t corner : {size_t(0), size_t(39 + 64 * (19 + 32 * 11))})
+            QVERIFY(std::fabs(texture.texels[corner] * 4095 - 1000) < 0.1f);
+    }
+
+    // Without 3D textures the first layer goes up as a flat texture (rounded up
+    // to powers of two here); the name then cannot be bound as a volume, which
+    // the next load reports exactly.
+    void theFlatFallbackShowsTheFirstLayer()
+    {
+        SampleVolume volume(20, 12, 3, 4095);
+        std::fill(volume.samples.begin(), volume.samples.begin() + 240, 0);
+        Scene setup(300, 200, volume, false);
+        GLFeatures hidden;
+        hidden.texture3D = hidden.nonPowerOfTwo = true;
+        hideGLFeatures(hidden);
+        setup.view->loadVolume("v.dat");
+        QVERIFY(setup.console.out().find("3D textures not supported!\n") != std::string::npos);
+        glActiveTexture(GL_TEXTURE0);
+        glBindTexture(GL_TEXTURE_2D, setup.view->volumeTexture());
+        GLint size[2] = {0, 0};
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &size[0]);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &size[1]);
+        QCOMPARE(QSize(size[0], size[1]), QSize(32, 16));
+        std::vector<float> texels(32 * 16, -1.0f);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_LUMINANCE, GL_FLOAT, texels.data());
+        for (int y = 0; y < 12; ++y)
+            QCOMPARE(std::vector<float>(&texels[32 * y], &texels[32 * y + 20]),
+                     std::vector<float>(20, 0.0f));
+
+        hideGLFeatures({});
+        setup.console.clear();
+        setup.view->loadVolume("v.dat");
+        QCOMPARE(setup.console.err(), std::string("Could not bind texture: invalid operation\n"));
+    }
+
+    // A GL error left pending by someone else is reported by the next
+    // operation that checks, which then gives up: the upload (the framebuffers
+    // are still prepared), the transfer table, the names of a new context.
+    void aPendingErrorIsReportedByTheNextCheck()
+    {
+        Scene setup(300, 200, SampleVolume(32, 32, 32, 1000));
+        QVERIFY(writeVolumeFile("v.dat", SampleVolume(16, 16, 16, 1000)));
+        setup.view->resize(320, 240);
+        QCoreApplication::processEvents();
+        const auto pending = [&setup] {
+            glEnable(GL_INVALID_ENUM + 1);
+            setup.console.clear();
+        };
+        pending();
+        setup.view->loadVolume("v.dat");
+        QCOMPARE(setup.console.err(), std::string("Error generating texture: invalid enumerant\n"));
+        QCOMPARE(readVolumeTexture(setup.view->volumeTexture()).size, std::vector<int>({32, 32, 32}));
+        QCOMPARE(rectangleSize(setup.view->entryTexture()), QSize(320, 240));
+        pending();
+        setup.view->updateTransferFunction({}, 400, 200);
+        QCOMPARE(setup.console.err(), std::string("Could not bind texture: invalid enumerant\n"));
+        pending();
+        setup.view.initializeGLAgain();
+        QVERIFY2(setup.console.err().find("Error generating slicing texture: invalid enumerant\n") !=
+                         std::string::npos &&
+                     setup.console.err().find("front and back") == std::string::npos,
+                 setup.console.err().c_str());
+    }
+
+    // The entry and exit textures take the view's size at each load and keep
+    // it until the next; the viewport follows a resize at once. The clear
+    // colour turns from white to transparent black at the first load.
+    void framebuffersAndClearColour()
+    {
+        Scene setup(300, 200, SampleVolume(16, 16, 16, 1000), false);
+        QCOMPARE(setup.view.render().pixel(100, 50), qRgba(255, 255, 255, 255));
+        setup.view->loadVolume("v.dat");
+        QCOMPARE(setup.view.render().pixel(100, 50), qRgba(0, 0, 0, 0));
+        QCOMPARE(rectangleSize(setup.view->entryTexture()), QSize(300, 200));
+        QCOMPARE(rectangleSize(setup.view->exitTexture()), QSize(300, 200));
+
+        setup.view->resize(400, 240);
+        QCoreApplication::processEvents();
+        QCOMPARE(setup.view->viewportSize(), QSize(400, 240));
+        QCOMPARE(rectangleSize(setup.view->entryTexture()), QSize(300, 200));
+        setup.view->loadVolume("v.dat");
+        QCOMPARE(rectangleSize(setup.view->entryTexture()), QSize(400, 240));
+
+        // A view with no pixels gets framebuffers that cannot be drawn into: reported.
+        setup.view->hide();
+        setup.view->resize(0, 0);
+        setup.console.clear();
+        setup.view->loadVolume("v.dat");
+        QCOMPARE(setup.console.err(), "Could not create fbo: no error\nfbError: " +
+                                          std::to_string(GL_FRAMEBUFFER_INCOMPLETE_ATTACHMENT_EXT) +
+                                          "\n");
     }
 };
 
