@@ -246,8 +246,8 @@ private slots:
 
     // The load command, with hostile names among the files: the path is "dat/" + the name's
     // bytes; a refused file leaves the volume, its histogram and its texture as they were; a
-    // volume that loads replaces all three; the counts are refilled in place and the points
-    // cleared. Without a selection nothing happens.
+    // volume that loads replaces all three; the counts are refilled in place, the points
+    // cleared, and both kinds of frame still draw. Without a selection nothing happens.
     void loadCommand_data()
     {
         QTest::addColumn<QByteArray>("name");
@@ -266,6 +266,8 @@ private slots:
         QTest::newRow("quote, control and undecodable bytes, short")
             << QByteArray("it's \x01\xff\xfe.dat") << QByteArray(3, '\x02')
             << QByteArray("+ Error loading file: the file is shorter than its 6-byte header.\n\n");
+        QTest::newRow("folder") << QByteArray("x.dat") << QByteArray("folder")
+                                << QByteArray("+ Error loading file.\n\n");
     }
 
     void loadCommand()
@@ -277,7 +279,7 @@ private slots:
         folder.write("dat/good.dat", kGoodVolume);
         ConsoleCapture console;
         const std::string path = "dat/" + name.toStdString();
-        folder.write(path, bytes);
+        QVERIFY(bytes == "folder" ? QDir().mkpath(path.c_str()) : (folder.write(path, bytes), true));
         MainWindow window;
         QVERIFY(ui::show(window));
         GLWidget* view = window.m_glWidget;
@@ -307,6 +309,17 @@ private slots:
         QVERIFY(loads ? textureHolds(texture, expected) : texture == goodTexture);
         QCOMPARE(histogram->m_histogram, counts);
         QVERIFY(histogram->m_controlPoints.empty());
+
+        // Both kinds of frame draw (ten rows are enough), each step reporting no error.
+        setTransfer(*view, {{0, Qt::white}, {4095, Qt::white}});
+        for (bool slicing : {false, true}) {
+            view->setSlicing(slicing);
+            console.clear();
+            view->updateGL();
+            const QString lines = QString::fromStdString(console.err());
+            QVERIFY2(QRegularExpression("\\A([^\n]+: no error\n)+\\z").match(lines).hasMatch(),
+                     qPrintable(lines));
+        }
     }
 };
 

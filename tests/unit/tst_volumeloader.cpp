@@ -10,19 +10,9 @@
 
 #include <QtTest>
 
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <numeric>
 
 namespace {
-
-std::vector<uint16_t> ramp(size_t count, uint16_t first = 0)
-{
-    std::vector<uint16_t> samples(count);
-    std::iota(samples.begin(), samples.end(), first);
-    return samples;
-}
 
 // Loads `bytes` from a file into `volume`; returns what the load printed on both streams.
 std::string load(const QByteArray& bytes, VolumeData& volume,
@@ -109,7 +99,7 @@ private slots:
     void theMemoryBudget()
     {
         VolumeData volume;
-        const QByteArray ten = volumeFileBytes(10, 1, 1, ramp(10));
+        const QByteArray ten = volumeFileBytes(10, 1, 1, std::vector<uint16_t>(10, 5));
         QCOMPARE(load(ten, volume, 10 * kBytesPerSample - 1),
                  kLoading + "+ Error loading file: a volume of 10 x 1 x 1 samples does not fit "
                             "in memory.\n\n");
