@@ -12,6 +12,7 @@
 
 #include "convert/converter.h"
 #include "platform/console.h"
+#include "platform/systemmemory.h"
 #include "tools/phantoms.h"
 
 #include <itkGDCMImageIO.h>
@@ -30,7 +31,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -45,18 +45,6 @@ using HounsfieldImage = itk::Image<int16_t, 3>;
 constexpr double kOwnWorkTarget = 0.30;
 constexpr double kPeakTarget = 8.0;
 constexpr const char* kChildOption = "--child";
-
-// A field of /proc/self/status in bytes ("VmHWM", "VmRSS"); -1 if missing.
-int64_t statusBytes(const char* field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::string prefix = std::string(field) + ":";
-    while (std::getline(status, line))
-        if (line.compare(0, prefix.size(), prefix) == 0)
-            return std::atoll(line.c_str() + prefix.size()) * 1024;
-    return -1;
-}
 
 HounsfieldImage::Pointer phantomInHounsfieldUnits(int width, int height, int depth,
                                                   const std::array<double, 3>& spacing)
@@ -138,7 +126,7 @@ void readWithToolkit(const std::string& input)
 int child(char** argv)
 {
     const std::string what = argv[2];
-    const int64_t before = statusBytes("VmRSS");
+    const int64_t before = residentBytes();
     const Clock::time_point start = Clock::now();
     int status = 0;
     if (what == "read") {
@@ -154,7 +142,7 @@ int child(char** argv)
         status = convert(options, false);
     }
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    std::printf("%lld %.6f\n", static_cast<long long>(statusBytes("VmHWM") - before), seconds);
+    std::printf("%lld %.6f\n", static_cast<long long>(peakResidentBytes() - before), seconds);
     return status;
 }
 

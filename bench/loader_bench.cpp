@@ -7,6 +7,7 @@
 // core, for comparison.
 
 #include "platform/console.h"
+#include "platform/systemmemory.h"
 #include "tools/phantoms.h"
 #include "volume/sampleconverter.h"
 #include "volume/volumeloader.h"
@@ -19,7 +20,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <sstream>
@@ -49,18 +49,6 @@ double median(std::vector<double> values)
     return n % 2 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
 }
 
-// A field of /proc/self/status in bytes ("VmHWM", "VmRSS"); -1 if missing.
-int64_t statusBytes(const char* field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::string prefix = std::string(field) + ":";
-    while (std::getline(status, line))
-        if (line.compare(0, prefix.size(), prefix) == 0)
-            return std::atoll(line.c_str() + prefix.size()) * 1024;
-    return -1;
-}
-
 // Silences the loader's progress lines while it lives.
 class QuietConsole
 {
@@ -78,7 +66,7 @@ private:
 // reuse, so the growth is what the load itself holds at its peak.
 int measurePeak(const char* path)
 {
-    const int64_t before = statusBytes("VmRSS");
+    const int64_t before = residentBytes();
     auto volume = std::make_unique<VolumeData>();
     const Clock::time_point start = Clock::now();
     {
@@ -86,7 +74,7 @@ int measurePeak(const char* path)
         readVolumeFile(path, *volume);
     }
     const double elapsed = seconds(start);
-    const int64_t peak = statusBytes("VmHWM");
+    const int64_t peak = peakResidentBytes();
     if (before < 0 || peak < 0 || volume->width <= 1)
         return 1;
     std::printf("%lld %.9f\n", static_cast<long long>(peak - before), elapsed);

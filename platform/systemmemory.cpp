@@ -16,14 +16,23 @@ uint64_t physicalMemoryBytes()
     return uint64_t(pages) * uint64_t(pageSize);
 }
 
-int64_t peakResidentBytes()
+namespace {
+
+// A size field of /proc/self/status ("VmHWM:  1234 kB") in bytes; -1 if missing.
+int64_t statusBytes(const std::string& field)
 {
     std::ifstream status("/proc/self/status");
     for (std::string line; std::getline(status, line);)
-        if (line.compare(0, 6, "VmHWM:") == 0)
-            return std::stoll(line.substr(6)) * 1024; // "VmHWM:  1234 kB"
+        if (line.compare(0, field.size() + 1, field + ":") == 0)
+            return std::stoll(line.substr(field.size() + 1)) * 1024;
     return -1;
 }
+
+} // namespace
+
+int64_t residentBytes() { return statusBytes("VmRSS"); }
+
+int64_t peakResidentBytes() { return statusBytes("VmHWM"); }
 
 bool resetPeakResidentBytes()
 {

@@ -6,6 +6,9 @@
 // Bytes of physical memory in the machine; 0 when the system does not say.
 uint64_t physicalMemoryBytes();
 
+// The process's resident size in bytes now; -1 when the system does not say.
+int64_t residentBytes();
+
 // The process's peak resident size in bytes since it started or since the
 // last reset; -1 when the system does not say.
 int64_t peakResidentBytes();
