@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <stdexcept>
 
 namespace {
 
@@ -24,7 +25,9 @@ std::unique_ptr<MainWindow> shownWindow()
 {
     ConsoleCapture quiet;
     std::unique_ptr<MainWindow> window(new MainWindow);
-    return ui::show(*window) ? std::move(window) : nullptr;
+    if (!ui::show(*window))
+        throw std::runtime_error("the main window was never shown");
+    return window;
 }
 
 // The density window as the boxes (with their ranges), the histogram and the view hold it.
@@ -124,7 +127,6 @@ private slots:
                 expected << QString::fromLatin1(entry->d_name);
         QCOMPARE(expected.size(), int(listed.size()));
         const std::unique_ptr<MainWindow> window = shownWindow();
-        QVERIFY(window);
         for (int row = 0; row < window->m_listwidget_fileList->count(); ++row)
             shown << window->m_listwidget_fileList->item(row)->text();
         QCOMPARE(shown, expected);
@@ -137,7 +139,6 @@ private slots:
     {
         TestFolder folder(TestFolder::WithShaders);
         const std::unique_ptr<MainWindow> window = shownWindow();
-        QVERIFY(window);
         GLWidget* view = window->m_glWidget;
         Histogram* histogram = window->m_graphic_view;
         // Before any load and axis click the range is 0..99 and the view's extent is 1.
@@ -195,7 +196,6 @@ private slots:
         for (const Step& step : steps) {
             if (step.freshWindow)
                 window = shownWindow();
-            QVERIFY(window);
             QSpinBox* box = tolower(step.box) == 'l' ? window->m_min_density : window->m_max_density;
             if (isupper(step.box)) {
                 QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
@@ -214,7 +214,6 @@ private slots:
         QVERIFY(QDir().mkdir("dat"));
         QVERIFY(writeVolumeFile("dat/v.dat", SampleVolume(256, 200, 113, 1000)));
         const std::unique_ptr<MainWindow> window = shownWindow();
-        QVERIFY(window);
         GLWidget* view = window->m_glWidget;
         QSlider* slider = window->m_Slices;
 
