@@ -5,7 +5,7 @@
 
 namespace {
 
-// The patient directions of the written axes in the toolkit's space: towards
+// The patient directions of the written axes in ITK's space: towards
 // the left, the front (anterior, -y) and the feet (inferior, -z).
 constexpr Direction kWrittenAxes{{{1, 0, 0}, {0, -1, 0}, {0, 0, -1}}};
 

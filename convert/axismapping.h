@@ -1,6 +1,6 @@
 #pragma once
 
-#include "convert/scaninput.h"
+#include "convert/scanheader.h"
 
 #include <array>
 #include <string>

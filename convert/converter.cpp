@@ -4,6 +4,8 @@
 #include "convert/converterror.h"
 #include "convert/datexport.h"
 #include "convert/progressbar.h"
+#include "convert/resampling.h"
+#include "convert/scanformat.h"
 #include "convert/scaninput.h"
 #include "convert/sizecheck.h"
 #include "convert/valuemapping.h"
@@ -41,7 +43,7 @@ std::string quoted(const std::string& path)
     return "'" + path + "'";
 }
 
-// The toolkit's descriptions can span lines and start with the class and
+// ITK's descriptions can span lines and start with the class and
 // address of the object that threw; the report is one line about the file.
 std::string oneLine(std::string text)
 {
@@ -58,9 +60,9 @@ std::string oneLine(std::string text)
 
 void exportDat(const ConvertOptions& options, Clock::time_point started)
 {
-    if (formatExtension(options.input) != ".dat")
-        throw ConvertError("cannot write '" + options.output +
-                           "': only a .dat INPUT exports to NIfTI, NRRD or MetaImage");
+    if (!isVolumeFile(options.input))
+        throw ConvertError("cannot write '" + options.output + "': only a .dat INPUT exports to " +
+                           exportFormatsText());
     if (options.ct || options.window || options.keepGrid || options.shrink != 1 ||
         !options.series.empty() || options.volume != 0)
         throw ConvertError("cannot write '" + options.output +
@@ -101,9 +103,10 @@ void printOrientation(const ScanHeader& header, const AxisMapping& axes)
 
 void convertToDat(const ConvertOptions& options, bool progressBar, Clock::time_point started)
 {
-    if (formatExtension(options.output) != ".dat")
+    if (!isVolumeFile(options.output))
         throw ConvertError("cannot write '" + options.output +
-                           "': OUTPUT must end in .dat, .nii.gz, .nii, .nrrd or .mha");
+                           "': OUTPUT must be a .dat file, or from a .dat INPUT a " +
+                           exportFormatsText() + " file");
     const std::unique_ptr<ScanInput> input = openScanInput(options);
     const ScanHeader& header = input->header();
     console::out() << "- Input: " << header.format << " " << quoted(options.input) << ", "
@@ -169,11 +172,11 @@ void convertToDat(const ConvertOptions& options, bool progressBar, Clock::time_p
 int convert(const ConvertOptions& options, bool progressBar)
 {
     const Clock::time_point started = Clock::now();
-    // The toolkit's warnings would go around the console; what matters
+    // ITK's warnings would go around the console; what matters
     // comes as an exception.
     itk::Object::GlobalWarningDisplayOff();
     try {
-        if (isExportFormat(options.output))
+        if (formatForWriting(options.output))
             exportDat(options, started);
         else
             convertToDat(options, progressBar, started);
@@ -199,11 +202,11 @@ int runConverter(int argc, char** argv)
     const std::string error =
         parseConvertOptions(std::vector<std::string>(argv + 1, argv + argc), options);
     if (options.help) {
-        console::out() << kConvertUsage;
+        console::out() << convertUsage();
         return 0;
     }
     if (!error.empty()) {
-        console::err() << "kastra-convert: " << error << "\n\n" << kConvertUsage;
+        console::err() << "kastra-convert: " << error << "\n\n" << convertUsage();
         return 2;
     }
     return convert(options, isatty(STDOUT_FILENO) != 0);

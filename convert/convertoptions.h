@@ -9,16 +9,18 @@ struct ConvertOptions
     std::string input;
     std::string output;
     std::string series; // --series UID: the DICOM series, when a folder holds several
-    int volume = 0;     // --volume N: the volume of a 4-D file
+    int volume = 0;     // --volume N: the volume of a 4-D series or file
     bool ct = false;    // --ct: the samples are Hounsfield units
     bool window = false;
     double windowLow = 0, windowHigh = 0; // --window LO HI
     bool keepGrid = false;                // --keep-grid: no resampling to cubes
     int shrink = 1;                       // --shrink N: average N x N x N blocks
+    bool verbose = false;                 // --verbose: the libraries' own messages too
     bool help = false;
 };
 
-extern const char* const kConvertUsage;
+// The usage text, with the formats of the format table.
+std::string convertUsage();
 
 // Parses the arguments that follow the program's name. Returns "" or what is
 // wrong with them.

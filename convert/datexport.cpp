@@ -1,6 +1,7 @@
 #include "convert/datexport.h"
 
 #include "convert/converterror.h"
+#include "convert/scanformat.h"
 #include "convert/scaninput.h"
 
 #include <itkImageFileWriter.h>
@@ -39,7 +40,28 @@ private:
     fs::path m_folder, m_file;
 };
 
-void writeNifti(const SampleVolume& volume, const std::string& path)
+void writeWithItk(const SampleVolume& volume, const std::string& path,
+                  itk::ImageIOBase::Pointer io)
+{
+    auto image = UInt16Image::New();
+    UInt16Image::SizeType size;
+    size[0] = unsigned(volume.width);
+    size[1] = unsigned(volume.height);
+    size[2] = unsigned(volume.depth);
+    image->SetRegions(size);
+    // The writer only reads the samples.
+    image->GetPixelContainer()->SetImportPointer(const_cast<uint16_t*>(volume.samples.data()),
+                                                 volume.samples.size(), false);
+    auto writer = itk::ImageFileWriter<UInt16Image>::New();
+    writer->SetImageIO(io);
+    writer->SetFileName(path);
+    writer->SetInput(image);
+    writer->Update();
+}
+
+} // namespace
+
+void writeNiftiFile(const SampleVolume& volume, const std::string& path)
 {
     nifti_set_debug_level(0);
     const int64_t dims[8] = {3, volume.width, volume.height, volume.depth, 1, 1, 1, 1};
@@ -66,44 +88,23 @@ void writeNifti(const SampleVolume& volume, const std::string& path)
         throw ConvertError("cannot write '" + path + "': the NIfTI writer failed");
 }
 
-void writeWithToolkit(const SampleVolume& volume, const std::string& path, bool nrrd)
+void writeNrrdFile(const SampleVolume& volume, const std::string& path)
 {
-    auto image = UInt16Image::New();
-    UInt16Image::SizeType size;
-    size[0] = unsigned(volume.width);
-    size[1] = unsigned(volume.height);
-    size[2] = unsigned(volume.depth);
-    image->SetRegions(size);
-    // The writer only reads the samples.
-    image->GetPixelContainer()->SetImportPointer(const_cast<uint16_t*>(volume.samples.data()),
-                                                 volume.samples.size(), false);
-    auto writer = itk::ImageFileWriter<UInt16Image>::New();
-    if (nrrd)
-        writer->SetImageIO(itk::NrrdImageIO::New());
-    else
-        writer->SetImageIO(itk::MetaImageIO::New());
-    writer->SetFileName(path);
-    writer->SetInput(image);
-    writer->Update();
+    writeWithItk(volume, path, itk::NrrdImageIO::New());
 }
 
-} // namespace
-
-bool isExportFormat(const std::string& output)
+void writeMetaImageFile(const SampleVolume& volume, const std::string& path)
 {
-    const std::string extension = formatExtension(output);
-    return extension == ".nii.gz" || extension == ".nii" || extension == ".nrrd" ||
-           extension == ".mha";
+    writeWithItk(volume, path, itk::MetaImageIO::New());
 }
 
 void exportVolume(const SampleVolume& volume, const std::string& output)
 {
-    const std::string extension = formatExtension(output);
+    const ScanFormat* format = formatForWriting(output);
+    if (!format)
+        throw ConvertError("cannot write '" + output + "': it is not " + exportFormatsText());
     PartFolder folder(output);
-    if (extension == ".nii" || extension == ".nii.gz")
-        writeNifti(volume, folder.file());
-    else
-        writeWithToolkit(volume, folder.file(), extension == ".nrrd");
+    format->write(volume, folder.file());
     std::error_code error;
     fs::rename(folder.file(), output, error);
     if (error)

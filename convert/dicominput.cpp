@@ -52,7 +52,7 @@ void listSeries(itk::GDCMSeriesFileNames& names, const std::vector<std::string>&
 
 } // namespace
 
-DicomInput::DicomInput(const std::string& folder, const std::string& seriesUid)
+DicomInput::DicomInput(const std::string& folder, const std::string& seriesUid, int)
 {
     // The library's warnings about odd but readable files would break the
     // one-line report; what matters fails with an exception.
@@ -114,23 +114,13 @@ DicomInput::DicomInput(const std::string& folder, const std::string& seriesUid)
 
 SourceImage DicomInput::read(ProgressBar& progress)
 {
-    switch (m_header.sampleType) {
-    case SampleType::Int16:
-        return readAs<Int16Image>(progress);
-    case SampleType::UInt16:
-        return readAs<UInt16Image>(progress);
-    case SampleType::Float:
-        break;
-    }
-    return readAs<FloatImage>(progress);
-}
-
-template <class Image> SourceImage DicomInput::readAs(ProgressBar& progress)
-{
-    auto reader = itk::ImageSeriesReader<Image>::New();
-    reader->SetImageIO(itk::GDCMImageIO::New());
-    reader->SetFileNames(m_files);
-    progress.follow(*reader);
-    reader->Update();
-    return typename Image::Pointer(reader->GetOutput());
+    return readWithSampleType(m_header.sampleType, [&](auto type) -> SourceImage {
+        using Image = typename decltype(type)::Image;
+        auto reader = itk::ImageSeriesReader<Image>::New();
+        reader->SetImageIO(itk::GDCMImageIO::New());
+        reader->SetFileNames(m_files);
+        progress.follow(*reader);
+        reader->Update();
+        return typename Image::Pointer(reader->GetOutput());
+    });
 }

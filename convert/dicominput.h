@@ -12,11 +12,9 @@
 class DicomInput : public ScanInput
 {
 public:
-    DicomInput(const std::string& folder, const std::string& seriesUid);
+    DicomInput(const std::string& folder, const std::string& seriesUid, int volume);
     SourceImage read(ProgressBar& progress) override;
 
 private:
-    template <class Image> SourceImage readAs(ProgressBar& progress);
-
     std::vector<std::string> m_files;
 };

@@ -113,23 +113,13 @@ void ImageFileInput::checkMetaImageData(uint64_t announced) const
 
 SourceImage ImageFileInput::read(ProgressBar& progress)
 {
-    switch (m_header.sampleType) {
-    case SampleType::Int16:
-        return readAs<Int16Image>(progress);
-    case SampleType::UInt16:
-        return readAs<UInt16Image>(progress);
-    case SampleType::Float:
-        break;
-    }
-    return readAs<FloatImage>(progress);
-}
-
-template <class Image> SourceImage ImageFileInput::readAs(ProgressBar& progress)
-{
-    auto reader = itk::ImageFileReader<Image>::New();
-    reader->SetImageIO(m_io);
-    reader->SetFileName(m_path);
-    progress.follow(*reader);
-    reader->Update();
-    return typename Image::Pointer(reader->GetOutput());
+    return readWithSampleType(m_header.sampleType, [&](auto type) -> SourceImage {
+        using Image = typename decltype(type)::Image;
+        auto reader = itk::ImageFileReader<Image>::New();
+        reader->SetImageIO(m_io);
+        reader->SetFileName(m_path);
+        progress.follow(*reader);
+        reader->Update();
+        return typename Image::Pointer(reader->GetOutput());
+    });
 }

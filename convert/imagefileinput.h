@@ -5,7 +5,7 @@
 #include <itkImageIOBase.h>
 
 // A NRRD (.nrrd, .nhdr) or MetaImage (.mha, .mhd) file, read with the
-// toolkit's readers, in its stored order.
+// ITK's readers, in its stored order.
 class ImageFileInput : public ScanInput
 {
 public:
@@ -14,7 +14,6 @@ public:
     SourceImage read(ProgressBar& progress) override;
 
 private:
-    template <class Image> SourceImage readAs(ProgressBar& progress);
     void checkNrrdData(uint64_t announced) const;
     void checkMetaImageData(uint64_t announced) const;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-// Debian builds the toolkit with GCC, and its generated
+// Debian builds ITK with GCC, and its generated
 // itk_compiler_detection.h stops every other compiler with #error. Clang (the
 // sanitizer and fuzz builds) reads this instead, forced in before each source
 // file: the same answers for a C++17 compiler, and the guard that turns the

@@ -66,14 +66,6 @@ bool convertStored(int datatype, const void* data, size_t count, double slope, d
     }
 }
 
-// The type the file's values are read as without a conversion, if any.
-bool readsInPlace(int datatype, SampleType type)
-{
-    return (datatype == DT_INT16 && type == SampleType::Int16) ||
-           (datatype == DT_UINT16 && type == SampleType::UInt16) ||
-           (datatype == DT_FLOAT32 && type == SampleType::Float);
-}
-
 } // namespace
 
 struct NiftiInput::Header
@@ -122,13 +114,12 @@ NiftiInput::NiftiInput(const std::string& path, int volume) : m_path(path), m_vo
     m_header.integerSamples =
         isInteger && (!m_scaled || (std::floor(nim.scl_slope) == nim.scl_slope &&
                                     std::floor(nim.scl_inter) == nim.scl_inter));
-    m_header.readBytesPerVoxel =
-        double(sampleBytes(m_header.sampleType)) +
-        (readsInPlace(nim.datatype, m_header.sampleType) && !m_scaled ? 0 : double(bytesPerValue));
+    // The library's buffer of stored values, and the converted samples.
+    m_header.readBytesPerVoxel = double(sampleBytes(m_header.sampleType)) + bytesPerValue;
 
     // The sform when set, else the qform: both map (i, j, k) to millimetres
     // in RAS space (x towards the patient's right, y to the front, z up),
-    // whose x and y are the toolkit's (LPS) reversed.
+    // whose x and y are ITK's (LPS) reversed.
     const nifti_dmat44* frame = nim.sform_code > 0   ? &nim.sto_xyz
                                 : nim.qform_code > 0 ? &nim.qto_xyz
                                                      : nullptr;
@@ -157,33 +148,21 @@ NiftiInput::~NiftiInput() = default;
 
 SourceImage NiftiInput::read(ProgressBar&)
 {
-    switch (m_header.sampleType) {
-    case SampleType::Int16:
-        return readAs<Int16Image>();
-    case SampleType::UInt16:
-        return readAs<UInt16Image>();
-    case SampleType::Float:
-        break;
-    }
-    return readAs<FloatImage>();
-}
-
-template <class Image> SourceImage NiftiInput::readAs()
-{
-    auto image = allocateImage<Image>(m_header);
-    const size_t count = image->GetPixelContainer()->Size();
-    int64_t only[8] = {-1, -1, -1, -1, m_volume, -1, -1, -1}; // one volume: all of x, y, z
     nifti_image* nim = m_nifti->image;
-    const bool inPlace = readsInPlace(nim->datatype, m_header.sampleType) && !m_scaled;
-    void* data = inPlace ? image->GetBufferPointer() : nullptr;
+    // The library allocates the stored values itself: a buffer of ours it
+    // would free after a short read, under its owner's feet.
+    void* data = nullptr;
+    int64_t only[8] = {-1, -1, -1, -1, m_volume, -1, -1, -1}; // one volume: all of x, y, z
     const int64_t bytes = nifti_read_collapsed_image(nim, only, &data);
-    std::unique_ptr<void, FreeDeleter> stored(inPlace ? nullptr : data);
-    if (bytes != int64_t(count) * nim->nbyper)
+    const std::unique_ptr<void, FreeDeleter> stored(data);
+    const size_t count = m_header.extents[0] * m_header.extents[1] * m_header.extents[2];
+    if (bytes != int64_t(count) * nim->nbyper || !data)
         throw ConvertError("cannot read '" + m_path + "': its samples are cut short or damaged");
-    if (!inPlace) {
-        const double slope = m_scaled ? nim->scl_slope : 1;
-        const double intercept = m_scaled ? nim->scl_inter : 0;
+    const double slope = m_scaled ? nim->scl_slope : 1;
+    const double intercept = m_scaled ? nim->scl_inter : 0;
+    return readWithSampleType(m_header.sampleType, [&](auto type) -> SourceImage {
+        auto image = allocateImage<typename decltype(type)::Image>(m_header);
         convertStored(nim->datatype, data, count, slope, intercept, image->GetBufferPointer());
-    }
-    return image;
+        return image;
+    });
 }

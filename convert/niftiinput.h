@@ -15,8 +15,6 @@ public:
     SourceImage read(ProgressBar& progress) override;
 
 private:
-    template <class Image> SourceImage readAs();
-
     std::string m_path;
     int m_volume;
     struct Header; // the library's header record, an unnamed struct

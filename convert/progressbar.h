@@ -17,7 +17,7 @@ public:
     void start(const std::string& stage);
     void update(double fraction); // 0..1 of the current stage
     void finish();
-    // Shows the progress the toolkit's `filter` reports, in the current stage.
+    // Shows the progress ITK's `filter` reports, in the current stage.
     void follow(itk::ProcessObject& filter);
 
 private:

@@ -2,7 +2,7 @@
 
 #include "convert/axismapping.h"
 #include "convert/convertoptions.h"
-#include "convert/scaninput.h"
+#include "convert/scanheader.h"
 #include "convert/voxelgrid.h"
 
 #include <array>

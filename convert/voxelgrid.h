@@ -1,7 +1,5 @@
 #pragma once
 
-#include "convert/scaninput.h"
-
 #include <array>
 #include <cstdint>
 
@@ -21,12 +19,3 @@ struct VoxelGrid
 // between its samples.
 VoxelGrid voxelGridFor(const std::array<uint64_t, 3>& extents, const std::array<double, 3>& spacing,
                        int shrink, bool keepGrid);
-
-// Averages `factor`^3 blocks into one voxel.
-SourceImage shrinkImage(const SourceImage& image, int factor, ProgressBar& progress);
-
-// Resamples `image` to the grid (whose extents and spacing are along its own
-// axes) with linear interpolation: the result, in floating point, never
-// leaves the range of the source's values.
-FloatImage::Pointer resampleImage(const SourceImage& image, const VoxelGrid& grid,
-                                  ProgressBar& progress);

@@ -1,0 +1,140 @@
+#include "convert/scanformat.h"
+
+#include "convert/converterror.h"
+#include "convert/datexport.h"
+#include "convert/datinput.h"
+#include "convert/dicominput.h"
+#include "convert/imagefileinput.h"
+#include "convert/niftiinput.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+namespace {
+
+template <class Input, class... Arguments>
+std::unique_ptr<ScanInput> make(Arguments&&... arguments)
+{
+    return std::make_unique<Input>(std::forward<Arguments>(arguments)...);
+}
+
+bool endsWith(const std::string& name, const std::string& ending)
+{
+    return name.size() > ending.size() &&
+           name.compare(name.size() - ending.size(), ending.size(), ending) == 0;
+}
+
+std::string lowerCaseName(const std::string& path)
+{
+    std::string name = std::filesystem::path(path).filename().string();
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    return name;
+}
+
+const ScanFormat* formatByExtension(const std::string& path,
+                                    std::vector<std::string> ScanFormat::*extensions)
+{
+    const std::string name = lowerCaseName(path);
+    for (const ScanFormat& format : scanFormats())
+        for (const std::string& extension : format.*extensions)
+            if (endsWith(name, extension))
+                return &format;
+    return nullptr;
+}
+
+// "NIfTI (.nii.gz, .nii), NRRD (.nrrd, .nhdr) or volume file (.dat)"
+std::string listText(std::vector<std::string> ScanFormat::*extensions)
+{
+    std::vector<std::string> items;
+    for (const ScanFormat& format : scanFormats()) {
+        const std::vector<std::string>& list = format.*extensions;
+        if (list.empty())
+            continue;
+        std::string item = format.name + " (";
+        for (size_t i = 0; i < list.size(); ++i)
+            item += (i ? ", " : "") + list[i];
+        items.push_back(item + ")");
+    }
+    std::string text;
+    for (size_t i = 0; i < items.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == items.size() ? " or " : ", ") + items[i];
+    return text;
+}
+
+} // namespace
+
+const std::vector<ScanFormat>& scanFormats()
+{
+    static const std::vector<ScanFormat> formats{
+        {"DICOM series", {}, {}, true,
+         [](const std::string& path, const ConvertOptions& options) {
+             return make<DicomInput>(path, options.series, options.volume);
+         },
+         nullptr},
+        {"NIfTI", {".nii.gz", ".nii"}, {".nii.gz", ".nii"}, true,
+         [](const std::string& path, const ConvertOptions& options) {
+             return make<NiftiInput>(path, options.volume);
+         },
+         writeNiftiFile},
+        {"NRRD", {".nrrd", ".nhdr"}, {".nrrd"}, false,
+         [](const std::string& path, const ConvertOptions&) {
+             return make<ImageFileInput>(path, ImageFileInput::NrrdFile);
+         },
+         writeNrrdFile},
+        {"MetaImage", {".mha", ".mhd"}, {".mha"}, false,
+         [](const std::string& path, const ConvertOptions&) {
+             return make<ImageFileInput>(path, ImageFileInput::MetaImageFile);
+         },
+         writeMetaImageFile},
+        {"volume", {".dat"}, {}, false,
+         [](const std::string& path, const ConvertOptions&) { return make<DatInput>(path); },
+         nullptr},
+    };
+    return formats;
+}
+
+const ScanFormat* formatForReading(const std::string& path)
+{
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error))
+        return &scanFormats().front();
+    return formatByExtension(path, &ScanFormat::readExtensions);
+}
+
+const ScanFormat* formatForWriting(const std::string& path)
+{
+    return formatByExtension(path, &ScanFormat::writeExtensions);
+}
+
+bool isVolumeFile(const std::string& path)
+{
+    return endsWith(lowerCaseName(path), ".dat");
+}
+
+std::unique_ptr<ScanInput> openScanInput(const ConvertOptions& options)
+{
+    const std::string& path = options.input;
+    std::error_code error;
+    if (!std::filesystem::exists(path, error))
+        throw ConvertError("cannot read '" + path + "': no such file or folder");
+    const ScanFormat* format = formatForReading(path);
+    if (!format)
+        throw ConvertError("cannot read '" + path + "': it is not " + readableFormatsText());
+    if (options.volume != 0 && !format->holdsSeveralVolumes)
+        throw ConvertError("cannot read '" + path + "': --volume chooses among the volumes of " +
+                           "a DICOM series or a NIfTI file; a " + format->name + " holds one");
+    return format->open(path, options);
+}
+
+std::string readableFormatsText()
+{
+    return "a folder holding a DICOM series, or a " + listText(&ScanFormat::readExtensions) +
+           " file";
+}
+
+std::string exportFormatsText()
+{
+    return listText(&ScanFormat::writeExtensions);
+}
