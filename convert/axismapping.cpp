@@ -5,9 +5,9 @@
 
 namespace {
 
-// The patient directions of the written axes in ITK's space: towards
-// the left, the front (anterior, -y) and the feet (inferior, -z).
-constexpr Direction kWrittenAxes{{{1, 0, 0}, {0, -1, 0}, {0, 0, -1}}};
+// The patient directions of the written axes (RAS+) in ITK's space (LPS):
+// towards the right (-x), the front (-y) and the head (+z).
+constexpr Direction kWrittenAxes{{{-1, 0, 0}, {0, -1, 0}, {0, 0, 1}}};
 
 double dot(const Direction& a, int columnA, const Direction& b, int columnB)
 {

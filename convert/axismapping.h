@@ -19,11 +19,12 @@ struct AxisMapping
 };
 
 // The mapping that lays a volume whose stored axes run along the columns of
-// `direction` (patient space: x left, y posterior, z superior) so that the
-// written x runs from the patient's right to left, y from posterior to
-// anterior and z from superior to inferior. Each written axis takes the
-// stored axis closest to it, of all six orders the one closest overall, and
-// runs it backwards where it points the other way. A mirrored (left-handed)
+// `direction` (patient space: x left, y posterior, z superior) in RAS+: the
+// written x runs from the patient's left to right, y from posterior to
+// anterior and z from inferior to superior, so that the view, which draws
+// each slice with its second axis up, shows every slice upright. Each
+// written axis takes the stored axis closest to it, of all six orders the one
+// closest overall, and runs it backwards where it points the other way. A mirrored (left-handed)
 // stored frame thus gets an odd number of reversals, which undo the mirror:
 // the result always shows the patient as in life.
 AxisMapping patientAxisMapping(const Direction& direction);

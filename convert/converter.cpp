@@ -93,7 +93,7 @@ void printOrientation(const ScanHeader& header, const AxisMapping& axes)
     if (determinant(header.direction) < 0)
         console::out() << " (a mirrored frame: one reversal more undoes the mirror)";
     console::out() << "; written towards " << axisLetters(written)
-                   << ": x right to left, y posterior to anterior, z superior to inferior";
+                   << ": x left to right, y posterior to anterior, z inferior to superior";
     const double oblique = obliqueDegrees(written);
     if (oblique > 0.5)
         console::out() << " (oblique: up to " << std::setprecision(2) << oblique

@@ -203,9 +203,9 @@ class TestConvert : public QObject
 private slots:
     // A 5 x 4 x 3 scan of 5 x 4 x 3 mm voxels, on its own grid, with one
     // marker voxel at stored (1, 1, 0): off every axis' centre, so that any
-    // reversal shows. Written x runs right to left, y posterior to anterior,
-    // z superior to inferior; a stored axis pointing the other way is read
-    // backwards; the spacing goes with its axis.
+    // reversal shows. Written x runs left to right, y posterior to anterior,
+    // z inferior to superior (RAS+); a stored axis pointing the other way is
+    // read backwards; the spacing goes with its axis.
     void markerLandsWhereTheOrientationRulePutsIt_data()
     {
         QTest::addColumn<QString>("format");
@@ -213,14 +213,15 @@ private slots:
         QTest::addColumn<QString>("output"); // the "- Output:" line's rest
         QTest::addColumn<Extents>("marker");
         const QString stored = "5 x 4 x 3 voxels of 5 x 4 x 3 mm";
-        // x = k; y = 4 - i (i runs to P); z = j. One reversal undoes the mirror.
+        // x = 2 - k (k runs to L); y = 4 - i (i runs to P); z = 3 - j (j runs
+        // to I). Three reversals undo the mirror.
         QTest::newRow("DICOM sagittal") << "dicom" << kSagittalMirrored
-                                        << "3 x 5 x 4 voxels of 3 x 5 x 4 mm" << Extents{{0, 3, 1}};
+                                        << "3 x 5 x 4 voxels of 3 x 5 x 4 mm" << Extents{{2, 3, 2}};
         QTest::newRow("NIfTI sagittal") << "nii" << kSagittalMirrored
-                                        << "3 x 5 x 4 voxels of 3 x 5 x 4 mm" << Extents{{0, 3, 1}};
-        // x = 4 - i (i runs to R); y = k; z = j.
+                                        << "3 x 5 x 4 voxels of 3 x 5 x 4 mm" << Extents{{2, 3, 2}};
+        // x = i (i runs to R); y = k (k runs to A); z = 3 - j.
         QTest::newRow("NIfTI coronal, gzip")
-            << "nii.gz" << kCoronal << "5 x 3 x 4 voxels of 5 x 3 x 4 mm" << Extents{{3, 0, 1}};
+            << "nii.gz" << kCoronal << "5 x 3 x 4 voxels of 5 x 3 x 4 mm" << Extents{{1, 0, 2}};
         // No patient frame: the stored order.
         QTest::newRow("NIfTI without frame")
             << "nii-noframe" << kCoronal << stored << Extents{{1, 1, 0}};
