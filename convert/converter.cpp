@@ -3,6 +3,7 @@
 #include "convert/axismapping.h"
 #include "convert/converterror.h"
 #include "convert/datexport.h"
+#include "convert/librarycall.h"
 #include "convert/progressbar.h"
 #include "convert/resampling.h"
 #include "convert/scanformat.h"
@@ -10,13 +11,13 @@
 #include "convert/sizecheck.h"
 #include "convert/valuemapping.h"
 #include "convert/voxelgrid.h"
+#include "convert/watchdog.h"
 #include "platform/console.h"
 #include "platform/systemmemory.h"
 #include "volume/volumeloader.h"
 #include "volume/volumewriter.h"
 
 #include <itkMacro.h>
-#include <itkObject.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -172,9 +173,7 @@ void convertToDat(const ConvertOptions& options, bool progressBar, Clock::time_p
 int convert(const ConvertOptions& options, bool progressBar)
 {
     const Clock::time_point started = Clock::now();
-    // ITK's warnings would go around the console; what matters
-    // comes as an exception.
-    itk::Object::GlobalWarningDisplayOff();
+    LibraryCall::setVerbose(options.verbose);
     try {
         if (formatForWriting(options.output))
             exportDat(options, started);
@@ -209,5 +208,7 @@ int runConverter(int argc, char** argv)
         console::err() << "kastra-convert: " << error << "\n\n" << convertUsage();
         return 2;
     }
-    return convert(options, isatty(STDOUT_FILENO) != 0);
+    const bool progressBar = isatty(STDOUT_FILENO) != 0;
+    return runWatched([&] { return convert(options, progressBar); }, options.input,
+                      {options.output + ".part"});
 }

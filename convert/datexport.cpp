@@ -1,6 +1,7 @@
 #include "convert/datexport.h"
 
 #include "convert/converterror.h"
+#include "convert/librarycall.h"
 #include "convert/scanformat.h"
 #include "convert/scaninput.h"
 
@@ -56,6 +57,7 @@ void writeWithItk(const SampleVolume& volume, const std::string& path,
     writer->SetImageIO(io);
     writer->SetFileName(path);
     writer->SetInput(image);
+    const LibraryCall call("ITK's writer", path);
     writer->Update();
 }
 
@@ -63,7 +65,7 @@ void writeWithItk(const SampleVolume& volume, const std::string& path,
 
 void writeNiftiFile(const SampleVolume& volume, const std::string& path)
 {
-    nifti_set_debug_level(0);
+    const LibraryCall call("the NIfTI library", path);
     const int64_t dims[8] = {3, volume.width, volume.height, volume.depth, 1, 1, 1, 1};
     nifti_image* nim = nifti_make_new_nim(dims, DT_UINT16, 0);
     const bool named = nim && nifti_set_filenames(nim, path.c_str(), 0, 1) == 0;

@@ -1,6 +1,7 @@
 #include "convert/imagefileinput.h"
 
 #include "convert/converterror.h"
+#include "convert/librarycall.h"
 #include "convert/progressbar.h"
 #include "convert/sizecheck.h"
 
@@ -32,10 +33,14 @@ ImageFileInput::ImageFileInput(const std::string& path, Format format) : m_path(
         m_io = itk::NrrdImageIO::New();
     else
         m_io = itk::MetaImageIO::New();
-    if (!m_io->CanReadFile(path.c_str()))
-        throw ConvertError("cannot read '" + path + "': not a valid " + name + " file");
-    m_io->SetFileName(path);
-    m_io->ReadImageInformation();
+    {
+        const LibraryCall call(format == NrrdFile ? "ITK's NRRD reader" : "ITK's MetaImage reader",
+                               path);
+        if (!m_io->CanReadFile(path.c_str()))
+            throw ConvertError("cannot read '" + path + "': not a valid " + name + " file");
+        m_io->SetFileName(path);
+        m_io->ReadImageInformation();
+    }
     m_header.format = name;
 
     const unsigned dimensions = m_io->GetNumberOfDimensions();
@@ -80,6 +85,7 @@ ImageFileInput::ImageFileInput(const std::string& path, Format format) : m_path(
 
 void ImageFileInput::checkNrrdData(uint64_t announced) const
 {
+    const LibraryCall call("ITK's NRRD reader", m_path);
     Nrrd* nrrd = nrrdNew();
     NrrdIoState* state = nrrdIoStateNew();
     state->skipData = AIR_TRUE;
@@ -119,6 +125,9 @@ SourceImage ImageFileInput::read(ProgressBar& progress)
         reader->SetImageIO(m_io);
         reader->SetFileName(m_path);
         progress.follow(*reader);
+        const LibraryCall call(m_header.format == "NRRD" ? "ITK's NRRD reader"
+                                                         : "ITK's MetaImage reader",
+                               m_path);
         reader->Update();
         return typename Image::Pointer(reader->GetOutput());
     });

@@ -1,6 +1,7 @@
 #include "convert/niftiinput.h"
 
 #include "convert/converterror.h"
+#include "convert/librarycall.h"
 #include "convert/progressbar.h"
 #include "convert/sizecheck.h"
 
@@ -11,6 +12,8 @@
 #include <memory>
 
 namespace {
+
+constexpr const char* kLibrary = "the NIfTI library";
 
 struct FreeDeleter
 {
@@ -76,10 +79,14 @@ struct NiftiInput::Header
 
 NiftiInput::NiftiInput(const std::string& path, int volume) : m_path(path), m_volume(volume)
 {
-    nifti_set_debug_level(0); // failures are reported here, in one line
     int version = 0;
-    std::unique_ptr<void, FreeDeleter> rawHeader(nifti_read_header(path.c_str(), &version, 0));
-    nifti_image* image = rawHeader ? nifti_image_read(path.c_str(), 0) : nullptr;
+    nifti_image* image = nullptr;
+    {
+        const LibraryCall call(kLibrary, path);
+        const std::unique_ptr<void, FreeDeleter> rawHeader(
+            nifti_read_header(path.c_str(), &version, 0));
+        image = rawHeader ? nifti_image_read(path.c_str(), 0) : nullptr;
+    }
     if (!image)
         throw ConvertError("cannot read '" + path + "': not a valid NIfTI-1 or NIfTI-2 file");
     m_nifti.reset(new Header{image});
@@ -153,7 +160,10 @@ SourceImage NiftiInput::read(ProgressBar&)
     // would free after a short read, under its owner's feet.
     void* data = nullptr;
     int64_t only[8] = {-1, -1, -1, -1, m_volume, -1, -1, -1}; // one volume: all of x, y, z
-    const int64_t bytes = nifti_read_collapsed_image(nim, only, &data);
+    const int64_t bytes = [&] {
+        const LibraryCall call(kLibrary, m_path);
+        return nifti_read_collapsed_image(nim, only, &data);
+    }();
     const std::unique_ptr<void, FreeDeleter> stored(data);
     const size_t count = m_header.extents[0] * m_header.extents[1] * m_header.extents[2];
     if (bytes != int64_t(count) * nim->nbyper || !data)

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+// A file handed to a scan library (ITK, GDCM, the NIfTI library) for as long
+// as this lives. Such libraries can abort or loop for ever on a damaged file;
+// the watchdog (watchdog.h) reads what is being read from here, to name the
+// file when the library takes the process down or does not return in time.
+// Meanwhile the library's own messages are kept off the terminal, unless
+// setVerbose(true).
+class LibraryCall
+{
+public:
+    LibraryCall(const char* library, const std::string& file);
+    ~LibraryCall();
+    LibraryCall(const LibraryCall&) = delete;
+    LibraryCall& operator=(const LibraryCall&) = delete;
+
+    struct Snapshot
+    {
+        bool active = false;
+        std::string library, file;
+        double secondsRunning = 0;
+        double limitSeconds = 0; // the time a library may take over the file
+    };
+    // What is being read now, as the watchdog sees it.
+    static Snapshot current();
+
+    // Puts the record in memory a child process shares with its parent:
+    // called once, before the watchdog forks.
+    static void shareRecord();
+
+    static void setVerbose(bool verbose);
+    static bool verbose();
+};
