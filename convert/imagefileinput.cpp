@@ -11,8 +11,12 @@
 #include <itkNrrdImageIO.h>
 #include <metaImage.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -24,6 +28,66 @@ std::string besideHeader(const std::string& header, const std::string& dataFile)
                               : (std::filesystem::path(header).parent_path() / path).string();
 }
 
+// The integers of a header value ("3", "256 256 113"); false when anything
+// else is there.
+bool parseIntegers(const std::string& text, std::vector<long long>& values)
+{
+    std::istringstream stream(text);
+    std::string word;
+    while (stream >> word) {
+        char* end = nullptr;
+        errno = 0;
+        const long long value = std::strtoll(word.c_str(), &end, 10);
+        if (*end != '\0' || errno != 0)
+            return false;
+        values.push_back(value);
+    }
+    return true;
+}
+
+// MetaIO loops for ever on some dimension counts (NDims = -1 or 1e308): the
+// header's NDims and DimSize must be sound before the file is handed over.
+void checkMetaImageHeader(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::string line;
+    long long dimensions = -1;
+    std::vector<long long> sizes;
+    std::string ndims = "missing", dimSize = "missing";
+    for (int lines = 0; lines < 200 && std::getline(file, line); ++lines) {
+        const size_t equals = line.find('=');
+        if (equals == std::string::npos)
+            continue;
+        std::string key = line.substr(0, equals);
+        key.erase(key.find_last_not_of(" \t") + 1);
+        const std::string value = line.substr(equals + 1);
+        std::vector<long long> numbers;
+        if (key == "NDims") {
+            ndims = value;
+            if (parseIntegers(value, numbers) && numbers.size() == 1)
+                dimensions = numbers[0];
+        } else if (key == "DimSize") {
+            dimSize = value;
+            if (!parseIntegers(value, sizes))
+                sizes.clear();
+        } else if (key == "ElementDataFile") {
+            break;
+        }
+    }
+    const auto trimmed = [](std::string text) {
+        text.erase(0, text.find_first_not_of(" \t"));
+        text.erase(text.find_last_not_of(" \t\r") + 1);
+        return text.size() > 40 ? text.substr(0, 40) + "..." : text;
+    };
+    if (dimensions < 1 || dimensions > 16)
+        throw ConvertError("cannot read '" + path + "': its NDims is " + trimmed(ndims) +
+                           ", not a number of dimensions from 1 to 16");
+    if (sizes.size() != size_t(dimensions) ||
+        std::any_of(sizes.begin(), sizes.end(), [](long long size) { return size < 1; }))
+        throw ConvertError("cannot read '" + path + "': its DimSize is " + trimmed(dimSize) +
+                           ", not " + std::to_string(dimensions) + " extents of at least 1");
+}
+
 } // namespace
 
 ImageFileInput::ImageFileInput(const std::string& path, Format format) : m_path(path)
@@ -33,6 +97,8 @@ ImageFileInput::ImageFileInput(const std::string& path, Format format) : m_path(
         m_io = itk::NrrdImageIO::New();
     else
         m_io = itk::MetaImageIO::New();
+    if (format == MetaImageFile)
+        checkMetaImageHeader(path);
     {
         const LibraryCall call(format == NrrdFile ? "ITK's NRRD reader" : "ITK's MetaImage reader",
                                path);
