@@ -113,6 +113,8 @@ void convertToDat(const ConvertOptions& options, bool progressBar, Clock::time_p
     console::out() << "- Input: " << header.format << " " << quoted(options.input) << ", "
                    << extentsText(header.extents) << " voxels of " << spacingText(header.spacing)
                    << std::endl;
+    for (const std::string& note : header.notes)
+        console::out() << note << std::endl;
 
     const AxisMapping axes =
         header.statesPatientFrame ? patientAxisMapping(header.direction) : AxisMapping{};

@@ -1,20 +1,34 @@
 #pragma once
 
+#include "convert/convertoptions.h"
+#include "convert/dicomfolder.h"
 #include "convert/scaninput.h"
+#include "convert/slicestack.h"
 
 #include <string>
 #include <vector>
 
-// One DICOM series from a folder, read with the toolkit's DICOM reader, which
-// sorts the slices by position and applies the rescale slope and intercept.
-// The series states the patient's frame. A folder holding several series
-// needs the UID of one; without it the series are listed and refused.
+// One volume of one DICOM series from a folder. The files' headers are read
+// with GDCM and their slices sorted by position: slices that share a position
+// are different volumes (--volume chooses), slices that do not lie evenly
+// along their normal, or drift sideways (a gantry tilt), are resampled onto
+// an even grid (--keep-grid refuses them). Pixels are decoded with GDCM, the
+// rescale slope and intercept of each slice applied. The series states the
+// patient's frame. A folder holding several series needs the UID of one;
+// without it the series are listed and refused.
 class DicomInput : public ScanInput
 {
 public:
-    DicomInput(const std::string& folder, const std::string& seriesUid, int volume);
+    DicomInput(const std::string& folder, const ConvertOptions& options);
     SourceImage read(ProgressBar& progress) override;
 
 private:
-    std::vector<std::string> m_files;
+    // Decodes every slice in turn and hands it to `take` with its index:
+    // its stored values, the slice's rescale applied, as doubles.
+    template <class Take> void decodeSlices(ProgressBar& progress, Take&& take);
+
+    std::string m_folder;
+    DicomPixelFormat m_format;
+    std::vector<DicomSlice> m_slices; // the chosen volume's, along their normal
+    StackGeometry m_geometry;
 };

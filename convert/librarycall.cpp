@@ -3,11 +3,14 @@
 #include <gdcmTrace.h>
 #include <itkObject.h>
 #include <nifti2_io.h>
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <new>
@@ -30,8 +33,7 @@ Record g_localRecord;
 Record* g_record = &g_localRecord;
 bool g_verbose = false;
 int g_depth = 0;
-std::streambuf* g_savedErr = nullptr;
-std::streambuf* g_savedLog = nullptr;
+int g_savedErrorStream = -1;
 
 // Every process's steady clock is the same monotonic clock.
 int64_t nowNs()
@@ -76,10 +78,17 @@ LibraryCall::LibraryCall(const char* library, const std::string& file)
         record.startedNs = nowNs();
         record.active = true;
         record.sequence.fetch_add(1);
-        // Libraries that write to the standard error stream themselves.
+        // Libraries and the decoders they use write to the standard error
+        // stream themselves (assertions, a JPEG decoder's warnings).
         if (!g_verbose) {
-            g_savedErr = std::cerr.rdbuf(nullptr);
-            g_savedLog = std::clog.rdbuf(nullptr);
+            std::cerr.flush();
+            std::fflush(stderr);
+            g_savedErrorStream = dup(STDERR_FILENO);
+            const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+            if (null >= 0) {
+                dup2(null, STDERR_FILENO);
+                close(null);
+            }
         }
     }
 }
@@ -91,11 +100,12 @@ LibraryCall::~LibraryCall()
         record.sequence.fetch_add(1);
         record.active = false;
         record.sequence.fetch_add(1);
-        if (!g_verbose) {
-            std::cerr.clear();
-            std::clog.clear();
-            std::cerr.rdbuf(g_savedErr);
-            std::clog.rdbuf(g_savedLog);
+        if (g_savedErrorStream >= 0) {
+            std::cerr.flush();
+            std::fflush(stderr);
+            dup2(g_savedErrorStream, STDERR_FILENO);
+            close(g_savedErrorStream);
+            g_savedErrorStream = -1;
         }
     }
 }

@@ -70,7 +70,7 @@ const std::vector<ScanFormat>& scanFormats()
     static const std::vector<ScanFormat> formats{
         {"DICOM series", {}, {}, true,
          [](const std::string& path, const ConvertOptions& options) {
-             return make<DicomInput>(path, options.series, options.volume);
+             return make<DicomInput>(path, options);
          },
          nullptr},
         {"NIfTI", {".nii.gz", ".nii"}, {".nii.gz", ".nii"}, true,

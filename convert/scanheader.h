@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The sample types the converter reads into: 8- and 16-bit signed integers
 // as Int16, unsigned 16-bit as UInt16, everything wider or scaled as Float.
@@ -33,4 +34,7 @@ struct ScanHeader
     // Bytes the reading holds per source voxel at its peak (a converted
     // copy beside the file's own samples, for instance).
     double readBytesPerVoxel = 4;
+    // What the input found that the user must know (volumes, gaps, tilt,
+    // files left out), a console line each.
+    std::vector<std::string> notes;
 };

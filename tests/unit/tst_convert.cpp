@@ -442,7 +442,7 @@ private slots:
     void aSeriesIsChosenByItsUid()
     {
         QVERIFY(convert({"two", "out.dat"})
-                    .out.contains("  1.2.3.1  \"\"  2 slices\n  1.2.3.2  \"\"  3 slices\n"));
+                    .out.contains("  1.2.3.1  \"\"  2 files\n  1.2.3.2  \"\"  3 files\n"));
         QVERIFY(saysOutput(convert({"two", "out.dat", "--series", "1.2.3.2"}),
                            "2 x 2 x 3 voxels of 1 x 1 x 1 mm"));
         QCOMPARE(convert({"two", "out.dat", "--bogus"}).status, 2);
