@@ -205,18 +205,15 @@ std::string frameSlices(const TagReader& tags, const gdcm::DataSet& ds, const Di
         slice.slope = slope.size() == 1 && slope[0] != 0 ? slope[0] : 1;
         slice.intercept = intercept.size() == 1 ? intercept[0] : 0;
 
+        // Without a description of the dimensions, their indices are left
+        // out: one of them is the position.
         const Tag content(0x0020, 0x9111);
-        std::vector<std::string> indices;
-        std::istringstream index(value(content, Tag(0x0020, 0x9157)));
         std::string dimensions;
-        for (std::string part; std::getline(index, part, '\\');)
-            if (long(indices.size()) != spatial)
-                indices.push_back(part);
-            else
-                indices.push_back("");
-        for (const std::string& part : indices)
-            if (!part.empty())
-                dimensions += (dimensions.empty() ? "" : "\\") + part;
+        std::istringstream indices(spatial >= 0 ? value(content, Tag(0x0020, 0x9157)) : "");
+        long d = 0;
+        for (std::string index; std::getline(indices, index, '\\'); ++d)
+            if (d != spatial)
+                dimensions += (dimensions.empty() ? "" : "\\") + index;
         slice.keys[size_t(SliceKey::Stack)] = value(content, Tag(0x0020, 0x9056));
         slice.keys[size_t(SliceKey::TemporalPosition)] = value(content, Tag(0x0020, 0x9128));
         slice.keys[size_t(SliceKey::Dimensions)] = dimensions;
@@ -401,6 +398,8 @@ DicomFolder::DicomFolder(const std::string& folder)
         if (series.problem.empty())
             series.problem = problem;
     }
+    std::sort(m_series.begin(), m_series.end(),
+              [](const DicomSeries& a, const DicomSeries& b) { return a.uid < b.uid; });
     if (!leftOut.empty()) {
         m_leftOut = "- Left out " + std::to_string(leftOut.size()) +
                     (leftOut.size() == 1 ? " file" : " files") + " that " +

@@ -41,6 +41,7 @@ class DicomFolder
 public:
     explicit DicomFolder(const std::string& folder);
 
+    // By UID.
     const std::vector<DicomSeries>& series() const { return m_series; }
     // "- Left out 2 files that are not DICOM images ('README', ...)", or "".
     const std::string& leftOut() const { return m_leftOut; }

@@ -1,5 +1,5 @@
-// kastra-convert run as a process on small scans written with the toolkit's
-// writers (NIfTI with the format's reference library): where a marker voxel
+// kastra-convert run as a process on small scans written with ITK's and
+// GDCM's writers (NIfTI with the format's reference library): where a marker voxel
 // lands under the orientation rule, the value mappings, the written grid,
 // export round trips and the refusals. Expected positions and values are
 // worked out by hand.
@@ -9,15 +9,18 @@
 #include "volume/volumewriter.h"
 
 #include <QtTest>
-#include <itkGDCMImageIO.h>
+#include <gdcmDicts.h>
+#include <gdcmGlobal.h>
+#include <gdcmSequenceOfItems.h>
+#include <gdcmUIDGenerator.h>
+#include <gdcmWriter.h>
 #include <itkImageFileWriter.h>
-#include <itkImageSeriesWriter.h>
-#include <itkMetaDataObject.h>
 #include <itkMetaImageIO.h>
 #include <itkNrrdImageIO.h>
 #include <nifti2_io.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -96,46 +99,234 @@ void writeNifti(const Scan& scan, const std::string& path, bool frame = true, in
     nifti_image_free(nim);
 }
 
-// One series of int16 Hounsfield units, stored with the rescale intercept
-// -1024, its files named against the slice order.
-void writeDicomSeries(const Scan& scan, const std::string& folder, const std::string& uid,
-                      const char* modality = "CT")
+using Tags = std::map<gdcm::Tag, std::string>;
+
+// Text values (a sequence's items where `items` is given) into `ds`, with
+// their VR from GDCM's dictionary.
+void put(gdcm::DataSet& ds, const Tags& tags)
 {
-    using Volume = itk::Image<int16_t, 3>;
-    std::filesystem::create_directories(folder);
-    const auto image = toolkitImage<int16_t>(scan);
-    const Matrix& d = scan.direction;
-    std::ostringstream orientation, spacing;
-    orientation << d[0][0] << "\\" << d[1][0] << "\\" << d[2][0] << "\\" << d[0][1] << "\\"
-                << d[1][1] << "\\" << d[2][1];
-    spacing << scan.spacing[1] << "\\" << scan.spacing[0];
-    std::vector<std::string> names;
-    std::vector<itk::MetaDataDictionary> slices(size_t(scan.extents[2]));
-    itk::ImageSeriesWriter<Volume, itk::Image<int16_t, 2>>::DictionaryArrayType dictionaries;
-    for (unsigned z = 0; z < slices.size(); ++z) {
-        Volume::PointType p;
-        image->TransformIndexToPhysicalPoint({{0, 0, z}}, p);
-        std::ostringstream position;
-        position << p[0] << "\\" << p[1] << "\\" << p[2];
-        for (const auto& tag : std::map<std::string, std::string>{{"0020|000e", uid},
-                                                                  {"0008|0060", modality},
-                                                                  {"0020|0032", position.str()},
-                                                                  {"0020|0037", orientation.str()},
-                                                                  {"0028|0030", spacing.str()},
-                                                                  {"0028|1052", "-1024"},
-                                                                  {"0028|1053", "1"}})
-            itk::EncapsulateMetaData<std::string>(slices[z], tag.first, tag.second);
-        dictionaries.push_back(&slices[z]);
-        names.push_back(folder + "/" + uid + "-" + std::to_string(slices.size() - z) + ".dcm");
+    for (auto [tag, value] : tags) {
+        gdcm::DataElement element(tag);
+        const gdcm::VR vr = gdcm::GlobalInstance.GetDicts().GetDictEntry(tag).GetVR();
+        element.SetVR(vr);
+        if (vr == gdcm::VR::US) { // binary: rows, columns, bits
+            const uint16_t number = uint16_t(std::stoi(value));
+            value.assign(reinterpret_cast<const char*>(&number), 2);
+        } else if (value.size() % 2) {
+            value += vr == gdcm::VR::UI ? '\0' : ' ';
+        }
+        element.SetByteValue(value.data(), uint32_t(value.size()));
+        ds.Replace(element);
     }
-    auto io = itk::GDCMImageIO::New();
-    io->KeepOriginalUIDOn(); // the series UID given above
-    auto writer = itk::ImageSeriesWriter<Volume, itk::Image<int16_t, 2>>::New();
-    writer->SetInput(image);
-    writer->SetImageIO(io);
-    writer->SetFileNames(names);
-    writer->SetMetaDataDictionaryArray(&dictionaries);
-    writer->Update();
+}
+
+void putItems(gdcm::DataSet& ds, const gdcm::Tag& tag, const std::vector<gdcm::DataSet>& items)
+{
+    gdcm::SmartPointer<gdcm::SequenceOfItems> sequence = new gdcm::SequenceOfItems;
+    for (const gdcm::DataSet& nested : items) {
+        gdcm::Item item;
+        item.SetNestedDataSet(nested);
+        sequence->AddItem(item);
+    }
+    gdcm::DataElement element(tag);
+    element.SetVR(gdcm::VR::SQ);
+    element.SetValue(*sequence);
+    element.SetVLToUndefined();
+    ds.Replace(element);
+}
+
+// A sequence of one item holding `tags`.
+void putItem(gdcm::DataSet& ds, const gdcm::Tag& tag, const Tags& tags)
+{
+    gdcm::DataSet nested;
+    put(nested, tags);
+    putItems(ds, tag, {nested});
+}
+
+std::string joined(const double* values, size_t count)
+{
+    std::ostringstream text;
+    for (size_t i = 0; i < count; ++i)
+        text << (i ? "\\" : "") << values[i];
+    return text.str();
+}
+
+// A DICOM image file of int16 pixels (frames one after another), written
+// with GDCM.
+void writeDicom(const std::string& path, gdcm::DataSet ds, int columns, int rows,
+                const std::vector<int16_t>& pixels, const char* sopClass = "1.2.840.10008.5.1.4.1.1.2")
+{
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    gdcm::UIDGenerator uid;
+    gdcm::DataSet file; // the image's defaults, then the caller's elements
+    put(file, {{{0x0008, 0x0016}, sopClass}, {{0x0008, 0x0018}, uid.Generate()},
+               {{0x0028, 0x0002}, "1"}, {{0x0028, 0x0004}, "MONOCHROME2"},
+               {{0x0028, 0x0010}, std::to_string(rows)}, {{0x0028, 0x0011}, std::to_string(columns)},
+               {{0x0028, 0x0100}, "16"}, {{0x0028, 0x0101}, "16"}, {{0x0028, 0x0102}, "15"},
+               {{0x0028, 0x0103}, "1"}});
+    for (const gdcm::DataElement& element : ds.GetDES())
+        file.Replace(element);
+    ds = file;
+    if (pixels.size() > size_t(columns * rows))
+        put(ds, {{{0x0028, 0x0008}, std::to_string(pixels.size() / size_t(columns * rows))}});
+    gdcm::DataElement data(gdcm::Tag(0x7fe0, 0x0010));
+    data.SetVR(gdcm::VR::OW);
+    data.SetByteValue(reinterpret_cast<const char*>(pixels.data()), uint32_t(2 * pixels.size()));
+    ds.Replace(data);
+    gdcm::Writer writer;
+    writer.SetFileName(path.c_str());
+    writer.GetFile().SetDataSet(ds);
+    writer.GetFile().GetHeader().SetDataSetTransferSyntax(
+        gdcm::TransferSyntax::ExplicitVRLittleEndian);
+    QVERIFY(writer.Write());
+}
+
+// One slice of a classic series: `slice` of the scan (values in Hounsfield
+// units, stored + 1024 with the rescale intercept -1024) at `position`.
+void writeSlice(const std::string& path, const Scan& scan, int slice, const double* position,
+                const std::string& uid, Tags tags = {})
+{
+    const Extents& e = scan.extents;
+    const Matrix& d = scan.direction;
+    const double orientation[6] = {d[0][0], d[1][0], d[2][0], d[0][1], d[1][1], d[2][1]};
+    const double spacing[2] = {scan.spacing[1], scan.spacing[0]};
+    tags.insert({{{0x0020, 0x000e}, uid}, {{0x0008, 0x0060}, "CT"},
+                 {{0x0020, 0x0032}, joined(position, 3)}, {{0x0020, 0x0037}, joined(orientation, 6)},
+                 {{0x0028, 0x0030}, joined(spacing, 2)}, {{0x0028, 0x1052}, "-1024"},
+                 {{0x0028, 0x1053}, "1"}});
+    gdcm::DataSet ds;
+    put(ds, tags);
+    const size_t size = size_t(e[0] * e[1]);
+    std::vector<int16_t> pixels(size);
+    for (size_t i = 0; i < size; ++i)
+        pixels[i] = int16_t(scan.values[size * size_t(slice) + i] + 1024);
+    writeDicom(path, ds, e[0], e[1], pixels);
+}
+
+// A series, a file a slice, named against the slice order; slice k lies
+// k x `drift` mm down a column further than the grid puts it (a gantry tilt).
+std::vector<std::string> writeDicomSeries(const Scan& scan, const std::string& folder,
+                                          const std::string& uid, double drift = 0,
+                                          const Tags& tags = {})
+{
+    static int written = 0;
+    std::vector<std::string> names;
+    const Matrix& d = scan.direction;
+    for (int z = 0; z < scan.extents[2]; ++z) {
+        double position[3];
+        for (size_t row = 0; row < 3; ++row)
+            position[row] = d[row][2] * z * scan.spacing[2] + d[row][1] * z * drift;
+        names.push_back(folder + "/IM" + std::to_string(100000 - ++written));
+        writeSlice(names.back(), scan, z, position, uid, tags);
+    }
+    return names;
+}
+
+// The 4-D inputs below hold three axial volumes of 2 x 2 x 3 voxels of 2 mm,
+// each 100 but for a marker of 900 at (0, 1) of slice v in volume v.
+std::vector<int16_t> volumeValues(int v)
+{
+    std::vector<int16_t> values(12, 100);
+    values[size_t(2 + 4 * v)] = 900;
+    return values;
+}
+
+void writeClassic4d(const std::string& folder)
+{
+    for (int v = 0; v < 3; ++v) {
+        Scan scan(2, 2, 3);
+        scan.spacing = {{2, 2, 2}};
+        const std::vector<int16_t> values = volumeValues(v);
+        scan.values.assign(values.begin(), values.end());
+        writeDicomSeries(scan, folder, "1.2.3", 0, {{{0x0020, 0x0100}, std::to_string(v + 1)}});
+    }
+}
+
+// An enhanced MR file of two of the volumes, the first's frames a field map
+// (B0), the second's of kind M, frames stored position by position.
+void writeMultiFrame(const std::string& path)
+{
+    gdcm::DataSet ds, shared;
+    put(ds, {{{0x0020, 0x000e}, "1.2.4"}, {{0x0008, 0x0060}, "MR"}});
+    putItem(shared, {0x0028, 0x9110}, {{{0x0028, 0x0030}, "2\\2"}});
+    putItem(shared, {0x0020, 0x9116}, {{{0x0020, 0x0037}, "1\\0\\0\\0\\1\\0"}});
+    putItems(ds, {0x5200, 0x9229}, {shared});
+    std::vector<gdcm::DataSet> frames;
+    std::vector<int16_t> pixels;
+    for (int z = 0; z < 3; ++z)
+        for (int v = 0; v < 2; ++v) {
+            gdcm::DataSet frame;
+            putItem(frame, {0x0020, 0x9113}, {{{0x0020, 0x0032}, "0\\0\\" + std::to_string(2 * z)}});
+            putItem(frame, {0x0018, 0x9226},
+                    {{{0x0008, 0x9007}, v ? "ORIGINAL\\PRIMARY\\M\\M" : "ORIGINAL\\PRIMARY\\B0\\B0"}});
+            frames.push_back(frame);
+            const std::vector<int16_t> values = volumeValues(v);
+            pixels.insert(pixels.end(), values.begin() + 4 * z, values.begin() + 4 * z + 4);
+        }
+    putItems(ds, {0x5200, 0x9230}, frames);
+    writeDicom(path, ds, 2, 2, pixels, "1.2.840.10008.5.1.4.1.1.4.1");
+}
+
+// The scanner's private (CSA) header of a mosaic: its number of tiles and
+// the direction they advance in, in the SV10 layout.
+std::string csaHeader(int tiles, const std::string& normal)
+{
+    std::string bytes = std::string("SV10\4\3\2\1") + std::string(8, '\0');
+    bytes[8] = 2;
+    bytes[12] = 77;
+    // The type codes Syngo gives its VRs: US 10, FD 4.
+    const auto add = [&](const char* name, const char* vr, char type,
+                         const std::vector<std::string>& items) {
+        std::string tag(84, '\0');
+        tag.replace(0, strlen(name), name);
+        tag.replace(68, 2, vr);
+        tag[64] = char(items.size());
+        tag[72] = type;
+        tag[76] = 6; // items, in sixes: the values, then empty ones
+        tag[80] = 77;
+        bytes += tag;
+        for (size_t i = 0; i < 6; ++i) {
+            const std::string item = i < items.size() ? items[i] + '\0' : "";
+            const char length = char(item.size());
+            bytes += std::string{length, 0, 0, 0, length, 0, 0, 0, 77, 0, 0, 0, length, 0, 0, 0};
+            bytes += item + std::string((4 - item.size() % 4) % 4, '\0');
+        }
+    };
+    add("NumberOfImagesInMosaic", "US", 10, {std::to_string(tiles)});
+    std::istringstream components(normal);
+    std::vector<std::string> items;
+    for (std::string item; std::getline(components, item, ' ');)
+        items.push_back(item);
+    add("SliceNormalVector", "FD", 4, items);
+    return bytes;
+}
+
+// Volume v as a mosaic file: its 3 slices tiled 2 x 2; the tiles advance
+// against the normal of the rows and columns (from z = 4 mm down to 0), and
+// the image position is that of a slice as large as the mosaic, centred on
+// the first tile.
+void writeMosaic(const std::string& path, int v)
+{
+    gdcm::DataSet ds;
+    put(ds, {{{0x0020, 0x000e}, "1.2.5"}, {{0x0008, 0x0060}, "MR"},
+             {{0x0008, 0x0008}, "ORIGINAL\\PRIMARY\\M\\ND\\MOSAIC"},
+             {{0x0020, 0x0012}, std::to_string(v + 1)}, {{0x0018, 0x0088}, "2"},
+             {{0x0020, 0x0032}, "-2\\-2\\4"}, {{0x0020, 0x0037}, "1\\0\\0\\0\\1\\0"},
+             {{0x0028, 0x0030}, "2\\2"}, {{0x0028, 0x0103}, "0"},
+             {{0x0029, 0x0010}, "SIEMENS CSA HEADER"}});
+    const std::string csa = csaHeader(3, "0 0 -1");
+    gdcm::DataElement element(gdcm::Tag(0x0029, 0x1010));
+    element.SetVR(gdcm::VR::OB);
+    element.SetByteValue(csa.data(), uint32_t(csa.size()));
+    ds.Replace(element);
+    const std::vector<int16_t> values = volumeValues(v);
+    std::vector<int16_t> mosaic(16, 0);
+    for (int t = 0; t < 3; ++t) // tile t holds the slice at z = 4 - 2t
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 2; ++x)
+                mosaic[size_t(x + 2 * (t % 2) + 4 * (y + 2 * (t / 2)))] =
+                    values[size_t(x + 2 * y + 4 * (2 - t))];
+    writeDicom(path, ds, 4, 4, mosaic, "1.2.840.10008.5.1.4.1.1.4");
 }
 
 // Writes the scan as `format` ("dicom", "nii.gz", "nii", "nii-noframe",
@@ -341,6 +532,96 @@ private slots:
         QCOMPARE(alongZ, profile);
     }
 
+    // Where the marker lands tells which volume was written: axial, so
+    // written x = 1 - i, y = 1 - j, z = k; the marker at (1, 0, v).
+    void volumesOfA4dSeriesAreToldApart_data()
+    {
+        QTest::addColumn<QString>("layout");
+        QTest::addColumn<int>("volume");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("classic files, by temporal position")
+            << "classic" << 2
+            << "- Volumes: 3 at each of 3 positions, told apart by temporal position; writing "
+               "volume 2 (--volume N chooses)\n  volume 0: temporal position 1\n";
+        QTest::newRow("enhanced multi-frame, by the frames' kind")
+            << "multi-frame" << 1 << "  volume 1: image type ORIGINAL\\PRIMARY\\M\\M\n";
+        QTest::newRow("mosaics, by acquisition")
+            << "mosaic" << 0 << "- Volumes: 3 at each of 3 positions, told apart by acquisition";
+    }
+
+    void volumesOfA4dSeriesAreToldApart()
+    {
+        QFETCH(QString, layout);
+        QFETCH(int, volume);
+        QFETCH(QString, said);
+        TestFolder folder;
+        if (layout == "classic")
+            writeClassic4d("in");
+        else if (layout == "multi-frame")
+            writeMultiFrame("in/frames");
+        for (int v = 0; v < 3 && layout == "mosaic"; ++v)
+            writeMosaic("in/mosaic" + std::to_string(v), v);
+        const Run run = convert({"in", "out.dat", "--ct", "--volume", QString::number(volume)});
+        QVERIFY2(saysOutput(run, "2 x 2 x 3 voxels of 2 x 2 x 2 mm") && run.out.contains(said),
+                 qPrintable(run.out + run.err));
+        const std::vector<uint16_t>& samples = run.volume.samples;
+        QCOMPARE(std::count(samples.begin(), samples.end(), 1124), 11L);
+        QCOMPARE(run.volume.at(1, 0, volume), uint16_t(1924));
+    }
+
+    // Axial slices of 2 x 2 pixels of 2 mm, 2 mm apart: slice k holds
+    // 100 k HU + the pixel's number (x + 2 y). Written x = 1 - i, y = (rows
+    // - 1) - j, z = k.
+    void unevenOrTiltedSlicesAreResampled_data()
+    {
+        QTest::addColumn<double>("drift"); // mm down a column per slice
+        QTest::addColumn<int>("removed");  // the slice whose file is missing, or -1
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("row");              // written y of...
+        QTest::addColumn<QVector<int>>("profile"); // ...the samples along z at x = 1
+        // Without slice 2 the grid stays at 2 mm: 200 HU between 100 and 300.
+        QTest::newRow("a slice missing")
+            << 0.0 << 2
+            << "- Uneven slices: the slices at 2 and 6 mm along the slice normal lie 4 mm "
+               "apart, the usual spacing is 2 mm; resampled onto an even grid (linear)"
+            << 2 << 1 << QVector<int>{1024, 1124, 1224, 1324, 1424};
+        // Each slice a pixel further down a column than the one before: 4
+        // rows more, and slice k's row j at stored row j + k. Written row 3
+        // is stored row 2: slice 1's row 1 (102 HU), slice 2's row 0; beyond
+        // a slice, the least value (0 HU).
+        QTest::newRow("a gantry tilt of 45 degrees")
+            << 2.0 << -1
+            << "- Gantry tilt: the slices are sheared by 45 degrees; resampled onto an "
+               "unsheared grid (linear)"
+            << 6 << 3 << QVector<int>{1024, 1126, 1224, 1024, 1024};
+    }
+
+    void unevenOrTiltedSlicesAreResampled()
+    {
+        QFETCH(double, drift);
+        QFETCH(int, removed);
+        QFETCH(QString, said);
+        QFETCH(int, rows);
+        QFETCH(int, row);
+        QFETCH(QVector<int>, profile);
+        TestFolder folder;
+        Scan scan(2, 2, 5);
+        scan.spacing = {{2, 2, 2}};
+        for (size_t i = 0; i < scan.values.size(); ++i)
+            scan.values[i] = float(100 * (i / 4) + i % 4);
+        const std::vector<std::string> files = writeDicomSeries(scan, "in", "1.2.6", drift);
+        if (removed >= 0)
+            std::filesystem::remove(files[size_t(removed)]);
+        const Run run = convert({"in", "out.dat"});
+        QVERIFY2(run.status == 0 && run.out.contains(said) && run.volume.height == rows,
+                 qPrintable(run.out + run.err));
+        QVector<int> alongZ;
+        for (int z = 0; z < run.volume.depth; ++z)
+            alongZ << run.volume.at(1, row, z);
+        QCOMPARE(alongZ, profile);
+    }
+
     // x, y, z are the file's first three axes, the samples unchanged: back
     // in, they give the same volume.
     void exportsRoundTrip_data()
@@ -388,6 +669,23 @@ private slots:
         writeToolkitFile<int16_t>(small, "small.nrrd");
         writeDicomSeries(small, "two", "1.2.3.1");
         writeDicomSeries(Scan(2, 2, 3), "two", "1.2.3.2");
+        writeClassic4d("fourd");
+        writeClassic4d("incomplete");
+        std::filesystem::remove(*std::filesystem::directory_iterator("incomplete"));
+        std::filesystem::remove(writeDicomSeries(Scan(2, 2, 5), "gap", "1.2.7")[2]);
+        writeDicomSeries(small, "tilt", "1.2.8", 0.5);
+        shorten(writeDicomSeries(small, "cut", "1.2.9")[0], 2);
+        // The meta header's first VR, right after "DICM": GDCM asserts.
+        std::fstream(writeDicomSeries(small, "damaged", "1.2.10")[0]).seekp(136) << "\xff\xff";
+        for (const char* dimensions : {"-1", "1e308"}) // MetaIO looped for ever
+            std::ofstream(std::string("ndims") + dimensions + ".mha")
+                << "NDims = " << dimensions << "\nDimSize = 2 2\nElementType = MET_SHORT\n"
+                << "ElementDataFile = LOCAL\n" << std::string(8, '\0');
+        Scan noise(20, 20, 10); // that compresses little
+        for (size_t i = 0; i < noise.values.size(); ++i)
+            noise.values[i] = float(i * 7919 % 1000);
+        writeNifti(noise, "cut.nii.gz");
+        shorten("cut.nii.gz", 20);
     }
 
     // A refused or failed conversion exits with 1, says what failed and where
@@ -419,6 +717,25 @@ private slots:
             << QStringList{"two", "out.dat"} << "choose one with --series UID";
         QTest::newRow("an export of a scan")
             << QStringList{"small.nrrd", "out.nii"} << "only a .dat INPUT exports";
+        QTest::newRow("a volume the 4-D series lacks")
+            << QStringList{"fourd", "out.dat", "--volume", "3"} << "it holds volumes 0..2";
+        QTest::newRow("a 4-D series missing a slice")
+            << QStringList{"incomplete", "out.dat"}
+            << "its slices do not make whole volumes: ";
+        QTest::newRow("--keep-grid, a slice missing")
+            << QStringList{"gap", "out.dat", "--keep-grid"} << "cannot keep an uneven grid";
+        QTest::newRow("--keep-grid, a gantry tilt")
+            << QStringList{"tilt", "out.dat", "--keep-grid"} << "cannot keep a sheared grid";
+        QTest::newRow("a slice file cut short")
+            << QStringList{"cut", "out.dat"} << "holds 22 bytes of pixel data, 24 are announced";
+        QTest::newRow("damaged bytes GDCM aborts on")
+            << QStringList{"damaged", "out.dat"} << "GDCM failed on it (SIGABRT)";
+        QTest::newRow("MetaImage NDims -1")
+            << QStringList{"ndims-1.mha", "out.dat"} << "its NDims is -1, not a number";
+        QTest::newRow("MetaImage NDims 1e308")
+            << QStringList{"ndims1e308.mha", "out.dat"} << "its NDims is 1e308";
+        QTest::newRow("gzipped NIfTI cut short")
+            << QStringList{"cut.nii.gz", "out.dat"} << "its samples are cut short or damaged";
     }
 
     void failuresLeaveOutputAlone()
