@@ -367,12 +367,12 @@ Run convert(const QStringList& arguments)
     return run;
 }
 
-// Whether the run succeeded, its console line "- Output: W x H x D voxels of
-// ..." says `output`, and W x H x D were written.
+// Whether the run succeeded quietly, its console line "- Output: W x H x D
+// voxels of ..." says `output`, and W x H x D were written.
 bool saysOutput(const Run& run, const QString& output)
 {
     const SampleVolume& v = run.volume;
-    return run.status == 0 && run.out.contains("- Output: " + output) &&
+    return run.status == 0 && run.err.isEmpty() && run.out.contains("- Output: " + output) &&
            output.startsWith(
                QString("%1 x %2 x %3 voxels").arg(v.width).arg(v.height).arg(v.depth));
 }
