@@ -107,6 +107,8 @@ DicomInput::DicomInput(const std::string& folder, const ConvertOptions& options)
         m_header.notes.push_back(scan.leftOut());
     if (!series.problem.empty())
         throw ConvertError("cannot read '" + folder + "': " + series.problem);
+    if (series.slices.empty())
+        throw ConvertError("cannot read '" + folder + "': its series holds no slices");
     m_format = series.pixelFormat;
     checkPixelFormat(m_format, folder);
     checkSlicesAlike(series.slices, folder);
@@ -229,11 +231,13 @@ template <class Take> void DicomInput::decodeSlices(ProgressBar& progress, Take&
             format.GetBitsAllocated() != m_format.bitsAllocated ||
             bool(format.GetPixelRepresentation()) != m_format.isSigned)
             throw ConvertError(damaged + "its pixel data does not match its header");
+        const size_t count = size_t(some.columns) * some.rows;
         std::vector<char> buffer(image.GetBufferLength());
+        if (buffer.size() < count * needed * m_format.bitsAllocated / 8)
+            throw ConvertError(damaged + "its pixel data does not match its header");
         if (!image.GetBuffer(buffer.data()))
             throw ConvertError(damaged + "GDCM cannot decode its pixels; the file is damaged");
 
-        const size_t count = size_t(some.columns) * some.rows;
         values.resize(count);
         for (size_t index : slicesOfFile[file]) {
             const DicomSlice& slice = m_slices[index];
