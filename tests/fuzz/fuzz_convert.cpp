@@ -1,0 +1,185 @@
+// libFuzzer target for the converter's readers, one executable per format
+// variant (KASTRA_FUZZ_VARIANT). Each input is written into a temporary folder
+// under the variant's file names, cut where "--8<--\n" stands when the variant
+// has several files (a detached header, then its data), and read as the
+// converter reads it: open, the checks before the read, the read. A refusal
+// (ConvertError, ITK's exceptions) is fine, and so is an abort inside a library
+// call, which the converter's watchdog turns into a refusal. Anything else (an
+// abort outside, a sanitizer report, a hang, an image unlike its header) is a
+// finding.
+
+#include "convert/axismapping.h"
+#include "convert/converterror.h"
+#include "convert/librarycall.h"
+#include "convert/progressbar.h"
+#include "convert/scanformat.h"
+#include "convert/scaninput.h"
+#include "convert/sizecheck.h"
+#include "convert/voxelgrid.h"
+#include "platform/console.h"
+
+#include <itkMacro.h>
+#include <sanitizer/common_interface_defs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csetjmp>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <ostream>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+struct Variant
+{
+    const char* name;
+    const char* input;              // what the converter is given, in the folder
+    std::vector<const char*> files; // the input's parts, in order
+};
+
+const Variant kVariants[] = {
+    {"nii", "in.nii", {"in.nii"}},    {"niigz", "in.nii.gz", {"in.nii.gz"}},
+    {"nrrd", "in.nrrd", {"in.nrrd"}}, {"nhdr", "in.nhdr", {"in.nhdr", "in.raw"}},
+    {"mha", "in.mha", {"in.mha"}},    {"mhd", "in.mhd", {"in.mhd", "in.raw"}},
+};
+
+constexpr std::string_view kSplit = "--8<--\n";
+
+// A random header reads at most this much: no input allocates gigabytes.
+constexpr uint64_t kMemoryBudget = uint64_t(256) << 20;
+
+const Variant* g_variant = nullptr;
+std::filesystem::path g_folder;
+std::ostream g_discard(nullptr);
+sigjmp_buf g_abortJump;
+struct sigaction g_fuzzerAbortAction;
+
+#define CHECK(condition)                                                                           \
+    do {                                                                                           \
+        if (!(condition)) {                                                                        \
+            std::fprintf(stderr, "fuzz_convert: %s\n", #condition);                                \
+            std::abort();                                                                          \
+        }                                                                                          \
+    } while (0)
+
+// In the converter, an abort inside a library call ends only the watched
+// child: here it jumps back. Any other abort goes on to libFuzzer.
+void onAbort(int)
+{
+    if (LibraryCall::current().active)
+        siglongjmp(g_abortJump, 1);
+    sigaction(SIGABRT, &g_fuzzerAbortAction, nullptr);
+    std::raise(SIGABRT); // delivered to libFuzzer's handler when this one returns
+}
+
+// The jump skipped the destructors of the library calls it left: end them,
+// or the next abort would pass for one inside a library call.
+void endSkippedLibraryCalls()
+{
+    alignas(LibraryCall) unsigned char storage[sizeof(LibraryCall)];
+    while (LibraryCall::current().active)
+        reinterpret_cast<LibraryCall*>(storage)->~LibraryCall();
+}
+
+void readAsConverter(const ConvertOptions& options)
+{
+    const std::unique_ptr<ScanInput> input = openScanInput(options);
+    const ScanHeader& header = input->header();
+    const AxisMapping axes =
+        header.statesPatientFrame ? patientAxisMapping(header.direction) : AxisMapping{};
+    const VoxelGrid grid = voxelGridFor(header.extents, header.spacing, 1, false);
+    checkProgramTakes(grid, axes, header, options, kMemoryBudget);
+    checkConversionMemory(header, grid, options.input, kMemoryBudget);
+    ProgressBar progress(false);
+    const SourceImage image = input->read(progress);
+
+    // The checks let through only what fits, and the read is what the header said.
+    const std::array<uint64_t, 3>& extents = header.extents;
+    CHECK(double(extents[0]) * double(extents[1]) * double(extents[2]) *
+              double(sampleBytes(header.sampleType)) <=
+          double(kMemoryBudget));
+    CHECK(image.index() == size_t(header.sampleType));
+    std::visit(
+        [&](const auto& read) {
+            CHECK(read);
+            const auto size = read->GetBufferedRegion().GetSize();
+            CHECK(read->GetLargestPossibleRegion().GetSize() == size);
+            for (unsigned axis = 0; axis < 3; ++axis)
+                CHECK(size[axis] == extents[axis]);
+            CHECK(read->GetPixelContainer()->Size() == extents[0] * extents[1] * extents[2]);
+        },
+        image);
+}
+
+} // namespace
+
+// A contained abort leaves the library's memory behind, as the killed child
+// would: leaks are the sanitizer test suite's to find, not these targets'.
+extern "C" const char* __asan_default_options()
+{
+    return "detect_leaks=0";
+}
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    for (const Variant& variant : kVariants)
+        if (std::strcmp(variant.name, KASTRA_FUZZ_VARIANT) == 0)
+            g_variant = &variant;
+    CHECK(g_variant);
+    std::string folder = (std::filesystem::temp_directory_path() / "kastra-fuzz-XXXXXX").string();
+    CHECK(mkdtemp(folder.data()));
+    g_folder = folder;
+    std::atexit([] { std::filesystem::remove_all(g_folder); });
+    console::redirect(&g_discard, &g_discard);
+    LibraryCall::setVerbose(false);
+    // Library calls send the error stream to /dev/null: a report from inside
+    // one goes to a copy of it.
+    __sanitizer_set_report_fd(reinterpret_cast<void*>(intptr_t(dup(STDERR_FILENO))));
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    std::string_view rest(reinterpret_cast<const char*>(data), size);
+    bool present = true; // a part with no cut before it is no file at all
+    for (size_t part = 0; part < g_variant->files.size(); ++part) {
+        const std::filesystem::path path = g_folder / g_variant->files[part];
+        if (!present) {
+            std::filesystem::remove(path);
+            continue;
+        }
+        const size_t split = part + 1 < g_variant->files.size() ? rest.find(kSplit) : rest.npos;
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary)
+            .write(rest.data(), std::streamsize(std::min(split, rest.size())));
+        present = split != rest.npos;
+        if (present)
+            rest.remove_prefix(split + kSplit.size());
+    }
+
+    ConvertOptions options;
+    options.input = (g_folder / g_variant->input).string();
+    struct sigaction onAbortAction = {};
+    onAbortAction.sa_handler = onAbort;
+    sigaction(SIGABRT, &onAbortAction, &g_fuzzerAbortAction);
+    if (sigsetjmp(g_abortJump, 1) == 0) {
+        try {
+            readAsConverter(options);
+        } catch (const ConvertError&) {
+        } catch (const itk::ExceptionObject&) {
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "fuzz_convert: %s\n", error.what());
+            std::abort();
+        }
+    } else {
+        endSkippedLibraryCalls();
+    }
+    sigaction(SIGABRT, &g_fuzzerAbortAction, nullptr);
+    return 0;
+}
