@@ -69,6 +69,23 @@ bool convertStored(int datatype, const void* data, size_t count, double slope, d
     }
 }
 
+// The library converts a NIfTI-2 header without checking dim[0] (a NIfTI-1
+// header it checks), walking that many dimensions past the eight there are;
+// its own check, nifti_read_header's, reports a bad header and returns it all
+// the same. The byte order is the library's guess, from sizeof_hdr.
+void checkDimensionCount(const std::string& path, const void* header, int version)
+{
+    if (version != 2)
+        return;
+    const nifti_2_header& stored = *static_cast<const nifti_2_header*>(header);
+    const int64_t count = NIFTI2_NEEDS_SWAP(stored)
+                              ? int64_t(__builtin_bswap64(uint64_t(stored.dim[0])))
+                              : stored.dim[0];
+    if (count < 1 || count > 7)
+        throw ConvertError("cannot read '" + path + "': its dim[0] is " + std::to_string(count) +
+                           ", not a number of dimensions from 1 to 7");
+}
+
 } // namespace
 
 struct NiftiInput::Header
@@ -85,6 +102,8 @@ NiftiInput::NiftiInput(const std::string& path, int volume) : m_path(path), m_vo
         const LibraryCall call(kLibrary, path);
         const std::unique_ptr<void, FreeDeleter> rawHeader(
             nifti_read_header(path.c_str(), &version, 0));
+        if (rawHeader)
+            checkDimensionCount(path, rawHeader.get(), version);
         image = rawHeader ? nifti_image_read(path.c_str(), 0) : nullptr;
     }
     if (!image)
