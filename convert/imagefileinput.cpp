@@ -126,6 +126,13 @@ ImageFileInput::ImageFileInput(const std::string& path, Format format) : m_path(
     }
     for (unsigned axis = dimensions; axis < 3; ++axis)
         m_header.extents[axis] = 1;
+    const std::array<double, 3>& spacing = m_header.spacing;
+    if (!std::all_of(spacing.begin(), spacing.end(), plausibleSpacing)) {
+        std::ostringstream text;
+        text << spacing[0] << " x " << spacing[1] << " x " << spacing[2];
+        throw ConvertError("cannot read '" + path + "': its voxel spacing is " + text.str() +
+                           " mm, not three sizes above 0 and up to a kilometre");
+    }
 
     using IOComponent = itk::IOComponentEnum;
     const IOComponent component = m_io->GetComponentType();

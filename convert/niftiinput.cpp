@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <sstream>
 
 namespace {
 
@@ -155,13 +156,16 @@ NiftiInput::NiftiInput(const std::string& path, int volume) : m_path(path), m_vo
         for (size_t row = 0; row < 3 && frame; ++row)
             length += frame->m[row][axis] * frame->m[row][axis];
         length = std::sqrt(length);
-        if (frame && !(length > 0 && std::isfinite(length)))
-            throw ConvertError("cannot read '" + path + "': its " +
-                               (nim.sform_code > 0 ? "sform" : "qform") + " is singular");
+        if (frame && !plausibleSpacing(length)) {
+            std::ostringstream text;
+            text << "cannot read '" << path << "': its " << (nim.sform_code > 0 ? "sform" : "qform")
+                 << " makes a voxel " << length << " mm wide";
+            throw ConvertError(text.str());
+        }
         for (size_t row = 0; row < 3 && frame; ++row)
             m_header.direction[row][axis] = frame->m[row][axis] / length * (row < 2 ? -1 : 1);
         const double pixdim = std::abs(nim.pixdim[axis + 1]);
-        m_header.spacing[axis] = frame ? length : pixdim > 0 && std::isfinite(pixdim) ? pixdim : 1;
+        m_header.spacing[axis] = frame ? length : plausibleSpacing(pixdim) ? pixdim : 1;
     }
 
     const uint64_t announced = uint64_t(nim.nvox) * uint64_t(bytesPerValue);

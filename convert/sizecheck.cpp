@@ -33,6 +33,11 @@ std::string extentsText(const std::array<uint64_t, 3>& extents)
            std::to_string(extents[2]);
 }
 
+bool plausibleSpacing(double millimetres)
+{
+    return millimetres > 0 && millimetres <= 1e6;
+}
+
 void checkDataFile(const std::string& input, const std::string& dataFile, uint64_t offset,
                    uint64_t announced, DataEncoding encoding)
 {

@@ -31,4 +31,9 @@ void checkProgramTakes(const VoxelGrid& grid, const AxisMapping& axes, const Sca
 void checkConversionMemory(const ScanHeader& header, const VoxelGrid& grid,
                            const std::string& input, uint64_t memory);
 
+// Whether `millimetres` can be a voxel's spacing: above 0 and at most a
+// kilometre. A header's NaN or 0 would make the cube grid meaningless, and a
+// larger size, which no scan has, overflows it once shrunk.
+bool plausibleSpacing(double millimetres);
+
 std::string extentsText(const std::array<uint64_t, 3>& extents);
