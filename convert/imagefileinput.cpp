@@ -45,47 +45,57 @@ bool parseIntegers(const std::string& text, std::vector<long long>& values)
     return true;
 }
 
-// MetaIO loops for ever on some dimension counts (NDims = -1 or 1e308): the
-// header's NDims and DimSize must be sound before the file is handed over.
+// The first 40 characters of a header value, for a message.
+std::string shortened(std::string text)
+{
+    text.erase(0, text.find_first_not_of(" \t"));
+    text.erase(text.find_last_not_of(" \t\r") + 1);
+    return text.size() > 40 ? text.substr(0, 40) + "..." : text;
+}
+
+// MetaIO loops for ever on some dimension counts (NDims = -1 or 1e308), and
+// copies a key into 255 bytes: every NDims and DimSize must be sound on its
+// own line, and every key short, before the file is handed over. As in
+// MetaIO, a key ends at '=' or ':' and the header at ElementDataFile; MetaIO
+// takes a key's value from the next lines when its own is empty, which is
+// refused here.
 void checkMetaImageHeader(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary);
     std::string line;
-    long long dimensions = -1;
-    std::vector<long long> sizes;
-    std::string ndims = "missing", dimSize = "missing";
-    for (int lines = 0; lines < 200 && std::getline(file, line); ++lines) {
-        const size_t equals = line.find('=');
-        if (equals == std::string::npos)
-            continue;
-        std::string key = line.substr(0, equals);
-        key.erase(key.find_last_not_of(" \t") + 1);
-        const std::string value = line.substr(equals + 1);
+    long long dimensions = 0;
+    bool sized = false;
+    while (std::getline(file, line)) {
+        const size_t separator = line.find_first_of("=:");
+        std::string key = line.substr(0, separator);
+        key.erase(0, key.find_first_not_of(" \t\r"));
+        key.erase(key.find_last_not_of(" \t\r") + 1);
+        const std::string value = separator == std::string::npos ? "" : line.substr(separator + 1);
         std::vector<long long> numbers;
+        if (key.size() > 254)
+            throw ConvertError("cannot read '" + path + "': its header has a key of " +
+                               std::to_string(key.size()) + " characters; MetaIO takes 254");
         if (key == "NDims") {
-            ndims = value;
-            if (parseIntegers(value, numbers) && numbers.size() == 1)
-                dimensions = numbers[0];
+            if (!parseIntegers(value, numbers) || numbers.size() != 1 || numbers[0] < 1 ||
+                numbers[0] > 16)
+                throw ConvertError("cannot read '" + path + "': its NDims is " + shortened(value) +
+                                   ", not a number of dimensions from 1 to 16");
+            dimensions = numbers[0];
         } else if (key == "DimSize") {
-            dimSize = value;
-            if (!parseIntegers(value, sizes))
-                sizes.clear();
+            if (!parseIntegers(value, numbers) || numbers.size() != size_t(dimensions) ||
+                std::any_of(numbers.begin(), numbers.end(),
+                            [](long long size) { return size < 1; }))
+                throw ConvertError("cannot read '" + path + "': its DimSize is " +
+                                   shortened(value) + ", not " + std::to_string(dimensions) +
+                                   " extents of at least 1");
+            sized = true;
         } else if (key == "ElementDataFile") {
             break;
         }
     }
-    const auto trimmed = [](std::string text) {
-        text.erase(0, text.find_first_not_of(" \t"));
-        text.erase(text.find_last_not_of(" \t\r") + 1);
-        return text.size() > 40 ? text.substr(0, 40) + "..." : text;
-    };
-    if (dimensions < 1 || dimensions > 16)
-        throw ConvertError("cannot read '" + path + "': its NDims is " + trimmed(ndims) +
-                           ", not a number of dimensions from 1 to 16");
-    if (sizes.size() != size_t(dimensions) ||
-        std::any_of(sizes.begin(), sizes.end(), [](long long size) { return size < 1; }))
-        throw ConvertError("cannot read '" + path + "': its DimSize is " + trimmed(dimSize) +
-                           ", not " + std::to_string(dimensions) + " extents of at least 1");
+    if (dimensions == 0 || !sized)
+        throw ConvertError("cannot read '" + path + "': its " +
+                           (dimensions == 0 ? "NDims" : "DimSize") + " is missing");
 }
 
 } // namespace
@@ -183,10 +193,25 @@ void ImageFileInput::checkMetaImageData(uint64_t announced) const
 {
     MetaImage* meta = static_cast<itk::MetaImageIO&>(*m_io).GetMetaImagePointer();
     const std::string name = meta->ElementDataFileName();
+    // MetaIO reads the slice files of a LIST, or of a name pattern with a '%'
+    // (which it formats with printf), unchecked: an empty line in the list or
+    // a "%s" in the name takes it down.
+    if (name.rfind("LIST", 0) == 0 || name.find('%') != std::string::npos)
+        throw ConvertError("cannot read '" + m_path + "': its ElementDataFile '" + shortened(name) +
+                           "' spreads the samples over several files; join them into one");
+    // A file of fewer than three dimensions is read as a region of the
+    // three-dimensional image, and MetaIO writes text samples of a region past
+    // the end of the buffer.
+    const unsigned dimensions = m_io->GetNumberOfDimensions();
+    if (!meta->BinaryData() && dimensions < 3)
+        throw ConvertError("cannot read '" + m_path + "': its samples are text (BinaryData = " +
+                           "False) in " + std::to_string(dimensions) +
+                           " dimensions, which ITK's reader writes past its buffer; store them "
+                           "in binary");
     const DataEncoding encoding = meta->CompressedData() ? DataEncoding::Gzip : DataEncoding::Raw;
-    if (name == "LOCAL")
+    if (name == "LOCAL" || name == "Local" || name == "local")
         checkDataFile(m_path, m_path, 0, announced, encoding);
-    else if (name.find("LIST") == std::string::npos && name.find('%') == std::string::npos)
+    else
         checkDataFile(m_path, besideHeader(m_path, name), 0, announced, encoding);
 }
 
