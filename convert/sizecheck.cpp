@@ -45,6 +45,11 @@ void checkDataFile(const std::string& input, const std::string& dataFile, uint64
     if (stat(dataFile.c_str(), &status) != 0)
         throw ConvertError("cannot read '" + input + "': its data file '" + dataFile +
                            "' is missing");
+    // A folder (an empty data file name) or a device has no size to check,
+    // and a library reads it until it gives up, or for ever.
+    if (!S_ISREG(status.st_mode))
+        throw ConvertError("cannot read '" + input + "': its data file '" + dataFile +
+                           "' is not a regular file");
     const uint64_t size = uint64_t(status.st_size);
     const uint64_t held = size > offset ? size - offset : 0;
     if ((encoding == DataEncoding::Raw && held < announced) ||

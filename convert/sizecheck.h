@@ -14,8 +14,9 @@
 enum class DataEncoding { Raw, Gzip, Unknown };
 
 // Throws ConvertError when `dataFile`, holding `announced` bytes of samples
-// from byte `offset` on, is too short for them. Gzip data cannot expand more
-// than 1032 times (deflate's limit); of other encodings nothing is known.
+// from byte `offset` on, is not a regular file or too short for them. Gzip
+// data cannot expand more than 1032 times (deflate's limit); of other
+// encodings nothing is known.
 void checkDataFile(const std::string& input, const std::string& dataFile, uint64_t offset,
                    uint64_t announced, DataEncoding encoding);
 
