@@ -7,9 +7,7 @@
 
 GLWidget::GLWidget(QWidget* parent)
     : QGLWidget(parent), m_transferTable(kDensityCount, TransferEntry{0, 0, 0, 255}),
-      m_brickGrid(buildBrickGrid(m_volume)),
-      m_averageRuns(runLengths(m_brickGrid, nonZeroBricks(m_brickGrid))),
-      m_opaqueEntryCounts(countOpaqueEntries(m_transferTable))
+      m_emptySpace(m_transferTable)
 {
 }
 
@@ -20,8 +18,7 @@ GLWidget::~GLWidget()
     std::vector<TransferEntry>().swap(m_transferTable);
     std::vector<float>().swap(m_volume.voxels);
     std::vector<float>().swap(m_stagingBuffer);
-    std::vector<float>().swap(m_brickGrid.ranges);
-    std::vector<uint8_t>().swap(m_averageRuns);
+    m_emptySpace.release();
 }
 
 QSize GLWidget::sizeHint() const { return QSize(400, 400); }
@@ -134,13 +131,12 @@ void GLWidget::resizeGL(int width, int height)
 VolumeData* GLWidget::loadVolume(std::string fileName)
 {
     readVolumeFile(fileName, m_volume);
-    m_brickGrid = buildBrickGrid(m_volume);
-    m_averageRuns = runLengths(m_brickGrid, nonZeroBricks(m_brickGrid));
+    m_emptySpace.setVolume(m_volume);
     if (m_glInitialized) {
         // Called from a button, outside the GL callbacks.
         makeCurrent();
         uploadVolumeTexture();
-        uploadBrickTextures();
+        m_emptySpace.uploadGrid();
         createFramebuffers();
     }
     return &m_volume;
@@ -166,6 +162,6 @@ void GLWidget::updateTransferFunction(const std::vector<ControlPoint>& points, i
 
     // The bricks the texture's table shows; a table that never reached the
     // texture must not hide any.
-    m_opaqueEntryCounts = countOpaqueEntries(m_transferTable);
-    uploadBrickRuns();
+    m_emptySpace.setTable(m_transferTable);
+    m_emptySpace.uploadRuns();
 }

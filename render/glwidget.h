@@ -3,7 +3,7 @@
 // GLEW must come before any GL header, the toolkit's included.
 #include <GL/glew.h>
 
-#include "render/brickgrid.h"
+#include "render/emptyspaceleaping.h"
 #include "render/transfertable.h"
 #include "tfeditor/controlpoint.h"
 #include "volume/volumedata.h"
@@ -99,16 +99,16 @@ protected:
     void paintGL() override;
 
 private:
-    // Units of the brick textures, largest densities and runs, after the four
-    // that the passes bind.
-    static constexpr GLenum kBrickUnit = GL_TEXTURE4;
-    static constexpr GLenum kRunsUnit = GL_TEXTURE5;
+    // Where the ray-cast program takes its inputs, looked up once it is linked.
+    struct RaycastUniforms
+    {
+        GLint slices = -1, transfer = -1, entry = -1, exit = -1, volumeDimension = -1, mode = -1;
+        EmptySpaceLeaping::Uniforms leaping;
+    };
 
     void buildShaderPrograms();
     void createFramebuffers();
     void uploadVolumeTexture();
-    void uploadBrickTextures();
-    void uploadBrickRuns();
     void paintSlice(const FrameGeometry& frame);
     void paintRaycast(const FrameGeometry& frame);
 
@@ -156,14 +156,7 @@ private:
     // callbacks (a load, a transfer-function edit) need the names it made.
     bool m_glInitialized = false;
 
-    // Leaping over empty space: the volume's brick grid, the runs Average
-    // leaps over, and the opacity counts of the table that the transfer
-    // texture holds; what they give the ray caster is in two textures, on
-    // units 4 and 5.
     bool m_leaping = true;
-    BrickGrid m_brickGrid;
-    std::vector<uint8_t> m_averageRuns; // runs to leap and to march, in Average
-    std::vector<uint32_t> m_opaqueEntryCounts;
-    GLuint m_brickTexture = 0;
-    GLuint m_runsTexture = 0;
+    EmptySpaceLeaping m_emptySpace;
+    RaycastUniforms m_raycastUniforms;
 };

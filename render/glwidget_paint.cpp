@@ -176,41 +176,31 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
     glDisable(GL_LIGHT0);
 
     glUseProgram(m_raycastProgram);
-    // The brick textures first, so that unit 3 ends up active as ever.
-    glActiveTexture(kBrickUnit);
-    glBindTexture(GL_TEXTURE_3D, m_brickTexture);
-    glActiveTexture(kRunsUnit);
-    glBindTexture(GL_TEXTURE_3D, m_runsTexture);
     bindUnit(GL_TEXTURE0, GL_TEXTURE_3D, m_volumeTexture, "Setting 3D Texture: ");
     bindUnit(GL_TEXTURE1, GL_TEXTURE_1D, m_transferTexture, "Setting 1D Texture: ");
     bindUnit(GL_TEXTURE2, GL_TEXTURE_RECTANGLE_ARB, m_entryTexture, "Setting 3D Texture3: ");
     bindUnit(GL_TEXTURE3, GL_TEXTURE_RECTANGLE_ARB, m_exitTexture, "Setting 1D Texture4: ");
 
-    const GLint slices = uniformLocation(m_raycastProgram, "slices");
-    const GLint transfer = uniformLocation(m_raycastProgram, "transfer");
-    const GLint entry = uniformLocation(m_raycastProgram, "tex_entry");
-    const GLint exit = uniformLocation(m_raycastProgram, "tex_exit");
-    glUniform1i(slices, 0);
+    // The locations were looked up once the program was linked; the checks
+    // stay where the lookups were, so that an error pending from before is
+    // reported under the same label.
+    const RaycastUniforms& uniforms = m_raycastUniforms;
+    for (int lookup = 0; lookup < 4; ++lookup)
+        reportGLError("GetUniformLocation: ");
+    glUniform1i(uniforms.slices, 0);
     reportGLError("Uniformtest1: ");
-    glUniform1i(transfer, 1);
+    glUniform1i(uniforms.transfer, 1);
     reportGLError("Uniformtest2: ");
-    glUniform1i(entry, 2);
+    glUniform1i(uniforms.entry, 2);
     reportGLError("Uniformtest3: ");
-    glUniform1i(exit, 3);
+    glUniform1i(uniforms.exit, 3);
     reportGLError("Uniformtest4: ");
-    glUniform3i(glGetUniformLocation(m_raycastProgram, "volume_dimension"), m_volume.width,
-                m_volume.height, m_volume.depth);
+    glUniform3i(uniforms.volumeDimension, m_volume.width, m_volume.height, m_volume.depth);
     reportGLError("Volume_Dimension: ");
-    glUniform1i(glGetUniformLocation(m_raycastProgram, "mode"), m_renderMode);
-    glUniform1i(glGetUniformLocation(m_raycastProgram, "bricks"), kBrickUnit - GL_TEXTURE0);
-    glUniform1i(glGetUniformLocation(m_raycastProgram, "brick_runs"), kRunsUnit - GL_TEXTURE0);
-    glUniform3i(glGetUniformLocation(m_raycastProgram, "brick_count"), m_brickGrid.width,
-                m_brickGrid.height, m_brickGrid.depth);
-    glUniform1i(glGetUniformLocation(m_raycastProgram, "brick_size"), kBrickSize);
+    glUniform1i(uniforms.mode, m_renderMode);
     // The bricks index the volume's own voxels, not those of a texture
     // padded to powers of two.
-    glUniform1i(glGetUniformLocation(m_raycastProgram, "leaping"),
-                m_leaping && features.nonPowerOfTwo);
+    m_emptySpace.bind(uniforms.leaping, m_leaping && features.nonPowerOfTwo);
 
     // The final quad covers the whole view, unrotated; its texture
     // coordinates are the pixel positions in the entry and exit textures.

@@ -86,17 +86,6 @@ void setVolumeSampling(GLenum target)
         glTexParameteri(target, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
 }
 
-// One texel per brick, read exactly: neither blended with a neighbour nor
-// repeated at the far face.
-void setBrickSampling()
-{
-    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
-}
-
 } // namespace
 
 void GLWidget::initializeGL()
@@ -134,9 +123,7 @@ void GLWidget::initializeGL()
     m_exitTexture = names[1];
     reportGLFailure("Error generating front and back texture: ");
 
-    glGenTextures(2, names);
-    m_brickTexture = names[0];
-    m_runsTexture = names[1];
+    m_emptySpace.createTextures();
 
     // Entry points the driver lacks are never called: their pointers are null.
     if (features.framebufferObject) {
@@ -160,6 +147,19 @@ void GLWidget::buildShaderPrograms()
     buildProgram(kFboFiles, m_fboFragmentShader, m_fboVertexShader, m_fboProgram);
     buildProgram(kRaycastFiles, m_raycastFragmentShader, m_raycastVertexShader,
                  m_raycastProgram);
+    // An unlinked program's passes draw nothing; its lookups would fail.
+    GLint linked = GL_FALSE;
+    glGetProgramiv(m_raycastProgram, GL_LINK_STATUS, &linked);
+    if (linked != GL_TRUE)
+        return;
+    RaycastUniforms& uniforms = m_raycastUniforms;
+    uniforms.slices = glGetUniformLocation(m_raycastProgram, "slices");
+    uniforms.transfer = glGetUniformLocation(m_raycastProgram, "transfer");
+    uniforms.entry = glGetUniformLocation(m_raycastProgram, "tex_entry");
+    uniforms.exit = glGetUniformLocation(m_raycastProgram, "tex_exit");
+    uniforms.volumeDimension = glGetUniformLocation(m_raycastProgram, "volume_dimension");
+    uniforms.mode = glGetUniformLocation(m_raycastProgram, "mode");
+    uniforms.leaping = EmptySpaceLeaping::locate(m_raycastProgram);
 }
 
 void GLWidget::createFramebuffers()
@@ -242,51 +242,4 @@ void GLWidget::uploadVolumeTexture()
                     m_stagingBuffer.data());
     setVolumeSampling(GL_TEXTURE_2D);
     reportGLFailure("Could not upload texture: ");
-}
-
-// The brick textures live on units of their own: the active unit and the
-// textures of units 0 to 3 stay as they were.
-void GLWidget::uploadBrickTextures()
-{
-    if (!availableGLFeatures().texture3D || !availableGLFeatures().multitexture)
-        return;
-    GLint activeUnit = GL_TEXTURE0;
-    glGetIntegerv(GL_ACTIVE_TEXTURE, &activeUnit);
-    glActiveTexture(kBrickUnit);
-    glBindTexture(GL_TEXTURE_3D, m_brickTexture);
-    // The largest densities at the volume texture's 16 bits, so that they
-    // equal the largest voxel samples exactly.
-    const std::vector<float> largest = largestWithinReach(m_brickGrid);
-    glTexImage3D(GL_TEXTURE_3D, 0, GL_LUMINANCE16_ALPHA16, m_brickGrid.width, m_brickGrid.height,
-                 m_brickGrid.depth, 0, GL_LUMINANCE_ALPHA, GL_FLOAT, largest.data());
-    setBrickSampling();
-    glActiveTexture(GLenum(activeUnit));
-    uploadBrickRuns();
-}
-
-void GLWidget::uploadBrickRuns()
-{
-    if (!m_glInitialized || !availableGLFeatures().texture3D ||
-        !availableGLFeatures().multitexture)
-        return;
-    // Runs to leap and to march: Composite's in red and green, from the
-    // bricks the table shows; Average's in blue and alpha, from the bricks
-    // holding densities above 0.
-    const std::vector<uint8_t> composite =
-        runLengths(m_brickGrid, visibleBricks(m_brickGrid, m_opaqueEntryCounts));
-    std::vector<uint8_t> runs(2 * composite.size());
-    for (size_t b = 0; 2 * b < composite.size(); ++b) {
-        runs[4 * b] = composite[2 * b];
-        runs[4 * b + 1] = composite[2 * b + 1];
-        runs[4 * b + 2] = m_averageRuns[2 * b];
-        runs[4 * b + 3] = m_averageRuns[2 * b + 1];
-    }
-    GLint activeUnit = GL_TEXTURE0;
-    glGetIntegerv(GL_ACTIVE_TEXTURE, &activeUnit);
-    glActiveTexture(kRunsUnit);
-    glBindTexture(GL_TEXTURE_3D, m_runsTexture);
-    glTexImage3D(GL_TEXTURE_3D, 0, GL_RGBA8, m_brickGrid.width, m_brickGrid.height,
-                 m_brickGrid.depth, 0, GL_RGBA, GL_UNSIGNED_BYTE, runs.data());
-    setBrickSampling();
-    glActiveTexture(GLenum(activeUnit));
 }

@@ -1,0 +1,123 @@
+#include "render/emptyspaceleaping.h"
+
+#include "render/glfeatures.h"
+
+namespace {
+
+// Runs `upload` with `unit` active, and the active unit back as it was.
+template <class Upload> void onUnit(GLenum unit, Upload&& upload)
+{
+    GLint active = GL_TEXTURE0;
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
+    glActiveTexture(unit);
+    upload();
+    glActiveTexture(GLenum(active));
+}
+
+// One texel per brick, read exactly: neither blended with a neighbour nor
+// repeated at the far face.
+void setBrickSampling()
+{
+    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
+}
+
+bool texturesAvailable()
+{
+    const GLFeatures features = availableGLFeatures();
+    return features.texture3D && features.multitexture;
+}
+
+} // namespace
+
+EmptySpaceLeaping::EmptySpaceLeaping(const std::vector<TransferEntry>& table)
+    : m_grid(buildBrickGrid(VolumeData())),
+      m_averageRuns(runLengths(m_grid, nonZeroBricks(m_grid))),
+      m_opaqueEntryCounts(countOpaqueEntries(table))
+{
+}
+
+void EmptySpaceLeaping::setVolume(const VolumeData& volume)
+{
+    m_grid = buildBrickGrid(volume);
+    m_averageRuns = runLengths(m_grid, nonZeroBricks(m_grid));
+}
+
+void EmptySpaceLeaping::setTable(const std::vector<TransferEntry>& table)
+{
+    m_opaqueEntryCounts = countOpaqueEntries(table);
+}
+
+void EmptySpaceLeaping::createTextures()
+{
+    GLuint names[2] = {0, 0};
+    glGenTextures(2, names);
+    m_largestTexture = names[0];
+    m_runsTexture = names[1];
+}
+
+void EmptySpaceLeaping::uploadGrid()
+{
+    if (!texturesAvailable())
+        return;
+    // The largest densities at the volume texture's 16 bits, so that they
+    // equal the largest voxel samples exactly.
+    const std::vector<float> largest = largestWithinReach(m_grid);
+    onUnit(kLargestUnit, [&] {
+        glBindTexture(GL_TEXTURE_3D, m_largestTexture);
+        glTexImage3D(GL_TEXTURE_3D, 0, GL_LUMINANCE16_ALPHA16, m_grid.width, m_grid.height,
+                     m_grid.depth, 0, GL_LUMINANCE_ALPHA, GL_FLOAT, largest.data());
+        setBrickSampling();
+    });
+    uploadRuns();
+}
+
+void EmptySpaceLeaping::uploadRuns()
+{
+    if (!texturesAvailable())
+        return;
+    const std::vector<uint8_t> composite =
+        runLengths(m_grid, visibleBricks(m_grid, m_opaqueEntryCounts));
+    std::vector<RunsTexel> runs(composite.size() / 2);
+    for (size_t b = 0; b < runs.size(); ++b)
+        runs[b] = {composite[2 * b], composite[2 * b + 1], m_averageRuns[2 * b],
+                   m_averageRuns[2 * b + 1]};
+    onUnit(kRunsUnit, [&] {
+        glBindTexture(GL_TEXTURE_3D, m_runsTexture);
+        glTexImage3D(GL_TEXTURE_3D, 0, GL_RGBA8, m_grid.width, m_grid.height, m_grid.depth, 0,
+                     GL_RGBA, GL_UNSIGNED_BYTE, runs.data());
+        setBrickSampling();
+    });
+}
+
+EmptySpaceLeaping::Uniforms EmptySpaceLeaping::locate(GLuint program)
+{
+    Uniforms uniforms;
+    uniforms.largest = glGetUniformLocation(program, "bricks");
+    uniforms.runs = glGetUniformLocation(program, "brick_runs");
+    uniforms.brickCount = glGetUniformLocation(program, "brick_count");
+    uniforms.brickSize = glGetUniformLocation(program, "brick_size");
+    uniforms.leaping = glGetUniformLocation(program, "leaping");
+    return uniforms;
+}
+
+void EmptySpaceLeaping::bind(const Uniforms& uniforms, bool on) const
+{
+    onUnit(kLargestUnit, [&] { glBindTexture(GL_TEXTURE_3D, m_largestTexture); });
+    onUnit(kRunsUnit, [&] { glBindTexture(GL_TEXTURE_3D, m_runsTexture); });
+    glUniform1i(uniforms.largest, int(kLargestUnit - GL_TEXTURE0));
+    glUniform1i(uniforms.runs, int(kRunsUnit - GL_TEXTURE0));
+    glUniform3i(uniforms.brickCount, m_grid.width, m_grid.height, m_grid.depth);
+    glUniform1i(uniforms.brickSize, kBrickSize);
+    glUniform1i(uniforms.leaping, on);
+}
+
+void EmptySpaceLeaping::release()
+{
+    std::vector<float>().swap(m_grid.ranges);
+    std::vector<uint8_t>().swap(m_averageRuns);
+    std::vector<uint32_t>().swap(m_opaqueEntryCounts);
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+// GLEW must come before any GL header.
+#include <GL/glew.h>
+
+#include "render/brickgrid.h"
+#include "render/transfertable.h"
+#include "volume/volumedata.h"
+
+#include <cstdint>
+#include <vector>
+
+// Leaping over empty space, as one unit: the volume's brick grid, the runs
+// the ray caster may leap in each mode, and the two textures that hand them
+// to it, on texture units of their own after the four the passes bind.
+//   largest (LUMINANCE16_ALPHA16, per brick): the largest density one run
+//     and two runs from the brick can read; MIP leaps what cannot raise its
+//     maximum.
+//   runs (RGBA8, per brick, a RunsTexel): runs to leap and to march from a
+//     run starting there, Composite's (bricks the table shows) and Average's
+//     (bricks holding densities above 0).
+class EmptySpaceLeaping
+{
+public:
+    // The layout of a runs texel; the ray caster reads it by the same names.
+    struct RunsTexel
+    {
+        uint8_t compositeLeap, compositeMarch, averageLeap, averageMarch;
+    };
+
+    // Where the ray-cast program takes the textures and the grid's shape.
+    struct Uniforms
+    {
+        GLint largest = -1, runs = -1, brickCount = -1, brickSize = -1, leaping = -1;
+    };
+
+    // For an empty volume, under the table the transfer texture is made
+    // with: a table that never reached the texture must not hide any brick.
+    explicit EmptySpaceLeaping(const std::vector<TransferEntry>& table);
+
+    // A new volume: its brick grid and Average's runs.
+    void setVolume(const VolumeData& volume);
+    // The table the transfer texture now holds: Composite's runs.
+    void setTable(const std::vector<TransferEntry>& table);
+
+    // GL, with the context current. Names, once per context.
+    void createTextures();
+    // Uploads the grid's textures, or the runs alone after a new table; the
+    // active unit stays as it was.
+    void uploadGrid();
+    void uploadRuns();
+    static Uniforms locate(GLuint program);
+    // Binds the textures on their units (leaving the active unit as it was)
+    // and sets the program's uniforms; `on` false marches every sample.
+    void bind(const Uniforms& uniforms, bool on) const;
+
+    const BrickGrid& grid() const { return m_grid; }
+    void release(); // the host-side storage, at the view's end
+
+private:
+    static constexpr GLenum kLargestUnit = GL_TEXTURE4;
+    static constexpr GLenum kRunsUnit = GL_TEXTURE5;
+
+    BrickGrid m_grid;
+    std::vector<uint8_t> m_averageRuns; // leap and march per brick, as runLengths gives them
+    std::vector<uint32_t> m_opaqueEntryCounts;
+    GLuint m_largestTexture = 0;
+    GLuint m_runsTexture = 0;
+};
