@@ -55,6 +55,7 @@ constexpr std::string_view kSplit = "--8<--\n";
 constexpr uint64_t kMemoryBudget = uint64_t(256) << 20;
 
 const Variant* g_variant = nullptr;
+int g_errorStream = STDERR_FILENO; // a copy: library calls point the stream at /dev/null
 std::filesystem::path g_folder;
 std::ostream g_discard(nullptr);
 sigjmp_buf g_abortJump;
@@ -63,7 +64,7 @@ struct sigaction g_fuzzerAbortAction;
 #define CHECK(condition)                                                                           \
     do {                                                                                           \
         if (!(condition)) {                                                                        \
-            std::fprintf(stderr, "fuzz_convert: %s\n", #condition);                                \
+            dprintf(g_errorStream, "fuzz_convert: %s\n", #condition);                              \
             std::abort();                                                                          \
         }                                                                                          \
     } while (0)
@@ -128,6 +129,8 @@ extern "C" const char* __asan_default_options()
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
+    g_errorStream = dup(STDERR_FILENO);
+    __sanitizer_set_report_fd(reinterpret_cast<void*>(intptr_t(g_errorStream)));
     for (const Variant& variant : kVariants)
         if (std::strcmp(variant.name, KASTRA_FUZZ_VARIANT) == 0)
             g_variant = &variant;
@@ -138,9 +141,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     std::atexit([] { std::filesystem::remove_all(g_folder); });
     console::redirect(&g_discard, &g_discard);
     LibraryCall::setVerbose(false);
-    // Library calls send the error stream to /dev/null: a report from inside
-    // one goes to a copy of it.
-    __sanitizer_set_report_fd(reinterpret_cast<void*>(intptr_t(dup(STDERR_FILENO))));
     return 0;
 }
 
@@ -174,7 +174,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         } catch (const ConvertError&) {
         } catch (const itk::ExceptionObject&) {
         } catch (const std::exception& error) {
-            std::fprintf(stderr, "fuzz_convert: %s\n", error.what());
+            dprintf(g_errorStream, "fuzz_convert: %s\n", error.what());
             std::abort();
         }
     } else {
