@@ -1,8 +1,8 @@
 #include "volume/sampleconverter.h"
 
+#include "platform/sliceworkers.h"
+
 #include <algorithm>
-#include <atomic>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -70,43 +70,18 @@ void SampleConverter::storeCounts(std::array<int32_t, kDensityCount>& histogram)
         histogram[size_t(b)] = int32_t(bins[0][b] + bins[1][b] + bins[2][b] + bins[3][b]);
 }
 
-// Threads take slices in turn from a shared counter, so that a slow thread
-// holds up no more than a slice. The calling thread reports each slice once
-// all before it are done: between slices of its own, and for the rest after
-// the others have finished.
 void convertSlices(const uint16_t* samples, size_t sliceSize, size_t sliceCount, float* voxels,
                    std::array<int32_t, kDensityCount>& histogram, unsigned threads,
                    const std::function<void(size_t slice)>& sliceDone)
 {
     threads = unsigned(std::clamp<size_t>(threads, 1, std::max<size_t>(sliceCount, 1)));
     std::unique_ptr<SampleConverter[]> converters(new SampleConverter[threads]);
-    std::unique_ptr<std::atomic<bool>[]> done(new std::atomic<bool>[sliceCount]);
-    for (size_t z = 0; z < sliceCount; ++z)
-        done[z].store(false, std::memory_order_relaxed);
-    std::atomic<size_t> next{0};
-    const auto convertNext = [&](SampleConverter& converter) {
-        const size_t z = next.fetch_add(1, std::memory_order_relaxed);
-        if (z >= sliceCount)
-            return false;
-        converter.convert(samples + z * sliceSize, sliceSize, voxels + z * sliceSize);
-        done[z].store(true, std::memory_order_release);
-        return true;
-    };
-
-    std::vector<std::thread> helpers;
-    for (unsigned t = 1; t < threads; ++t)
-        helpers.emplace_back([&convertNext, &converter = converters[t]] {
-            while (convertNext(converter)) {
-            }
-        });
-    size_t reported = 0;
-    while (convertNext(converters[0]))
-        for (; reported < sliceCount && done[reported].load(std::memory_order_acquire); ++reported)
-            sliceDone(reported);
-    for (std::thread& helper : helpers)
-        helper.join();
-    for (; reported < sliceCount; ++reported)
-        sliceDone(reported);
+    forEachSlice(
+        sliceCount, threads,
+        [&](size_t z, unsigned worker) {
+            converters[worker].convert(samples + z * sliceSize, sliceSize, voxels + z * sliceSize);
+        },
+        sliceDone);
 
     histogram.fill(0);
     std::array<int32_t, kDensityCount> counts;

@@ -2,6 +2,7 @@
 
 #include "platform/console.h"
 #include "platform/regularfile.h"
+#include "platform/sliceworkers.h"
 #include "platform/systemmemory.h"
 #include "volume/sampleconverter.h"
 
@@ -13,7 +14,6 @@
 #include <new>
 #include <ostream>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -42,14 +42,6 @@ std::string extentsText(const uint32_t extents[3])
 {
     return std::to_string(extents[0]) + " x " + std::to_string(extents[1]) + " x " +
            std::to_string(extents[2]);
-}
-
-// Every core for a large volume; a thread of its own only for a share of at
-// least a quarter of a million samples, which takes longer than starting it.
-unsigned conversionThreads(uint64_t sampleCount)
-{
-    const uint64_t cores = std::max(1u, std::thread::hardware_concurrency());
-    return unsigned(std::clamp<uint64_t>(sampleCount >> 18, 1, cores));
 }
 
 } // namespace
@@ -140,7 +132,7 @@ void readVolumeStream(std::FILE* stream, VolumeData& volume, uint64_t memoryBudg
 
     const size_t sliceSize = size_t(width) * height;
     convertSlices(samples.get(), sliceSize, depth, volume.voxels.data(), volume.histogram,
-                  conversionThreads(count), [depth](size_t z) {
+                  workersFor(count), [depth](size_t z) {
                       // A single slice has no fraction to show: it is the whole volume.
                       const uint32_t percent = depth > 1 ? 100 * uint32_t(z) / (depth - 1) : 100;
                       console::out() << "\r- Preparing data (" << percent << "%) ..." << std::flush;
