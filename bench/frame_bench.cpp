@@ -6,13 +6,16 @@
 // picture, as a table and as one JSON line.
 //
 //   kastra-bench-frames [--frames N] [--size WxH] [--shaders DIR] [--phantom WxHxD]
-//                       [--no-leaping] [VOLUME.dat]
+//                       [--no-leaping] [--breakdown] [VOLUME.dat]
 //
 // Without a volume it generates the head phantom (256 x 256 x 113, or the
 // extents of --phantom) into a temporary folder; with a volume and --phantom
 // it writes the phantom to that file first, for the peer to render the same
-// bytes. --no-leaping marches every sample, for comparison. Run it under a
-// display (xvfb-run for a headless machine).
+// bytes. --no-leaping marches every sample, for comparison. --breakdown also
+// shows where a Composite frame's time goes: the same frames unshaded,
+// without leaping, and with the entry and exit passes alone, and the samples
+// marched and shaded per frame and per ray. Run it under a display (xvfb-run
+// for a headless machine).
 
 #include "platform/console.h"
 #include "render/glwidget.h"
@@ -21,6 +24,7 @@
 #include "volume/volumewriter.h"
 
 #include <QApplication>
+#include <QGLFormat>
 #include <QDir>
 #include <QMouseEvent>
 #include <QTemporaryDir>
@@ -90,6 +94,7 @@ struct Options {
     int phantom[3] = {256, 256, 113};
     bool generate = false; // --phantom given
     bool leaping = true;
+    bool breakdown = false;
 };
 
 bool parse(int argc, char** argv, Options& options)
@@ -111,6 +116,8 @@ bool parse(int argc, char** argv, Options& options)
             options.generate = true;
         } else if (arg == "--no-leaping")
             options.leaping = false;
+        else if (arg == "--breakdown")
+            options.breakdown = true;
         else if (arg.rfind("--", 0) == 0)
             return false;
         else
@@ -199,6 +206,42 @@ ModeTiming timeMode(GLWidget& view, const char* name, const Options& options)
     return timing;
 }
 
+// Samples marched and shaded in the frames of timeMode's turns, read back
+// from the ray caster's counting probe.
+struct SampleCounts {
+    double marchedPerFrame = 0, shadedPerFrame = 0;
+    double marchedPerRay = 0, shadedPerRay = 0; // over the rays that march any
+};
+
+SampleCounts countSamples(GLWidget& view, const Options& options)
+{
+    view.setRayProbe(GLWidget::RayProbe::SampleCounts);
+    QPoint cursor(10, 10);
+    turnBack(view, cursor);
+    const int width = view.width(), height = view.height();
+    std::vector<uint8_t> pixels(size_t(width) * size_t(height) * 4);
+    double marched = 0, shaded = 0, rays = 0;
+    for (int frame = 0; frame < options.frames; ++frame) {
+        cursor += QPoint(1, 0);
+        QMouseEvent move(QEvent::MouseMove, cursor, Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QCoreApplication::sendEvent(&view, &move);
+        view.updateGL();
+        glFinish();
+        glReadBuffer(GL_FRONT);
+        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        for (size_t p = 0; p < pixels.size(); p += 4) {
+            const double m = pixels[p] + 256.0 * pixels[p + 1];
+            marched += m;
+            shaded += pixels[p + 2] + 256.0 * pixels[p + 3];
+            rays += m > 0;
+        }
+    }
+    view.setRayProbe(GLWidget::RayProbe::Picture);
+    return {marched / options.frames, shaded / options.frames, marched / std::max(rays, 1.0),
+            shaded / std::max(rays, 1.0)};
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -209,9 +252,12 @@ int main(int argc, char** argv)
     Options options;
     if (!parse(argc, argv, options)) {
         std::cerr << "usage: kastra-bench-frames [--frames N] [--size WxH] [--shaders DIR] "
-                     "[--phantom WxHxD] [--no-leaping] [VOLUME.dat]\n";
+                     "[--phantom WxHxD] [--no-leaping] [--breakdown] [VOLUME.dat]\n";
         return 2;
     }
+    QGLFormat format = QGLFormat::defaultFormat(); // the counting probe writes alpha too
+    format.setAlpha(true);
+    QGLFormat::setDefaultFormat(format);
 
     // Generating the phantom is not part of the time to the first picture.
     const Clock::time_point generateStart = Clock::now();
@@ -280,6 +326,20 @@ int main(int argc, char** argv)
 
     std::vector<ModeTiming> timings;
     timings.push_back(timeMode(view, "composite", options));
+    std::vector<ModeTiming> breakdown;
+    SampleCounts counts, countsWithoutLeaping;
+    if (options.breakdown) {
+        view.setRayProbe(GLWidget::RayProbe::Unshaded);
+        breakdown.push_back(timeMode(view, "unshaded", options));
+        view.setRayProbe(GLWidget::RayProbe::PassesOnly);
+        breakdown.push_back(timeMode(view, "passes", options));
+        view.setRayProbe(GLWidget::RayProbe::Picture);
+        view.setLeaping(!options.leaping);
+        breakdown.push_back(timeMode(view, options.leaping ? "no-leaping" : "leaping", options));
+        countsWithoutLeaping = countSamples(view, options);
+        view.setLeaping(options.leaping);
+        counts = countSamples(view, options);
+    }
     view.updateTransferFunction(projectionTransfer(editorWidth, editorHeight), editorWidth,
                                 editorHeight);
     view.setAverageMode();
@@ -304,6 +364,20 @@ int main(int argc, char** argv)
     for (const ModeTiming& t : timings)
         std::printf("%-10s %10.1f %10.1f %10.1f %8.1f %12.1f\n", t.name, t.min, t.median, t.max,
                     1000.0 / t.median, t.processor);
+    if (options.breakdown) {
+        std::printf("composite breakdown (same frames):\n");
+        for (const ModeTiming& t : breakdown)
+            std::printf("  %-10s %10.1f %10.1f %10.1f %8.1f %12.1f\n", t.name, t.min, t.median,
+                        t.max, 1000.0 / t.median, t.processor);
+        std::printf("  samples per frame: %.2f M marched, %.2f M shaded (%s leaping: %.2f M "
+                    "marched)\n",
+                    counts.marchedPerFrame / 1e6, counts.shadedPerFrame / 1e6,
+                    options.leaping ? "without" : "with", countsWithoutLeaping.marchedPerFrame / 1e6);
+        std::printf("  per ray that marches: %.1f marched, %.1f shaded (%s leaping: %.1f "
+                    "marched)\n",
+                    counts.marchedPerRay, counts.shadedPerRay, options.leaping ? "without" : "with",
+                    countsWithoutLeaping.marchedPerRay);
+    }
     std::printf("{\"bench\": \"frames\", \"volume\": [%d, %d, %d], \"view\": [%d, %d], "
                 "\"frames\": %d, \"load_ms\": %.2f, \"read_ms\": %.2f, \"first_picture_ms\": %.1f, "
                 "\"first_frame_ms\": %.2f, \"leaping\": %s",

@@ -1,18 +1,9 @@
 #include "render/emptyspaceleaping.h"
 
 #include "render/glfeatures.h"
+#include "render/textureunit.h"
 
 namespace {
-
-// Runs `upload` with `unit` active, and the active unit back as it was.
-template <class Upload> void onUnit(GLenum unit, Upload&& upload)
-{
-    GLint active = GL_TEXTURE0;
-    glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
-    glActiveTexture(unit);
-    upload();
-    glActiveTexture(GLenum(active));
-}
 
 // One texel per brick, read exactly: neither blended with a neighbour nor
 // repeated at the far face.
@@ -66,7 +57,7 @@ void EmptySpaceLeaping::uploadGrid()
     // The largest densities at the volume texture's 16 bits, so that they
     // equal the largest voxel samples exactly.
     const std::vector<float> largest = largestWithinReach(m_grid);
-    onUnit(kLargestUnit, [&] {
+    onTextureUnit(kLargestUnit, [&] {
         glBindTexture(GL_TEXTURE_3D, m_largestTexture);
         glTexImage3D(GL_TEXTURE_3D, 0, GL_LUMINANCE16_ALPHA16, m_grid.width, m_grid.height,
                      m_grid.depth, 0, GL_LUMINANCE_ALPHA, GL_FLOAT, largest.data());
@@ -85,7 +76,7 @@ void EmptySpaceLeaping::uploadRuns()
     for (size_t b = 0; b < runs.size(); ++b)
         runs[b] = {composite[2 * b], composite[2 * b + 1], m_averageRuns[2 * b],
                    m_averageRuns[2 * b + 1]};
-    onUnit(kRunsUnit, [&] {
+    onTextureUnit(kRunsUnit, [&] {
         glBindTexture(GL_TEXTURE_3D, m_runsTexture);
         glTexImage3D(GL_TEXTURE_3D, 0, GL_RGBA8, m_grid.width, m_grid.height, m_grid.depth, 0,
                      GL_RGBA, GL_UNSIGNED_BYTE, runs.data());
@@ -106,8 +97,8 @@ EmptySpaceLeaping::Uniforms EmptySpaceLeaping::locate(GLuint program)
 
 void EmptySpaceLeaping::bind(const Uniforms& uniforms, bool on) const
 {
-    onUnit(kLargestUnit, [&] { glBindTexture(GL_TEXTURE_3D, m_largestTexture); });
-    onUnit(kRunsUnit, [&] { glBindTexture(GL_TEXTURE_3D, m_runsTexture); });
+    onTextureUnit(kLargestUnit, [&] { glBindTexture(GL_TEXTURE_3D, m_largestTexture); });
+    onTextureUnit(kRunsUnit, [&] { glBindTexture(GL_TEXTURE_3D, m_runsTexture); });
     glUniform1i(uniforms.largest, int(kLargestUnit - GL_TEXTURE0));
     glUniform1i(uniforms.runs, int(kRunsUnit - GL_TEXTURE0));
     glUniform3i(uniforms.brickCount, m_grid.width, m_grid.height, m_grid.depth);

@@ -103,6 +103,12 @@ void GLWidget::setLeaping(bool on)
     update();
 }
 
+void GLWidget::setRayProbe(RayProbe probe)
+{
+    m_rayProbe = probe;
+    update();
+}
+
 void GLWidget::mousePressEvent(QMouseEvent* event) { m_lastMousePos = event->pos(); }
 
 // A drag turns the view one degree per pixel: vertical moves about the x

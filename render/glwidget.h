@@ -53,6 +53,18 @@ public:
     void setLeaping(bool on);
     bool leaping() const { return m_leaping; }
 
+    // What the ray caster computes, for measuring where a frame's time goes.
+    enum class RayProbe : int32_t {
+        Picture = 0,      // the picture
+        Unshaded = 1,     // the picture without shading
+        PassesOnly = 2,   // nothing past the entry and exit passes
+        SampleCounts = 3, // per pixel the samples marched (red + 256 green) and shaded
+                          // (blue + 256 alpha), in 255ths
+        GradientsOnTheFly = 4, // the picture, gradients taken from six density reads at
+                               // each shaded sample instead of the gradient texture
+    };
+    void setRayProbe(RayProbe probe);
+
     // Read-only views of the state, for the tests and the benchmarks.
     const VolumeData& volume() const { return m_volume; }
     const std::vector<TransferEntry>& transferTable() const { return m_transferTable; }
@@ -102,7 +114,8 @@ private:
     // Where the ray-cast program takes its inputs, looked up once it is linked.
     struct RaycastUniforms
     {
-        GLint slices = -1, transfer = -1, entry = -1, exit = -1, volumeDimension = -1, mode = -1;
+        GLint slices = -1, gradients = -1, transfer = -1, entry = -1, exit = -1,
+              volumeDimension = -1, mode = -1, probe = -1;
         EmptySpaceLeaping::Uniforms leaping;
     };
 
@@ -137,6 +150,10 @@ private:
     GLuint m_raycastFragmentShader = 0;
     GLuint m_raycastVertexShader = 0;
     GLuint m_raycastProgram = 0;
+    // The density's central differences for shading (gradienttexture.h), on
+    // a unit of its own after the passes' and leaping's.
+    static constexpr GLenum kGradientUnit = GL_TEXTURE6;
+    GLuint m_gradientTexture = 0;
     GLuint m_entryTexture = 0;
     GLuint m_exitTexture = 0;
     GLuint m_entryFramebuffer = 0;
@@ -157,6 +174,7 @@ private:
     bool m_glInitialized = false;
 
     bool m_leaping = true;
+    RayProbe m_rayProbe = RayProbe::Picture;
     EmptySpaceLeaping m_emptySpace;
     RaycastUniforms m_raycastUniforms;
 };

@@ -10,6 +10,7 @@
 #include "render/perftimer.h"
 #include "render/proxycube.h"
 #include "render/slicequad.h"
+#include "render/textureunit.h"
 
 #include <ostream>
 
@@ -197,7 +198,10 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
     reportGLError("Uniformtest4: ");
     glUniform3i(uniforms.volumeDimension, m_volume.width, m_volume.height, m_volume.depth);
     reportGLError("Volume_Dimension: ");
+    onTextureUnit(kGradientUnit, [&] { glBindTexture(GL_TEXTURE_3D, m_gradientTexture); });
+    glUniform1i(uniforms.gradients, int(kGradientUnit - GL_TEXTURE0));
     glUniform1i(uniforms.mode, m_renderMode);
+    glUniform1i(uniforms.probe, int(m_rayProbe));
     // The bricks index the volume's own voxels, not those of a texture
     // padded to powers of two.
     m_emptySpace.bind(uniforms.leaping, m_leaping && features.nonPowerOfTwo);

@@ -6,7 +6,9 @@
 #include "platform/console.h"
 #include "render/gldiagnostics.h"
 #include "render/glfeatures.h"
+#include "render/gradienttexture.h"
 #include "render/texturesize.h"
+#include "render/textureunit.h"
 #include "render/textfile.h"
 
 #include <cstdlib>
@@ -123,6 +125,7 @@ void GLWidget::initializeGL()
     m_exitTexture = names[1];
     reportGLFailure("Error generating front and back texture: ");
 
+    glGenTextures(1, &m_gradientTexture);
     m_emptySpace.createTextures();
 
     // Entry points the driver lacks are never called: their pointers are null.
@@ -154,11 +157,13 @@ void GLWidget::buildShaderPrograms()
         return;
     RaycastUniforms& uniforms = m_raycastUniforms;
     uniforms.slices = glGetUniformLocation(m_raycastProgram, "slices");
+    uniforms.gradients = glGetUniformLocation(m_raycastProgram, "gradients");
     uniforms.transfer = glGetUniformLocation(m_raycastProgram, "transfer");
     uniforms.entry = glGetUniformLocation(m_raycastProgram, "tex_entry");
     uniforms.exit = glGetUniformLocation(m_raycastProgram, "tex_exit");
     uniforms.volumeDimension = glGetUniformLocation(m_raycastProgram, "volume_dimension");
     uniforms.mode = glGetUniformLocation(m_raycastProgram, "mode");
+    uniforms.probe = glGetUniformLocation(m_raycastProgram, "probe");
     uniforms.leaping = EmptySpaceLeaping::locate(m_raycastProgram);
 }
 
@@ -218,12 +223,20 @@ void GLWidget::uploadVolumeTexture()
         console::out() << "Depth: " << depth << std::endl;
 
         const bool exact = features.nonPowerOfTwo;
-        glTexImage3D(GL_TEXTURE_3D, 0, internalFormat, exact ? width : nextPowerOfTwo(width),
-                     exact ? height : nextPowerOfTwo(height),
-                     exact ? depth : nextPowerOfTwo(depth), 0, GL_LUMINANCE, GL_FLOAT, nullptr);
+        const int extents[3] = {exact ? width : nextPowerOfTwo(width),
+                                exact ? height : nextPowerOfTwo(height),
+                                exact ? depth : nextPowerOfTwo(depth)};
+        glTexImage3D(GL_TEXTURE_3D, 0, internalFormat, extents[0], extents[1], extents[2], 0,
+                     GL_LUMINANCE, GL_FLOAT, nullptr);
         glTexSubImage3D(GL_TEXTURE_3D, 0, 0, 0, 0, width, height, depth, GL_LUMINANCE, GL_FLOAT,
                         m_volume.voxels.data());
         setVolumeSampling(GL_TEXTURE_3D);
+        if (features.multitexture)
+            onTextureUnit(kGradientUnit, [&] {
+                glBindTexture(GL_TEXTURE_3D, m_gradientTexture);
+                uploadGradientTexture(m_volume, extents);
+                setVolumeSampling(GL_TEXTURE_3D);
+            });
         reportGLFailure("Could not upload texture: ");
         return;
     }

@@ -8,26 +8,39 @@
 //   2 Maximum intensity projection: the largest density, through the table.
 
 uniform sampler3D slices;         // normalised densities 0..1
+uniform sampler3D gradients;      // per voxel its central differences (see gradientAt)
 uniform sampler1D transfer;       // 4096 RGBA entries, one per 12-bit density
 uniform sampler2DRect tex_entry;  // ray entry points; alpha 0 where no cube
 uniform sampler2DRect tex_exit;   // ray exit points
 uniform ivec3 volume_dimension;   // width, height, depth in voxels
 uniform int mode;
 uniform sampler3D bricks;     // per brick: the largest density one run, two runs from it read
-uniform sampler3D brick_runs;  // per brick: runs to leap and to march, Composite's, Average's
+uniform sampler3D brick_runs;  // per brick: runs to leap and to march (see compositeRuns)
 uniform ivec3 brick_count;     // bricks along each axis
 uniform int brick_size;        // voxels along a brick's side, and samples in a run
 uniform bool leaping;          // off: march every sample
+// What to compute, for measuring where a frame's time goes and for checking
+// the gradient texture: 0 the picture, 1 the picture unshaded, 2 nothing
+// (the entry and exit passes alone), 3 the samples marched and shaded (red +
+// 256 green, blue + 256 alpha, in 255ths), 4 the picture with gradients
+// taken from the densities at each shaded sample.
+uniform int probe;
 
 // Early ray termination: once this opaque, nothing behind shows.
 #define ERT_THRESHOLD 0.99
 
-// Material: a surface facing the viewer shows its transfer colour
-// (0.6 x ambient 0.5 + 0.7 x diffuse 1 = 1), plus a white highlight.
-const float kAmbient = 0.6;
-const float kDiffuse = 0.7;
-const float kSpecular = 0.3;
-const float kShininess = 24.0;
+// Material under light 0 (ambient 0.5, diffuse and specular 1): ambient 0.2,
+// diffuse 0.6 and a white highlight of 0.2 at exponent 10. They add up to 1
+// on a surface facing the viewer, so a white table never clips lit surfaces
+// to white and their shape shows.
+const float kAmbient = 0.4;
+const float kDiffuse = 0.6;
+const float kSpecular = 0.2;
+const float kShininess = 10.0;
+
+// Samples marched and shaded along the ray, for probe 3.
+float marched = 0.0;
+float shaded = 0.0;
 
 float densityAt(vec3 position)
 {
@@ -40,15 +53,26 @@ vec4 classify(float density)
     return texture1D(transfer, density * (4095.0 / 4096.0) + (0.5 / 4096.0));
 }
 
-// Blinn-Phong under a headlight: light and half vector both point back along
-// the ray, so N.L = N.H. The normal is the density gradient by central
-// differences, taken two-sided since either side of a boundary can face us.
-vec3 shade(vec3 color, vec3 position, vec3 voxel, vec3 towardsViewer)
+// The density's central differences at `position` (density over two voxels
+// along each axis). The texture holds those of every voxel, 512 of 1023 for
+// 0 and 511 per unit; as differences are linear in the densities, they
+// interpolate between voxels exactly to the differences of the interpolated
+// densities, which probe 4 takes from six more density reads.
+vec3 gradientAt(vec3 position, vec3 voxel)
 {
-    vec3 gradient = vec3(
+    if (probe != 4)
+        return (texture3D(gradients, position).rgb * 1023.0 - 512.0) / 511.0;
+    return vec3(
         densityAt(position + vec3(voxel.x, 0.0, 0.0)) - densityAt(position - vec3(voxel.x, 0.0, 0.0)),
         densityAt(position + vec3(0.0, voxel.y, 0.0)) - densityAt(position - vec3(0.0, voxel.y, 0.0)),
         densityAt(position + vec3(0.0, 0.0, voxel.z)) - densityAt(position - vec3(0.0, 0.0, voxel.z)));
+}
+
+// Blinn-Phong under a headlight: light and half vector both point back along
+// the ray, so N.L = N.H. The normal is the density gradient, taken two-sided
+// since either side of a boundary can face us.
+vec3 shade(vec3 color, vec3 gradient, vec3 towardsViewer)
+{
     vec3 ambient = kAmbient * gl_LightSource[0].ambient.rgb;
     vec3 diffuse = kDiffuse * gl_LightSource[0].diffuse.rgb;
     float magnitude = length(gradient);
@@ -59,12 +83,15 @@ vec3 shade(vec3 color, vec3 position, vec3 voxel, vec3 towardsViewer)
     return min(color * (ambient + diffuse * facing) + specular, 1.0);
 }
 
-// A per-pixel offset in 0..1 for the first sample (interleaved gradient
-// noise, a hash of the pixel position): without it, the sample planes of
-// neighbouring rays line up and show as wood-grain rings.
+// A per-pixel offset in 0..1 for the first sample: without it, the sample
+// planes of neighbouring rays line up and show as wood-grain rings. A hash of
+// the pixel position (arithmetic only, so every GL computes it alike): white
+// noise, the same for the same view, without a period the eye can find.
 float jitter()
 {
-    return fract(52.9829189 * fract(dot(gl_FragCoord.xy, vec2(0.06711056, 0.00583715))));
+    vec3 p = fract(vec3(gl_FragCoord.xyx) * 0.1031);
+    p += dot(p, p.yzx + 33.33);
+    return fract((p.x + p.y) * p.z);
 }
 
 // Empty-space leaping. A sample between voxel centres u and u + 1 (counted
@@ -81,120 +108,136 @@ vec3 brickCoordinate(vec3 position)
     return (position * vec3(volume_dimension) - 0.5) / float(brick_size);
 }
 
-// The brick texel of the run starting at sample s of a ray whose sample 0
-// is at brick coordinate `first`, one sample `apart`.
-vec4 brickOfRun(sampler3D grid, vec3 first, vec3 apart, float s)
+// The samples s = 0, 1, ... of a ray, s < end, at start + step * s; and the
+// brick coordinate of sample 0 and the step between samples in bricks.
+struct Ray {
+    vec3 start;
+    vec3 step;
+    float end;
+    vec3 firstBrick;
+    vec3 brickStep;
+};
+
+Ray makeRay(vec3 start, vec3 step, float end)
 {
-    return texture3D(grid, (floor(first + apart * s) + 0.5) / vec3(brick_count));
+    vec3 firstBrick = brickCoordinate(start);
+    return Ray(start, step, end, firstBrick, brickCoordinate(start + step) - firstBrick);
 }
 
-// The largest density along the ray, both ends included. Runs that read no
-// density above the largest so far cannot raise it; after a look that finds
-// no such run, two runs are marched.
-float largestDensity(vec3 start, vec3 stepCoord, int intervals)
+// The texel of `grid` for the brick where the run from sample s starts.
+vec4 brickOfRun(sampler3D grid, Ray ray, float s)
 {
-    vec3 first = brickCoordinate(start);
-    vec3 apart = brickCoordinate(start + stepCoord) - first;
-    float run = float(brick_size);
-    float end = float(intervals) + 1.0;
-    float largest = 0.0;
-    for (float i = 0.0; i < end;) {
-        vec2 reach = leaping ? brickOfRun(bricks, first, apart, i).ra : vec2(2.0);
+    return texture3D(grid, (floor(ray.firstBrick + ray.brickStep * s) + 0.5) / vec3(brick_count));
+}
+
+// A runs texel's channels, as the view packs them: Composite's runs to leap
+// and to march, then Average's, in 255ths.
+vec2 compositeRuns(vec4 runs) { return floor(runs.rg * 255.0 + 0.5); }
+vec2 averageRuns(vec4 runs) { return floor(runs.ba * 255.0 + 0.5); }
+
+// Runs to leap (x) and to march (y) from the run at sample s. Composite and
+// Average read the runs texture: runs their table makes transparent, runs of
+// zeros. MIP leaps runs whose bricks (and neighbours) hold no density above
+// `largest`, the maximum so far, and marches two runs where it cannot.
+vec2 runsFrom(Ray ray, float s, float largest)
+{
+    if (!leaping)
+        return vec2(0.0, 1.0);
+    if (mode == 2) {
+        vec2 reach = brickOfRun(bricks, ray, s).ra;
         float leap = reach.y <= largest ? 2.0 : (reach.x <= largest ? 1.0 : 0.0);
-        float runsEnd = min(i + (leap > 0.0 ? leap : 2.0) * run, end);
-        if (leap > 0.0)
-            i = runsEnd;
-        for (; i < runsEnd; i += 1.0)
-            largest = max(largest, densityAt(start + stepCoord * i));
+        return leap > 0.0 ? vec2(leap, 0.0) : vec2(0.0, 2.0);
+    }
+    vec4 runs = brickOfRun(brick_runs, ray, s);
+    return mode == 1 ? averageRuns(runs) : compositeRuns(runs);
+}
+
+// The run loop of every mode: moves s on to the next sample to march,
+// leaping the runs the bricks allow, and looks again where the runs to march
+// end (runsEnd); false once the ray has no samples left.
+bool nextSample(Ray ray, inout float s, inout float runsEnd, float largest)
+{
+    while (s >= runsEnd) {
+        if (s >= ray.end)
+            return false;
+        vec2 runs = runsFrom(ray, s, largest);
+        runsEnd = min(s + max(runs.x, runs.y) * float(brick_size), ray.end);
+        if (runs.x > 0.0)
+            s = runsEnd;
+    }
+    return true;
+}
+
+// The largest density along the ray, both ends included.
+float largestDensity(Ray ray)
+{
+    float s = 0.0, runsEnd = 0.0, largest = 0.0;
+    for (; nextSample(ray, s, runsEnd, largest); s += 1.0) {
+        largest = max(largest, densityAt(ray.start + ray.step * s));
+        marched += 1.0;
     }
     return largest;
 }
 
-// Runs to leap (x) and to march (y) from a look at the runs texture, or one
-// run to march where leaping is off.
-vec2 runsAt(vec3 first, vec3 apart, float s, bool average)
+// The mean density along the ray, both ends included: leapt runs hold only
+// zeros, which add nothing to the sum but count all the same.
+float meanDensity(Ray ray)
 {
-    if (!leaping)
-        return vec2(0.0, 1.0);
-    vec4 runs = floor(brickOfRun(brick_runs, first, apart, s) * 255.0 + 0.5);
-    return average ? runs.ba : runs.rg;
-}
-
-// The mean density along the ray, both ends included. Runs that read only
-// densities of 0 add nothing to the sum but count all the same.
-float meanDensity(vec3 start, vec3 stepCoord, int intervals)
-{
-    vec3 first = brickCoordinate(start);
-    vec3 apart = brickCoordinate(start + stepCoord) - first;
-    float run = float(brick_size);
-    float end = float(intervals) + 1.0;
-    float sum = 0.0;
-    for (float i = 0.0; i < end;) {
-        vec2 runs = runsAt(first, apart, i, true);
-        float runsEnd = min(i + max(runs.x, runs.y) * run, end);
-        if (runs.x > 0.0)
-            i = runsEnd;
-        for (; i < runsEnd; i += 1.0)
-            sum += densityAt(start + stepCoord * i);
+    float s = 0.0, runsEnd = 0.0, sum = 0.0;
+    for (; nextSample(ray, s, runsEnd, 0.0); s += 1.0) {
+        sum += densityAt(ray.start + ray.step * s);
+        marched += 1.0;
     }
-    return sum / end;
+    return sum / ray.end;
 }
 
 // Front-to-back emission-absorption with premultiplied colour. The ray
 // marches cheaply through samples the table makes transparent and leaves
 // that inner loop only to shade a visible one: the rasteriser runs a group
 // of pixels in lock step, so the costly shading must not sit in every step.
-// It leaps over runs that read only densities the table makes transparent.
-vec4 composite(vec3 start, vec3 stepCoord, int intervals, float lengthVoxels, vec3 rayVoxels)
+vec4 composite(Ray ray, float spacing, vec3 towardsViewer)
 {
-    // Table opacities hold for one-voxel steps; a shorter step lets through
-    // more: a = 1 - (1 - a_table)^(spacing / 1 voxel).
-    float spacing = lengthVoxels / float(intervals);
     vec3 voxel = 1.0 / vec3(volume_dimension);
-    vec3 towardsViewer = lengthVoxels > 0.0 ? -rayVoxels / lengthVoxels : vec3(0.0, 0.0, 1.0);
-    float offset = jitter();
-    vec3 first = brickCoordinate(start + stepCoord * offset);
-    vec3 apart = brickCoordinate(start + stepCoord * (1.0 + offset)) - first;
-    float run = float(brick_size);
-    float end = floor(float(intervals) - offset) + 1.0; // samples t + offset, t < end
-    float runsEnd = 0.0;
     vec4 sum = vec4(0.0);
-    float t = 0.0;
-    // Each pass shades one sample, so intervals + 1 passes cover the ray.
-    for (int shaded = 0; shaded <= intervals; ++shaded) {
-        vec3 position = start;
+    float s = 0.0, runsEnd = 0.0;
+    // Each pass shades one sample, so ray.end passes cover the ray.
+    for (float pass = 0.0; pass < ray.end; pass += 1.0) {
+        vec3 position = ray.start;
         vec4 sampleColor = vec4(0.0);
-        while (t < end) {
-            for (; t < runsEnd; t += 1.0) {
-                position = start + stepCoord * (t + offset);
-                sampleColor = classify(densityAt(position));
-                if (sampleColor.a > 0.0)
-                    break;
-            }
-            if (t < runsEnd)
-                break; // a visible sample
-            vec2 runs = runsAt(first, apart, t, false);
-            runsEnd = min(t + max(runs.x, runs.y) * run, end);
-            if (runs.x > 0.0)
-                t = runsEnd;
+        for (; nextSample(ray, s, runsEnd, 0.0); s += 1.0) {
+            position = ray.start + ray.step * s;
+            marched += 1.0;
+            sampleColor = classify(densityAt(position));
+            if (sampleColor.a > 0.0)
+                break;
         }
-        if (t >= end)
+        if (s >= ray.end)
             break;
+        // Table opacities hold for one-voxel steps; a shorter step lets
+        // through more: a = 1 - (1 - a_table)^(spacing / 1 voxel).
         float alpha = 1.0 - pow(1.0 - sampleColor.a, spacing);
-        vec3 color = shade(sampleColor.rgb, position, voxel, towardsViewer);
+        vec3 color = probe == 1 ? sampleColor.rgb
+                                : shade(sampleColor.rgb, gradientAt(position, voxel), towardsViewer);
+        shaded += 1.0;
         sum.rgb += (1.0 - sum.a) * alpha * color;
         sum.a += (1.0 - sum.a) * alpha;
         if (sum.a > ERT_THRESHOLD)
             break;
-        t += 1.0;
+        s += 1.0;
     }
     return sum;
+}
+
+vec4 sampleCounts()
+{
+    return vec4(mod(marched, 256.0), floor(marched / 256.0), mod(shaded, 256.0),
+                floor(shaded / 256.0)) / 255.0;
 }
 
 void main()
 {
     vec4 entry = texture2DRect(tex_entry, gl_TexCoord[0].st);
-    if (entry.a == 0.0) {
+    if (entry.a == 0.0 || probe == 2) {
         gl_FragColor = vec4(0.0);
         return;
     }
@@ -204,13 +247,20 @@ void main()
     float lengthVoxels = length(rayVoxels);
     // Both ends are samples, at most one voxel apart.
     int intervals = int(max(ceil(lengthVoxels), 1.0));
-    vec3 stepCoord = (end - start) / float(intervals);
+    vec3 step = (end - start) / float(intervals);
 
     if (mode == 0) {
-        gl_FragColor = composite(start, stepCoord, intervals, lengthVoxels, rayVoxels);
+        // Samples at t + offset, t = 0, 1, ...: those before the exit point.
+        float offset = jitter();
+        Ray ray = makeRay(start + step * offset, step, floor(float(intervals) - offset) + 1.0);
+        vec3 towardsViewer =
+            lengthVoxels > 0.0 ? -rayVoxels / lengthVoxels : vec3(0.0, 0.0, 1.0);
+        gl_FragColor = composite(ray, lengthVoxels / float(intervals), towardsViewer);
     } else {
-        vec4 color = classify(mode == 1 ? meanDensity(start, stepCoord, intervals)
-                                        : largestDensity(start, stepCoord, intervals));
+        Ray ray = makeRay(start, step, float(intervals) + 1.0);
+        vec4 color = classify(mode == 1 ? meanDensity(ray) : largestDensity(ray));
         gl_FragColor = vec4(color.rgb * color.a, color.a);
     }
+    if (probe == 3)
+        gl_FragColor = sampleCounts();
 }

@@ -204,7 +204,8 @@ private slots:
     // Emission and absorption in a uniform slab three voxels deep, seen at a
     // slant (4.5 voxels): a ray of L voxels lets (1 - a)^L through, however
     // it is sampled, and the colour is weighted by the opacity gathered. The uniform volume
-    // has no gradient, so the headlight leaves the colour as it is.
+    // has no gradient: lit as a surface facing the headlight, without its
+    // highlight, it shows 0.2 + 0.6 of its colour.
     void compositeOfASlantedSlab()
     {
         Scene scene(400, 400, SampleVolume(64, 64, 3, kHigh));
@@ -216,8 +217,9 @@ private slots:
         ui::drag(&view.widget(), QPoint(100, 100), QPoint(140, 130)); // 30 about x, 40 about y
         const double slant = std::cos(30 * M_PI / 180) * std::cos(40 * M_PI / 180);
         const double opacity = 1 - std::pow(1 - 64 / 255.0, 3 / slant);
-        const QRgb expected = qRgba(int(std::lround(255 * opacity)), int(std::lround(128 * opacity)),
-                                    0, int(std::lround(255 * opacity)));
+        const QRgb expected =
+            qRgba(int(std::lround(0.8 * 255 * opacity)), int(std::lround(0.8 * 128 * opacity)), 0,
+                  int(std::lround(255 * opacity)));
         const QImage image = view.render();
         for (const QPoint& at : {QPoint(200, 200), QPoint(185, 190), QPoint(215, 212)})
             VERIFY_PIXEL(image, at.x(), at.y(), expected, 4);
