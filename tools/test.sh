@@ -2,8 +2,9 @@
 # Installs what is missing, builds Kastra and runs the whole test suite,
 # headless under Xvfb when there is no display. Then builds it again with
 # clang, AddressSanitizer and UndefinedBehaviorSanitizer and runs the suite
-# there, and fuzzes the volume loader for a minute. Any failed test, any
-# sanitizer report and any fuzzer finding fails the run.
+# there, and fuzzes the volume loader and the converter's readers for a
+# bounded time. Any failed test, any sanitizer report and any fuzzer finding
+# fails the run.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -15,11 +16,12 @@ with_display ctest --output-on-failure -j 2
 
 # The sanitizer build: every report ends the process with an error, and
 # LeakSanitizer checks at exit. Suppressions name only libraries that are
-# not the program's (tests/sanitizers/lsan.supp).
-echo "- Sanitizer build (clang, AddressSanitizer, UndefinedBehaviorSanitizer)"
+# not the program's (tests/sanitizers/lsan.supp). It carries libFuzzer's
+# coverage too, so that the fuzz targets below need no build of their own.
+echo "- Sanitizer build (clang, AddressSanitizer, UndefinedBehaviorSanitizer, fuzz targets)"
 sanitize_dir="$KASTRA_ROOT/build-sanitize"
 CC=clang CXX=clang++ build "$sanitize_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DKASTRA_SANITIZE=ON -DKASTRA_BUILD_TESTS=ON
+  -DKASTRA_SANITIZE=ON -DKASTRA_FUZZ=ON -DKASTRA_BUILD_TESTS=ON
 
 sanitizers="$KASTRA_ROOT/tests/sanitizers"
 asan_options="halt_on_error=1:detect_leaks=1:check_initialization_order=1:strict_init_order=1"
@@ -43,15 +45,36 @@ if [ -n "$driver" ]; then
 fi
 with_display env "${gl_env[@]}" ctest --output-on-failure -j 2 -LE unit
 
-# The volume loader under libFuzzer for a bounded time. Inputs it finds go
-# to a corpus in the build folder, kept between runs; a crash, leak,
-# timeout or out-of-memory input is saved to fuzz-artefacts/ and fails the run.
-echo "- Fuzzing the volume loader"
-fuzz_dir="$KASTRA_ROOT/build-fuzz"
-CC=clang CXX=clang++ cmake -S "$KASTRA_ROOT" -B "$fuzz_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DKASTRA_FUZZ=ON -DKASTRA_BUILD_TESTS=ON
-cmake --build "$fuzz_dir" -j "$(nproc)" --target fuzz_volumeloader
-mkdir -p "$fuzz_dir/fuzz-corpus" "$fuzz_dir/fuzz-artefacts"
-"$fuzz_dir/tests/fuzz/fuzz_volumeloader" -max_total_time=60 -rss_limit_mb=2048 -timeout=10 \
-  -print_final_stats=1 -artifact_prefix="$fuzz_dir/fuzz-artefacts/" \
-  "$fuzz_dir/fuzz-corpus" "$KASTRA_ROOT/tests/fuzz/corpus"
+# The fuzz targets (tests/fuzz/README.md) for a bounded time, two at a time.
+# Inputs they find go to a corpus per target in the build folder, kept
+# between runs; a crash, hang or out-of-memory input is saved to
+# fuzz/artefacts/ and fails the run. The converter's library calls send the
+# error stream to /dev/null: libFuzzer writes to a copy of it (-close_fd_mask).
+echo "- Fuzzing the volume loader and the converter's readers"
+fuzz_out="$sanitize_dir/fuzz"
+mkdir -p "$fuzz_out/artefacts"
+# fuzz <target> <seconds> <seeds>: prints the figures, or the log of a finding.
+fuzz() {
+  local log="$fuzz_out/$1.log" options=()
+  [[ $1 == fuzz_convert_* ]] && options=(-close_fd_mask=2)
+  mkdir -p "$fuzz_out/corpus/$1"
+  if "$sanitize_dir/tests/fuzz/$1" -max_total_time="$2" -rss_limit_mb=2048 -timeout=10 \
+    "${options[@]}" -print_final_stats=1 -artifact_prefix="$fuzz_out/artefacts/$1-" \
+    "$fuzz_out/corpus/$1" "$KASTRA_ROOT/tests/fuzz/$3" >"$log" 2>&1; then
+    echo "  $1: $(grep -o 'Done [0-9]* runs' "$log" | grep -o '[0-9]*') runs in $2 s," \
+      "$(grep -o 'DONE *cov: [0-9]* ft: [0-9]*' "$log" | grep -o 'cov.*')"
+  else
+    cat "$log"
+    echo "- $1 found an input that fails (in $fuzz_out/artefacts/)"
+    return 1
+  fi
+}
+(fuzz fuzz_volumeloader 60 corpus && fuzz fuzz_convert_nii 25 corpus-nii &&
+  fuzz fuzz_convert_niigz 25 corpus-niigz) &
+fuzzing=$!
+found=0
+for format in nrrd nhdr mha mhd; do
+  fuzz "fuzz_convert_$format" 25 "corpus-$format" || found=1
+done
+wait "$fuzzing" || found=1
+exit "$found"
