@@ -213,9 +213,18 @@ struct SampleCounts {
     double marchedPerRay = 0, shadedPerRay = 0; // over the rays that march any
 };
 
-SampleCounts countSamples(GLWidget& view, const Options& options)
+// The view, its buffers left unswapped where a frame must be read back.
+class BenchView : public GLWidget
+{
+public:
+    BenchView() : GLWidget(nullptr) {}
+    void swapBuffersAfterPainting(bool on) { setAutoBufferSwap(on); }
+};
+
+SampleCounts countSamples(BenchView& view, const Options& options)
 {
     view.setRayProbe(GLWidget::RayProbe::SampleCounts);
+    view.swapBuffersAfterPainting(false);
     QPoint cursor(10, 10);
     turnBack(view, cursor);
     const int width = view.width(), height = view.height();
@@ -228,7 +237,7 @@ SampleCounts countSamples(GLWidget& view, const Options& options)
         QCoreApplication::sendEvent(&view, &move);
         view.updateGL();
         glFinish();
-        glReadBuffer(GL_FRONT);
+        glReadBuffer(GL_BACK);
         glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
         for (size_t p = 0; p < pixels.size(); p += 4) {
             const double m = pixels[p] + 256.0 * pixels[p + 1];
@@ -238,6 +247,7 @@ SampleCounts countSamples(GLWidget& view, const Options& options)
         }
     }
     view.setRayProbe(GLWidget::RayProbe::Picture);
+    view.swapBuffersAfterPainting(true);
     return {marched / options.frames, shaded / options.frames, marched / std::max(rays, 1.0),
             shaded / std::max(rays, 1.0)};
 }
@@ -284,7 +294,7 @@ int main(int argc, char** argv)
     // The first picture: the window shown, the volume loaded, the table
     // built and one composite frame finished, as a user's first look is.
     const Clock::time_point showStart = Clock::now();
-    GLWidget view(nullptr);
+    BenchView view;
     view.setLeaping(options.leaping);
     view.resize(options.width, options.height);
     view.show();

@@ -152,29 +152,28 @@ vec2 runsFrom(Ray ray, float s, float largest)
     return mode == 1 ? averageRuns(runs) : compositeRuns(runs);
 }
 
-// The run loop of every mode: moves s on to the next sample to march,
-// leaping the runs the bricks allow, and looks again where the runs to march
-// end (runsEnd); false once the ray has no samples left.
-bool nextSample(Ray ray, inout float s, inout float runsEnd, float largest)
+// The run loop of every mode: where the runs to march end (runsEnd), at
+// sample s, a look leaps the runs the bricks allow and says where the next
+// runs to march end; each mode marches the samples up to there in a tight
+// loop of its own, with no look inside.
+void lookAhead(Ray ray, inout float s, inout float runsEnd, float largest)
 {
-    while (s >= runsEnd) {
-        if (s >= ray.end)
-            return false;
-        vec2 runs = runsFrom(ray, s, largest);
-        runsEnd = min(s + max(runs.x, runs.y) * float(brick_size), ray.end);
-        if (runs.x > 0.0)
-            s = runsEnd;
-    }
-    return true;
+    vec2 runs = runsFrom(ray, s, largest);
+    runsEnd = min(s + max(runs.x, runs.y) * float(brick_size), ray.end);
+    if (runs.x > 0.0)
+        s = runsEnd;
 }
 
 // The largest density along the ray, both ends included.
 float largestDensity(Ray ray)
 {
     float s = 0.0, runsEnd = 0.0, largest = 0.0;
-    for (; nextSample(ray, s, runsEnd, largest); s += 1.0) {
-        largest = max(largest, densityAt(ray.start + ray.step * s));
-        marched += 1.0;
+    while (s < ray.end) {
+        lookAhead(ray, s, runsEnd, largest);
+        for (; s < runsEnd; s += 1.0) {
+            largest = max(largest, densityAt(ray.start + ray.step * s));
+            marched += 1.0;
+        }
     }
     return largest;
 }
@@ -184,9 +183,12 @@ float largestDensity(Ray ray)
 float meanDensity(Ray ray)
 {
     float s = 0.0, runsEnd = 0.0, sum = 0.0;
-    for (; nextSample(ray, s, runsEnd, 0.0); s += 1.0) {
-        sum += densityAt(ray.start + ray.step * s);
-        marched += 1.0;
+    while (s < ray.end) {
+        lookAhead(ray, s, runsEnd, 0.0);
+        for (; s < runsEnd; s += 1.0) {
+            sum += densityAt(ray.start + ray.step * s);
+            marched += 1.0;
+        }
     }
     return sum / ray.end;
 }
@@ -204,12 +206,17 @@ vec4 composite(Ray ray, float spacing, vec3 towardsViewer)
     for (float pass = 0.0; pass < ray.end; pass += 1.0) {
         vec3 position = ray.start;
         vec4 sampleColor = vec4(0.0);
-        for (; nextSample(ray, s, runsEnd, 0.0); s += 1.0) {
-            position = ray.start + ray.step * s;
-            marched += 1.0;
-            sampleColor = classify(densityAt(position));
-            if (sampleColor.a > 0.0)
-                break;
+        while (s < ray.end) {
+            for (; s < runsEnd; s += 1.0) {
+                position = ray.start + ray.step * s;
+                marched += 1.0;
+                sampleColor = classify(densityAt(position));
+                if (sampleColor.a > 0.0)
+                    break;
+            }
+            if (s < runsEnd)
+                break; // a visible sample
+            lookAhead(ray, s, runsEnd, 0.0);
         }
         if (s >= ray.end)
             break;
