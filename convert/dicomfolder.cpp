@@ -1,6 +1,7 @@
 #include "convert/dicomfolder.h"
 
 #include "convert/converterror.h"
+#include "convert/dicomlengths.h"
 #include "convert/librarycall.h"
 
 #include <gdcmCSAHeader.h>
@@ -93,9 +94,10 @@ bool startsLikeDicom(const std::string& path)
     return file.read(magic, sizeof magic) && std::string(magic + 128, 4) == "DICM";
 }
 
-// Why an image file's pixel data is cut short, or "". The header was read
-// up to the pixel data, which must follow; uncompressed, it must be whole:
-// GDCM decodes what a cut file holds and fills the rest without a word.
+// Why an image file's pixel data is cut short, or "": the header was read up
+// to the pixel data, which must follow, and uncompressed must hold all the
+// frames the header announces (its stated length was checked against the
+// file before GDCM read it, see dicomlengths.h).
 std::string pixelDataCutShort(const gdcm::Reader& reader, const TagReader& tags,
                               const std::string& path)
 {
@@ -103,36 +105,14 @@ std::string pixelDataCutShort(const gdcm::Reader& reader, const TagReader& tags,
     const size_t start = reader.GetStreamCurrentPosition(); // of the pixel data's value
     if (start == size_t(-1))
         return "it ends before its pixel data";
-    const uint64_t size = fs::file_size(path);
-    if (reader.GetFile().GetHeader().GetDataSetTransferSyntax().IsEncapsulated()) {
-        // Compressed: items of fragments up to the sequence's end. A JPEG
-        // decoder fills a cut image with grey and says nothing.
-        std::ifstream file(path, std::ios::binary);
-        file.seekg(std::streamoff(start));
-        for (uint64_t at = start;;) {
-            unsigned char item[8];
-            if (!file.read(reinterpret_cast<char*>(item), 8))
-                return "its compressed pixel data is cut short";
-            const unsigned group = item[0] | unsigned(item[1]) << 8;
-            const unsigned element = item[2] | unsigned(item[3]) << 8;
-            const uint64_t length = item[4] | uint64_t(item[5]) << 8 | uint64_t(item[6]) << 16 |
-                                    uint64_t(item[7]) << 24;
-            if (group == 0xfffe && element == 0xe0dd)
-                return {};
-            if (group != 0xfffe || element != 0xe000)
-                return "its compressed pixel data is damaged";
-            at += 8 + length;
-            if (at > size)
-                return "its compressed pixel data is cut short";
-            file.seekg(std::streamoff(at));
-        }
-    }
+    if (reader.GetFile().GetHeader().GetDataSetTransferSyntax().IsEncapsulated())
+        return {};
     const double bytes = tags.number(ds, Tag(0x0028, 0x0010), 0) *
                          tags.number(ds, Tag(0x0028, 0x0011), 0) *
                          std::max(1.0, tags.number(ds, Tag(0x0028, 0x0008), 1)) *
                          tags.number(ds, Tag(0x0028, 0x0100), 0) / 8 *
                          tags.number(ds, Tag(0x0028, 0x0002), 1);
-    const double held = double(size) - double(start);
+    const double held = double(fs::file_size(path)) - double(start);
     if (held < bytes)
         return "it holds " + std::to_string(uint64_t(std::max(0.0, held))) +
                " bytes of pixel data, " + std::to_string(uint64_t(bytes)) + " are announced";
@@ -303,6 +283,14 @@ DicomFolder::DicomFolder(const std::string& folder)
     std::vector<std::string> leftOut;
     std::map<std::string, size_t> seriesIndex;
     for (const std::string& path : paths) {
+        const std::string lengths = dicomLengthProblem(path);
+        if (!lengths.empty() && startsLikeDicom(path))
+            throw ConvertError("cannot read " + named(path) + ": " + lengths +
+                               "; the file is damaged");
+        if (!lengths.empty()) {
+            leftOut.push_back(fs::path(path).filename().string());
+            continue;
+        }
         const LibraryCall call("GDCM", path);
         gdcm::Reader reader;
         reader.SetFileName(path.c_str());

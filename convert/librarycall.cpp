@@ -63,6 +63,21 @@ void setLibraryMessages(bool on)
     nifti_set_debug_level(on ? 1 : 0);
 }
 
+void endOutermostCall()
+{
+    Record& record = *g_record;
+    record.sequence.fetch_add(1);
+    record.active = false;
+    record.sequence.fetch_add(1);
+    if (g_savedErrorStream >= 0) {
+        std::cerr.flush();
+        std::fflush(stderr);
+        dup2(g_savedErrorStream, STDERR_FILENO);
+        close(g_savedErrorStream);
+        g_savedErrorStream = -1;
+    }
+}
+
 } // namespace
 
 LibraryCall::LibraryCall(const char* library, const std::string& file)
@@ -95,18 +110,15 @@ LibraryCall::LibraryCall(const char* library, const std::string& file)
 
 LibraryCall::~LibraryCall()
 {
-    if (--g_depth == 0) {
-        Record& record = *g_record;
-        record.sequence.fetch_add(1);
-        record.active = false;
-        record.sequence.fetch_add(1);
-        if (g_savedErrorStream >= 0) {
-            std::cerr.flush();
-            std::fflush(stderr);
-            dup2(g_savedErrorStream, STDERR_FILENO);
-            close(g_savedErrorStream);
-            g_savedErrorStream = -1;
-        }
+    if (--g_depth == 0)
+        endOutermostCall();
+}
+
+void LibraryCall::abandonAll()
+{
+    if (g_depth > 0) {
+        g_depth = 0;
+        endOutermostCall();
     }
 }
 

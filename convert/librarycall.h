@@ -30,6 +30,11 @@ public:
     // called once, before the watchdog forks.
     static void shareRecord();
 
+    // Ends every call under way, where a jump out of a library skipped their
+    // destructors (the fuzz targets contain an abort so, as the watchdog
+    // would by ending the child).
+    static void abandonAll();
+
     static void setVerbose(bool verbose);
     static bool verbose();
 };

@@ -47,6 +47,8 @@ const Variant kVariants[] = {
     {"nii", "in.nii", {"in.nii"}},    {"niigz", "in.nii.gz", {"in.nii.gz"}},
     {"nrrd", "in.nrrd", {"in.nrrd"}}, {"nhdr", "in.nhdr", {"in.nhdr", "in.raw"}},
     {"mha", "in.mha", {"in.mha"}},    {"mhd", "in.mhd", {"in.mhd", "in.raw"}},
+    {"dicom", "series", {"series/a"}},
+    {"dicomseries", "series", {"series/a", "series/b", "series/c"}},
 };
 
 constexpr std::string_view kSplit = "--8<--\n";
@@ -77,15 +79,6 @@ void onAbort(int)
         siglongjmp(g_abortJump, 1);
     sigaction(SIGABRT, &g_fuzzerAbortAction, nullptr);
     std::raise(SIGABRT); // delivered to libFuzzer's handler when this one returns
-}
-
-// The jump skipped the destructors of the library calls it left: end them,
-// or the next abort would pass for one inside a library call.
-void endSkippedLibraryCalls()
-{
-    alignas(LibraryCall) unsigned char storage[sizeof(LibraryCall)];
-    while (LibraryCall::current().active)
-        reinterpret_cast<LibraryCall*>(storage)->~LibraryCall();
 }
 
 void readAsConverter(const ConvertOptions& options)
@@ -178,7 +171,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             std::abort();
         }
     } else {
-        endSkippedLibraryCalls();
+        LibraryCall::abandonAll(); // the calls the jump left
     }
     sigaction(SIGABRT, &g_fuzzerAbortAction, nullptr);
     return 0;

@@ -1,0 +1,167 @@
+#include "convert/dicomlengths.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+namespace {
+
+// How the data set after the file meta information is encoded.
+struct Encoding
+{
+    bool explicitVr = true;
+    bool bigEndian = false;
+    bool deflated = false;
+};
+
+// Value representations whose length takes four bytes after two reserved.
+bool longLength(const char vr[2])
+{
+    static const char* const kLong[] = {"OB", "OD", "OF", "OL", "OV", "OW", "SQ",
+                                        "SV", "UC", "UN", "UR", "UT", "UV"};
+    for (const char* candidate : kLong)
+        if (vr[0] == candidate[0] && vr[1] == candidate[1])
+            return true;
+    return false;
+}
+
+class Walker
+{
+public:
+    Walker(std::ifstream& file, uint64_t size) : m_file(file), m_size(size) {}
+
+    // Walks the elements from `at` up to `end` (or the file's end); false
+    // with m_problem set where a length does not hold. Stops early, true,
+    // where the meta information ends (group 0002 done) when `metaOnly`.
+    bool walk(uint64_t& at, const Encoding& encoding, bool metaOnly, std::string* syntax)
+    {
+        // Elements and items of undefined length open until their delimiter.
+        int open = 0;
+        bool inPixelData = false;
+        while (at < m_size) {
+            unsigned char head[8];
+            if (!read(at, head, 8))
+                break; // a few stray bytes at the end: GDCM stops there
+            const uint16_t group = number(head, 2, encoding.bigEndian);
+            const uint16_t element = number(head + 2, 2, encoding.bigEndian);
+            if (metaOnly && group != 0x0002)
+                return true;
+            uint64_t length, header = 8;
+            if (group == 0xfffe || !encoding.explicitVr) {
+                length = number(head + 4, 4, encoding.bigEndian);
+            } else if (longLength(reinterpret_cast<const char*>(head + 4))) {
+                unsigned char extra[4];
+                if (!read(at + 8, extra, 4))
+                    return fail("it ends inside the header of its element " + tag(group, element));
+                length = number(extra, 4, encoding.bigEndian);
+                header = 12;
+            } else {
+                length = number(head + 6, 2, encoding.bigEndian);
+            }
+            at += header;
+            if (length == 0xffffffff) { // its items and delimiters follow as elements
+                ++open;
+                inPixelData = inPixelData || (group == 0x7fe0 && element == 0x0010);
+                continue;
+            }
+            if (group == 0xfffe && element != 0xe000) { // a delimiter
+                open = std::max(open - 1, 0);
+                inPixelData = inPixelData && open > 0;
+                continue;
+            }
+            if (length > m_size - at && group == 0x7fe0 && element == 0x0010)
+                return fail("it holds " + std::to_string(m_size - at) + " bytes of pixel data, " +
+                            std::to_string(length) + " are announced");
+            if (length > m_size - at)
+                return fail(inPixelData ? "its compressed pixel data is cut short"
+                                        : "its element " + tag(group, element) + " states " +
+                                              std::to_string(length) + " bytes, " +
+                                              std::to_string(m_size - at) + " follow it");
+            if (syntax && group == 0x0002 && element == 0x0010) {
+                syntax->resize(length);
+                read(at, reinterpret_cast<unsigned char*>(syntax->data()), length);
+            }
+            at += length;
+        }
+        if (open > 0 && !metaOnly)
+            return fail(inPixelData ? "its compressed pixel data is cut short"
+                                    : "it ends inside a sequence");
+        return true;
+    }
+
+    const std::string& problem() const { return m_problem; }
+
+private:
+    bool read(uint64_t at, unsigned char* bytes, uint64_t count)
+    {
+        m_file.clear();
+        m_file.seekg(std::streamoff(at));
+        return bool(m_file.read(reinterpret_cast<char*>(bytes), std::streamsize(count)));
+    }
+
+    static uint32_t number(const unsigned char* bytes, int count, bool bigEndian)
+    {
+        uint32_t value = 0;
+        for (int i = 0; i < count; ++i)
+            value |= uint32_t(bytes[bigEndian ? count - 1 - i : i]) << (8 * i);
+        return value;
+    }
+
+    static std::string tag(uint16_t group, uint16_t element)
+    {
+        char text[16];
+        std::snprintf(text, sizeof text, "(%04x,%04x)", group, element);
+        return text;
+    }
+
+    bool fail(const std::string& problem)
+    {
+        m_problem = problem;
+        return false;
+    }
+
+    std::ifstream& m_file;
+    uint64_t m_size;
+    std::string m_problem;
+};
+
+} // namespace
+
+std::string dicomLengthProblem(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    if (!file)
+        return {};
+    const uint64_t size = uint64_t(file.tellg());
+    Walker walker(file, size);
+    char magic[4] = {};
+    file.seekg(128);
+    const bool preamble = bool(file.read(magic, 4)) && std::string(magic, 4) == "DICM";
+    uint64_t at = preamble ? 132 : 0;
+
+    // The meta information is explicit little endian and names the data
+    // set's encoding. Without it, the first element shows whether a VR is
+    // written (two capital letters after the tag).
+    Encoding encoding;
+    std::string syntax;
+    if (preamble && !walker.walk(at, encoding, true, &syntax))
+        return walker.problem();
+    while (!syntax.empty() && (syntax.back() == '\0' || syntax.back() == ' '))
+        syntax.pop_back();
+    if (preamble) {
+        encoding.explicitVr = syntax != "1.2.840.10008.1.2";
+        encoding.bigEndian = syntax == "1.2.840.10008.1.2.2";
+        encoding.deflated = syntax == "1.2.840.10008.1.2.1.99";
+    } else {
+        char vr[2] = {};
+        file.clear();
+        file.seekg(4);
+        file.read(vr, 2);
+        encoding.explicitVr = vr[0] >= 'A' && vr[0] <= 'Z' && vr[1] >= 'A' && vr[1] <= 'Z';
+    }
+    if (encoding.deflated)
+        return {};
+    return walker.walk(at, encoding, false, nullptr) ? std::string() : walker.problem();
+}

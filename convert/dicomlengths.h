@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+
+// GDCM allocates every element's stated length before it reads the value,
+// so a damaged length in a small file asks for up to 4 GB; and it decodes a
+// cut file's pixel data as far as it goes, filling the rest without a word.
+// This walks the file's element headers (the little- and big-endian,
+// explicit and implicit encodings; not a deflated data set) without reading
+// values, and says what is wrong when a length runs past the end of the file
+// or an element of undefined length (a sequence, compressed pixel data) is
+// not closed before it; "" when the file's lengths hold.
+std::string dicomLengthProblem(const std::string& path);
