@@ -16,15 +16,18 @@ struct Encoding
     bool deflated = false;
 };
 
-// Value representations whose length takes four bytes after two reserved.
+// Whether a value representation's length takes four bytes after two
+// reserved ones: all but those with two-byte lengths, unknown ones too, as
+// GDCM reads them.
 bool longLength(const char vr[2])
 {
-    static const char* const kLong[] = {"OB", "OD", "OF", "OL", "OV", "OW", "SQ",
-                                        "SV", "UC", "UN", "UR", "UT", "UV"};
-    for (const char* candidate : kLong)
+    static const char* const kShort[] = {"AE", "AS", "AT", "CS", "DA", "DS", "DT",
+                                         "FD", "FL", "IS", "LO", "LT", "PN", "SH",
+                                         "SL", "SS", "ST", "TM", "UI", "UL", "US"};
+    for (const char* candidate : kShort)
         if (vr[0] == candidate[0] && vr[1] == candidate[1])
-            return true;
-    return false;
+            return false;
+    return true;
 }
 
 class Walker
@@ -49,7 +52,10 @@ public:
             if (metaOnly && group != 0x0002)
                 return true;
             uint64_t length, header = 8;
-            if (group == 0xfffe || !encoding.explicitVr) {
+            // Where no VR stands (two capital letters), GDCM reads the
+            // element as implicit: a four-byte length after the tag.
+            const bool vr = head[4] >= 'A' && head[4] <= 'Z' && head[5] >= 'A' && head[5] <= 'Z';
+            if (group == 0xfffe || !encoding.explicitVr || !vr) {
                 length = number(head + 4, 4, encoding.bigEndian);
             } else if (longLength(reinterpret_cast<const char*>(head + 4))) {
                 unsigned char extra[4];
