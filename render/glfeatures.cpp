@@ -15,6 +15,7 @@ GLFeatures availableGLFeatures()
     features.nonPowerOfTwo = GLEW_ARB_texture_non_power_of_two != 0;
     features.textureRectangle = GLEW_ARB_texture_rectangle != 0;
     features.framebufferObject = GLEW_EXT_framebuffer_object != 0;
+    features.framebufferBlit = GLEW_EXT_framebuffer_blit != 0;
 
     features.shaders &= !g_hidden.shaders;
     features.multitexture &= !g_hidden.multitexture;
@@ -22,6 +23,7 @@ GLFeatures availableGLFeatures()
     features.nonPowerOfTwo &= !g_hidden.nonPowerOfTwo;
     features.textureRectangle &= !g_hidden.textureRectangle;
     features.framebufferObject &= !g_hidden.framebufferObject;
+    features.framebufferBlit &= !g_hidden.framebufferBlit;
     return features;
 }
 

@@ -8,6 +8,7 @@ struct GLFeatures {
     bool nonPowerOfTwo = false;     // GL_ARB_texture_non_power_of_two
     bool textureRectangle = false;  // GL_ARB_texture_rectangle
     bool framebufferObject = false; // GL_EXT_framebuffer_object
+    bool framebufferBlit = false;   // GL_EXT_framebuffer_blit
 };
 
 // The loader's flags, read afresh on each call, less any a test has hidden.

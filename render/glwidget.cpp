@@ -109,7 +109,25 @@ void GLWidget::setRayProbe(RayProbe probe)
     update();
 }
 
-void GLWidget::mousePressEvent(QMouseEvent* event) { m_lastMousePos = event->pos(); }
+void GLWidget::setDragFrameBudget(double ms)
+{
+    m_dragFrameBudgetMs = ms;
+}
+
+void GLWidget::mousePressEvent(QMouseEvent* event)
+{
+    m_lastMousePos = event->pos();
+    m_turning = m_turning || event->button() == Qt::LeftButton;
+}
+
+// The turn ends with the full picture.
+void GLWidget::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && m_turning) {
+        m_turning = false;
+        update();
+    }
+}
 
 // A drag turns the view one degree per pixel: vertical moves about the x
 // axis, horizontal moves about the y axis. Moves without the left button

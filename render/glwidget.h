@@ -65,6 +65,11 @@ public:
     };
     void setRayProbe(RayProbe probe);
 
+    // While the left button turns the ray-cast view, frames are drawn from
+    // fewer rays and scaled up, as many as keep a frame within `ms` (40 by
+    // default) by the last frames' times; the release draws the full picture.
+    void setDragFrameBudget(double ms);
+
     // Read-only views of the state, for the tests and the benchmarks.
     const VolumeData& volume() const { return m_volume; }
     const std::vector<TransferEntry>& transferTable() const { return m_transferTable; }
@@ -106,6 +111,7 @@ public slots:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void initializeGL() override;
     void resizeGL(int width, int height) override;
     void paintGL() override;
@@ -124,6 +130,8 @@ private:
     void uploadVolumeTexture();
     void paintSlice(const FrameGeometry& frame);
     void paintRaycast(const FrameGeometry& frame);
+    // The share of the view's width and height a frame is ray cast at.
+    float raycastScale() const;
 
     // The fields keep one order; the slice axis and the density window are
     // open to the main window, which repaints the view after writing them.
@@ -175,6 +183,18 @@ private:
 
     bool m_leaping = true;
     RayProbe m_rayProbe = RayProbe::Picture;
+
+    // Turning at reduced resolution: whether the left button is down, the
+    // scale the next such frame is drawn at, and the frame it goes to
+    // before it is scaled up to the view.
+    bool m_turning = false;
+    float m_turnScale = 1.0f;
+    double m_dragFrameBudgetMs = 40.0;
+    static constexpr GLenum kTurnUnit = GL_TEXTURE7;
+    static constexpr float kSmallestTurnScale = 0.25f;
+    GLuint m_turnTexture = 0;
+    GLuint m_turnFramebuffer = 0;
+    bool m_turnFramebufferReady = false;
     EmptySpaceLeaping m_emptySpace;
     RaycastUniforms m_raycastUniforms;
 };

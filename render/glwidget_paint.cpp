@@ -12,6 +12,9 @@
 #include "render/slicequad.h"
 #include "render/textureunit.h"
 
+#include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <ostream>
 
 namespace {
@@ -80,14 +83,32 @@ void GLWidget::paintGL()
         return;
 
     const FrameGeometry frame = frameGeometryFor(m_volume.width, m_volume.height, m_volume.depth);
+    const auto started = std::chrono::steady_clock::now();
+    const float scale = raycastScale();
     if (m_slicing)
         paintSlice(frame);
     else
         paintRaycast(frame);
     glPopMatrix();
     loadIdentityProjection();
+    if (m_turning && !m_slicing && m_turnFramebufferReady) {
+        // The next turning frame's scale from this one's time: the time
+        // goes with the rays cast, the square of the scale. It shrinks at
+        // once and grows by a quarter at most, so that it settles.
+        glFinish();
+        const double ms =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
+                .count();
+        const float fitting = scale * float(std::sqrt(m_dragFrameBudgetMs / std::max(ms, 0.1)));
+        m_turnScale = std::clamp(std::min(fitting, 1.25f * scale), kSmallestTurnScale, 1.0f);
+    }
 
     reportFrameRate(frameTimer);
+}
+
+float GLWidget::raycastScale() const
+{
+    return m_turning && m_turnFramebufferReady ? m_turnScale : 1.0f;
 }
 
 void GLWidget::paintSlice(const FrameGeometry& frame)
@@ -154,8 +175,16 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
         !isLinked(m_raycastProgram))
         return;
 
+    // Turning, the passes draw into the lower left of their framebuffers,
+    // as many pixels as the scale leaves, and the result is scaled up.
+    const float scale = raycastScale();
+    const int drawWidth = scale < 1 ? std::max(1, int(std::lround(width() * scale))) : width();
+    const int drawHeight = scale < 1 ? std::max(1, int(std::lround(height() * scale))) : height();
+    if (scale < 1)
+        glViewport(0, 0, drawWidth, drawHeight);
+
     // Entry pass: the faces towards the viewer; exit pass: those turned away.
-    loadAspectProjection(width(), height());
+    loadAspectProjection(drawWidth, drawHeight);
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, m_entryFramebuffer);
     glClear(GL_COLOR_BUFFER_BIT);
     glUseProgram(m_fboProgram);
@@ -212,11 +241,19 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
     // ray caster would write there: a scissor spares them the shader.
     glLoadIdentity();
     loadIdentityProjection();
+    if (scale < 1) {
+        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, m_turnFramebuffer);
+        GLfloat clear[4];
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f); // what a ray that misses the cube writes
+        glClear(GL_COLOR_BUFFER_BIT);
+        glClearColor(clear[0], clear[1], clear[2], clear[3]);
+    }
     const PixelRect footprint =
-        cubeFootprint(frame, m_xRotation, m_yRotation, width(), height());
+        cubeFootprint(frame, m_xRotation, m_yRotation, drawWidth, drawHeight);
     glScissor(footprint.x, footprint.y, footprint.width, footprint.height);
     glEnable(GL_SCISSOR_TEST);
-    const float viewWidth = float(width()), viewHeight = float(height());
+    const float viewWidth = float(drawWidth), viewHeight = float(drawHeight);
     glBegin(GL_QUADS);
     glMultiTexCoord2f(GL_TEXTURE0, 0, 0);
     glVertex3f(-1, -1, -1);
@@ -229,4 +266,17 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
     glEnd();
     glDisable(GL_SCISSOR_TEST);
     glUseProgram(0);
+    if (scale < 1) {
+        // Scaled up, linearly, into the cube's footprint in the view.
+        glBindFramebufferEXT(GL_READ_FRAMEBUFFER_EXT, m_turnFramebuffer);
+        glBindFramebufferEXT(GL_DRAW_FRAMEBUFFER_EXT, 0);
+        glViewport(0, 0, width(), height());
+        const PixelRect view = cubeFootprint(frame, m_xRotation, m_yRotation, width(), height());
+        glScissor(view.x, view.y, view.width, view.height);
+        glEnable(GL_SCISSOR_TEST);
+        glBlitFramebufferEXT(0, 0, drawWidth, drawHeight, 0, 0, width(), height(),
+                             GL_COLOR_BUFFER_BIT, GL_LINEAR);
+        glDisable(GL_SCISSOR_TEST);
+        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    }
 }

@@ -126,6 +126,7 @@ void GLWidget::initializeGL()
     reportGLFailure("Error generating front and back texture: ");
 
     glGenTextures(1, &m_gradientTexture);
+    glGenTextures(1, &m_turnTexture);
     m_emptySpace.createTextures();
 
     // Entry points the driver lacks are never called: their pointers are null.
@@ -133,6 +134,7 @@ void GLWidget::initializeGL()
         glGenFramebuffersEXT(2, names);
         m_entryFramebuffer = names[0];
         m_exitFramebuffer = names[1];
+        glGenFramebuffersEXT(1, &m_turnFramebuffer);
     }
     if (features.shaders)
         buildShaderPrograms();
@@ -198,6 +200,22 @@ void GLWidget::createFramebuffers()
     if (error != GL_NO_ERROR || status != GL_FRAMEBUFFER_COMPLETE_EXT) {
         console::err() << "Could not create fbo: " << glErrorText(error) << std::endl;
         console::err() << "fbError: " << unsigned(status) << std::endl;
+    }
+
+    // The frame a turn draws at reduced resolution, on a unit of its own;
+    // it is copied to the view, not sampled.
+    if (features.framebufferBlit) {
+        onTextureUnit(kTurnUnit, [&] {
+            glBindTexture(GL_TEXTURE_RECTANGLE_ARB, m_turnTexture);
+            glTexImage2D(GL_TEXTURE_RECTANGLE_ARB, 0, GL_RGBA8, width(), height(), 0, GL_RGBA,
+                         GL_UNSIGNED_BYTE, nullptr);
+        });
+        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, m_turnFramebuffer);
+        glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT,
+                                  GL_TEXTURE_RECTANGLE_ARB, m_turnTexture, 0);
+        m_turnFramebufferReady =
+            glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT) == GL_FRAMEBUFFER_COMPLETE_EXT &&
+            drainGLErrors() == GL_NO_ERROR;
     }
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
 }

@@ -308,6 +308,43 @@ private slots:
         QVERIFY2(differing == 0, qPrintable(QString("%1 pixels differ").arg(differing)));
     }
 
+    // While the left button turns the view, frames are cast from fewer rays
+    // and scaled up; the release draws the full picture, the very one the
+    // unturned view showed before.
+    void aTurnCastsFewerRaysUntilReleased()
+    {
+        SampleVolume volume(96, 88, 80, 0);
+        for (const int* b : kBoxes)
+            fillBox(volume, b[0], b[1], b[2], b[3], b[4], b[5], uint16_t(b[6]));
+        Scene scene(240, 200, volume);
+        TestView& view = scene.view;
+        setTransfer(view.widget(), {{99, Qt::white, 0}, {100, QColor(255, 128, 0), 200},
+                                    {4094, Qt::white, 200}});
+        view->setDragFrameBudget(0); // from the second turning frame on, the fewest rays
+        const QImage still = view.render();
+        QTest::mousePress(&view.widget(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
+        ui::move(&view.widget(), QPoint(80, 50), Qt::LeftButton);
+        view.render();
+        ui::move(&view.widget(), QPoint(50, 50), Qt::LeftButton); // the unturned view
+        const QImage turning = view.render();
+        QTest::mouseRelease(&view.widget(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
+        const QImage released = view.render();
+
+        int differing = 0, shown = 0, shownTurning = 0;
+        for (int y = 0; y < still.height(); ++y)
+            for (int x = 0; x < still.width(); ++x) {
+                differing += turning.pixel(x, y) != still.pixel(x, y);
+                shown += qAlpha(still.pixel(x, y)) > 0;
+                shownTurning += qAlpha(turning.pixel(x, y)) > 0;
+            }
+        QVERIFY2(differing > shown / 4, "the turning frame was cast at full resolution");
+        // The same picture, blurred: its outline widened by a few rays, and
+        // the same colour within the front block.
+        QVERIFY2(std::abs(shownTurning - shown) < shown / 5, "the turning frame shows another picture");
+        VERIFY_PIXEL(turning, 124, 90, still.pixel(124, 90), 12);
+        QVERIFY(released == still);
+    }
+
     // Every density survives the 16-bit texels. Without non-power-of-two
     // support each extent rounds up to its own power of two, and the volume
     // fills the first texels of each row, layer and slab.
