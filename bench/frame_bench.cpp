@@ -1,9 +1,11 @@
 // Frame benchmark: the real GLWidget in a window, a loaded volume and a
 // transfer function, then N frames per mode, each turned one degree further
 // by a mouse drag and finished with glFinish; every mode starts from the
-// unturned view, as the peer's camera does. Prints min / median / max
-// milliseconds per frame per mode, the load time and the time to the first
-// picture, as a table and as one JSON line.
+// unturned view, as the peer's camera does. Each drag is released before its
+// frame, a full one; "turning" are Composite frames while the button stays
+// down, which the view draws at reduced resolution. Prints min / median /
+// max milliseconds per frame per mode, the load time and the time to the
+// first picture, as a table and as one JSON line.
 //
 //   kastra-bench-frames [--frames N] [--size WxH] [--shaders DIR] [--phantom WxHxD]
 //                       [--no-leaping] [--breakdown] [VOLUME.dat]
@@ -160,43 +162,57 @@ struct ModeTiming {
     double processor = 0; // mean processor milliseconds per frame
 };
 
-// Turns the view back to no rotation about y with a real drag, leaving the
-// cursor pressed at `cursor`.
-void turnBack(GLWidget& view, QPoint& cursor)
+// A real drag of `pixels` across from `cursor` (one degree each), released
+// unless `held`: the view turns while the button is down and draws the full
+// picture once it is up.
+void drag(GLWidget& view, QPoint& cursor, int pixels, bool held)
 {
     QMouseEvent press(QEvent::MouseButtonPress, cursor, Qt::LeftButton, Qt::LeftButton,
                       Qt::NoModifier);
     QCoreApplication::sendEvent(&view, &press);
-    cursor -= QPoint(view.yRotation(), 0);
+    cursor += QPoint(pixels, 0);
     QMouseEvent move(QEvent::MouseMove, cursor, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&view, &move);
+    if (held)
+        return;
+    QMouseEvent release(QEvent::MouseButtonRelease, cursor, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QCoreApplication::sendEvent(&view, &release);
 }
 
 // Renders the frames of one mode, turning one degree per frame with a real
 // one-pixel drag, as the peer turns its camera: the warm-up frames from the
-// unturned view, and the timed ones from there again.
-ModeTiming timeMode(GLWidget& view, const char* name, const Options& options)
+// unturned view, and the timed ones from there again. Each drag is released
+// before its frame, a full one, unless `held`: then the button stays down
+// through the frames, which the view draws at reduced resolution.
+ModeTiming timeMode(GLWidget& view, const char* name, const Options& options, bool held = false)
 {
     ModeTiming timing{name};
     std::vector<double> times;
     QPoint cursor(10, 10);
-    turnBack(view, cursor);
+    drag(view, cursor, -view.yRotation(), false);
     double processorStart = 0;
     for (int frame = 0; frame < options.warmup + options.frames; ++frame) {
         if (frame == options.warmup) {
-            turnBack(view, cursor);
+            drag(view, cursor, -view.yRotation(), false);
             processorStart = processorMilliseconds();
         }
-        cursor += QPoint(1, 0);
-        QMouseEvent move(QEvent::MouseMove, cursor, Qt::NoButton, Qt::LeftButton,
-                         Qt::NoModifier);
         const Clock::time_point start = Clock::now();
-        QCoreApplication::sendEvent(&view, &move);
+        if (held && frame > 0 && frame != options.warmup) {
+            cursor += QPoint(1, 0);
+            QMouseEvent move(QEvent::MouseMove, cursor, Qt::NoButton, Qt::LeftButton,
+                             Qt::NoModifier);
+            QCoreApplication::sendEvent(&view, &move);
+        } else {
+            drag(view, cursor, 1, held);
+        }
         view.updateGL();
         glFinish();
         if (frame >= options.warmup)
             times.push_back(millisecondsSince(start));
     }
+    if (held)
+        drag(view, cursor, 0, false);
     timing.processor = (processorMilliseconds() - processorStart) / options.frames;
     std::sort(times.begin(), times.end());
     timing.min = times.front();
@@ -226,15 +242,12 @@ SampleCounts countSamples(BenchView& view, const Options& options)
     view.setRayProbe(GLWidget::RayProbe::SampleCounts);
     view.swapBuffersAfterPainting(false);
     QPoint cursor(10, 10);
-    turnBack(view, cursor);
+    drag(view, cursor, -view.yRotation(), false);
     const int width = view.width(), height = view.height();
     std::vector<uint8_t> pixels(size_t(width) * size_t(height) * 4);
     double marched = 0, shaded = 0, rays = 0;
     for (int frame = 0; frame < options.frames; ++frame) {
-        cursor += QPoint(1, 0);
-        QMouseEvent move(QEvent::MouseMove, cursor, Qt::NoButton, Qt::LeftButton,
-                         Qt::NoModifier);
-        QCoreApplication::sendEvent(&view, &move);
+        drag(view, cursor, 1, false);
         view.updateGL();
         glFinish();
         glReadBuffer(GL_BACK);
@@ -336,6 +349,7 @@ int main(int argc, char** argv)
 
     std::vector<ModeTiming> timings;
     timings.push_back(timeMode(view, "composite", options));
+    timings.push_back(timeMode(view, "turning", options, true));
     std::vector<ModeTiming> breakdown;
     SampleCounts counts, countsWithoutLeaping;
     if (options.breakdown) {

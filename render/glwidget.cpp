@@ -5,6 +5,8 @@
 
 #include <QMouseEvent>
 
+#include <algorithm>
+
 GLWidget::GLWidget(QWidget* parent)
     : QGLWidget(parent), m_transferTable(kDensityCount, TransferEntry{0, 0, 0, 255}),
       m_emptySpace(m_transferTable)
@@ -106,6 +108,12 @@ void GLWidget::setLeaping(bool on)
 void GLWidget::setRayProbe(RayProbe probe)
 {
     m_rayProbe = probe;
+    update();
+}
+
+void GLWidget::setSamplesPerVoxel(int samples)
+{
+    m_samplesPerVoxel = std::max(samples, 1);
     update();
 }
 

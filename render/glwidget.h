@@ -70,6 +70,10 @@ public:
     // default) by the last frames' times; the release draws the full picture.
     void setDragFrameBudget(double ms);
 
+    // Samples per voxel along a ray: 1, as a frame is drawn; more for a
+    // converged reference to compare pictures with.
+    void setSamplesPerVoxel(int samples);
+
     // Read-only views of the state, for the tests and the benchmarks.
     const VolumeData& volume() const { return m_volume; }
     const std::vector<TransferEntry>& transferTable() const { return m_transferTable; }
@@ -121,7 +125,7 @@ private:
     struct RaycastUniforms
     {
         GLint slices = -1, gradients = -1, transfer = -1, entry = -1, exit = -1,
-              volumeDimension = -1, mode = -1, probe = -1;
+              volumeDimension = -1, mode = -1, probe = -1, samplesPerVoxel = -1;
         EmptySpaceLeaping::Uniforms leaping;
     };
 
@@ -183,6 +187,7 @@ private:
 
     bool m_leaping = true;
     RayProbe m_rayProbe = RayProbe::Picture;
+    int m_samplesPerVoxel = 1;
 
     // Turning at reduced resolution: whether the left button is down, the
     // scale the next such frame is drawn at, and the frame it goes to

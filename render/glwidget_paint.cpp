@@ -231,6 +231,7 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
     glUniform1i(uniforms.gradients, int(kGradientUnit - GL_TEXTURE0));
     glUniform1i(uniforms.mode, m_renderMode);
     glUniform1i(uniforms.probe, int(m_rayProbe));
+    glUniform1f(uniforms.samplesPerVoxel, float(m_samplesPerVoxel));
     // The bricks index the volume's own voxels, not those of a texture
     // padded to powers of two.
     m_emptySpace.bind(uniforms.leaping, m_leaping && features.nonPowerOfTwo);

@@ -166,6 +166,7 @@ void GLWidget::buildShaderPrograms()
     uniforms.volumeDimension = glGetUniformLocation(m_raycastProgram, "volume_dimension");
     uniforms.mode = glGetUniformLocation(m_raycastProgram, "mode");
     uniforms.probe = glGetUniformLocation(m_raycastProgram, "probe");
+    uniforms.samplesPerVoxel = glGetUniformLocation(m_raycastProgram, "samples_per_voxel");
     uniforms.leaping = EmptySpaceLeaping::locate(m_raycastProgram);
 }
 

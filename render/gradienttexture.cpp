@@ -11,14 +11,14 @@ namespace {
 // Slices computed on every core between two uploads.
 constexpr int kSlicesPerUpload = 16;
 
-uint32_t encode(float difference)
+uint16_t encode(float difference)
 {
-    return uint32_t(std::lround(std::clamp(difference, -1.0f, 1.0f) * 511.0f) + 512);
+    return uint16_t(std::lround(std::clamp(difference, -1.0f, 1.0f) * 32767.0f) + 32768);
 }
 
 } // namespace
 
-void gradientTexels(const VolumeData& volume, int z, uint32_t* texels)
+void gradientTexels(const VolumeData& volume, int z, uint16_t* texels)
 {
     const int width = volume.width, height = volume.height, depth = volume.depth;
     const size_t row = size_t(width), slice = row * size_t(height);
@@ -35,24 +35,26 @@ void gradientTexels(const VolumeData& volume, int z, uint32_t* texels)
             const float dx = line[std::min(x + 1, width - 1)] - line[std::max(x - 1, 0)];
             const float dy = back[x] - front[x];
             const float dz = above[offset + size_t(x)] - below[offset + size_t(x)];
-            *texels++ = encode(dx) | encode(dy) << 10 | encode(dz) << 20 | 3u << 30;
+            *texels++ = encode(dx);
+            *texels++ = encode(dy);
+            *texels++ = encode(dz);
         }
     }
 }
 
 void uploadGradientTexture(const VolumeData& volume, const int extents[3])
 {
-    glTexImage3D(GL_TEXTURE_3D, 0, GL_RGB10_A2, extents[0], extents[1], extents[2], 0, GL_RGBA,
-                 GL_UNSIGNED_INT_2_10_10_10_REV, nullptr);
+    glTexImage3D(GL_TEXTURE_3D, 0, GL_RGB16, extents[0], extents[1], extents[2], 0, GL_RGB,
+                 GL_UNSIGNED_SHORT, nullptr);
     const size_t slice = size_t(volume.width) * size_t(volume.height);
-    std::vector<uint32_t> texels(slice * size_t(std::min(kSlicesPerUpload, volume.depth)));
+    std::vector<uint16_t> texels(3 * slice * size_t(std::min(kSlicesPerUpload, volume.depth)));
     for (int first = 0; first < volume.depth; first += kSlicesPerUpload) {
         const int count = std::min(kSlicesPerUpload, volume.depth - first);
         forEachSlice(size_t(count), workersFor(uint64_t(count) * slice),
                      [&](size_t z, unsigned) {
-                         gradientTexels(volume, first + int(z), texels.data() + z * slice);
+                         gradientTexels(volume, first + int(z), texels.data() + 3 * z * slice);
                      });
         glTexSubImage3D(GL_TEXTURE_3D, 0, 0, 0, first, volume.width, volume.height, count,
-                        GL_RGBA, GL_UNSIGNED_INT_2_10_10_10_REV, texels.data());
+                        GL_RGB, GL_UNSIGNED_SHORT, texels.data());
     }
 }

@@ -13,11 +13,14 @@
 // of six densities, and as differences are linear in the densities, the
 // texture's interpolation gives the differences of the interpolated
 // densities. Beyond the volume's faces a density is the face's, as the
-// density texture clamps. RGB10_A2: 4 bytes a voxel, each difference (-1..1
-// over two voxels) as round(d * 511) + 512, red in the lowest bits.
+// density texture clamps. RGB16, 6 bytes a voxel (a driver may pad them to
+// 8), each difference (-1..1 over two voxels) as round(d * 32767) + 32768:
+// fine enough to hold every difference of two 12-bit densities, so that the
+// shading is the one six density reads give. Ten bits a difference left
+// the weak gradients of noisy tissue visibly off (up to 19 in 255).
 
-// The texels of slice z: width x height of them, x fastest.
-void gradientTexels(const VolumeData& volume, int z, uint32_t* texels);
+// The texels of slice z: width x height of them, x fastest, three values each.
+void gradientTexels(const VolumeData& volume, int z, uint16_t* texels);
 
 // Fills `texture`, bound to the active unit's 3D target, with the volume's
 // gradients: `extents` texels along each axis (the density texture's, which

@@ -19,6 +19,7 @@ uniform sampler3D brick_runs;  // per brick: runs to leap and to march (see comp
 uniform ivec3 brick_count;     // bricks along each axis
 uniform int brick_size;        // voxels along a brick's side, and samples in a run
 uniform bool leaping;          // off: march every sample
+uniform float samples_per_voxel; // 1; more for a converged reference picture
 // What to compute, for measuring where a frame's time goes and for checking
 // the gradient texture: 0 the picture, 1 the picture unshaded, 2 nothing
 // (the entry and exit passes alone), 3 the samples marched and shaded (red +
@@ -35,8 +36,7 @@ uniform int probe;
 // to white and their shape shows.
 const float kAmbient = 0.4;
 const float kDiffuse = 0.6;
-const float kSpecular = 0.2;
-const float kShininess = 10.0;
+const float kSpecular = 0.2; // at exponent 10, multiplied out in shade()
 
 // Samples marched and shaded along the ray, for probe 3.
 float marched = 0.0;
@@ -54,14 +54,14 @@ vec4 classify(float density)
 }
 
 // The density's central differences at `position` (density over two voxels
-// along each axis). The texture holds those of every voxel, 512 of 1023 for
-// 0 and 511 per unit; as differences are linear in the densities, they
+// along each axis). The texture holds those of every voxel, 32768 of 65535
+// for 0 and 32767 per unit; as differences are linear in the densities, they
 // interpolate between voxels exactly to the differences of the interpolated
 // densities, which probe 4 takes from six more density reads.
 vec3 gradientAt(vec3 position, vec3 voxel)
 {
     if (probe != 4)
-        return (texture3D(gradients, position).rgb * 1023.0 - 512.0) / 511.0;
+        return (texture3D(gradients, position).rgb * 65535.0 - 32768.0) / 32767.0;
     return vec3(
         densityAt(position + vec3(voxel.x, 0.0, 0.0)) - densityAt(position - vec3(voxel.x, 0.0, 0.0)),
         densityAt(position + vec3(0.0, voxel.y, 0.0)) - densityAt(position - vec3(0.0, voxel.y, 0.0)),
@@ -79,7 +79,8 @@ vec3 shade(vec3 color, vec3 gradient, vec3 towardsViewer)
     if (magnitude < 1e-5)
         return color * (ambient + diffuse); // no surface: lit as if facing us
     float facing = abs(dot(gradient / magnitude, towardsViewer));
-    vec3 specular = kSpecular * gl_LightSource[0].specular.rgb * pow(facing, kShininess);
+    float facing2 = facing * facing, facing5 = facing2 * facing2 * facing;
+    vec3 specular = kSpecular * gl_LightSource[0].specular.rgb * (facing5 * facing5); // ^10
     return min(color * (ambient + diffuse * facing) + specular, 1.0);
 }
 
@@ -252,8 +253,9 @@ void main()
     vec3 end = texture2DRect(tex_exit, gl_TexCoord[0].st).rgb;
     vec3 rayVoxels = (end - start) * vec3(volume_dimension);
     float lengthVoxels = length(rayVoxels);
-    // Both ends are samples, at most one voxel apart.
-    int intervals = int(max(ceil(lengthVoxels), 1.0));
+    // Both ends are samples, at most one voxel apart (or the reference's
+    // fraction of one).
+    int intervals = int(max(ceil(lengthVoxels * samples_per_voxel), 1.0));
     vec3 step = (end - start) / float(intervals);
 
     if (mode == 0) {

@@ -1,0 +1,234 @@
+// Picture benchmark: how close a Composite frame of one-voxel steps comes to
+// the converged picture (the same view at an eighth of a voxel), how far the
+// gradient texture's shading strays from gradients taken at each sample, and
+// how much of the lit picture a white table clips to white. Renders the real
+// GLWidget at a few turns and prints per turn and overall, then one JSON
+// line.
+//
+//   kastra-bench-picture [--size WxH] [--shaders DIR] [--save DIR] VOLUME.dat
+//
+// --shaders takes the shader files from another folder, for a before and an
+// after in one build; --save writes each picture as a PNG. Run it under a
+// display (xvfb-run for a headless machine).
+
+#include "platform/console.h"
+#include "render/glwidget.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QGLFormat>
+#include <QImage>
+#include <QMouseEvent>
+#include <QTest>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Options {
+    int width = 700;
+    int height = 500;
+    std::string shaders = KASTRA_RUN_DIR;
+    std::string save;
+    std::string volume;
+};
+
+bool parse(int argc, char** argv, Options& options)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--size" && hasValue) {
+            if (std::sscanf(argv[++i], "%dx%d", &options.width, &options.height) != 2)
+                return false;
+        } else if (arg == "--shaders" && hasValue) {
+            options.shaders = argv[++i];
+        } else if (arg == "--save" && hasValue) {
+            options.save = argv[++i];
+        } else if (arg.rfind("--", 0) == 0) {
+            return false;
+        } else {
+            options.volume = arg;
+        }
+    }
+    return !options.volume.empty();
+}
+
+// The view, read back from its unswapped back buffer.
+class PictureView : public GLWidget
+{
+public:
+    PictureView() : GLWidget(nullptr) { setAutoBufferSwap(false); }
+    QImage picture()
+    {
+        updateGL();
+        makeCurrent();
+        QImage image(width(), height(), QImage::Format_RGBA8888);
+        glReadBuffer(GL_BACK);
+        glReadPixels(0, 0, width(), height(), GL_RGBA, GL_UNSIGNED_BYTE, image.bits());
+        return image.mirrored();
+    }
+    void turnTo(int xRotation, int yRotation)
+    {
+        // A real drag from the current turn: one degree per pixel.
+        const QPoint from(10, 10), to = from + QPoint(yRotation - this->yRotation(),
+                                                      xRotation - this->xRotation());
+        QMouseEvent press(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(this, &press);
+        QMouseEvent move(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(this, &move);
+        QMouseEvent release(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QCoreApplication::sendEvent(this, &release);
+    }
+};
+
+// A white table like the frame benchmark's Composite one: transparent below
+// 10 % of the range, reaching opacity 0.25 per voxel at the top.
+std::vector<ControlPoint> whiteTable(int width, int height)
+{
+    ControlPoint low, high;
+    low.color = Qt::white;
+    low.x = width / 10;
+    low.y = 0;
+    high.color = Qt::white;
+    high.x = width - 1;
+    high.y = height / 4;
+    return {low, high};
+}
+
+// Differences over the pixels either picture shows, in 8-bit units.
+struct Difference {
+    double rms = 0, largest = 0;
+    double shown = 0;
+};
+
+Difference difference(const QImage& a, const QImage& b)
+{
+    Difference d;
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            if (qAlpha(p) == 0 && qAlpha(q) == 0)
+                continue;
+            d.shown += 1;
+            for (int c = 0; c < 4; ++c) {
+                const int shift = 8 * c;
+                const double delta = double(int(p >> shift & 255) - int(q >> shift & 255));
+                sum += delta * delta / 4;
+                d.largest = std::max(d.largest, std::abs(delta));
+            }
+        }
+    d.rms = d.shown > 0 ? std::sqrt(sum / d.shown) : 0;
+    return d;
+}
+
+// The share of shown pixels whose colour is white, or all but.
+double clippedShare(const QImage& image)
+{
+    double shown = 0, clipped = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            if (qAlpha(p) == 0)
+                continue;
+            shown += 1;
+            clipped += qRed(p) >= 254 && qGreen(p) >= 254 && qBlue(p) >= 254;
+        }
+    return shown > 0 ? clipped / shown : 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    Options options;
+    if (!parse(argc, argv, options)) {
+        std::cerr << "usage: kastra-bench-picture [--size WxH] [--shaders DIR] [--save DIR] "
+                     "VOLUME.dat\n";
+        return 2;
+    }
+    QGLFormat format = QGLFormat::defaultFormat(); // alpha tells shown pixels apart
+    format.setAlpha(true);
+    QGLFormat::setDefaultFormat(format);
+    const std::string volume = QDir().absoluteFilePath(QString::fromStdString(options.volume))
+                                   .toStdString();
+    const QString save = options.save.empty() ? QString()
+                                              : QDir().absoluteFilePath(
+                                                    QString::fromStdString(options.save));
+    if (!QDir::setCurrent(QString::fromStdString(options.shaders))) {
+        std::cerr << "no shader folder " << options.shaders << "\n";
+        return 1;
+    }
+    std::ostringstream quiet;
+    console::redirect(&quiet, &quiet);
+
+    PictureView view;
+    view.resize(options.width, options.height);
+    view.show();
+    if (!QTest::qWaitForWindowExposed(&view)) {
+        std::cerr << "the view was never shown\n";
+        return 1;
+    }
+    view.loadVolume(volume);
+    const int editorWidth = 771, editorHeight = 200;
+    view.updateTransferFunction(whiteTable(editorWidth, editorHeight), editorWidth, editorHeight);
+
+    const int turns[][2] = {{0, 0}, {30, 40}, {-60, 20}, {90, 0}, {20, -120}};
+    std::printf("%-10s %12s %12s %14s %14s %10s\n", "turn", "rms to ref", "max to ref",
+                "rms to on-fly", "max to on-fly", "clipped");
+    Difference total, totalShading;
+    double clipped = 0;
+    std::string json;
+    for (const auto& turn : turns) {
+        view.turnTo(turn[0], turn[1]);
+        view.setSamplesPerVoxel(8);
+        const QImage reference = view.picture();
+        view.setSamplesPerVoxel(1);
+        const QImage picture = view.picture();
+        view.setRayProbe(GLWidget::RayProbe::GradientsOnTheFly);
+        const QImage onTheFly = view.picture();
+        view.setRayProbe(GLWidget::RayProbe::Picture);
+        const Difference toReference = difference(picture, reference);
+        const Difference shading = difference(picture, onTheFly);
+        const double share = clippedShare(picture);
+        const std::string name = std::to_string(turn[0]) + "," + std::to_string(turn[1]);
+        std::printf("%-10s %12.2f %12.0f %14.2f %14.0f %9.2f%%\n", name.c_str(), toReference.rms,
+                    toReference.largest, shading.rms, shading.largest, 100 * share);
+        total.rms += toReference.rms * toReference.rms;
+        total.largest = std::max(total.largest, toReference.largest);
+        totalShading.rms += shading.rms * shading.rms;
+        totalShading.largest = std::max(totalShading.largest, shading.largest);
+        clipped += share;
+        if (!save.isEmpty()) {
+            const QString stem = save + "/" + QString::fromStdString(name).replace(',', '_');
+            picture.save(stem + ".png");
+            reference.save(stem + "-reference.png");
+        }
+        std::ostringstream entry;
+        entry << (json.empty() ? "" : ", ") << "{\"turn\": [" << turn[0] << ", " << turn[1]
+              << "], \"rms_to_reference\": " << toReference.rms
+              << ", \"max_to_reference\": " << toReference.largest
+              << ", \"rms_to_on_the_fly\": " << shading.rms
+              << ", \"max_to_on_the_fly\": " << shading.largest << ", \"clipped\": " << share
+              << "}";
+        json += entry.str();
+    }
+    const double count = double(std::size(turns));
+    std::printf("%-10s %12.2f %12.0f %14.2f %14.0f %9.2f%%\n", "all", std::sqrt(total.rms / count),
+                total.largest, std::sqrt(totalShading.rms / count), totalShading.largest,
+                100 * clipped / count);
+    std::printf("{\"bench\": \"picture\", \"view\": [%d, %d], \"turns\": [%s]}\n", options.width,
+                options.height, json.c_str());
+    console::redirect(nullptr, nullptr);
+    return 0;
+}
