@@ -370,6 +370,9 @@ int main(int argc, char** argv)
     timings.push_back(timeMode(view, "average", options));
     view.setMIPMode();
     timings.push_back(timeMode(view, "mip", options));
+    SampleCounts mipCounts;
+    if (options.breakdown)
+        mipCounts = countSamples(view, options);
     console::redirect(nullptr, nullptr);
 
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
@@ -401,6 +404,8 @@ int main(int argc, char** argv)
                     "marched)\n",
                     counts.marchedPerRay, counts.shadedPerRay, options.leaping ? "without" : "with",
                     countsWithoutLeaping.marchedPerRay);
+        std::printf("mip: %.2f M samples marched per frame, %.1f per ray that marches\n",
+                    mipCounts.marchedPerFrame / 1e6, mipCounts.marchedPerRay);
     }
     std::printf("{\"bench\": \"frames\", \"volume\": [%d, %d, %d], \"view\": [%d, %d], "
                 "\"frames\": %d, \"load_ms\": %.2f, \"read_ms\": %.2f, \"first_picture_ms\": %.1f, "

@@ -208,3 +208,32 @@ std::vector<float> largestWithinReach(const BrickGrid& grid)
     spreadToNeighbours(grid, largest, 2, 1, 0.0f, larger);
     return largest;
 }
+
+SampleBox markedBox(const BrickGrid& grid, const std::vector<uint8_t>& marked,
+                    const std::array<int, 3>& extents)
+{
+    std::array<int, 3> low{{grid.width, grid.height, grid.depth}}, high{{-1, -1, -1}};
+    size_t b = 0;
+    for (int z = 0; z < grid.depth; ++z)
+        for (int y = 0; y < grid.height; ++y)
+            for (int x = 0; x < grid.width; ++x, ++b)
+                if (marked[b]) {
+                    const int brick[3] = {x, y, z};
+                    for (size_t axis = 0; axis < 3; ++axis) {
+                        low[axis] = std::min(low[axis], brick[axis]);
+                        high[axis] = std::max(high[axis], brick[axis]);
+                    }
+                }
+    // Samples between a face and the first voxel centres read the face's
+    // voxels, of the first or last brick: the box then reaches the face.
+    const int count[3] = {grid.width, grid.height, grid.depth};
+    SampleBox box;
+    for (size_t axis = 0; axis < 3; ++axis) {
+        const float voxels = float(std::max(extents[axis], 1));
+        box.low[axis] = low[axis] == 0 ? 0.0f : (float(low[axis] * kBrickSize) + 0.5f) / voxels;
+        box.high[axis] = high[axis] == count[axis] - 1
+                             ? 1.0f
+                             : (float((high[axis] + 1) * kBrickSize) + 0.5f) / voxels;
+    }
+    return box;
+}

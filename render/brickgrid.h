@@ -3,6 +3,7 @@
 #include "render/transfertable.h"
 #include "volume/volumedata.h"
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -52,6 +53,17 @@ constexpr int kLongestRuns = 16;
 // are all marked. No run starts or reads beyond the grid, so the bricks
 // there count as unmarked for leaping and as marked for marching.
 std::vector<uint8_t> runLengths(const BrickGrid& grid, const std::vector<uint8_t>& marked);
+
+// The box, in volume texture coordinates, of every sample position that
+// reads a marked brick: a sample u voxels from the first voxel's centre along
+// an axis reads brick floor(u / kBrickSize) there. Rays march only through
+// it; outside, every sample reads unmarked bricks alone. Its low corner lies
+// above its high one where no brick is marked.
+struct SampleBox {
+    std::array<float, 3> low{}, high{};
+};
+SampleBox markedBox(const BrickGrid& grid, const std::vector<uint8_t>& marked,
+                    const std::array<int, 3>& extents);
 
 // For each brick, the largest density of the bricks within one brick and of
 // those within two bricks of it: what one run, and two runs, can read.

@@ -29,17 +29,29 @@ EmptySpaceLeaping::EmptySpaceLeaping(const std::vector<TransferEntry>& table)
       m_averageRuns(runLengths(m_grid, nonZeroBricks(m_grid))),
       m_opaqueEntryCounts(countOpaqueEntries(table))
 {
+    markVisibleBricks();
 }
 
 void EmptySpaceLeaping::setVolume(const VolumeData& volume)
 {
     m_grid = buildBrickGrid(volume);
-    m_averageRuns = runLengths(m_grid, nonZeroBricks(m_grid));
+    m_extents = {{volume.width, volume.height, volume.depth}};
+    const std::vector<uint8_t> nonZero = nonZeroBricks(m_grid);
+    m_averageRuns = runLengths(m_grid, nonZero);
+    m_nonZeroBox = markedBox(m_grid, nonZero, m_extents);
+    markVisibleBricks();
 }
 
 void EmptySpaceLeaping::setTable(const std::vector<TransferEntry>& table)
 {
     m_opaqueEntryCounts = countOpaqueEntries(table);
+    markVisibleBricks();
+}
+
+void EmptySpaceLeaping::markVisibleBricks()
+{
+    m_visible = visibleBricks(m_grid, m_opaqueEntryCounts);
+    m_visibleBox = markedBox(m_grid, m_visible, m_extents);
 }
 
 void EmptySpaceLeaping::createTextures()
@@ -70,8 +82,7 @@ void EmptySpaceLeaping::uploadRuns()
 {
     if (!texturesAvailable())
         return;
-    const std::vector<uint8_t> composite =
-        runLengths(m_grid, visibleBricks(m_grid, m_opaqueEntryCounts));
+    const std::vector<uint8_t> composite = runLengths(m_grid, m_visible);
     std::vector<RunsTexel> runs(composite.size() / 2);
     for (size_t b = 0; b < runs.size(); ++b)
         runs[b] = {composite[2 * b], composite[2 * b + 1], m_averageRuns[2 * b],
@@ -92,11 +103,17 @@ EmptySpaceLeaping::Uniforms EmptySpaceLeaping::locate(GLuint program)
     uniforms.brickCount = glGetUniformLocation(program, "brick_count");
     uniforms.brickSize = glGetUniformLocation(program, "brick_size");
     uniforms.leaping = glGetUniformLocation(program, "leaping");
+    uniforms.boxLow = glGetUniformLocation(program, "box_low");
+    uniforms.boxHigh = glGetUniformLocation(program, "box_high");
     return uniforms;
 }
 
-void EmptySpaceLeaping::bind(const Uniforms& uniforms, bool on) const
+void EmptySpaceLeaping::bind(const Uniforms& uniforms, bool on, int mode) const
 {
+    const SampleBox whole{{{-1, -1, -1}}, {{2, 2, 2}}};
+    const SampleBox& box = !on ? whole : mode == 0 ? m_visibleBox : m_nonZeroBox;
+    glUniform3fv(uniforms.boxLow, 1, box.low.data());
+    glUniform3fv(uniforms.boxHigh, 1, box.high.data());
     onTextureUnit(kLargestUnit, [&] { glBindTexture(GL_TEXTURE_3D, m_largestTexture); });
     onTextureUnit(kRunsUnit, [&] { glBindTexture(GL_TEXTURE_3D, m_runsTexture); });
     glUniform1i(uniforms.largest, int(kLargestUnit - GL_TEXTURE0));
@@ -111,4 +128,5 @@ void EmptySpaceLeaping::release()
     std::vector<float>().swap(m_grid.ranges);
     std::vector<uint8_t>().swap(m_averageRuns);
     std::vector<uint32_t>().swap(m_opaqueEntryCounts);
+    std::vector<uint8_t>().swap(m_visible);
 }

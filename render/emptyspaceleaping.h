@@ -31,7 +31,8 @@ public:
     // Where the ray-cast program takes the textures and the grid's shape.
     struct Uniforms
     {
-        GLint largest = -1, runs = -1, brickCount = -1, brickSize = -1, leaping = -1;
+        GLint largest = -1, runs = -1, brickCount = -1, brickSize = -1, leaping = -1,
+              boxLow = -1, boxHigh = -1;
     };
 
     // For an empty volume, under the table the transfer texture is made
@@ -51,8 +52,11 @@ public:
     void uploadRuns();
     static Uniforms locate(GLuint program);
     // Binds the textures on their units (leaving the active unit as it was)
-    // and sets the program's uniforms; `on` false marches every sample.
-    void bind(const Uniforms& uniforms, bool on) const;
+    // and sets the program's uniforms for `mode` (0 Composite, 1 Average, 2
+    // MIP): the runs to leap, and the box rays march through (markedBox:
+    // the bricks the table shows, for the projections those holding
+    // densities above 0). `on` false marches every sample of the cube.
+    void bind(const Uniforms& uniforms, bool on, int mode) const;
 
     const BrickGrid& grid() const { return m_grid; }
     void release(); // the host-side storage, at the view's end
@@ -61,9 +65,14 @@ private:
     static constexpr GLenum kLargestUnit = GL_TEXTURE4;
     static constexpr GLenum kRunsUnit = GL_TEXTURE5;
 
+    void markVisibleBricks();
+
     BrickGrid m_grid;
+    std::array<int, 3> m_extents{};
     std::vector<uint8_t> m_averageRuns; // leap and march per brick, as runLengths gives them
     std::vector<uint32_t> m_opaqueEntryCounts;
+    std::vector<uint8_t> m_visible; // bricks the table shows
+    SampleBox m_visibleBox, m_nonZeroBox;
     GLuint m_largestTexture = 0;
     GLuint m_runsTexture = 0;
 };

@@ -234,7 +234,7 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
     glUniform1f(uniforms.samplesPerVoxel, float(m_samplesPerVoxel));
     // The bricks index the volume's own voxels, not those of a texture
     // padded to powers of two.
-    m_emptySpace.bind(uniforms.leaping, m_leaping && features.nonPowerOfTwo);
+    m_emptySpace.bind(uniforms.leaping, m_leaping && features.nonPowerOfTwo, m_renderMode);
 
     // The final quad covers the whole view, unrotated; its texture
     // coordinates are the pixel positions in the entry and exit textures.

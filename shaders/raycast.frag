@@ -19,6 +19,8 @@ uniform sampler3D brick_runs;  // per brick: runs to leap and to march (see comp
 uniform ivec3 brick_count;     // bricks along each axis
 uniform int brick_size;        // voxels along a brick's side, and samples in a run
 uniform bool leaping;          // off: march every sample
+uniform vec3 box_low;          // rays march only through this box (volume coordinates),
+uniform vec3 box_high;         // where samples read bricks that can show
 uniform float samples_per_voxel; // 1; more for a converged reference picture
 // What to compute, for measuring where a frame's time goes and for checking
 // the gradient texture: 0 the picture, 1 the picture unshaded, 2 nothing
@@ -109,20 +111,32 @@ vec3 brickCoordinate(vec3 position)
     return (position * vec3(volume_dimension) - 0.5) / float(brick_size);
 }
 
-// The samples s = 0, 1, ... of a ray, s < end, at start + step * s; and the
-// brick coordinate of sample 0 and the step between samples in bricks.
+// The samples s = first, first + 1, ... of a ray, s < end, at start + step
+// * s; and the brick coordinate of sample 0 and the step between samples in
+// bricks.
 struct Ray {
     vec3 start;
     vec3 step;
+    float first;
     float end;
     vec3 firstBrick;
     vec3 brickStep;
 };
 
+// The samples from 0 to `end` that lie in the box where samples can show:
+// outside it every sample reads only bricks that cannot change the picture,
+// so the ray starts at the box's near face and stops after its far one. A
+// hundredth of a sample to spare on each side absorbs rounding.
 Ray makeRay(vec3 start, vec3 step, float end)
 {
     vec3 firstBrick = brickCoordinate(start);
-    return Ray(start, step, end, firstBrick, brickCoordinate(start + step) - firstBrick);
+    vec3 along = vec3(abs(step.x) < 1e-12 ? 1e-12 : step.x, abs(step.y) < 1e-12 ? 1e-12 : step.y,
+                      abs(step.z) < 1e-12 ? 1e-12 : step.z);
+    vec3 a = (box_low - start) / along, b = (box_high - start) / along;
+    vec3 near = min(a, b), far = max(a, b);
+    float enter = max(max(near.x, near.y), near.z), leave = min(min(far.x, far.y), far.z);
+    return Ray(start, step, max(floor(enter - 0.01), 0.0), min(floor(leave + 0.01) + 1.0, end),
+               firstBrick, brickCoordinate(start + step) - firstBrick);
 }
 
 // The texel of `grid` for the brick where the run from sample s starts.
@@ -168,7 +182,7 @@ void lookAhead(Ray ray, inout float s, inout float runsEnd, float largest)
 // The largest density along the ray, both ends included.
 float largestDensity(Ray ray)
 {
-    float s = 0.0, runsEnd = 0.0, largest = 0.0;
+    float s = ray.first, runsEnd = s, largest = 0.0;
     while (s < ray.end) {
         lookAhead(ray, s, runsEnd, largest);
         for (; s < runsEnd; s += 1.0) {
@@ -179,11 +193,12 @@ float largestDensity(Ray ray)
     return largest;
 }
 
-// The mean density along the ray, both ends included: leapt runs hold only
-// zeros, which add nothing to the sum but count all the same.
-float meanDensity(Ray ray)
+// The mean density over the `count` samples of the ray, both ends included:
+// leapt runs and the samples outside the box hold only zeros, which add
+// nothing to the sum but count all the same.
+float meanDensity(Ray ray, float count)
 {
-    float s = 0.0, runsEnd = 0.0, sum = 0.0;
+    float s = ray.first, runsEnd = s, sum = 0.0;
     while (s < ray.end) {
         lookAhead(ray, s, runsEnd, 0.0);
         for (; s < runsEnd; s += 1.0) {
@@ -191,7 +206,7 @@ float meanDensity(Ray ray)
             marched += 1.0;
         }
     }
-    return sum / ray.end;
+    return sum / count;
 }
 
 // Front-to-back emission-absorption with premultiplied colour. The ray
@@ -202,7 +217,7 @@ vec4 composite(Ray ray, float spacing, vec3 towardsViewer)
 {
     vec3 voxel = 1.0 / vec3(volume_dimension);
     vec4 sum = vec4(0.0);
-    float s = 0.0, runsEnd = 0.0;
+    float s = ray.first, runsEnd = s;
     // Each pass shades one sample, so ray.end passes cover the ray.
     for (float pass = 0.0; pass < ray.end; pass += 1.0) {
         vec3 position = ray.start;
@@ -266,8 +281,9 @@ void main()
             lengthVoxels > 0.0 ? -rayVoxels / lengthVoxels : vec3(0.0, 0.0, 1.0);
         gl_FragColor = composite(ray, lengthVoxels / float(intervals), towardsViewer);
     } else {
-        Ray ray = makeRay(start, step, float(intervals) + 1.0);
-        vec4 color = classify(mode == 1 ? meanDensity(ray) : largestDensity(ray));
+        float count = float(intervals) + 1.0;
+        Ray ray = makeRay(start, step, count);
+        vec4 color = classify(mode == 1 ? meanDensity(ray, count) : largestDensity(ray));
         gl_FragColor = vec4(color.rgb * color.a, color.a);
     }
     if (probe == 3)
