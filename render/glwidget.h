@@ -66,8 +66,9 @@ public:
     void setRayProbe(RayProbe probe);
 
     // While the left button turns the ray-cast view, frames are drawn from
-    // fewer rays and scaled up, as many as keep a frame within `ms` (40 by
-    // default) by the last frames' times; the release draws the full picture.
+    // fewer rays and scaled up, as many as keep a frame within `ms` by the
+    // last frame's time (36 by default: a turning frame stays within about
+    // 40 ms); the release draws the full picture.
     void setDragFrameBudget(double ms);
 
     // Samples per voxel along a ray: 1, as a frame is drawn; more for a
@@ -194,7 +195,7 @@ private:
     // before it is scaled up to the view.
     bool m_turning = false;
     float m_turnScale = 1.0f;
-    double m_dragFrameBudgetMs = 40.0;
+    double m_dragFrameBudgetMs = 36.0;
     static constexpr GLenum kTurnUnit = GL_TEXTURE7;
     static constexpr float kSmallestTurnScale = 0.25f;
     GLuint m_turnTexture = 0;
