@@ -126,7 +126,7 @@ private:
     struct RaycastUniforms
     {
         GLint slices = -1, gradients = -1, transfer = -1, entry = -1, exit = -1,
-              volumeDimension = -1, mode = -1, probe = -1, samplesPerVoxel = -1;
+              volumeDimension = -1, mode = -1, probe = -1, samplesPerVoxel = -1, jitter = -1;
         EmptySpaceLeaping::Uniforms leaping;
     };
 
@@ -197,6 +197,10 @@ private:
     float m_turnScale = 1.0f;
     double m_dragFrameBudgetMs = 36.0;
     static constexpr GLenum kTurnUnit = GL_TEXTURE7;
+    // The blue-noise tile each pixel's first sample is offset by
+    // (bluenoise.h), on a unit of its own.
+    static constexpr GLenum kJitterUnit = GL_TEXTURE8;
+    GLuint m_jitterTexture = 0;
     static constexpr float kSmallestTurnScale = 0.25f;
     GLuint m_turnTexture = 0;
     GLuint m_turnFramebuffer = 0;

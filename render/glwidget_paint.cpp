@@ -229,6 +229,8 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
     reportGLError("Volume_Dimension: ");
     onTextureUnit(kGradientUnit, [&] { glBindTexture(GL_TEXTURE_3D, m_gradientTexture); });
     glUniform1i(uniforms.gradients, int(kGradientUnit - GL_TEXTURE0));
+    onTextureUnit(kJitterUnit, [&] { glBindTexture(GL_TEXTURE_2D, m_jitterTexture); });
+    glUniform1i(uniforms.jitter, int(kJitterUnit - GL_TEXTURE0));
     glUniform1i(uniforms.mode, m_renderMode);
     glUniform1i(uniforms.probe, int(m_rayProbe));
     glUniform1f(uniforms.samplesPerVoxel, float(m_samplesPerVoxel));

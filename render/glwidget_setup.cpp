@@ -5,6 +5,7 @@
 
 #include "platform/console.h"
 #include "render/gldiagnostics.h"
+#include "render/bluenoise.h"
 #include "render/glfeatures.h"
 #include "render/gradienttexture.h"
 #include "render/texturesize.h"
@@ -15,6 +16,9 @@
 #include <ostream>
 
 namespace {
+
+// The jitter tile's side in pixels; the ray caster's jitter() divides by it.
+constexpr int kJitterTileSize = 64;
 
 struct ShaderFiles {
     const char* fragmentFile;
@@ -127,6 +131,18 @@ void GLWidget::initializeGL()
 
     glGenTextures(1, &m_gradientTexture);
     glGenTextures(1, &m_turnTexture);
+    glGenTextures(1, &m_jitterTexture);
+    if (features.multitexture)
+        onTextureUnit(kJitterUnit, [&] {
+            static const std::vector<uint8_t> tile = blueNoiseTile(kJitterTileSize);
+            glBindTexture(GL_TEXTURE_2D, m_jitterTexture);
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE8, kJitterTileSize, kJitterTileSize, 0,
+                         GL_LUMINANCE, GL_UNSIGNED_BYTE, tile.data());
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+        });
     m_emptySpace.createTextures();
 
     // Entry points the driver lacks are never called: their pointers are null.
@@ -167,6 +183,7 @@ void GLWidget::buildShaderPrograms()
     uniforms.mode = glGetUniformLocation(m_raycastProgram, "mode");
     uniforms.probe = glGetUniformLocation(m_raycastProgram, "probe");
     uniforms.samplesPerVoxel = glGetUniformLocation(m_raycastProgram, "samples_per_voxel");
+    uniforms.jitter = glGetUniformLocation(m_raycastProgram, "jitter_tile");
     uniforms.leaping = EmptySpaceLeaping::locate(m_raycastProgram);
 }
 

@@ -10,6 +10,7 @@
 uniform sampler3D slices;         // normalised densities 0..1
 uniform sampler3D gradients;      // per voxel its central differences (see gradientAt)
 uniform sampler1D transfer;       // 4096 RGBA entries, one per 12-bit density
+uniform sampler2D jitter_tile;    // 64 x 64 pixels of blue noise, repeated over the view
 uniform sampler2DRect tex_entry;  // ray entry points; alpha 0 where no cube
 uniform sampler2DRect tex_exit;   // ray exit points
 uniform ivec3 volume_dimension;   // width, height, depth in voxels
@@ -87,14 +88,13 @@ vec3 shade(vec3 color, vec3 gradient, vec3 towardsViewer)
 }
 
 // A per-pixel offset in 0..1 for the first sample: without it, the sample
-// planes of neighbouring rays line up and show as wood-grain rings. A hash of
-// the pixel position (arithmetic only, so every GL computes it alike): white
-// noise, the same for the same view, without a period the eye can find.
+// planes of neighbouring rays line up and show as wood-grain rings. Blue
+// noise: every offset equally often, neighbours far apart, no lattice and no
+// low frequencies, so that the error of a sample that is off averages out
+// over the pixels around it; the same for the same view.
 float jitter()
 {
-    vec3 p = fract(vec3(gl_FragCoord.xyx) * 0.1031);
-    p += dot(p, p.yzx + 33.33);
-    return fract((p.x + p.y) * p.z);
+    return texture2D(jitter_tile, gl_FragCoord.xy / 64.0).r * (255.0 / 256.0) + 0.5 / 256.0;
 }
 
 // Empty-space leaping. A sample between voxel centres u and u + 1 (counted

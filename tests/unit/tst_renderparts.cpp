@@ -7,6 +7,7 @@
 // ramps run between neighbouring points, truncated to bytes.
 
 #include "platform/perfcounter.h"
+#include "render/bluenoise.h"
 #include "render/framegeometry.h"
 #include "render/perftimer.h"
 #include "render/textfile.h"
@@ -223,6 +224,24 @@ private slots:
                  qPrintable(QString("%1 s against %2 s").arg(seconds).arg(expected)));
         const int64_t ms = perfCounterSource().processMilliseconds() - startMs;
         QVERIFY2(ms >= 225 && ms <= 1000 * expected + 500, qPrintable(QString::number(ms)));
+    }
+
+    // The jitter tile holds every offset equally often, and its neighbours lie
+    // farther apart than white noise's (a third of the range on average).
+    void theJitterTileIsBlueNoise()
+    {
+        const std::vector<uint8_t> tile = blueNoiseTile(64);
+        std::vector<int> counts(256);
+        double apart = 0;
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x) {
+                ++counts[tile[size_t(y * 64 + x)]];
+                apart += std::abs(tile[size_t(y * 64 + x)] - tile[size_t(y * 64 + (x + 1) % 64)]) +
+                         std::abs(tile[size_t(y * 64 + x)] - tile[size_t((y + 1) % 64 * 64 + x)]);
+            }
+        QCOMPARE(*std::min_element(counts.begin(), counts.end()), 16);
+        QCOMPARE(*std::max_element(counts.begin(), counts.end()), 16);
+        QVERIFY2(apart / (2 * 64 * 64) > 100, qPrintable(QString::number(apart / (2 * 64 * 64))));
     }
 };
 
