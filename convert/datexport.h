@@ -1,6 +1,6 @@
 #pragma once
 
-#include "volume/volumewriter.h"
+#include "volume/volumedata.h"
 
 #include <string>
 

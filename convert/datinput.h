@@ -1,7 +1,7 @@
 #pragma once
 
 #include "convert/scaninput.h"
-#include "volume/volumewriter.h"
+#include "volume/volumedata.h"
 
 // A volume file as input: its samples as stored, on a unit grid, in the
 // stored order.

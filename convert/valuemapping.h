@@ -3,7 +3,7 @@
 #include "convert/axismapping.h"
 #include "convert/convertoptions.h"
 #include "convert/scaninput.h"
-#include "volume/volumewriter.h"
+#include "volume/volumedata.h"
 
 #include <cstdint>
 #include <string>

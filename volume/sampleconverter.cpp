@@ -20,10 +20,7 @@ struct NormalisationTable {
 
 inline unsigned clampedSample(uint16_t sample)
 {
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-    sample = uint16_t((sample >> 8) | (sample << 8));
-#endif
-    return std::min<unsigned>(sample, kMaxDensity);
+    return std::min<unsigned>(fromLittleEndian(sample), kMaxDensity);
 }
 
 } // namespace

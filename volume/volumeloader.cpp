@@ -170,9 +170,7 @@ std::string readVolumeSamples(const std::string& path, SampleVolume& volume, boo
     }
     if (std::fread(volume.samples.data(), sizeof(uint16_t), count, file.get()) != count)
         return "reading the samples failed";
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
     for (uint16_t& sample : volume.samples)
-        sample = uint16_t((sample >> 8) | (sample << 8));
-#endif
+        sample = fromLittleEndian(sample);
     return {};
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "volume/volumedata.h"
-#include "volume/volumewriter.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -4,7 +4,7 @@
 #include "tools/phantom/frame.h"
 #include "tools/phantom/layer.h"
 #include "tools/phantom/primitive.h"
-#include "volume/volumewriter.h"
+#include "volume/volumedata.h"
 
 #include <cstdint>
 #include <vector>
