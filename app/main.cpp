@@ -4,7 +4,7 @@
 
 int main(int argc, char* argv[])
 {
-    // The toolkit takes its own options out of argv; the program reads none.
+    // Qt takes its own options out of argv; the program reads none.
     QApplication application(argc, argv);
     MainWindow window(nullptr, Qt::Window);
     window.show();

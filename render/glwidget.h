@@ -1,6 +1,6 @@
 #pragma once
 
-// GLEW must come before any GL header, the toolkit's included.
+// GLEW must come before any GL header, Qt's included.
 #include <GL/glew.h>
 
 #include "render/emptyspaceleaping.h"

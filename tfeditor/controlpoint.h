@@ -6,7 +6,7 @@
 
 // One transfer-function control point, in pixels of the histogram widget
 // (origin at its top-left corner, y growing downwards). The colour stays the
-// toolkit's invalid colour, whose red, green and blue read as 0, until the
+// invalid colour of Qt, whose red, green and blue read as 0, until the
 // user picks one.
 struct ControlPoint {
     QColor color;

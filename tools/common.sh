@@ -4,7 +4,7 @@
 KASTRA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # Debian 12 packages for building, running and testing. The converter needs
-# the image toolkit (ITK) and the NIfTI library.
+# ITK, GDCM and the NIfTI library.
 KASTRA_PACKAGES=(
   cmake make g++ pkg-config
   qtbase5-dev libqt5opengl5-dev libglew-dev libglu1-mesa-dev libgl1-mesa-dri

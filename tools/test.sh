@@ -30,13 +30,13 @@ export LSAN_OPTIONS="suppressions=$sanitizers/lsan.supp:print_suppressions=0"
 
 cd "$sanitize_dir"
 # Without GL, the unit tests afford full stacks for every allocation, which
-# suppressing the toolkit's offscreen plugin by its library needs.
+# suppressing Qt's offscreen plugin by its library needs.
 ASAN_OPTIONS="$asan_options:fast_unwind_on_malloc=0" \
   ctest --output-on-failure -j 2 -L unit
 
 # The GL tests draw with Mesa's software driver, whose many allocations
 # need the fast unwinder. The driver stays loaded until the leak check: the
-# toolkit unloads it when it closes the display, and its memory would then
+# Qt unloads it when it closes the display, and its memory would then
 # look leaked from an unknown module.
 gl_env=(LIBGL_ALWAYS_SOFTWARE=1 ASAN_OPTIONS="$asan_options")
 driver=$(software_gl_driver)
