@@ -8,7 +8,7 @@ KASTRA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 KASTRA_PACKAGES=(
   cmake make g++ pkg-config
   qtbase5-dev libqt5opengl5-dev libglew-dev libglu1-mesa-dev libgl1-mesa-dri
-  libinsighttoolkit5-dev libnifti2-dev
+  libinsighttoolkit5-dev libgdcm-dev libnifti2-dev
   xvfb xauth fonts-dejavu-core
 )
 
