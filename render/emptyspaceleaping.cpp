@@ -5,17 +5,6 @@
 
 namespace {
 
-// One texel per brick, read exactly: neither blended with a neighbour nor
-// repeated at the far face.
-void setBrickSampling()
-{
-    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
-}
-
 bool texturesAvailable()
 {
     const GLFeatures features = availableGLFeatures();
@@ -73,7 +62,7 @@ void EmptySpaceLeaping::uploadGrid()
         glBindTexture(GL_TEXTURE_3D, m_largestTexture);
         glTexImage3D(GL_TEXTURE_3D, 0, GL_LUMINANCE16_ALPHA16, m_grid.width, m_grid.height,
                      m_grid.depth, 0, GL_LUMINANCE_ALPHA, GL_FLOAT, largest.data());
-        setBrickSampling();
+        setClampedSampling(GL_TEXTURE_3D, GL_NEAREST); // one texel a brick, exactly
     });
     uploadRuns();
 }
@@ -91,7 +80,7 @@ void EmptySpaceLeaping::uploadRuns()
         glBindTexture(GL_TEXTURE_3D, m_runsTexture);
         glTexImage3D(GL_TEXTURE_3D, 0, GL_RGBA8, m_grid.width, m_grid.height, m_grid.depth, 0,
                      GL_RGBA, GL_UNSIGNED_BYTE, runs.data());
-        setBrickSampling();
+        setClampedSampling(GL_TEXTURE_3D, GL_NEAREST); // one texel a brick, exactly
     });
 }
 

@@ -80,18 +80,6 @@ void buildProgram(const ShaderFiles& files, GLuint& fragmentShader, GLuint& vert
     glLinkProgram(program);
 }
 
-// Linear filtering, and the volume's faces clamped: with the default repeat
-// the samples on one face would blend in the opposite face.
-void setVolumeSampling(GLenum target)
-{
-    glTexParameteri(target, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(target, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(target, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(target, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    if (target == GL_TEXTURE_3D)
-        glTexParameteri(target, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
-}
-
 } // namespace
 
 void GLWidget::initializeGL()
@@ -266,12 +254,12 @@ void GLWidget::uploadVolumeTexture()
                      GL_LUMINANCE, GL_FLOAT, nullptr);
         glTexSubImage3D(GL_TEXTURE_3D, 0, 0, 0, 0, width, height, depth, GL_LUMINANCE, GL_FLOAT,
                         m_volume.voxels.data());
-        setVolumeSampling(GL_TEXTURE_3D);
+        setClampedSampling(GL_TEXTURE_3D, GL_LINEAR);
         if (features.multitexture)
             onTextureUnit(kGradientUnit, [&] {
                 glBindTexture(GL_TEXTURE_3D, m_gradientTexture);
                 uploadGradientTexture(m_volume, extents);
-                setVolumeSampling(GL_TEXTURE_3D);
+                setClampedSampling(GL_TEXTURE_3D, GL_LINEAR);
             });
         reportGLFailure("Could not upload texture: ");
         return;
@@ -289,6 +277,6 @@ void GLWidget::uploadVolumeTexture()
                  exact ? height : nextPowerOfTwo(height), 0, GL_LUMINANCE, GL_FLOAT, nullptr);
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_LUMINANCE, GL_FLOAT,
                     m_stagingBuffer.data());
-    setVolumeSampling(GL_TEXTURE_2D);
+    setClampedSampling(GL_TEXTURE_2D, GL_LINEAR);
     reportGLFailure("Could not upload texture: ");
 }
