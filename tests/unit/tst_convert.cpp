@@ -686,6 +686,7 @@ private slots:
             noise.values[i] = float(i * 7919 % 1000);
         writeNifti(noise, "cut.nii.gz");
         shorten("cut.nii.gz", 20);
+        QVERIFY(QDir().mkpath("blocked.dat.part/full")); // no part file can be created there
     }
 
     // A refused or failed conversion exits with 1, says what failed and where
@@ -736,6 +737,8 @@ private slots:
             << QStringList{"ndims1e308.mha", "out.dat"} << "its NDims is 1e308";
         QTest::newRow("gzipped NIfTI cut short")
             << QStringList{"cut.nii.gz", "out.dat"} << "its samples are cut short or damaged";
+        QTest::newRow("the write fails")
+            << QStringList{"small.nrrd", "blocked.dat"} << "cannot write 'blocked.dat'";
     }
 
     void failuresLeaveOutputAlone()
@@ -751,7 +754,7 @@ private slots:
         QFile old(arguments[1]);
         QVERIFY(old.open(QIODevice::ReadOnly));
         QCOMPARE(old.readAll(), QByteArray("old"));
-        QVERIFY(!QFile::exists(arguments[1] + ".part"));
+        QVERIFY(!QFileInfo(arguments[1] + ".part").isFile());
     }
 
     // Both series listed, then the chosen one converted; a wrong command
