@@ -13,7 +13,7 @@
 #include "convert/converter.h"
 #include "platform/console.h"
 #include "platform/systemmemory.h"
-#include "tools/phantoms.h"
+#include "tools/phantom/phantoms.h"
 
 #include <itkGDCMImageIO.h>
 #include <itkGDCMSeriesFileNames.h>

@@ -21,7 +21,7 @@
 
 #include "platform/console.h"
 #include "render/glwidget.h"
-#include "tools/phantoms.h"
+#include "tools/phantom/phantoms.h"
 #include "volume/volumeloader.h"
 #include "volume/volumewriter.h"
 

@@ -8,9 +8,10 @@
 
 #include "platform/console.h"
 #include "platform/systemmemory.h"
-#include "tools/phantoms.h"
+#include "tools/phantom/phantoms.h"
 #include "volume/sampleconverter.h"
 #include "volume/volumeloader.h"
+#include "volume/volumewriter.h"
 
 #include <stdlib.h>
 #include <unistd.h>

@@ -4,7 +4,9 @@
 // before every start of the program costs nothing.
 
 #include "platform/console.h"
-#include "tools/phantoms.h"
+#include "tools/phantom/phantoms.h"
+#include "volume/volumedata.h"
+#include "volume/volumewriter.h"
 
 #include <cstdio>
 #include <filesystem>

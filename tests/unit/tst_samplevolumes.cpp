@@ -2,7 +2,7 @@
 
 #include "tests/support/testfolder.h"
 #include "tools/phantom/phantom.h"
-#include "tools/phantoms.h"
+#include "tools/phantom/phantoms.h"
 #include "volume/volumewriter.h"
 
 #include <QFile>

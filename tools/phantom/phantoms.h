@@ -1,6 +1,6 @@
 #pragma once
 
-#include "volume/volumewriter.h"
+#include "volume/volumedata.h"
 
 // Synthetic scans for the run folder, the tests and the benchmarks. Densities
 // follow the usual 12-bit CT scale of Hounsfield units plus 1024: air 0,

@@ -1,6 +1,6 @@
 // The engine phantom: see makeEnginePhantom in phantoms.h for what it holds.
 
-#include "tools/phantoms.h"
+#include "tools/phantom/phantoms.h"
 
 #include "tools/phantom/phantom.h"
 
