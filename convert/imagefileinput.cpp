@@ -53,18 +53,21 @@ std::string shortened(std::string text)
     return text.size() > 40 ? text.substr(0, 40) + "..." : text;
 }
 
-// MetaIO loops for ever on some dimension counts (NDims = -1 or 1e308), and
-// copies a key into 255 bytes: every NDims and DimSize must be sound on its
-// own line, and every key short, before the file is handed over. As in
-// MetaIO, a key ends at '=' or ':' and the header at ElementDataFile; MetaIO
-// takes a key's value from the next lines when its own is empty, which is
-// refused here.
+// MetaIO loops for ever on some dimension counts (NDims = -1 or 1e308),
+// copies a key into 255 bytes and allocates the CompressedDataSize it is
+// given: every NDims, DimSize and CompressedDataSize must be sound on its own
+// line, and every key short, before the file is handed over. As in MetaIO, a
+// key ends at '=' or ':' and the header at ElementDataFile; MetaIO takes a
+// key's value from the next lines when its own is empty, which is refused
+// here.
 void checkMetaImageHeader(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary);
     std::string line;
     long long dimensions = 0;
     bool sized = false;
+    long long compressedSize = 0;
+    std::string dataFile;
     while (std::getline(file, line)) {
         const size_t separator = line.find_first_of("=:");
         std::string key = line.substr(0, separator);
@@ -89,13 +92,26 @@ void checkMetaImageHeader(const std::string& path)
                                    shortened(value) + ", not " + std::to_string(dimensions) +
                                    " extents of at least 1");
             sized = true;
+        } else if (key == "CompressedDataSize") {
+            if (!parseIntegers(value, numbers) || numbers.size() != 1 || numbers[0] < 0)
+                throw ConvertError("cannot read '" + path + "': its CompressedDataSize is " +
+                                   shortened(value) + ", not a number of bytes");
+            compressedSize = numbers[0];
         } else if (key == "ElementDataFile") {
+            dataFile = shortened(value);
             break;
         }
     }
     if (dimensions == 0 || !sized)
         throw ConvertError("cannot read '" + path + "': its " +
                            (dimensions == 0 ? "NDims" : "DimSize") + " is missing");
+    // The compressed data lies in one file (a list of files is not compressed).
+    std::error_code error;
+    const auto dataSize = std::filesystem::file_size(
+            dataFile == "LOCAL" ? path : besideHeader(path, dataFile), error);
+    if (!error && compressedSize > 0 && std::uintmax_t(compressedSize) > dataSize)
+        throw ConvertError("cannot read '" + path + "': its CompressedDataSize is " +
+                           std::to_string(compressedSize) + " bytes, more than its data file holds");
 }
 
 } // namespace
