@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -40,10 +41,26 @@ public:
     // where the meta information ends (group 0002 done) when `metaOnly`.
     bool walk(uint64_t& at, const Encoding& encoding, bool metaOnly, std::string* syntax)
     {
-        // Elements and items of undefined length open until their delimiter.
-        int open = 0;
+        // What is open, innermost last: sequences (elements of undefined
+        // length or explicitly SQ, encapsulated pixel data among them) hold
+        // only items and, when of undefined length, their own delimiter;
+        // items hold elements. Those of a stated length end where it says.
+        enum Kind : char { Sequence, Item };
+        struct Open
+        {
+            Kind kind;
+            uint64_t end; // UINT64_MAX: at its delimiter
+        };
+        std::vector<Open> open;
         bool inPixelData = false;
         while (at < m_size) {
+            if (!open.empty() && at >= open.back().end) {
+                if (at > open.back().end)
+                    return fail(std::string("an element runs past the end of its ") +
+                                (open.back().kind == Item ? "item" : "sequence"));
+                open.pop_back();
+                continue;
+            }
             unsigned char head[8];
             if (!read(at, head, 8))
                 break; // a few stray bytes at the end: GDCM stops there
@@ -55,6 +72,7 @@ public:
             // Where no VR stands (two capital letters), GDCM reads the
             // element as implicit: a four-byte length after the tag.
             const bool vr = head[4] >= 'A' && head[4] <= 'Z' && head[5] >= 'A' && head[5] <= 'Z';
+            const bool explicitSequence = encoding.explicitVr && head[4] == 'S' && head[5] == 'Q';
             if (group == 0xfffe || !encoding.explicitVr || !vr) {
                 length = number(head + 4, 4, encoding.bigEndian);
             } else if (longLength(reinterpret_cast<const char*>(head + 4))) {
@@ -67,17 +85,30 @@ public:
                 length = number(head + 6, 2, encoding.bigEndian);
             }
             at += header;
+            // GDCM reads what stands out of place in some other encoding,
+            // where any length may turn up: refused here.
+            const bool inSequence = !open.empty() && open.back().kind == Sequence;
+            const bool undefinedEnd = !open.empty() && open.back().end == UINT64_MAX;
+            const bool item = group == 0xfffe && element == 0xe000;
+            const bool itemEnd = group == 0xfffe && element == 0xe00d;
+            const bool sequenceEnd = group == 0xfffe && element == 0xe0dd;
+            if (inSequence != (item || sequenceEnd) || (itemEnd && (open.empty() || inSequence)) ||
+                ((itemEnd || sequenceEnd) && !undefinedEnd) ||
+                (group == 0xfffe && !item && !itemEnd && !sequenceEnd))
+                return fail("its element " + tag(group, element) + " stands where " +
+                            (inSequence ? "an item" : "an element") + " belongs");
+            if (itemEnd || sequenceEnd) {
+                open.pop_back();
+                inPixelData = inPixelData && !open.empty();
+                continue;
+            }
+            const bool pixelData = group == 0x7fe0 && element == 0x0010;
             if (length == 0xffffffff) { // its items and delimiters follow as elements
-                ++open;
-                inPixelData = inPixelData || (group == 0x7fe0 && element == 0x0010);
+                open.push_back({item ? Item : Sequence, UINT64_MAX});
+                inPixelData = inPixelData || pixelData;
                 continue;
             }
-            if (group == 0xfffe && element != 0xe000) { // a delimiter
-                open = std::max(open - 1, 0);
-                inPixelData = inPixelData && open > 0;
-                continue;
-            }
-            if (length > m_size - at && group == 0x7fe0 && element == 0x0010)
+            if (length > m_size - at && pixelData)
                 return fail("it holds " + std::to_string(m_size - at) + " bytes of pixel data, " +
                             std::to_string(length) + " are announced");
             if (length > m_size - at)
@@ -89,9 +120,15 @@ public:
                 syntax->resize(length);
                 read(at, reinterpret_cast<unsigned char*>(syntax->data()), length);
             }
+            if ((item && !inPixelData) || explicitSequence) { // walked into, as GDCM reads it
+                open.push_back({item ? Item : Sequence, at + length});
+                continue;
+            }
             at += length;
         }
-        if (open > 0 && !metaOnly)
+        while (!open.empty() && open.back().end == at)
+            open.pop_back();
+        if (!open.empty() && !metaOnly)
             return fail(inPixelData ? "its compressed pixel data is cut short"
                                     : "it ends inside a sequence");
         return true;

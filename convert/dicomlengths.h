@@ -7,7 +7,11 @@
 // cut file's pixel data as far as it goes, filling the rest without a word.
 // This walks the file's element headers (the little- and big-endian,
 // explicit and implicit encodings; not a deflated data set) without reading
-// values, and says what is wrong when a length runs past the end of the file
-// or an element of undefined length (a sequence, compressed pixel data) is
-// not closed before it; "" when the file's lengths hold.
+// values, into items and explicit sequences, and says what is wrong when a
+// length runs past the end of the file or of its item, an element of
+// undefined length (a sequence, compressed pixel data) is not closed before
+// it, or an item or delimiter stands where an element belongs or the other
+// way round (where GDCM tries another encoding and finds any length); "" when
+// the file's structure holds. Sequences of a stated length in implicit
+// encoding are stepped over, as no VR marks them.
 std::string dicomLengthProblem(const std::string& path);
