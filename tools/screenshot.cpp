@@ -7,11 +7,15 @@
 //   kastra-screenshot OUTPUT.png [VOLUME.dat] [composite|average|mip|slice]
 
 #include "app/mainwindow.h"
-
-#include "tests/support/uidriver.h"
+#include "tfeditor/histogram.h"
+#include "tools/uidriver.h"
 
 #include <QApplication>
+#include <QColor>
+#include <QPixmap>
+#include <QPoint>
 #include <QScreen>
+#include <QString>
 #include <QTest>
 
 #include <cstdio>

@@ -5,8 +5,8 @@
 #include "tests/support/consolecapture.h"
 #include "tests/support/testfolder.h"
 #include "tests/support/testview.h"
-#include "tests/support/uidriver.h"
 #include "tfeditor/histogram.h"
+#include "tools/uidriver.h"
 
 #include <QtTest>
 

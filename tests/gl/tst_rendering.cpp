@@ -8,7 +8,7 @@
 #include "tests/support/consolecapture.h"
 #include "tests/support/testfolder.h"
 #include "tests/support/testview.h"
-#include "tests/support/uidriver.h"
+#include "tools/uidriver.h"
 #include "volume/volumewriter.h"
 
 #include <QtTest>

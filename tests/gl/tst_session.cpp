@@ -6,7 +6,7 @@
 #include "app/mainwindow.h"
 #include "tests/support/consolecapture.h"
 #include "tests/support/testfolder.h"
-#include "tests/support/uidriver.h"
+#include "tools/uidriver.h"
 #include "volume/volumewriter.h"
 
 #include <QApplication>

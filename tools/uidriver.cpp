@@ -1,9 +1,15 @@
-#include "tests/support/uidriver.h"
+#include "tools/uidriver.h"
 
 #include "app/mainwindow.h"
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QColorDialog>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QTest>
 
