@@ -40,6 +40,10 @@ const BarCase kBarCases[] = {
     // A window the main window failed to keep in range reads nothing outside the counts.
     {"window beyond the table", 40, -2, 2, [](int b) { return b == 0 ? 4 : 2 * (b == 1); },
      [](int x) { return x < 20 ? 0 : 50 + 50 * (x < 30); }},
+    // The same at the top: bin 4095 is the last counted, 4096 and 4097 read nothing.
+    {"window beyond the top bin", 40, 4093, 4097,
+     [](int b) { return b == 4095 ? 4 : 2 * (b == 4093); },
+     [](int x) { return x < 10 ? 50 : 100 * (x >= 20 && x < 30); }},
 };
 
 } // namespace
