@@ -141,7 +141,9 @@ private slots:
         const std::unique_ptr<MainWindow> window = shownWindow();
         GLWidget* view = window->m_glWidget;
         Histogram* histogram = window->m_graphic_view;
-        // Before any load and axis click the range is 0..99 and the view's extent is 1.
+        // Before any load and axis click the slice is the middle one, the range is 0..99 and
+        // the view's extent is 1.
+        QCOMPARE(view->slicePosition(), 0.5f);
         QTest::keyClick(window->m_Slices, Qt::Key_Right);
         QCOMPARE(view->slicePosition(), 1.0f);
         QVERIFY(repaints(view, [&] { QTest::keyClick(window->m_Slices, Qt::Key_Home); }));
