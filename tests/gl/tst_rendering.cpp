@@ -402,6 +402,14 @@ private slots:
         QCOMPARE(texture.size, std::vector<int>({64, 32, 16}));
         for (size_t corner : {size_t(0), size_t(39 + 64 * (19 + 32 * 11))})
             QVERIFY(std::fabs(texture.texels[corner] * 4095 - 1000) < 0.1f);
+
+        // A volume wider than the GL's 3D textures: the upload says so.
+        GLint widest = 0;
+        glGetIntegerv(GL_MAX_3D_TEXTURE_SIZE, &widest);
+        QVERIFY(writeVolumeFile("v.dat", SampleVolume(widest + 1, 1, 1, 1000)));
+        setup.console.clear();
+        setup.view->loadVolume("v.dat");
+        QCOMPARE(setup.console.err(), std::string("Could not upload texture: invalid value\n"));
     }
 
     // Without 3D textures the first layer goes up as a flat texture (rounded up
@@ -457,7 +465,12 @@ private slots:
         setup.view->updateTransferFunction({}, 400, 200);
         QCOMPARE(setup.console.err(), std::string("Could not bind texture: invalid enumerant\n"));
         pending();
+        const GLuint programs[] = {setup.view->slicesProgram(), setup.view->fboProgram(),
+                                   setup.view->raycastProgram()};
         setup.view.initializeGLAgain();
+        const GLuint again[] = {setup.view->slicesProgram(), setup.view->fboProgram(),
+                                setup.view->raycastProgram()};
+        QVERIFY(std::equal(programs, programs + 3, again)); // built once per context
         QVERIFY2(setup.console.err().find("Error generating slicing texture: invalid enumerant\n") !=
                          std::string::npos &&
                      setup.console.err().find("front and back") == std::string::npos,
