@@ -10,9 +10,9 @@
 //   peak:       growth of the peak resident size over the start, per source
 //               voxel; target at most 8 bytes without resampling.
 
+#include "bench/benchsupport.h"
 #include "convert/converter.h"
-#include "platform/console.h"
-#include "platform/systemmemory.h"
+#include "convert/convertoptions.h"
 #include "tools/phantom/phantoms.h"
 
 #include <itkGDCMImageIO.h>
@@ -23,23 +23,24 @@
 #include <itkImageSeriesWriter.h>
 #include <itkMetaDataObject.h>
 #include <itkNrrdImageIO.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
+#include <array>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 using HounsfieldImage = itk::Image<int16_t, 3>;
 
 constexpr double kOwnWorkTarget = 0.30;
@@ -121,29 +122,23 @@ void readWithToolkit(const std::string& input)
     }
 }
 
-// In a fresh process: the read or the conversion; prints the peak growth in
-// bytes and the seconds taken.
+// In a fresh process: the read or the conversion.
 int child(char** argv)
 {
     const std::string what = argv[2];
-    const int64_t before = residentBytes();
-    const Clock::time_point start = Clock::now();
-    int status = 0;
-    if (what == "read") {
-        readWithToolkit(argv[3]);
-    } else {
-        std::ostream quiet(nullptr);
-        console::redirect(&quiet, &std::cerr);
+    return reportFreshRun([&] {
+        if (what == "read") {
+            readWithToolkit(argv[3]);
+            return 0;
+        }
+        const QuietConsole quiet(QuietConsole::KeepErrors);
         ConvertOptions options;
         options.input = argv[3];
         options.output = argv[4];
         options.ct = true;
         options.keepGrid = what == "keep-grid";
-        status = convert(options, false);
-    }
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    std::printf("%lld %.6f\n", static_cast<long long>(peakResidentBytes() - before), seconds);
-    return status;
+        return convert(options, false);
+    });
 }
 
 struct Measure
@@ -152,24 +147,16 @@ struct Measure
     double peakBytes = 0;
 };
 
-Measure inFreshProcesses(const std::string& arguments, int repeats)
+Measure inFreshProcesses(std::vector<std::string> arguments, int repeats)
 {
-    char self[4096];
-    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    arguments.insert(arguments.begin(), kChildOption);
     Measure best;
-    if (length <= 0)
-        return best;
-    self[length] = '\0';
     for (int r = 0; r < repeats; ++r) {
-        const std::string command = "'" + std::string(self) + "' " + kChildOption + " " + arguments;
-        std::FILE* pipe = popen(command.c_str(), "r");
-        long long peak = 0;
-        double seconds = 0;
-        const bool parsed = pipe && std::fscanf(pipe, "%lld %lf", &peak, &seconds) == 2;
-        if (!pipe || pclose(pipe) != 0 || !parsed)
+        const std::optional<FreshRun> run = runFresh(arguments);
+        if (!run)
             return Measure{};
-        best.seconds = std::min(best.seconds, seconds);
-        best.peakBytes = std::max(best.peakBytes, double(peak));
+        best.seconds = std::min(best.seconds, run->seconds);
+        best.peakBytes = std::max(best.peakBytes, run->peakBytes);
     }
     return best;
 }
@@ -195,14 +182,13 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    std::string pattern = (fs::temp_directory_path() / "kastra-bench-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) {
+    const ScratchFolder folder;
+    if (!folder.created()) {
         std::cerr << "cannot create a temporary folder\n";
         return 1;
     }
-    const fs::path folder(pattern);
-    const std::string nrrd = (folder / "ct.nrrd").string(), series = (folder / "series").string();
-    const std::string output = (folder / "out.dat").string();
+    const std::string nrrd = folder.file("ct.nrrd"), series = folder.file("series");
+    const std::string output = folder.file("out.dat");
     std::vector<Row> rows = {{"NRRD 512x512x512", 512.0 * 512 * 512, {}, {}, {}},
                              {"DICOM 512x512x200", 512.0 * 512 * 200, {}, {}, {}}};
     try {
@@ -210,16 +196,14 @@ int main(int argc, char** argv)
         writeDicomSeries(series);
     } catch (const itk::ExceptionObject& error) {
         std::cerr << "cannot write the inputs: " << error.GetDescription() << "\n";
-        fs::remove_all(folder);
         return 1;
     }
     for (Row& row : rows) {
         const std::string input = row.name[0] == 'N' ? nrrd : series;
-        row.read = inFreshProcesses("read '" + input + "'", repeats);
-        row.keepGrid = inFreshProcesses("keep-grid '" + input + "' '" + output + "'", repeats);
-        row.cubes = inFreshProcesses("cubes '" + input + "' '" + output + "'", repeats);
+        row.read = inFreshProcesses({"read", input}, repeats);
+        row.keepGrid = inFreshProcesses({"keep-grid", input, output}, repeats);
+        row.cubes = inFreshProcesses({"cubes", input, output}, repeats);
     }
-    fs::remove_all(folder);
 
     std::printf("Conversions with --ct from the page cache, fastest of %d fresh processes each\n",
                 repeats);

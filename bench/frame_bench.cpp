@@ -19,17 +19,22 @@
 // marched and shaded per frame and per ray. Run it under a display (xvfb-run
 // for a headless machine).
 
-#include "platform/console.h"
+#include "bench/benchsupport.h"
+#include "bench/benchview.h"
 #include "render/glwidget.h"
+#include "tfeditor/controlpoint.h"
 #include "tools/phantom/phantoms.h"
+#include "tools/uidriver.h"
+#include "volume/volumedata.h"
 #include "volume/volumeloader.h"
 #include "volume/volumewriter.h"
 
 #include <QApplication>
-#include <QGLFormat>
+#include <QColor>
 #include <QDir>
-#include <QMouseEvent>
-#include <QTemporaryDir>
+#include <QImage>
+#include <QPoint>
+#include <QString>
 #include <QTest>
 
 #include <sys/resource.h>
@@ -37,11 +42,11 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -49,11 +54,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double millisecondsSince(Clock::time_point start)
+double millisecondsSince(BenchClock::time_point start)
 {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    return 1e3 * secondsSince(start);
 }
 
 // Processor time of the whole process, the driver's rendering threads
@@ -165,19 +168,14 @@ struct ModeTiming {
 // A real drag of `pixels` across from `cursor` (one degree each), released
 // unless `held`: the view turns while the button is down and draws the full
 // picture once it is up.
-void drag(GLWidget& view, QPoint& cursor, int pixels, bool held)
+void turnBy(GLWidget& view, QPoint& cursor, int pixels, bool held)
 {
-    QMouseEvent press(QEvent::MouseButtonPress, cursor, Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QCoreApplication::sendEvent(&view, &press);
+    const QPoint from = cursor;
     cursor += QPoint(pixels, 0);
-    QMouseEvent move(QEvent::MouseMove, cursor, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&view, &move);
-    if (held)
-        return;
-    QMouseEvent release(QEvent::MouseButtonRelease, cursor, Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QCoreApplication::sendEvent(&view, &release);
+    if (!held)
+        return ui::drag(&view, from, cursor);
+    QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, from);
+    ui::move(&view, cursor, Qt::LeftButton);
 }
 
 // Renders the frames of one mode, turning one degree per frame with a real
@@ -190,21 +188,19 @@ ModeTiming timeMode(GLWidget& view, const char* name, const Options& options, bo
     ModeTiming timing{name};
     std::vector<double> times;
     QPoint cursor(10, 10);
-    drag(view, cursor, -view.yRotation(), false);
+    turnBy(view, cursor, -view.yRotation(), false);
     double processorStart = 0;
     for (int frame = 0; frame < options.warmup + options.frames; ++frame) {
         if (frame == options.warmup) {
-            drag(view, cursor, -view.yRotation(), false);
+            turnBy(view, cursor, -view.yRotation(), false);
             processorStart = processorMilliseconds();
         }
-        const Clock::time_point start = Clock::now();
+        const BenchClock::time_point start = BenchClock::now();
         if (held && frame > 0 && frame != options.warmup) {
             cursor += QPoint(1, 0);
-            QMouseEvent move(QEvent::MouseMove, cursor, Qt::NoButton, Qt::LeftButton,
-                             Qt::NoModifier);
-            QCoreApplication::sendEvent(&view, &move);
+            ui::move(&view, cursor, Qt::LeftButton);
         } else {
-            drag(view, cursor, 1, held);
+            turnBy(view, cursor, 1, held);
         }
         view.updateGL();
         glFinish();
@@ -212,13 +208,11 @@ ModeTiming timeMode(GLWidget& view, const char* name, const Options& options, bo
             times.push_back(millisecondsSince(start));
     }
     if (held)
-        drag(view, cursor, 0, false);
+        turnBy(view, cursor, 0, false);
     timing.processor = (processorMilliseconds() - processorStart) / options.frames;
-    std::sort(times.begin(), times.end());
-    timing.min = times.front();
-    timing.max = times.back();
-    const size_t n = times.size();
-    timing.median = n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
+    timing.min = *std::min_element(times.begin(), times.end());
+    timing.max = *std::max_element(times.begin(), times.end());
+    timing.median = median(times);
     return timing;
 }
 
@@ -229,30 +223,18 @@ struct SampleCounts {
     double marchedPerRay = 0, shadedPerRay = 0; // over the rays that march any
 };
 
-// The view, its buffers left unswapped where a frame must be read back.
-class BenchView : public GLWidget
-{
-public:
-    BenchView() : GLWidget(nullptr) {}
-    void swapBuffersAfterPainting(bool on) { setAutoBufferSwap(on); }
-};
-
 SampleCounts countSamples(BenchView& view, const Options& options)
 {
     view.setRayProbe(GLWidget::RayProbe::SampleCounts);
-    view.swapBuffersAfterPainting(false);
+    view.keepFramesUnswapped(true);
     QPoint cursor(10, 10);
-    drag(view, cursor, -view.yRotation(), false);
-    const int width = view.width(), height = view.height();
-    std::vector<uint8_t> pixels(size_t(width) * size_t(height) * 4);
+    turnBy(view, cursor, -view.yRotation(), false);
     double marched = 0, shaded = 0, rays = 0;
     for (int frame = 0; frame < options.frames; ++frame) {
-        drag(view, cursor, 1, false);
-        view.updateGL();
-        glFinish();
-        glReadBuffer(GL_BACK);
-        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-        for (size_t p = 0; p < pixels.size(); p += 4) {
+        turnBy(view, cursor, 1, false);
+        const QImage counts = view.picture(); // RGBA bytes: marched, shaded, 16 bits each
+        const uchar* pixels = counts.constBits();
+        for (qsizetype p = 0; p < counts.sizeInBytes(); p += 4) {
             const double m = pixels[p] + 256.0 * pixels[p + 1];
             marched += m;
             shaded += pixels[p + 2] + 256.0 * pixels[p + 3];
@@ -260,7 +242,7 @@ SampleCounts countSamples(BenchView& view, const Options& options)
         }
     }
     view.setRayProbe(GLWidget::RayProbe::Picture);
-    view.swapBuffersAfterPainting(true);
+    view.keepFramesUnswapped(false);
     return {marched / options.frames, shaded / options.frames, marched / std::max(rays, 1.0),
             shaded / std::max(rays, 1.0)};
 }
@@ -269,7 +251,7 @@ SampleCounts countSamples(BenchView& view, const Options& options)
 
 int main(int argc, char** argv)
 {
-    const Clock::time_point mainStart = Clock::now();
+    const BenchClock::time_point mainStart = BenchClock::now();
     const double processStartMs = millisecondsSinceProcessStart();
     QApplication application(argc, argv);
     Options options;
@@ -278,16 +260,18 @@ int main(int argc, char** argv)
                      "[--phantom WxHxD] [--no-leaping] [--breakdown] [VOLUME.dat]\n";
         return 2;
     }
-    QGLFormat format = QGLFormat::defaultFormat(); // the counting probe writes alpha too
-    format.setAlpha(true);
-    QGLFormat::setDefaultFormat(format);
 
     // Generating the phantom is not part of the time to the first picture.
-    const Clock::time_point generateStart = Clock::now();
-    QTemporaryDir scratch;
+    const BenchClock::time_point generateStart = BenchClock::now();
+    const ScratchFolder scratch;
     if (options.volume.empty() || options.generate) {
-        if (options.volume.empty())
-            options.volume = (scratch.path() + "/head.dat").toStdString();
+        if (options.volume.empty()) {
+            if (!scratch.created()) {
+                std::cerr << "cannot create a temporary folder\n";
+                return 1;
+            }
+            options.volume = scratch.file("head.dat");
+        }
         const int* extents = options.phantom;
         if (!writeVolumeFile(options.volume, makeHeadPhantom(extents[0], extents[1], extents[2]))) {
             std::cerr << "cannot write " << options.volume << "\n";
@@ -296,43 +280,35 @@ int main(int argc, char** argv)
     }
     const double generateMs = millisecondsSince(generateStart);
     options.volume = QDir().absoluteFilePath(QString::fromStdString(options.volume)).toStdString();
-    if (!QDir::setCurrent(QString::fromStdString(options.shaders))) {
-        std::cerr << "no shader folder " << options.shaders << "\n";
+    if (!enterShaderFolder(options.shaders))
         return 1;
-    }
-
-    std::ostringstream quiet; // the program's own console lines are not timed output
-    console::redirect(&quiet, &quiet);
+    const QuietConsole quiet;
+    requestAlphaChannel(); // the counting probe writes alpha too
 
     // The first picture: the window shown, the volume loaded, the table
     // built and one composite frame finished, as a user's first look is.
-    const Clock::time_point showStart = Clock::now();
+    const BenchClock::time_point showStart = BenchClock::now();
     BenchView view;
     view.setLeaping(options.leaping);
-    view.resize(options.width, options.height);
-    view.show();
-    if (!QTest::qWaitForWindowExposed(&view)) {
-        std::cerr << "the view was never shown\n";
+    if (!view.showAt(options.width, options.height))
         return 1;
-    }
-    view.makeCurrent();
     glFinish();
     const double showMs = millisecondsSince(showStart);
 
-    const Clock::time_point loadStart = Clock::now();
+    const BenchClock::time_point loadStart = BenchClock::now();
     view.loadVolume(options.volume);
     glFinish();
     const double loadMs = millisecondsSince(loadStart);
     const VolumeData& volume = view.volume();
 
     const int editorWidth = 771, editorHeight = 200; // the main window's editor
-    const Clock::time_point tableStart = Clock::now();
+    const BenchClock::time_point tableStart = BenchClock::now();
     view.setCompositeMode();
     view.updateTransferFunction(compositeTransfer(editorWidth, editorHeight), editorWidth,
                                 editorHeight);
     glFinish();
     const double tableMs = millisecondsSince(tableStart);
-    const Clock::time_point frameStart = Clock::now();
+    const BenchClock::time_point frameStart = BenchClock::now();
     view.updateGL();
     glFinish();
     const double firstFrameMs = millisecondsSince(frameStart);
@@ -340,7 +316,7 @@ int main(int argc, char** argv)
     const double firstPictureMs = processStartMs < 0 ? -1 : processStartMs + sinceMainMs;
 
     // The loader's share of the load: the same file read again, from the page cache.
-    const Clock::time_point readStart = Clock::now();
+    const BenchClock::time_point readStart = BenchClock::now();
     {
         auto scratchVolume = std::make_unique<VolumeData>();
         readVolumeFile(options.volume, *scratchVolume);
@@ -373,7 +349,6 @@ int main(int argc, char** argv)
     SampleCounts mipCounts;
     if (options.breakdown)
         mipCounts = countSamples(view, options);
-    console::redirect(nullptr, nullptr);
 
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     std::printf("volume %s: %d x %d x %d, view %d x %d, %d frames after %d warm-up, leaping %s\n",

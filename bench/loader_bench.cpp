@@ -6,108 +6,46 @@
 // The loader converts on every core; the pass alone is also timed on one
 // core, for comparison.
 
-#include "platform/console.h"
-#include "platform/systemmemory.h"
+#include "bench/benchsupport.h"
 #include "tools/phantom/phantoms.h"
 #include "volume/sampleconverter.h"
+#include "volume/volumedata.h"
 #include "volume/volumeloader.h"
 #include "volume/volumewriter.h"
 
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <chrono>
+#include <array>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
 namespace {
-
-namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 constexpr double kPassTarget = 1e9;        // voxels per second on one core
 constexpr double kCoresPassTarget = 0.9e9; // voxels per second per core, on every core
 constexpr double kMemoryTarget = 6.0;      // bytes per voxel in flight
 constexpr const char* kPeakOption = "--peak-of";
 
-double seconds(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
-}
-
-// Silences the loader's progress lines while it lives.
-class QuietConsole
-{
-public:
-    QuietConsole() { console::redirect(&m_null, &m_null); }
-    ~QuietConsole() { console::redirect(nullptr, nullptr); }
-
-private:
-    std::ostream m_null{nullptr};
-};
-
-// Run in a fresh process: the first load of `path` into a new VolumeData,
-// printing the growth of the peak resident size over the resident size
-// before it, and the load's time. A fresh process has no freed heap left to
-// reuse, so the growth is what the load itself holds at its peak.
+// In the fresh process: the first load of `path` into a new VolumeData.
 int measurePeak(const char* path)
 {
-    const int64_t before = residentBytes();
-    auto volume = std::make_unique<VolumeData>();
-    const Clock::time_point start = Clock::now();
-    {
-        QuietConsole quiet;
+    std::unique_ptr<VolumeData> volume; // freed after the figures are taken
+    return reportFreshRun([&] {
+        volume = std::make_unique<VolumeData>();
+        const QuietConsole quiet;
         readVolumeFile(path, *volume);
-    }
-    const double elapsed = seconds(start);
-    const int64_t peak = peakResidentBytes();
-    if (before < 0 || peak < 0 || volume->width <= 1)
-        return 1;
-    std::printf("%lld %.9f\n", static_cast<long long>(peak - before), elapsed);
-    return 0;
-}
-
-struct PeakResult
-{
-    bool valid = false;
-    double bytes = 0;
-    double firstLoadSeconds = 0;
-};
-
-PeakResult peakInFreshProcess(const std::string& path)
-{
-    PeakResult result;
-    char self[4096];
-    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (length <= 0)
-        return result;
-    self[length] = '\0';
-    const std::string command = "'" + std::string(self) + "' " + kPeakOption + " '" + path + "'";
-    std::FILE* child = popen(command.c_str(), "r");
-    if (!child)
-        return result;
-    long long bytes = 0;
-    double elapsed = 0;
-    const bool parsed = std::fscanf(child, "%lld %lf", &bytes, &elapsed) == 2;
-    result.valid = pclose(child) == 0 && parsed;
-    result.bytes = double(bytes);
-    result.firstLoadSeconds = elapsed;
-    return result;
+        return volume->width > 1 ? 0 : 1;
+    });
 }
 
 struct Case
@@ -123,7 +61,7 @@ struct CaseResult
     double generateSeconds = 0;
     std::vector<double> loads, passes, onePasses; // passes on every core, on one core
     unsigned threads = 1;
-    PeakResult peak;
+    std::optional<FreshRun> peak; // the first load
     bool histogramsAgree = false;
 };
 
@@ -146,10 +84,10 @@ std::vector<double> timePass(const std::string& path, const Case& c, int repeats
     std::array<int32_t, kDensityCount> histogram{};
     const size_t slice = size_t(c.width) * size_t(c.height);
     for (int r = 0; r <= repeats; ++r) {
-        const Clock::time_point start = Clock::now();
+        const BenchClock::time_point start = BenchClock::now();
         convertSlices(samples.data(), slice, size_t(c.depth), voxels.data(), histogram, threads,
                       [](size_t) {});
-        const double elapsed = seconds(start);
+        const double elapsed = secondsSince(start);
         if (r > 0) // the first run warms the caches and the table
             times.push_back(elapsed);
     }
@@ -157,16 +95,16 @@ std::vector<double> timePass(const std::string& path, const Case& c, int repeats
     return times;
 }
 
-CaseResult runCase(const fs::path& folder, const Case& c, int repeats)
+CaseResult runCase(const ScratchFolder& folder, const Case& c, int repeats)
 {
     CaseResult result;
     result.volume = c;
     result.voxels = uint64_t(c.width) * uint64_t(c.height) * uint64_t(c.depth);
-    const std::string path = (folder / (c.name + ".dat")).string();
+    const std::string path = folder.file(c.name + ".dat");
     {
-        const Clock::time_point start = Clock::now();
+        const BenchClock::time_point start = BenchClock::now();
         const SampleVolume volume = makeHeadPhantom(c.width, c.height, c.depth);
-        result.generateSeconds = seconds(start);
+        result.generateSeconds = secondsSince(start);
         if (!writeVolumeFile(path, volume)) {
             std::cerr << "cannot write " << path << "\n";
             return result;
@@ -175,16 +113,16 @@ CaseResult runCase(const fs::path& folder, const Case& c, int repeats)
 
     // The first load, in a process of its own, before this one has loaded
     // anything: its time includes the page faults of fresh voxel storage.
-    result.peak = peakInFreshProcess(path);
+    result.peak = runFresh({kPeakOption, path});
 
     auto volume = std::make_unique<VolumeData>();
     {
-        QuietConsole quiet;
+        const QuietConsole quiet;
         readVolumeFile(path, *volume); // warms the page cache and the voxel storage
         for (int r = 0; r < repeats; ++r) {
-            const Clock::time_point start = Clock::now();
+            const BenchClock::time_point start = BenchClock::now();
             readVolumeFile(path, *volume);
-            result.loads.push_back(seconds(start));
+            result.loads.push_back(secondsSince(start));
         }
     }
     result.threads = std::max(1u, std::thread::hardware_concurrency());
@@ -193,7 +131,7 @@ CaseResult runCase(const fs::path& folder, const Case& c, int repeats)
     result.onePasses = timePass(path, c, repeats, 1, *volume, &oneAgrees);
     result.histogramsAgree = result.histogramsAgree && oneAgrees;
     std::error_code ignored;
-    fs::remove(path, ignored);
+    std::filesystem::remove(path, ignored);
     return result;
 }
 
@@ -221,10 +159,10 @@ std::string json(const std::vector<CaseResult>& results, int repeats)
             << ",\"pass_one_core_median_ms\":" << median(r.onePasses) * 1e3
             << ",\"pass_one_core_voxels_per_s\":" << double(r.voxels) / median(r.onePasses)
             << ",\"pass_matches_loader\":" << (r.histogramsAgree ? "true" : "false");
-        if (r.peak.valid)
-            out << ",\"first_load_ms\":" << r.peak.firstLoadSeconds * 1e3
-                << ",\"peak_bytes\":" << r.peak.bytes
-                << ",\"peak_bytes_per_voxel\":" << r.peak.bytes / double(r.voxels);
+        if (r.peak)
+            out << ",\"first_load_ms\":" << r.peak->seconds * 1e3
+                << ",\"peak_bytes\":" << r.peak->peakBytes
+                << ",\"peak_bytes_per_voxel\":" << r.peak->peakBytes / double(r.voxels);
         out << "}";
     }
     out << "]}";
@@ -251,9 +189,9 @@ void printTable(const std::vector<CaseResult>& results, int repeats)
                     *std::min_element(r.passes.begin(), r.passes.end()) * 1e3, passMedian * 1e3,
                     double(r.voxels) / passMedian / 1e9,
                     double(r.voxels) / median(r.onePasses) / 1e9);
-        if (r.peak.valid)
-            std::printf("%9.2f %8.3f\n", r.peak.firstLoadSeconds * 1e3,
-                        r.peak.bytes / double(r.voxels));
+        if (r.peak)
+            std::printf("%9.2f %8.3f\n", r.peak->seconds * 1e3,
+                        r.peak->peakBytes / double(r.voxels));
         else
             std::printf("%9s %8s\n", "n/a", "n/a");
     }
@@ -272,17 +210,18 @@ void printTable(const std::vector<CaseResult>& results, int repeats)
                     kPassTarget / 1e9);
         // The peak holds a few hundred KB whatever the size (code pages,
         // partial histograms, buffers): the target is on what grows with it.
-        if (r.peak.valid)
+        if (r.peak)
             std::printf("; peak %.3f bytes/voxel = %.0f x voxels %+.0f KB",
-                        r.peak.bytes / double(r.voxels), kMemoryTarget,
-                        (r.peak.bytes - kMemoryTarget * double(r.voxels)) / 1024.0);
+                        r.peak->peakBytes / double(r.voxels), kMemoryTarget,
+                        (r.peak->peakBytes - kMemoryTarget * double(r.voxels)) / 1024.0);
         std::printf("; pass %s the loader's result\n",
                     r.histogramsAgree ? "reproduces" : "DOES NOT reproduce");
     }
-    if (results.size() >= 2 && results.front().peak.valid && results.back().peak.valid) {
+    if (results.size() >= 2 && results.front().peak && results.back().peak) {
         const CaseResult &small = results.front(), &large = results.back();
         std::printf("peak growth per added voxel between the sizes: %.3f bytes\n",
-                    (large.peak.bytes - small.peak.bytes) / double(large.voxels - small.voxels));
+                    (large.peak->peakBytes - small.peak->peakBytes) /
+                        double(large.voxels - small.voxels));
     }
 }
 
@@ -313,12 +252,11 @@ int main(int argc, char** argv)
         }
     }
 
-    std::string pattern = (fs::temp_directory_path() / "kastra-bench-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) {
+    const ScratchFolder folder;
+    if (!folder.created()) {
         std::cerr << "cannot create a temporary folder\n";
         return 1;
     }
-    const fs::path folder(pattern);
 
     std::vector<Case> cases = {{"head", 256, 256, 113}};
     if (large)
@@ -328,13 +266,10 @@ int main(int argc, char** argv)
         CaseResult result = runCase(folder, c, repeats);
         if (result.loads.empty() || result.passes.empty()) {
             std::cerr << "the " << c.name << " case failed\n";
-            fs::remove_all(folder);
             return 1;
         }
         results.push_back(std::move(result));
     }
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
 
     printTable(results, repeats);
     std::printf("%s\n", json(results, repeats).c_str());

@@ -11,20 +11,24 @@
 // after in one build; --save writes each picture as a PNG. Run it under a
 // display (xvfb-run for a headless machine).
 
-#include "platform/console.h"
+#include "bench/benchsupport.h"
+#include "bench/benchview.h"
 #include "render/glwidget.h"
+#include "tfeditor/controlpoint.h"
+#include "tools/uidriver.h"
 
 #include <QApplication>
+#include <QColor>
 #include <QDir>
-#include <QGLFormat>
 #include <QImage>
-#include <QMouseEvent>
-#include <QTest>
+#include <QPoint>
+#include <QString>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -60,35 +64,13 @@ bool parse(int argc, char** argv, Options& options)
     return !options.volume.empty();
 }
 
-// The view, read back from its unswapped back buffer.
-class PictureView : public GLWidget
+// A real drag from the current turn: one degree per pixel.
+void turnTo(GLWidget& view, int xRotation, int yRotation)
 {
-public:
-    PictureView() : GLWidget(nullptr) { setAutoBufferSwap(false); }
-    QImage picture()
-    {
-        updateGL();
-        makeCurrent();
-        QImage image(width(), height(), QImage::Format_RGBA8888);
-        glReadBuffer(GL_BACK);
-        glReadPixels(0, 0, width(), height(), GL_RGBA, GL_UNSIGNED_BYTE, image.bits());
-        return image.mirrored();
-    }
-    void turnTo(int xRotation, int yRotation)
-    {
-        // A real drag from the current turn: one degree per pixel.
-        const QPoint from(10, 10), to = from + QPoint(yRotation - this->yRotation(),
-                                                      xRotation - this->xRotation());
-        QMouseEvent press(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton,
-                          Qt::NoModifier);
-        QCoreApplication::sendEvent(this, &press);
-        QMouseEvent move(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(this, &move);
-        QMouseEvent release(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton,
-                            Qt::NoModifier);
-        QCoreApplication::sendEvent(this, &release);
-    }
-};
+    const QPoint from(10, 10);
+    ui::drag(&view, from,
+             from + QPoint(yRotation - view.yRotation(), xRotation - view.xRotation()));
+}
 
 // A white table like the frame benchmark's Composite one: transparent below
 // 10 % of the range, reaching opacity 0.25 per voxel at the top.
@@ -193,28 +175,20 @@ int main(int argc, char** argv)
                      "VOLUME.dat\n";
         return 2;
     }
-    QGLFormat format = QGLFormat::defaultFormat(); // alpha tells shown pixels apart
-    format.setAlpha(true);
-    QGLFormat::setDefaultFormat(format);
     const std::string volume = QDir().absoluteFilePath(QString::fromStdString(options.volume))
                                    .toStdString();
     const QString save = options.save.empty() ? QString()
                                               : QDir().absoluteFilePath(
                                                     QString::fromStdString(options.save));
-    if (!QDir::setCurrent(QString::fromStdString(options.shaders))) {
-        std::cerr << "no shader folder " << options.shaders << "\n";
+    if (!enterShaderFolder(options.shaders))
         return 1;
-    }
-    std::ostringstream quiet;
-    console::redirect(&quiet, &quiet);
+    const QuietConsole quiet;
 
-    PictureView view;
-    view.resize(options.width, options.height);
-    view.show();
-    if (!QTest::qWaitForWindowExposed(&view)) {
-        std::cerr << "the view was never shown\n";
+    requestAlphaChannel(); // alpha tells shown pixels apart
+    BenchView view;
+    view.keepFramesUnswapped(true);
+    if (!view.showAt(options.width, options.height))
         return 1;
-    }
     view.loadVolume(volume);
     const int editorWidth = 771, editorHeight = 200;
     view.updateTransferFunction(whiteTable(editorWidth, editorHeight), editorWidth, editorHeight);
@@ -229,7 +203,7 @@ int main(int argc, char** argv)
     double clipped = 0;
     std::string json;
     for (const auto& turn : turns) {
-        view.turnTo(turn[0], turn[1]);
+        turnTo(view, turn[0], turn[1]);
         view.setSamplesPerVoxel(8);
         const QImage reference = view.picture();
         view.setSamplesPerVoxel(1);
@@ -276,6 +250,5 @@ int main(int argc, char** argv)
                 std::sqrt(totalShading.rms / count), totalShading.largest, 100 * clipped / count);
     std::printf("{\"bench\": \"picture\", \"view\": [%d, %d], \"turns\": [%s]}\n", options.width,
                 options.height, json.c_str());
-    console::redirect(nullptr, nullptr);
     return 0;
 }

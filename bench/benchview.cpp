@@ -1,0 +1,45 @@
+#include "bench/benchview.h"
+
+#include <QDir>
+#include <QGLFormat>
+#include <QString>
+#include <QTest>
+
+#include <iostream>
+
+void requestAlphaChannel()
+{
+    QGLFormat format = QGLFormat::defaultFormat();
+    format.setAlpha(true);
+    QGLFormat::setDefaultFormat(format);
+}
+
+bool enterShaderFolder(const std::string& folder)
+{
+    if (QDir::setCurrent(QString::fromStdString(folder)))
+        return true;
+    std::cerr << "no shader folder " << folder << "\n";
+    return false;
+}
+
+bool BenchView::showAt(int width, int height)
+{
+    resize(width, height);
+    show();
+    if (!QTest::qWaitForWindowExposed(this)) {
+        std::cerr << "the view was never shown\n";
+        return false;
+    }
+    makeCurrent();
+    return true;
+}
+
+QImage BenchView::picture()
+{
+    updateGL();
+    makeCurrent();
+    QImage image(width(), height(), QImage::Format_RGBA8888);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, width(), height(), GL_RGBA, GL_UNSIGNED_BYTE, image.bits());
+    return image.mirrored(); // the GL counts rows from the bottom
+}
