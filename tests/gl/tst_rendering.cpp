@@ -89,12 +89,17 @@ QPoint projected(double s, double t, double r, double ax, double ay)
 // is stored a little above and 100 / 4095 a little below: they read a little
 // of the table's next and previous entries); a plane of 3000 on x = 88, the
 // first voxel of a brick and the last of the brick before; a plane of 1200
-// on z = 23, the last voxel of a brick; a square of 4095 on x = 73, in the
-// second voxel of a brick, behind the blocks seen along x; and one voxel of
-// 4095 on the corner of eight bricks. Boxes run from x0 to x1 - 1.
+// on z = 23, the last voxel of a brick, from y = 9, the second voxel of a
+// brick, to y = 79, the last voxel of a brick: nothing lies lower or higher
+// on y, so the box of bricks that show ends there; a square of 4095 on x =
+// 73, in the second voxel of a brick, behind the blocks seen along x; one
+// voxel of 4095 on the corner of eight bricks; and squares on the faces
+// x = 0 and z = 79, which the samples between a face and the first voxel
+// centres read. Boxes run from x0 to x1 - 1.
 const int kBoxes[][7] = {{8, 40, 40, 33, 65, 65, 2048},  {40, 40, 40, 65, 65, 65, 100},
-                         {88, 24, 16, 89, 80, 72, 3000}, {8, 8, 23, 88, 80, 24, 1200},
-                         {73, 44, 44, 74, 60, 60, 4095}, {80, 16, 72, 81, 17, 73, 4095}};
+                         {88, 24, 16, 89, 80, 72, 3000}, {8, 9, 23, 88, 80, 24, 1200},
+                         {73, 44, 44, 74, 60, 60, 4095}, {80, 16, 72, 81, 17, 73, 4095},
+                         {0, 56, 8, 1, 72, 24, 1300},    {16, 56, 79, 32, 72, 80, 1400}};
 
 // Control points on a 4095 x 255 editor: density and opacity.
 using Transfer = QVector<QPoint>;
@@ -244,8 +249,9 @@ private slots:
 
     // Leaping over empty space is lossless: every pixel of a ray-cast frame
     // equals the plain march's within one unit per channel, for thin features
-    // on brick faces, tables transparent over part of the range and densities
-    // a table entry away from an edge of the table, in all three modes.
+    // on brick faces and on the volume's faces, tables transparent over part
+    // of the range and densities a table entry away from an edge of the table,
+    // in all three modes.
     void leapingChangesNoPixel_data()
     {
         QTest::addColumn<int>("mode");
@@ -260,6 +266,8 @@ private slots:
         QTest::newRow("maximum") << 2 << Transfer{{0, 255}, {4094, 255}} << QPoint(120, -30) << false;
         QTest::newRow("average, below 1001")
             << 1 << Transfer{{0, 255}, {1000, 255}, {1001, 0}} << QPoint(65, 25) << false;
+        // Rays along z step exactly a voxel: a run reads as far from its brick as it ever does.
+        QTest::newRow("composite, window, along z") << 0 << kWindow << QPoint(0, 0) << false;
         QTest::newRow("composite, padded texture") << 0 << kWindow << QPoint(-50, 35) << true;
     }
 
