@@ -3,6 +3,7 @@
 #include "convert/scanheader.h"
 
 #include <array>
+#include <cstddef>
 #include <string>
 
 // How the written axes take the stored ones: written axis a runs along stored

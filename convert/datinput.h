@@ -3,6 +3,8 @@
 #include "convert/scaninput.h"
 #include "volume/volumedata.h"
 
+#include <string>
+
 // A volume file as input: its samples as stored, on a unit grid, in the
 // stored order.
 class DatInput : public ScanInput

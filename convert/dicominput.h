@@ -2,6 +2,7 @@
 
 #include "convert/convertoptions.h"
 #include "convert/dicomfolder.h"
+#include "convert/dicomslice.h"
 #include "convert/scaninput.h"
 #include "convert/slicestack.h"
 

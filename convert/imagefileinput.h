@@ -4,6 +4,9 @@
 
 #include <itkImageIOBase.h>
 
+#include <cstdint>
+#include <string>
+
 // A NRRD (.nrrd, .nhdr) or MetaImage (.mha, .mhd) file, read with the
 // ITK's readers, in its stored order.
 class ImageFileInput : public ScanInput

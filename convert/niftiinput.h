@@ -3,6 +3,7 @@
 #include "convert/scaninput.h"
 
 #include <memory>
+#include <string>
 
 // A NIfTI-1 or NIfTI-2 file (.nii, .nii.gz), read with the format's reference
 // library. Its sform, or else its qform, states the patient's frame; a file

@@ -4,6 +4,9 @@
 #include "convert/slicestack.h"
 #include "convert/voxelgrid.h"
 
+#include <array>
+#include <vector>
+
 // Averages `factor`^3 blocks into one voxel.
 SourceImage shrinkImage(const SourceImage& image, int factor, ProgressBar& progress);
 

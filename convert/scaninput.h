@@ -4,6 +4,7 @@
 
 #include <itkImage.h>
 
+#include <cstdint>
 #include <variant>
 
 class ProgressBar;

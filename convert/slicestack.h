@@ -3,6 +3,7 @@
 #include "convert/dicomslice.h"
 
 #include <array>
+#include <cstddef>
 #include <string>
 #include <vector>
 

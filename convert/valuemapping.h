@@ -2,9 +2,11 @@
 
 #include "convert/axismapping.h"
 #include "convert/convertoptions.h"
+#include "convert/scanheader.h"
 #include "convert/scaninput.h"
 #include "volume/volumedata.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 

@@ -7,6 +7,7 @@
 #include "render/transfertable.h"
 #include "volume/volumedata.h"
 
+#include <array>
 #include <cstdint>
 #include <vector>
 

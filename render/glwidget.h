@@ -11,6 +11,7 @@
 #include <QGLWidget>
 #include <QPoint>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 

@@ -2,6 +2,7 @@
 
 #include "volume/volumedata.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>

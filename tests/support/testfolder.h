@@ -4,7 +4,9 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 // A temporary folder that is the working directory while it lives, as the
 // program's run folder is: optionally holding the six shader files.

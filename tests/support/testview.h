@@ -2,7 +2,10 @@
 
 #include "render/glwidget.h"
 
+#include <QColor>
 #include <QImage>
+#include <QString>
+#include <QTest>
 
 #include <memory>
 #include <vector>
