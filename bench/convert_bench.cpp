@@ -14,13 +14,16 @@
 #include "convert/converter.h"
 #include "convert/convertoptions.h"
 #include "tools/phantom/phantoms.h"
+#include "volume/volumedata.h"
 
 #include <itkGDCMImageIO.h>
 #include <itkGDCMSeriesFileNames.h>
+#include <itkImage.h>
 #include <itkImageFileReader.h>
 #include <itkImageFileWriter.h>
 #include <itkImageSeriesReader.h>
 #include <itkImageSeriesWriter.h>
+#include <itkMetaDataDictionary.h>
 #include <itkMetaDataObject.h>
 #include <itkNrrdImageIO.h>
 

@@ -8,10 +8,10 @@
 #include "volume/volumedata.h"
 #include "volume/volumewriter.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
+#include <string>
 #include <system_error>
 
 namespace {
