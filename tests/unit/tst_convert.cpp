@@ -20,11 +20,17 @@
 #include <nifti2_io.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <pty.h>
 #include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -365,6 +371,74 @@ Run convert(const QStringList& arguments)
             {}};
     readVolumeSamples(arguments.value(1).toStdString(), run.volume);
     return run;
+}
+
+// How long the child that converts has run, in nanoseconds, the converter
+// `pid` being its watchdog; -1 when there is none.
+long long converterRunTime(pid_t pid)
+{
+    const std::string task = "/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid);
+    long long child = 0, nanoseconds = -1;
+    if (std::ifstream(task + "/children") >> child)
+        std::ifstream("/proc/" + std::to_string(child) + "/schedstat") >> nanoseconds;
+    return nanoseconds;
+}
+
+// What a successful run printed on its standard output, there a terminal
+// and the error stream a pipe, or the other way round. Once it has named the
+// output grid and run on for a millisecond, into the mapping of the values
+// however loaded the machine, the converter is stopped for over a second:
+// that stage then takes long enough to draw a bar.
+QString stoppedConversionOutput(const QStringList& arguments, bool terminal)
+{
+    int master = -1, piped[2] = {-1, -1};
+    if (pipe(piped) != 0)
+        return {};
+    const pid_t child = forkpty(&master, nullptr, nullptr, nullptr);
+    if (child < 0)
+        return {};
+    if (child == 0) {
+        dup2(piped[1], terminal ? STDERR_FILENO : STDOUT_FILENO);
+        std::vector<std::string> texts{KASTRA_CONVERT};
+        for (const QString& argument : arguments)
+            texts.push_back(argument.toStdString());
+        std::vector<char*> argv;
+        for (std::string& text : texts)
+            argv.push_back(text.data());
+        argv.push_back(nullptr);
+        execv(KASTRA_CONVERT, argv.data());
+        _exit(127);
+    }
+    close(piped[1]);
+    const int out = terminal ? master : piped[0];
+    QString text;
+    char buffer[4096];
+    bool stopped = false;
+    for (;;) {
+        const ssize_t count = read(out, buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR) // the stop and the continuation signal us
+            continue;
+        if (count <= 0)
+            break;
+        text += QString::fromLocal8Bit(buffer, int(count));
+        if (!stopped && text.contains("- Output:")) {
+            const long long said = converterRunTime(child);
+            long long now = said;
+            while (now >= 0 && now - said < 1000000) {
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+                now = converterRunTime(child);
+            }
+            kill(-child, SIGSTOP); // the converter and its watchdog, a group of their own
+            std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+            kill(-child, SIGCONT);
+            stopped = true;
+        }
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    close(master);
+    close(piped[0]);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? text : QString();
 }
 
 // Whether the run succeeded quietly, its console line "- Output: W x H x D
@@ -766,6 +840,22 @@ private slots:
         QVERIFY(saysOutput(convert({"two", "out.dat", "--series", "1.2.3.2"}),
                            "2 x 2 x 3 voxels of 1 x 1 x 1 mm"));
         QCOMPARE(convert({"two", "out.dat", "--bogus"}).status, 2);
+    }
+
+    // A stage that outlasts a second draws a bar, on a terminal only; the
+    // next line starts on a line of its own. The bar follows the standard
+    // output, not the error stream.
+    void aProgressBarOnlyOnATerminal()
+    {
+        Scan scan(96, 96, 48); // resampled to 96 x 96 x 377: the mapping takes a while
+        scan.spacing = {{1, 1, 8}};
+        writeToolkitFile<int16_t>(scan, "slow.mha");
+        const QString terminal = stoppedConversionOutput({"slow.mha", "out.dat"}, true);
+        QVERIFY2(terminal.contains(QRegularExpression("\\r- \\w+ +\\[#{30}\\] 100%\\r\\n- ")),
+                 qPrintable(terminal));
+        const QString piped = stoppedConversionOutput({"slow.mha", "out.dat"}, false);
+        QVERIFY2(piped.contains("- Converted") && !piped.contains('#') && !piped.contains('\r'),
+                 qPrintable(piped));
     }
 
 private:
