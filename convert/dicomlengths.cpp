@@ -69,11 +69,14 @@ public:
             if (metaOnly && group != 0x0002)
                 return true;
             uint64_t length, header = 8;
-            // Where no VR stands (two capital letters), GDCM reads the
-            // element as implicit: a four-byte length after the tag.
             const bool vr = head[4] >= 'A' && head[4] <= 'Z' && head[5] >= 'A' && head[5] <= 'Z';
             const bool explicitSequence = encoding.explicitVr && head[4] == 'S' && head[5] == 'Q';
-            if (group == 0xfffe || !encoding.explicitVr || !vr) {
+            // An explicit data set names every element's VR; GDCM reads one
+            // that does not in other encodings, where any length may turn up.
+            if (encoding.explicitVr && group != 0xfffe && !vr)
+                return fail("its element " + tag(group, element) +
+                            " has no value representation, which its encoding requires");
+            if (group == 0xfffe || !encoding.explicitVr) {
                 length = number(head + 4, 4, encoding.bigEndian);
             } else if (longLength(reinterpret_cast<const char*>(head + 4))) {
                 unsigned char extra[4];
@@ -191,6 +194,10 @@ std::string dicomLengthProblem(const std::string& path)
     std::string syntax;
     if (preamble && !walker.walk(at, encoding, true, &syntax))
         return walker.problem();
+    // Without the meta information's transfer syntax, GDCM guesses the
+    // encoding, and reads on in one it finds no fault with.
+    if (preamble && syntax.empty())
+        return "its file meta information names no transfer syntax";
     while (!syntax.empty() && (syntax.back() == '\0' || syntax.back() == ' '))
         syntax.pop_back();
     if (preamble) {

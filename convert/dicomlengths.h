@@ -10,8 +10,9 @@
 // values, into items and explicit sequences, and says what is wrong when a
 // length runs past the end of the file or of its item, an element of
 // undefined length (a sequence, compressed pixel data) is not closed before
-// it, or an item or delimiter stands where an element belongs or the other
-// way round (where GDCM tries another encoding and finds any length); "" when
-// the file's structure holds. Sequences of a stated length in implicit
+// it, an item or delimiter stands where an element belongs or the other way
+// round, an element of an explicit data set has no VR, or the meta
+// information names no transfer syntax (in each GDCM tries another encoding
+// and finds any length); "" when the file's structure holds. Sequences of a stated length in implicit
 // encoding are stepped over, as no VR marks them.
 std::string dicomLengthProblem(const std::string& path);

@@ -4,6 +4,9 @@
 // export round trips and the refusals. Expected positions and values are
 // worked out by hand.
 
+#include "convert/librarycall.h"
+#include "convert/watchdog.h"
+#include "tests/support/consolecapture.h"
 #include "tests/support/testfolder.h"
 #include "volume/volumeloader.h"
 #include "volume/volumewriter.h"
@@ -749,7 +752,8 @@ private slots:
         std::filesystem::remove(writeDicomSeries(Scan(2, 2, 5), "gap", "1.2.7")[2]);
         writeDicomSeries(small, "tilt", "1.2.8", 0.5);
         shorten(writeDicomSeries(small, "cut", "1.2.9")[0], 2);
-        // A VR GDCM does not know, the meta header's first after "DICM": it asserts.
+        // A VR GDCM does not know, the meta header's first after "DICM": GDCM
+        // asserts on it, so the meta information is walked first.
         std::fstream(writeDicomSeries(small, "damaged", "1.2.10")[0]).seekp(136) << "ZZ";
         for (const char* dimensions : {"-1", "1e308"}) // MetaIO looped for ever
             std::ofstream(std::string("ndims") + dimensions + ".mha")
@@ -804,7 +808,7 @@ private slots:
         QTest::newRow("a slice file cut short")
             << QStringList{"cut", "out.dat"} << "holds 22 bytes of pixel data, 24 are announced";
         QTest::newRow("damaged bytes GDCM aborts on")
-            << QStringList{"damaged", "out.dat"} << "GDCM failed on it (SIGABRT)";
+            << QStringList{"damaged", "out.dat"} << "meta information names no transfer syntax";
         QTest::newRow("MetaImage NDims -1")
             << QStringList{"ndims-1.mha", "out.dat"} << "its NDims is -1, not a number";
         QTest::newRow("MetaImage NDims 1e308")
@@ -833,6 +837,28 @@ private slots:
 
     // Both series listed, then the chosen one converted; a wrong command
     // line exits with 2.
+    // A library that aborts on a file takes down only the child that the
+    // watchdog runs the conversion in: one line names the file and the
+    // library, and the unfinished output is removed.
+    void aLibraryAbortIsARefusal()
+    {
+        m_inputs.write("out.dat.part", "unfinished");
+        LibraryCall::shareRecord();
+        ConsoleCapture console;
+        const int status = runWatched(
+                [] {
+                    const LibraryCall call("GDCM", "IM0042");
+                    std::signal(SIGABRT, SIG_DFL); // not the test framework's handler
+                    std::abort();
+                    return 0;
+                },
+                "series", {"out.dat.part"});
+        QCOMPARE(status, 1);
+        QCOMPARE(console.err(), std::string("kastra-convert: cannot read 'IM0042': GDCM failed on "
+                                            "it (SIGABRT); the file is damaged\n"));
+        QVERIFY(!QFileInfo::exists("out.dat.part"));
+    }
+
     void aSeriesIsChosenByItsUid()
     {
         QVERIFY(convert({"two", "out.dat"})
