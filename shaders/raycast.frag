@@ -234,8 +234,10 @@ vec4 composite(Ray ray, float spacing, vec3 towardsViewer)
         // Table opacities hold for one-voxel steps; a shorter step lets
         // through more: a = 1 - (1 - a_table)^(spacing / 1 voxel).
         float alpha = 1.0 - pow(1.0 - sampleColor.a, spacing);
-        vec3 color = probe == 1 ? sampleColor.rgb
-                                : shade(sampleColor.rgb, gradientAt(position, voxel), towardsViewer);
+        // A branch, not a selection, so that probe 1 skips the shading's cost.
+        vec3 color = sampleColor.rgb;
+        if (probe != 1)
+            color = shade(color, gradientAt(position, voxel), towardsViewer);
         shaded += 1.0;
         sum.rgb += (1.0 - sum.a) * alpha * color;
         sum.a += (1.0 - sum.a) * alpha;
