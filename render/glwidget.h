@@ -61,6 +61,8 @@ public:
         PassesOnly = 2,   // nothing past the entry and exit passes
         SampleCounts = 3, // per pixel the samples marched (red + 256 green) and shaded
                           // (blue + 256 alpha), in 255ths
+        GradientsOnTheFly = 4, // the picture, gradients taken from six density reads at
+                               // each shaded sample instead of the gradient texture
     };
     void setRayProbe(RayProbe probe);
 
@@ -124,7 +126,7 @@ private:
     // Where the ray-cast program takes its inputs, looked up once it is linked.
     struct RaycastUniforms
     {
-        GLint slices = -1, transfer = -1, entry = -1, exit = -1,
+        GLint slices = -1, gradients = -1, transfer = -1, entry = -1, exit = -1,
               volumeDimension = -1, mode = -1, probe = -1, samplesPerVoxel = -1, jitter = -1;
         EmptySpaceLeaping::Uniforms leaping;
     };
@@ -162,6 +164,10 @@ private:
     GLuint m_raycastFragmentShader = 0;
     GLuint m_raycastVertexShader = 0;
     GLuint m_raycastProgram = 0;
+    // The density's central differences for shading (gradienttexture.h), on
+    // a unit of its own after the passes' and leaping's.
+    static constexpr GLenum kGradientUnit = GL_TEXTURE6;
+    GLuint m_gradientTexture = 0;
     GLuint m_entryTexture = 0;
     GLuint m_exitTexture = 0;
     GLuint m_entryFramebuffer = 0;

@@ -7,6 +7,7 @@
 #include "render/gldiagnostics.h"
 #include "render/bluenoise.h"
 #include "render/glfeatures.h"
+#include "render/gradienttexture.h"
 #include "render/texturesize.h"
 #include "render/textureunit.h"
 #include "render/textfile.h"
@@ -116,6 +117,7 @@ void GLWidget::initializeGL()
     m_exitTexture = names[1];
     reportGLFailure("Error generating front and back texture: ");
 
+    glGenTextures(1, &m_gradientTexture);
     glGenTextures(1, &m_turnTexture);
     glGenTextures(1, &m_jitterTexture);
     if (features.multitexture)
@@ -161,6 +163,7 @@ void GLWidget::buildShaderPrograms()
         return;
     RaycastUniforms& uniforms = m_raycastUniforms;
     uniforms.slices = glGetUniformLocation(m_raycastProgram, "slices");
+    uniforms.gradients = glGetUniformLocation(m_raycastProgram, "gradients");
     uniforms.transfer = glGetUniformLocation(m_raycastProgram, "transfer");
     uniforms.entry = glGetUniformLocation(m_raycastProgram, "tex_entry");
     uniforms.exit = glGetUniformLocation(m_raycastProgram, "tex_exit");
@@ -252,6 +255,12 @@ void GLWidget::uploadVolumeTexture()
         glTexSubImage3D(GL_TEXTURE_3D, 0, 0, 0, 0, width, height, depth, GL_LUMINANCE, GL_FLOAT,
                         m_volume.voxels.data());
         setClampedSampling(GL_TEXTURE_3D, GL_LINEAR);
+        if (features.multitexture)
+            onTextureUnit(kGradientUnit, [&] {
+                glBindTexture(GL_TEXTURE_3D, m_gradientTexture);
+                uploadGradientTexture(m_volume, extents);
+                setClampedSampling(GL_TEXTURE_3D, GL_LINEAR);
+            });
         reportGLFailure("Could not upload texture: ");
         return;
     }

@@ -8,6 +8,7 @@
 //   2 Maximum intensity projection: the largest density, through the table.
 
 uniform sampler3D slices;         // normalised densities 0..1
+uniform sampler3D gradients;      // per voxel its central differences (see gradientAt)
 uniform sampler1D transfer;       // 4096 RGBA entries, one per 12-bit density
 uniform sampler2D jitter_tile;    // 64 x 64 pixels of blue noise, repeated over the view
 uniform sampler2DRect tex_entry;  // ray entry points; alpha 0 where no cube
@@ -22,9 +23,11 @@ uniform bool leaping;          // off: march every sample
 uniform vec3 box_low;          // rays march only through this box (volume coordinates),
 uniform vec3 box_high;         // where samples read bricks that can show
 uniform float samples_per_voxel; // 1; more for a converged reference picture
-// What to compute, for measuring where a frame's time goes: 0 the picture,
-// 1 the picture unshaded, 2 nothing (the entry and exit passes alone), 3 the
-// samples marched and shaded (red + 256 green, blue + 256 alpha, in 255ths).
+// What to compute, for measuring where a frame's time goes and for checking
+// the gradient texture: 0 the picture, 1 the picture unshaded, 2 nothing
+// (the entry and exit passes alone), 3 the samples marched and shaded (red +
+// 256 green, blue + 256 alpha, in 255ths), 4 the picture with gradients
+// taken from the densities at each shaded sample.
 uniform int probe;
 
 // Early ray termination: once this opaque, nothing behind shows.
@@ -54,12 +57,14 @@ vec4 classify(float density)
 }
 
 // The density's central differences at `position` (density over two voxels
-// along each axis), from six more reads of the density texture. A texture of
-// differences made at load, read once instead, was slower here: the
-// rasteriser filters one three-channel 16-bit texel more slowly than six of
-// the densities' one channel, and it cost 6 bytes a voxel more.
+// along each axis). The texture holds those of every voxel, 32768 of 65535
+// for 0 and 32767 per unit; as differences are linear in the densities, they
+// interpolate between voxels exactly to the differences of the interpolated
+// densities, which probe 4 takes from six more density reads.
 vec3 gradientAt(vec3 position, vec3 voxel)
 {
+    if (probe != 4)
+        return (texture3D(gradients, position).rgb * 65535.0 - 32768.0) / 32767.0;
     return vec3(
         densityAt(position + vec3(voxel.x, 0.0, 0.0)) - densityAt(position - vec3(voxel.x, 0.0, 0.0)),
         densityAt(position + vec3(0.0, voxel.y, 0.0)) - densityAt(position - vec3(0.0, voxel.y, 0.0)),

@@ -316,6 +316,39 @@ private slots:
         QVERIFY2(differing == 0, qPrintable(QString("%1 pixels differ").arg(differing)));
     }
 
+    // The gradient texture shades as six density reads at each shaded sample
+    // do: a soft ball in noise, whose surface faces every way, within 3 in 255
+    // per channel at three turns.
+    void gradientTextureShadesAsDensityReads()
+    {
+        SampleVolume volume(48, 40, 44);
+        uint32_t noise = 1;
+        for (int z = 0; z < volume.depth; ++z)
+            for (int y = 0; y < volume.height; ++y)
+                for (int x = 0; x < volume.width; ++x) {
+                    noise = noise * 1664525u + 1013904223u;
+                    const double r = std::hypot(x - 22.5, y - 20.5, z - 23.0);
+                    const double ball = 3000 / (1 + std::exp((r - 15) / 1.5));
+                    volume.at(x, y, z) = uint16_t(ball + 200 + (noise >> 24) % 61 - 30);
+                }
+        Scene scene(240, 200, volume);
+        TestView& view = scene.view;
+        setTransfer(view.widget(), {{300, Qt::black, 0}, {1500, QColor(255, 128, 0), 60},
+                                    {4094, Qt::white, 200}});
+        for (const QPoint& turn : {QPoint(0, 0), QPoint(35, 20), QPoint(-50, 70)}) {
+            ui::drag(&view.widget(), QPoint(100, 100), QPoint(100, 100) + turn);
+            const QImage texture = view.render();
+            view->setRayProbe(GLWidget::RayProbe::GradientsOnTheFly);
+            const QImage reads = view.render();
+            view->setRayProbe(GLWidget::RayProbe::Picture);
+            int differing = 0;
+            for (int y = 0; y < texture.height(); ++y)
+                for (int x = 0; x < texture.width(); ++x)
+                    differing += !nearPixel(texture.pixel(x, y), reads.pixel(x, y), 3);
+            QVERIFY2(differing == 0, qPrintable(QString("%1 pixels differ").arg(differing)));
+        }
+    }
+
     // While the left button turns the view, frames are cast from fewer rays
     // and scaled up; the release draws the full picture, the very one the
     // unturned view showed before.
