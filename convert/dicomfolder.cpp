@@ -13,7 +13,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -214,6 +216,44 @@ std::string frameSlices(const TagReader& tags, const gdcm::DataSet& ds, const Di
     return {};
 }
 
+// Whether a CSA header's counts and lengths stay within its bytes: GDCM's
+// parser reads them as given and loops for ever past the end of a damaged
+// one. "SV10" and the older layout: a count of elements, each 84 bytes with
+// its count of items at 76, each item 16 bytes with its length at 4, then
+// that many bytes padded to four.
+bool csaHeaderHolds(const gdcm::DataElement& element)
+{
+    const gdcm::ByteValue* value = element.GetByteValue();
+    if (!value || !value->GetPointer())
+        return false;
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(value->GetPointer());
+    const uint64_t size = value->GetLength();
+    const auto number = [&](uint64_t at, uint64_t& out) {
+        if (at + 4 > size)
+            return false;
+        out = bytes[at] | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16 |
+              uint32_t(bytes[at + 3]) << 24;
+        return true;
+    };
+    uint64_t at = size >= 4 && std::memcmp(bytes, "SV10", 4) == 0 ? 8 : 0, elements = 0;
+    if (!number(at, elements))
+        return false;
+    at += 8;
+    for (uint64_t e = 0; e < elements; ++e) {
+        uint64_t items = 0;
+        if (!number(at + 76, items))
+            return false;
+        at += 84;
+        for (uint64_t i = 0; i < items; ++i) {
+            uint64_t length = 0;
+            if (!number(at + 4, length) || at + 16 + (length + 3) / 4 * 4 > size)
+                return false;
+            at += 16 + (length + 3) / 4 * 4;
+        }
+    }
+    return true;
+}
+
 // The tiles of a mosaic: GDCM finds their number and the direction they
 // advance in from the scanner's private (CSA) header; the mosaic's position
 // is that of a slice as large as the whole mosaic, centred on the first tile.
@@ -224,6 +264,10 @@ std::string mosaicSlices(const TagReader& tags, const gdcm::File& gdcmFile,
     // Without the private header, GDCM guesses the count from the
     // acquisition matrix, padding the volume with blank slices.
     gdcm::CSAHeader csa;
+    for (const gdcm::PrivateTag& tag :
+         {csa.GetCSAImageHeaderInfoTag(), csa.GetCSASeriesHeaderInfoTag()})
+        if (ds.FindDataElement(tag) && !csaHeaderHolds(ds.GetDataElement(tag)))
+            return named(file.file) + " is a mosaic whose private (CSA) header is damaged";
     const gdcm::PrivateTag& csaTag = csa.GetCSAImageHeaderInfoTag();
     const bool counted = ds.FindDataElement(csaTag) &&
                          csa.LoadFromDataElement(ds.GetDataElement(csaTag)) &&

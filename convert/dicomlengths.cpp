@@ -45,7 +45,10 @@ public:
         // length or explicitly SQ, encapsulated pixel data among them) hold
         // only items and, when of undefined length, their own delimiter;
         // items hold elements. Those of a stated length end where it says.
-        enum Kind : char { Sequence, Item };
+        // Fragments are a sequence of encapsulated data (pixel data, or OB
+        // or OW of undefined length, as GDCM reads them): items of a stated
+        // length, their bytes not elements.
+        enum Kind : char { Sequence, Item, Fragments };
         struct Open
         {
             Kind kind;
@@ -90,7 +93,8 @@ public:
             at += header;
             // GDCM reads what stands out of place in some other encoding,
             // where any length may turn up: refused here.
-            const bool inSequence = !open.empty() && open.back().kind == Sequence;
+            const bool inFragments = !open.empty() && open.back().kind == Fragments;
+            const bool inSequence = inFragments || (!open.empty() && open.back().kind == Sequence);
             const bool undefinedEnd = !open.empty() && open.back().end == UINT64_MAX;
             const bool item = group == 0xfffe && element == 0xe000;
             const bool itemEnd = group == 0xfffe && element == 0xe00d;
@@ -100,14 +104,24 @@ public:
                 (group == 0xfffe && !item && !itemEnd && !sequenceEnd))
                 return fail("its element " + tag(group, element) + " stands where " +
                             (inSequence ? "an item" : "an element") + " belongs");
+            if ((itemEnd || sequenceEnd) && length != 0) // GDCM allocates it all the same
+                return fail("its delimiter " + tag(group, element) + " states " +
+                            std::to_string(length) + " bytes, not 0");
             if (itemEnd || sequenceEnd) {
                 open.pop_back();
                 inPixelData = inPixelData && !open.empty();
                 continue;
             }
             const bool pixelData = group == 0x7fe0 && element == 0x0010;
+            const bool encapsulated =
+                    pixelData || (encoding.explicitVr && vr &&
+                                  ((head[4] == 'O' && head[5] == 'B') || (head[4] == 'O' && head[5] == 'W')));
+            if (length == 0xffffffff && inFragments)
+                return fail(inPixelData ? "its compressed pixel data holds an item of undefined length"
+                                        : "its element " + tag(group, element) +
+                                                  " holds an item of undefined length");
             if (length == 0xffffffff) { // its items and delimiters follow as elements
-                open.push_back({item ? Item : Sequence, UINT64_MAX});
+                open.push_back({item ? Item : encapsulated ? Fragments : Sequence, UINT64_MAX});
                 inPixelData = inPixelData || pixelData;
                 continue;
             }
@@ -123,7 +137,7 @@ public:
                 syntax->resize(length);
                 read(at, reinterpret_cast<unsigned char*>(syntax->data()), length);
             }
-            if ((item && !inPixelData) || explicitSequence) { // walked into, as GDCM reads it
+            if ((item && !inFragments) || explicitSequence) { // walked into, as GDCM reads it
                 open.push_back({item ? Item : Sequence, at + length});
                 continue;
             }

@@ -11,7 +11,8 @@
 // length runs past the end of the file or of its item, an element of
 // undefined length (a sequence, compressed pixel data) is not closed before
 // it, an item or delimiter stands where an element belongs or the other way
-// round, an element of an explicit data set has no VR, or the meta
+// round, a delimiter states a length, encapsulated data (pixel data, OB or OW
+// of undefined length) holds an item of undefined length, an element of an explicit data set has no VR, or the meta
 // information names no transfer syntax (in each GDCM tries another encoding
 // and finds any length); "" when the file's structure holds. Sequences of a stated length in implicit
 // encoding are stepped over, as no VR marks them.
