@@ -107,7 +107,17 @@ void GLWidget::setLeaping(bool on)
 
 void GLWidget::setRayProbe(RayProbe probe)
 {
+    if (probe == m_rayProbe)
+        return;
     m_rayProbe = probe;
+    if (m_raycastProgram != 0) {
+        makeCurrent();
+        glDeleteProgram(m_raycastProgram);
+        glDeleteShader(m_raycastFragmentShader);
+        glDeleteShader(m_raycastVertexShader);
+        m_raycastUniforms = {};
+        buildRaycastProgram();
+    }
     update();
 }
 

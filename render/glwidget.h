@@ -127,11 +127,12 @@ private:
     struct RaycastUniforms
     {
         GLint slices = -1, gradients = -1, transfer = -1, entry = -1, exit = -1,
-              volumeDimension = -1, mode = -1, probe = -1, samplesPerVoxel = -1, jitter = -1;
+              volumeDimension = -1, mode = -1, samplesPerVoxel = -1, jitter = -1;
         EmptySpaceLeaping::Uniforms leaping;
     };
 
     void buildShaderPrograms();
+    void buildRaycastProgram();
     void createFramebuffers();
     void uploadVolumeTexture();
     void paintSlice(const FrameGeometry& frame);

@@ -232,7 +232,6 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
     onTextureUnit(kJitterUnit, [&] { glBindTexture(GL_TEXTURE_2D, m_jitterTexture); });
     glUniform1i(uniforms.jitter, int(kJitterUnit - GL_TEXTURE0));
     glUniform1i(uniforms.mode, m_renderMode);
-    glUniform1i(uniforms.probe, int(m_rayProbe));
     glUniform1f(uniforms.samplesPerVoxel, float(m_samplesPerVoxel));
     // The bricks index the volume's own voxels, not those of a texture
     // padded to powers of two.

@@ -13,7 +13,9 @@
 #include "render/textfile.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <ostream>
+#include <string>
 
 namespace {
 
@@ -35,18 +37,22 @@ const ShaderFiles kRaycastFiles = {"raycast.frag", "raycast.vert",
                                    "compiler_log raycast vertex-shader:\n",
                                    "compiler_log raycast fragment-shader:\n"};
 
-// Hands the file's text to the shader and compiles it. A file that cannot be
-// read is reported and leaves the shader without source (its program will
-// not link), so the GL is never given a null string.
-void compileShaderFile(GLuint shader, const char* path)
+// Hands the file's text to the shader, `defines` after its first (#version)
+// line, and compiles it. A file that cannot be read is reported and leaves
+// the shader without source (its program will not link), so the GL is never
+// given a null string.
+void compileShaderFile(GLuint shader, const char* path, const std::string& defines = {})
 {
     char* text = readTextFile(path);
     if (!text) {
         console::err() << "Could not read shader file: " << path << std::endl;
         return;
     }
-    const GLchar* source = text;
-    glShaderSource(shader, 1, &source, nullptr);
+    const char* lineEnd = std::strchr(text, '\n');
+    const GLint firstLine = lineEnd ? GLint(lineEnd + 1 - text) : GLint(std::strlen(text));
+    const GLchar* sources[3] = {text, defines.c_str(), text + firstLine};
+    const GLint lengths[3] = {firstLine, GLint(defines.size()), -1};
+    glShaderSource(shader, 3, sources, lengths);
     std::free(text);
     glCompileShader(shader);
 }
@@ -66,11 +72,11 @@ void printShaderLog(GLuint shader, const char* header)
 }
 
 void buildProgram(const ShaderFiles& files, GLuint& fragmentShader, GLuint& vertexShader,
-                  GLuint& program)
+                  GLuint& program, const std::string& fragmentDefines = {})
 {
     fragmentShader = glCreateShader(GL_FRAGMENT_SHADER);
     vertexShader = glCreateShader(GL_VERTEX_SHADER);
-    compileShaderFile(fragmentShader, files.fragmentFile);
+    compileShaderFile(fragmentShader, files.fragmentFile, fragmentDefines);
     compileShaderFile(vertexShader, files.vertexFile);
     printShaderLog(vertexShader, files.vertexLogHeader);
     printShaderLog(fragmentShader, files.fragmentLogHeader);
@@ -154,8 +160,16 @@ void GLWidget::buildShaderPrograms()
         return;
     buildProgram(kSlicesFiles, m_slicesFragmentShader, m_slicesVertexShader, m_slicesProgram);
     buildProgram(kFboFiles, m_fboFragmentShader, m_fboVertexShader, m_fboProgram);
+    buildRaycastProgram();
+}
+
+// The probe is compiled in: the rasteriser runs a group of pixels in lock
+// step through both sides of every branch, so a probe chosen by a uniform
+// would cost every frame what it measures.
+void GLWidget::buildRaycastProgram()
+{
     buildProgram(kRaycastFiles, m_raycastFragmentShader, m_raycastVertexShader,
-                 m_raycastProgram);
+                 m_raycastProgram, "#define PROBE " + std::to_string(int(m_rayProbe)) + "\n");
     // An unlinked program's passes draw nothing; its lookups would fail.
     GLint linked = GL_FALSE;
     glGetProgramiv(m_raycastProgram, GL_LINK_STATUS, &linked);
@@ -169,7 +183,6 @@ void GLWidget::buildShaderPrograms()
     uniforms.exit = glGetUniformLocation(m_raycastProgram, "tex_exit");
     uniforms.volumeDimension = glGetUniformLocation(m_raycastProgram, "volume_dimension");
     uniforms.mode = glGetUniformLocation(m_raycastProgram, "mode");
-    uniforms.probe = glGetUniformLocation(m_raycastProgram, "probe");
     uniforms.samplesPerVoxel = glGetUniformLocation(m_raycastProgram, "samples_per_voxel");
     uniforms.jitter = glGetUniformLocation(m_raycastProgram, "jitter_tile");
     uniforms.leaping = EmptySpaceLeaping::locate(m_raycastProgram);

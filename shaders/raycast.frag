@@ -23,12 +23,16 @@ uniform bool leaping;          // off: march every sample
 uniform vec3 box_low;          // rays march only through this box (volume coordinates),
 uniform vec3 box_high;         // where samples read bricks that can show
 uniform float samples_per_voxel; // 1; more for a converged reference picture
-// What to compute, for measuring where a frame's time goes and for checking
+// PROBE: what to compute, for measuring where a frame's time goes and for checking
 // the gradient texture: 0 the picture, 1 the picture unshaded, 2 nothing
 // (the entry and exit passes alone), 3 the samples marched and shaded (red +
 // 256 green, blue + 256 alpha, in 255ths), 4 the picture with gradients
-// taken from the densities at each shaded sample.
-uniform int probe;
+// taken from the densities at each shaded sample. The view compiles it in
+// (#define PROBE n after the first line), as the rasteriser would run every
+// branch of a uniform's choice.
+#ifndef PROBE
+#define PROBE 0
+#endif
 
 // Early ray termination: once this opaque, nothing behind shows.
 #define ERT_THRESHOLD 0.99
@@ -41,7 +45,7 @@ const float kAmbient = 0.4;
 const float kDiffuse = 0.6;
 const float kSpecular = 0.2; // at exponent 10, multiplied out in shade()
 
-// Samples marched and shaded along the ray, for probe 3.
+// Samples marched and shaded along the ray, for PROBE 3.
 float marched = 0.0;
 float shaded = 0.0;
 
@@ -60,15 +64,17 @@ vec4 classify(float density)
 // along each axis). The texture holds those of every voxel, 32768 of 65535
 // for 0 and 32767 per unit; as differences are linear in the densities, they
 // interpolate between voxels exactly to the differences of the interpolated
-// densities, which probe 4 takes from six more density reads.
+// densities, which PROBE 4 takes from six more density reads.
 vec3 gradientAt(vec3 position, vec3 voxel)
 {
-    if (probe != 4)
-        return (texture3D(gradients, position).rgb * 65535.0 - 32768.0) / 32767.0;
+#if PROBE != 4
+    return (texture3D(gradients, position).rgb * 65535.0 - 32768.0) / 32767.0;
+#else
     return vec3(
         densityAt(position + vec3(voxel.x, 0.0, 0.0)) - densityAt(position - vec3(voxel.x, 0.0, 0.0)),
         densityAt(position + vec3(0.0, voxel.y, 0.0)) - densityAt(position - vec3(0.0, voxel.y, 0.0)),
         densityAt(position + vec3(0.0, 0.0, voxel.z)) - densityAt(position - vec3(0.0, 0.0, voxel.z)));
+#endif
 }
 
 // Blinn-Phong under a headlight: light and half vector both point back along
@@ -239,10 +245,10 @@ vec4 composite(Ray ray, float spacing, vec3 towardsViewer)
         // Table opacities hold for one-voxel steps; a shorter step lets
         // through more: a = 1 - (1 - a_table)^(spacing / 1 voxel).
         float alpha = 1.0 - pow(1.0 - sampleColor.a, spacing);
-        // A branch, not a selection, so that probe 1 skips the shading's cost.
         vec3 color = sampleColor.rgb;
-        if (probe != 1)
-            color = shade(color, gradientAt(position, voxel), towardsViewer);
+#if PROBE != 1
+        color = shade(color, gradientAt(position, voxel), towardsViewer);
+#endif
         shaded += 1.0;
         sum.rgb += (1.0 - sum.a) * alpha * color;
         sum.a += (1.0 - sum.a) * alpha;
@@ -262,7 +268,7 @@ vec4 sampleCounts()
 void main()
 {
     vec4 entry = texture2DRect(tex_entry, gl_TexCoord[0].st);
-    if (entry.a == 0.0 || probe == 2) {
+    if (entry.a == 0.0 || PROBE == 2) {
         gl_FragColor = vec4(0.0);
         return;
     }
@@ -288,6 +294,6 @@ void main()
         vec4 color = classify(mode == 1 ? meanDensity(ray, count) : largestDensity(ray));
         gl_FragColor = vec4(color.rgb * color.a, color.a);
     }
-    if (probe == 3)
+    if (PROBE == 3)
         gl_FragColor = sampleCounts();
 }
