@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <csetjmp>
 #include <csignal>
+#include <iterator>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -61,7 +62,10 @@ int g_errorStream = STDERR_FILENO; // a copy: library calls point the stream at 
 std::filesystem::path g_folder;
 std::ostream g_discard(nullptr);
 sigjmp_buf g_abortJump;
-struct sigaction g_fuzzerAbortAction;
+// The signals a library dies of, which the converter's watchdog turns into
+// a refusal when a library call is under way; libFuzzer's own handlers.
+constexpr int kDeadlySignals[] = {SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL};
+struct sigaction g_fuzzerActions[std::size(kDeadlySignals)];
 
 #define CHECK(condition)                                                                           \
     do {                                                                                           \
@@ -73,12 +77,18 @@ struct sigaction g_fuzzerAbortAction;
 
 // In the converter, an abort inside a library call ends only the watched
 // child: here it jumps back. Any other abort goes on to libFuzzer.
-void onAbort(int)
+void restoreFuzzerActions()
+{
+    for (size_t i = 0; i < std::size(kDeadlySignals); ++i)
+        sigaction(kDeadlySignals[i], &g_fuzzerActions[i], nullptr);
+}
+
+void onDeadlySignal(int signal)
 {
     if (LibraryCall::current().active)
         siglongjmp(g_abortJump, 1);
-    sigaction(SIGABRT, &g_fuzzerAbortAction, nullptr);
-    std::raise(SIGABRT); // delivered to libFuzzer's handler when this one returns
+    restoreFuzzerActions();
+    std::raise(signal); // delivered to libFuzzer's handler: a finding in our own code
 }
 
 void readAsConverter(const ConvertOptions& options)
@@ -115,9 +125,11 @@ void readAsConverter(const ConvertOptions& options)
 
 // A contained abort leaves the library's memory behind, as the killed child
 // would: leaks are the sanitizer test suite's to find, not these targets'.
+// Faults come to onDeadlySignal first, as to the watchdog: one in a library
+// call is its refusal, one elsewhere goes on to libFuzzer as a finding.
 extern "C" const char* __asan_default_options()
 {
-    return "detect_leaks=0";
+    return "detect_leaks=0:handle_segv=0:handle_sigbus=0:handle_sigfpe=0:handle_sigill=0";
 }
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -158,9 +170,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     ConvertOptions options;
     options.input = (g_folder / g_variant->input).string();
-    struct sigaction onAbortAction = {};
-    onAbortAction.sa_handler = onAbort;
-    sigaction(SIGABRT, &onAbortAction, &g_fuzzerAbortAction);
+    struct sigaction onDeadlyAction = {};
+    onDeadlyAction.sa_handler = onDeadlySignal;
+    for (size_t i = 0; i < std::size(kDeadlySignals); ++i)
+        sigaction(kDeadlySignals[i], &onDeadlyAction, &g_fuzzerActions[i]);
     if (sigsetjmp(g_abortJump, 1) == 0) {
         try {
             readAsConverter(options);
@@ -173,6 +186,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     } else {
         LibraryCall::abandonAll(); // the calls the jump left
     }
-    sigaction(SIGABRT, &g_fuzzerAbortAction, nullptr);
+    restoreFuzzerActions();
     return 0;
 }
