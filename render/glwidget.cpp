@@ -129,7 +129,7 @@ void GLWidget::setSamplesPerVoxel(int samples)
 
 void GLWidget::setDragFrameBudget(double ms)
 {
-    m_dragFrameBudgetMs = ms;
+    m_turnResolution.setBudget(ms);
 }
 
 void GLWidget::mousePressEvent(QMouseEvent* event)

@@ -5,6 +5,7 @@
 
 #include "render/emptyspaceleaping.h"
 #include "render/transfertable.h"
+#include "render/turnresolution.h"
 #include "tfeditor/controlpoint.h"
 #include "volume/volumedata.h"
 
@@ -196,14 +197,12 @@ private:
     // scale the next such frame is drawn at, and the frame it goes to
     // before it is scaled up to the view.
     bool m_turning = false;
-    float m_turnScale = 1.0f;
-    double m_dragFrameBudgetMs = 36.0;
+    TurnResolution m_turnResolution;
     static constexpr GLenum kTurnUnit = GL_TEXTURE7;
     // The blue-noise tile each pixel's first sample is offset by
     // (bluenoise.h), on a unit of its own.
     static constexpr GLenum kJitterUnit = GL_TEXTURE8;
     GLuint m_jitterTexture = 0;
-    static constexpr float kSmallestTurnScale = 0.25f;
     GLuint m_turnTexture = 0;
     GLuint m_turnFramebuffer = 0;
     bool m_turnFramebufferReady = false;

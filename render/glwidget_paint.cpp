@@ -84,7 +84,6 @@ void GLWidget::paintGL()
 
     const FrameGeometry frame = frameGeometryFor(m_volume.width, m_volume.height, m_volume.depth);
     const auto started = std::chrono::steady_clock::now();
-    const float scale = raycastScale();
     if (m_slicing)
         paintSlice(frame);
     else
@@ -92,15 +91,11 @@ void GLWidget::paintGL()
     glPopMatrix();
     loadIdentityProjection();
     if (m_turning && !m_slicing && m_turnFramebufferReady) {
-        // The next turning frame's scale from this one's time: the time
-        // goes with the rays cast, the square of the scale. It shrinks at
-        // once and grows by a quarter at most, so that it settles.
+        // The next turning frame's scale from this one's time.
         glFinish();
-        const double ms =
+        m_turnResolution.frameTook(
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
-                .count();
-        const float fitting = scale * float(std::sqrt(m_dragFrameBudgetMs / std::max(ms, 0.1)));
-        m_turnScale = std::clamp(std::min(fitting, 1.25f * scale), kSmallestTurnScale, 1.0f);
+                .count());
     }
 
     reportFrameRate(frameTimer);
@@ -108,7 +103,7 @@ void GLWidget::paintGL()
 
 float GLWidget::raycastScale() const
 {
-    return m_turning && m_turnFramebufferReady ? m_turnScale : 1.0f;
+    return m_turning && m_turnFramebufferReady ? m_turnResolution.scale() : 1.0f;
 }
 
 void GLWidget::paintSlice(const FrameGeometry& frame)

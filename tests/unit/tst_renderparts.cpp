@@ -1,6 +1,6 @@
 // The view's parts that need no GL: the transfer table built from control
 // points, the pixels a turned cube can cover, texture sizes, reading shader
-// text, the frame-rate line and the system's counter.
+// text, the frame-rate line and the system's counter, the turning resolution.
 //
 // Table entries are worked out by hand from the editor's geometry: x times
 // (hi - lo) / width plus lo is the index, y / height x 255 the opacity, and
@@ -13,6 +13,7 @@
 #include "render/textfile.h"
 #include "render/texturesize.h"
 #include "render/transfertable.h"
+#include "render/turnresolution.h"
 #include "tests/support/testfolder.h"
 
 #include <QElapsedTimer>
@@ -224,6 +225,33 @@ private slots:
                  qPrintable(QString("%1 s against %2 s").arg(seconds).arg(expected)));
         const int64_t ms = perfCounterSource().processMilliseconds() - startMs;
         QVERIFY2(ms >= 225 && ms <= 1000 * expected + 500, qPrintable(QString::number(ms)));
+    }
+
+    // The turning resolution after each frame time, at the 36 ms budget: the
+    // rays along a side go with the square root of the time.
+    void theTurningResolutionFollowsFrameTimes_data()
+    {
+        QTest::addColumn<QVector<double>>("ms");
+        QTest::addColumn<QVector<double>>("scales");
+        QTest::newRow("a slow frame lowers it at once, one on budget keeps it")
+            << QVector<double>{144, 36, 64} << QVector<double>{0.5, 0.5, 0.375};
+        QTest::newRow("fast frames raise it by a quarter at most, up to all")
+            << QVector<double>{144, 25, 1, 1, 1} << QVector<double>{0.5, 0.6, 0.75, 0.9375, 1};
+        QTest::newRow("never below a quarter of the rays along a side")
+            << QVector<double>{10000, 10000} << QVector<double>{0.25, 0.25};
+    }
+
+    void theTurningResolutionFollowsFrameTimes()
+    {
+        QFETCH(QVector<double>, ms);
+        QFETCH(QVector<double>, scales);
+        TurnResolution resolution;
+        QCOMPARE(resolution.scale(), 1.0f);
+        for (int frame = 0; frame < ms.size(); ++frame) {
+            resolution.frameTook(ms[frame]);
+            QVERIFY2(std::fabs(resolution.scale() - scales[frame]) < 1e-6,
+                     qPrintable(QString("frame %1: %2").arg(frame).arg(resolution.scale())));
+        }
     }
 
     // The jitter tile holds every offset equally often, and its neighbours lie
