@@ -350,8 +350,8 @@ private slots:
     }
 
     // While the left button turns the view, frames are cast from fewer rays
-    // and scaled up; the release draws the full picture, the very one the
-    // unturned view showed before.
+    // and scaled up; the release itself draws the full picture, the very one
+    // the unturned view showed before.
     void aTurnCastsFewerRaysUntilReleased()
     {
         SampleVolume volume(96, 88, 80, 0);
@@ -367,9 +367,11 @@ private slots:
         ui::move(&view.widget(), QPoint(80, 50), Qt::LeftButton);
         view.render();
         ui::move(&view.widget(), QPoint(50, 50), Qt::LeftButton); // the unturned view
-        const QImage turning = view.render();
+        QCoreApplication::processEvents();
+        const QImage turning = view.readBack();
         QTest::mouseRelease(&view.widget(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
-        const QImage released = view.render();
+        QCoreApplication::processEvents();
+        const QImage released = view.readBack();
 
         int differing = 0, shown = 0, shownTurning = 0;
         for (int y = 0; y < still.height(); ++y)

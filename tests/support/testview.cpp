@@ -36,6 +36,9 @@ TestView::TestView(int width, int height) : m_widget(new ReadableGLWidget)
     if (!QTest::qWaitForWindowExposed(m_widget.get()))
         throw std::runtime_error("the GL view was never shown");
     m_widget->makeCurrent();
+    // The window's buffers take its size at a swap; unswapped, they would
+    // keep the 640 x 480 its window was made at.
+    m_widget->swapBuffers();
 }
 
 TestView::~TestView() = default;
@@ -43,6 +46,11 @@ TestView::~TestView() = default;
 QImage TestView::render()
 {
     m_widget->updateGL();
+    return readBack();
+}
+
+QImage TestView::readBack()
+{
     m_widget->makeCurrent();
     const int width = m_widget->width(), height = m_widget->height();
     QImage image(width, height, QImage::Format_RGBA8888);

@@ -28,6 +28,8 @@ public:
 
     // Draws one frame into the back buffer and reads it back (top row first).
     QImage render();
+    // Reads back the frame last drawn, without drawing.
+    QImage readBack();
 
     // Runs the widget's GL initialisation a second time, as a new context would.
     void initializeGLAgain();
