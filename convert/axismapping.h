@@ -1,6 +1,6 @@
 #pragma once
 
-#include "convert/scanheader.h"
+#include "convert/formats/scanheader.h"
 
 #include <array>
 #include <cstddef>

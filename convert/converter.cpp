@@ -1,17 +1,17 @@
 #include "convert/converter.h"
 
 #include "convert/axismapping.h"
-#include "convert/converterror.h"
-#include "convert/datexport.h"
-#include "convert/librarycall.h"
-#include "convert/progressbar.h"
+#include "convert/formats/converterror.h"
+#include "convert/formats/progressbar.h"
+#include "convert/formats/scaninput.h"
+#include "convert/guard/librarycall.h"
+#include "convert/guard/watchdog.h"
 #include "convert/resampling.h"
 #include "convert/scanformat.h"
-#include "convert/scaninput.h"
 #include "convert/sizecheck.h"
 #include "convert/valuemapping.h"
+#include "convert/volumeexport.h"
 #include "convert/voxelgrid.h"
-#include "convert/watchdog.h"
 #include "platform/console.h"
 #include "platform/systemmemory.h"
 #include "volume/volumeloader.h"
@@ -39,9 +39,24 @@ std::string spacingText(const std::array<double, 3>& spacing)
     return text.str();
 }
 
-std::string quoted(const std::string& path)
+// `text` broken into lines of at most 88 characters, all but the first
+// indented by 8 spaces.
+std::string wrapped(const std::string& text)
 {
-    return "'" + path + "'";
+    std::string result, line;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(' ', start);
+        end = end == std::string::npos ? text.size() : end;
+        const std::string word = text.substr(start, end - start);
+        if (!line.empty() && line.size() + 1 + word.size() > 80) {
+            result += line + "\n        ";
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + word;
+        start = end + 1;
+    }
+    return result + line + "\n";
 }
 
 // ITK's descriptions can span lines and start with the class and
@@ -75,8 +90,8 @@ void exportDat(const ConvertOptions& options, Clock::time_point started)
     exportVolume(volume, options.output);
     const std::array<uint64_t, 3> extents{
         {uint64_t(volume.width), uint64_t(volume.height), uint64_t(volume.depth)}};
-    console::out() << "- Exported " << quoted(options.input) << " (" << extentsText(extents)
-                   << ") to " << quoted(options.output) << " in " << std::fixed
+    console::out() << "- Exported " << named(options.input) << " (" << extentsText(extents)
+                   << ") to " << named(options.output) << " in " << std::fixed
                    << std::setprecision(1)
                    << std::chrono::duration<double>(Clock::now() - started).count() << " s."
                    << std::defaultfloat << std::endl;
@@ -110,7 +125,7 @@ void convertToDat(const ConvertOptions& options, bool progressBar, Clock::time_p
                            exportFormatsText() + " file");
     const std::unique_ptr<ScanInput> input = openScanInput(options);
     const ScanHeader& header = input->header();
-    console::out() << "- Input: " << header.format << " " << quoted(options.input) << ", "
+    console::out() << "- Input: " << header.format << " " << named(options.input) << ", "
                    << extentsText(header.extents) << " voxels of " << spacingText(header.spacing)
                    << std::endl;
     for (const std::string& note : header.notes)
@@ -163,7 +178,7 @@ void convertToDat(const ConvertOptions& options, bool progressBar, Clock::time_p
 
     console::out() << "- Converted " << header.format << ", " << extentsText(header.extents)
                    << " voxels of " << spacingText(header.spacing) << ", values " << range.low
-                   << ".." << range.high << ", into " << quoted(options.output) << ", "
+                   << ".." << range.high << ", into " << named(options.output) << ", "
                    << extentsText(written) << " voxels of " << spacingText(writtenSpacing) << ", "
                    << mapping.description << ", in " << std::fixed << std::setprecision(1)
                    << std::chrono::duration<double>(Clock::now() - started).count() << " s."
@@ -171,6 +186,28 @@ void convertToDat(const ConvertOptions& options, bool progressBar, Clock::time_p
 }
 
 } // namespace
+
+std::string convertUsage()
+{
+    return "Usage: kastra-convert INPUT OUTPUT [options]\n"
+           "\n"
+           "Converts a scan into a volume file (.dat) for Kastra, or exports a volume file.\n"
+           "\n"
+           "INPUT   " +
+           wrapped(readableFormatsText()) + "OUTPUT  " +
+           wrapped("a .dat file; or, when INPUT is a .dat, a " + exportFormatsText() + " file") +
+           "\n"
+           "Options:\n"
+           "  --series UID    the DICOM series to convert when the folder holds several\n"
+           "  --volume N      the volume of a 4-D series or file, counted from 0 (default 0)\n"
+           "  --ct            the samples are Hounsfield units: write HU + 1024\n"
+           "  --window LO HI  map the values LO..HI onto 0..4095, clamping outside\n"
+           "  --keep-grid     keep the voxel grid: no resampling to cubes, to an even slice\n"
+           "                  spacing or across a gantry tilt (refused where it is uneven)\n"
+           "  --shrink N      average N x N x N blocks (N from 2 to 16), for volumes too large\n"
+           "  --verbose       also show what the scan libraries say\n"
+           "  --help          print this text\n";
+}
 
 int convert(const ConvertOptions& options, bool progressBar)
 {

@@ -8,6 +8,9 @@
 // OUTPUT stays as it was), 2 a wrong command line.
 int runConverter(int argc, char** argv);
 
+// The usage text, with the formats of the format table.
+std::string convertUsage();
+
 // The conversion the options ask for; the progress bar only when
 // `progressBar`. Returns the exit status as runConverter does.
 int convert(const ConvertOptions& options, bool progressBar);

@@ -1,6 +1,6 @@
-#include "convert/convertoptions.h"
+// The command line of kastra-convert, parsed into its options.
 
-#include "convert/scanformat.h"
+#include "convert/convertoptions.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -23,49 +23,7 @@ bool parseCount(const std::string& text, int low, int high, int& value)
     return true;
 }
 
-// `text` broken into lines of at most 88 characters, all but the first
-// indented by 8 spaces.
-std::string wrapped(const std::string& text)
-{
-    std::string result, line;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find(' ', start);
-        end = end == std::string::npos ? text.size() : end;
-        const std::string word = text.substr(start, end - start);
-        if (!line.empty() && line.size() + 1 + word.size() > 80) {
-            result += line + "\n        ";
-            line.clear();
-        }
-        line += (line.empty() ? "" : " ") + word;
-        start = end + 1;
-    }
-    return result + line + "\n";
-}
-
 } // namespace
-
-std::string convertUsage()
-{
-    return "Usage: kastra-convert INPUT OUTPUT [options]\n"
-           "\n"
-           "Converts a scan into a volume file (.dat) for Kastra, or exports a volume file.\n"
-           "\n"
-           "INPUT   " +
-           wrapped(readableFormatsText()) + "OUTPUT  " +
-           wrapped("a .dat file; or, when INPUT is a .dat, a " + exportFormatsText() + " file") +
-           "\n"
-           "Options:\n"
-           "  --series UID    the DICOM series to convert when the folder holds several\n"
-           "  --volume N      the volume of a 4-D series or file, counted from 0 (default 0)\n"
-           "  --ct            the samples are Hounsfield units: write HU + 1024\n"
-           "  --window LO HI  map the values LO..HI onto 0..4095, clamping outside\n"
-           "  --keep-grid     keep the voxel grid: no resampling to cubes, to an even slice\n"
-           "                  spacing or across a gantry tilt (refused where it is uneven)\n"
-           "  --shrink N      average N x N x N blocks (N from 2 to 16), for volumes too large\n"
-           "  --verbose       also show what the scan libraries say\n"
-           "  --help          print this text\n";
-}
 
 std::string parseConvertOptions(const std::vector<std::string>& arguments, ConvertOptions& options)
 {

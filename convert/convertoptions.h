@@ -19,9 +19,6 @@ struct ConvertOptions
     bool help = false;
 };
 
-// The usage text, with the formats of the format table.
-std::string convertUsage();
-
 // Parses the arguments that follow the program's name. Returns "" or what is
 // wrong with them.
 std::string parseConvertOptions(const std::vector<std::string>& arguments, ConvertOptions& options);

@@ -1,11 +1,11 @@
 #include "convert/scanformat.h"
 
-#include "convert/converterror.h"
-#include "convert/datexport.h"
-#include "convert/datinput.h"
-#include "convert/dicominput.h"
-#include "convert/imagefileinput.h"
-#include "convert/niftiinput.h"
+#include "convert/dicom/dicominput.h"
+#include "convert/formats/converterror.h"
+#include "convert/formats/datinput.h"
+#include "convert/formats/imagefileinput.h"
+#include "convert/formats/niftiinput.h"
+#include "convert/formats/scanwriters.h"
 
 #include <algorithm>
 #include <cctype>
@@ -13,8 +13,7 @@
 
 namespace {
 
-template <class Input, class... Arguments>
-std::unique_ptr<ScanInput> make(Arguments&&... arguments)
+template <class Input, class... Arguments> std::unique_ptr<ScanInput> make(Arguments&&... arguments)
 {
     return std::make_unique<Input>(std::forward<Arguments>(arguments)...);
 }
@@ -68,27 +67,43 @@ std::string listText(std::vector<std::string> ScanFormat::*extensions)
 const std::vector<ScanFormat>& scanFormats()
 {
     static const std::vector<ScanFormat> formats{
-        {"DICOM series", {}, {}, true,
+        {"DICOM series",
+         {},
+         {},
+         true,
          [](const std::string& path, const ConvertOptions& options) {
-             return make<DicomInput>(path, options);
+             return make<DicomInput>(path,
+                                     DicomChoice{options.series, options.volume, options.keepGrid});
          },
          nullptr},
-        {"NIfTI", {".nii.gz", ".nii"}, {".nii.gz", ".nii"}, true,
+        {"NIfTI",
+         {".nii.gz", ".nii"},
+         {".nii.gz", ".nii"},
+         true,
          [](const std::string& path, const ConvertOptions& options) {
              return make<NiftiInput>(path, options.volume);
          },
          writeNiftiFile},
-        {"NRRD", {".nrrd", ".nhdr"}, {".nrrd"}, false,
+        {"NRRD",
+         {".nrrd", ".nhdr"},
+         {".nrrd"},
+         false,
          [](const std::string& path, const ConvertOptions&) {
              return make<ImageFileInput>(path, ImageFileInput::NrrdFile);
          },
          writeNrrdFile},
-        {"MetaImage", {".mha", ".mhd"}, {".mha"}, false,
+        {"MetaImage",
+         {".mha", ".mhd"},
+         {".mha"},
+         false,
          [](const std::string& path, const ConvertOptions&) {
              return make<ImageFileInput>(path, ImageFileInput::MetaImageFile);
          },
          writeMetaImageFile},
-        {"volume", {".dat"}, {}, false,
+        {"volume",
+         {".dat"},
+         {},
+         false,
          [](const std::string& path, const ConvertOptions&) { return make<DatInput>(path); },
          nullptr},
     };

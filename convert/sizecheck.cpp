@@ -1,16 +1,15 @@
+// The size checks before a conversion reads any sample: will the program
+// load what it writes, and does the machine have the memory to convert it.
+
 #include "convert/sizecheck.h"
 
-#include "convert/converterror.h"
+#include "convert/formats/converterror.h"
 #include "volume/volumeloader.h"
-
-#include <sys/stat.h>
 
 #include <cmath>
 #include <sstream>
 
 namespace {
-
-constexpr uint64_t kDeflateLimit = 1032;
 
 uint64_t product(const std::array<uint64_t, 3>& extents)
 {
@@ -31,33 +30,6 @@ std::string extentsText(const std::array<uint64_t, 3>& extents)
 {
     return std::to_string(extents[0]) + " x " + std::to_string(extents[1]) + " x " +
            std::to_string(extents[2]);
-}
-
-bool plausibleSpacing(double millimetres)
-{
-    return millimetres > 0 && millimetres <= 1e6;
-}
-
-void checkDataFile(const std::string& input, const std::string& dataFile, uint64_t offset,
-                   uint64_t announced, DataEncoding encoding)
-{
-    struct stat status;
-    if (stat(dataFile.c_str(), &status) != 0)
-        throw ConvertError("cannot read '" + input + "': its data file '" + dataFile +
-                           "' is missing");
-    // A folder (an empty data file name) or a device has no size to check,
-    // and a library reads it until it gives up, or for ever.
-    if (!S_ISREG(status.st_mode))
-        throw ConvertError("cannot read '" + input + "': its data file '" + dataFile +
-                           "' is not a regular file");
-    const uint64_t size = uint64_t(status.st_size);
-    const uint64_t held = size > offset ? size - offset : 0;
-    if ((encoding == DataEncoding::Raw && held < announced) ||
-        (encoding == DataEncoding::Gzip && held < announced / kDeflateLimit))
-        throw ConvertError("cannot read '" + input + "': the header announces " +
-                           std::to_string(announced) + " bytes of samples, '" + dataFile +
-                           "' holds " + std::to_string(held) +
-                           (encoding == DataEncoding::Gzip ? " compressed" : ""));
 }
 
 void checkProgramTakes(const VoxelGrid& grid, const AxisMapping& axes, const ScanHeader& header,

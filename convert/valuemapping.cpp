@@ -1,7 +1,7 @@
 #include "convert/valuemapping.h"
 
-#include "convert/converterror.h"
-#include "convert/progressbar.h"
+#include "convert/formats/converterror.h"
+#include "convert/formats/progressbar.h"
 
 #include <algorithm>
 #include <cmath>

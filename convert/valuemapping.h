@@ -2,8 +2,8 @@
 
 #include "convert/axismapping.h"
 #include "convert/convertoptions.h"
-#include "convert/scanheader.h"
-#include "convert/scaninput.h"
+#include "convert/formats/scanheader.h"
+#include "convert/formats/scaninput.h"
 #include "volume/volumedata.h"
 
 #include <array>

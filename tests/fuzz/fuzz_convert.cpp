@@ -9,11 +9,11 @@
 // finding.
 
 #include "convert/axismapping.h"
-#include "convert/converterror.h"
-#include "convert/librarycall.h"
-#include "convert/progressbar.h"
+#include "convert/formats/converterror.h"
+#include "convert/formats/progressbar.h"
+#include "convert/formats/scaninput.h"
+#include "convert/guard/librarycall.h"
 #include "convert/scanformat.h"
-#include "convert/scaninput.h"
 #include "convert/sizecheck.h"
 #include "convert/voxelgrid.h"
 #include "platform/console.h"
@@ -25,12 +25,12 @@
 #include <algorithm>
 #include <csetjmp>
 #include <csignal>
-#include <iterator>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <ostream>
 #include <string_view>
 #include <vector>
@@ -45,9 +45,12 @@ struct Variant
 };
 
 const Variant kVariants[] = {
-    {"nii", "in.nii", {"in.nii"}},    {"niigz", "in.nii.gz", {"in.nii.gz"}},
-    {"nrrd", "in.nrrd", {"in.nrrd"}}, {"nhdr", "in.nhdr", {"in.nhdr", "in.raw"}},
-    {"mha", "in.mha", {"in.mha"}},    {"mhd", "in.mhd", {"in.mhd", "in.raw"}},
+    {"nii", "in.nii", {"in.nii"}},
+    {"niigz", "in.nii.gz", {"in.nii.gz"}},
+    {"nrrd", "in.nrrd", {"in.nrrd"}},
+    {"nhdr", "in.nhdr", {"in.nhdr", "in.raw"}},
+    {"mha", "in.mha", {"in.mha"}},
+    {"mhd", "in.mhd", {"in.mhd", "in.raw"}},
     {"dicom", "series", {"series/a"}},
     {"dicomseries", "series", {"series/a", "series/b", "series/c"}},
 };

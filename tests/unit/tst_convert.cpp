@@ -4,8 +4,8 @@
 // export round trips and the refusals. Expected positions and values are
 // worked out by hand.
 
-#include "convert/librarycall.h"
-#include "convert/watchdog.h"
+#include "convert/guard/librarycall.h"
+#include "convert/guard/watchdog.h"
 #include "tests/support/consolecapture.h"
 #include "tests/support/testfolder.h"
 #include "volume/volumeloader.h"

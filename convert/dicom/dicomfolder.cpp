@@ -1,0 +1,194 @@
+// The folder scan: every file of a folder walked (dicomlengths.h), its
+// header read with GDCM up to the pixel data, and its slices sorted into
+// series; files that are not DICOM images are left out.
+
+#include "convert/dicom/dicomfolder.h"
+
+#include "convert/dicom/dicomlengths.h"
+#include "convert/dicom/dicomtags.h"
+#include "convert/dicom/mosaic.h"
+#include "convert/dicom/multiframe.h"
+#include "convert/formats/converterror.h"
+#include "convert/guard/librarycall.h"
+
+#include <gdcmMediaStorage.h>
+#include <gdcmReader.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+namespace {
+
+namespace fs = std::filesystem;
+using gdcm::Tag;
+
+bool startsLikeDicom(const std::string& path)
+{
+    char magic[132] = {};
+    std::ifstream file(path, std::ios::binary);
+    return file.read(magic, sizeof magic) && std::string(magic + 128, 4) == "DICM";
+}
+
+// Why an image file's pixel data is cut short, or "": the header was read up
+// to the pixel data, which must follow, and uncompressed must hold all the
+// frames the header announces (its stated length was checked against the
+// file before GDCM read it, see dicomlengths.h).
+std::string pixelDataCutShort(const gdcm::Reader& reader, const TagReader& tags,
+                              const std::string& path)
+{
+    const gdcm::DataSet& ds = reader.GetFile().GetDataSet();
+    const size_t start = reader.GetStreamCurrentPosition(); // of the pixel data's value
+    if (start == size_t(-1))
+        return "it ends before its pixel data";
+    if (reader.GetFile().GetHeader().GetDataSetTransferSyntax().IsEncapsulated())
+        return {};
+    const double bytes =
+        tags.number(ds, Tag(0x0028, 0x0010), 0) * tags.number(ds, Tag(0x0028, 0x0011), 0) *
+        std::max(1.0, tags.number(ds, Tag(0x0028, 0x0008), 1)) *
+        tags.number(ds, Tag(0x0028, 0x0100), 0) / 8 * tags.number(ds, Tag(0x0028, 0x0002), 1);
+    const double held = double(fs::file_size(path)) - double(start);
+    if (held < bytes)
+        return "it holds " + std::to_string(uint64_t(std::max(0.0, held))) +
+               " bytes of pixel data, " + std::to_string(uint64_t(bytes)) + " are announced";
+    return {};
+}
+
+} // namespace
+
+bool DicomPixelFormat::operator==(const DicomPixelFormat& other) const
+{
+    return samplesPerPixel == other.samplesPerPixel && bitsAllocated == other.bitsAllocated &&
+           bitsStored == other.bitsStored && highBit == other.highBit && isSigned == other.isSigned;
+}
+
+DicomFolder::DicomFolder(const std::string& folder)
+{
+    std::vector<std::string> paths;
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, error))
+        if (entry.is_regular_file(error))
+            paths.push_back(entry.path().string());
+    if (error)
+        throw ConvertError("cannot read '" + folder + "': " + error.message());
+    std::sort(paths.begin(), paths.end());
+
+    std::vector<std::string> leftOut;
+    std::map<std::string, size_t> seriesIndex;
+    for (const std::string& path : paths) {
+        const std::string lengths = dicomLengthProblem(path);
+        if (!lengths.empty() && startsLikeDicom(path))
+            throw ConvertError("cannot read " + named(path) + ": " + lengths +
+                               "; the file is damaged");
+        if (!lengths.empty()) {
+            leftOut.push_back(fs::path(path).filename().string());
+            continue;
+        }
+        const LibraryCall call("GDCM", path);
+        gdcm::Reader reader;
+        reader.SetFileName(path.c_str());
+        const Tag pixelData(0x7fe0, 0x0010);
+        const bool read = reader.ReadUpToTag(pixelData, {pixelData});
+        const gdcm::File& gdcmFile = reader.GetFile();
+        const gdcm::DataSet& ds = gdcmFile.GetDataSet();
+        const TagReader tags(gdcmFile);
+        const std::string uid = read ? tags.text(ds, Tag(0x0020, 0x000e)) : "";
+        gdcm::MediaStorage storage;
+        storage.SetFromFile(gdcmFile);
+        const bool image = read && gdcm::MediaStorage::IsImage(storage);
+        if (startsLikeDicom(path) && (!read || uid.empty()))
+            throw ConvertError("cannot read " + named(path) + ": " +
+                               (read ? "it names no series" : "GDCM cannot read its header") +
+                               "; the file is damaged");
+        if (!image || uid.empty()) {
+            leftOut.push_back(fs::path(path).filename().string());
+            continue;
+        }
+        const std::string cutShort = pixelDataCutShort(reader, tags, path);
+        if (!cutShort.empty())
+            throw ConvertError("cannot read " + named(path) + ": " + cutShort +
+                               "; the file is damaged");
+
+        auto [at, added] = seriesIndex.emplace(uid, m_series.size());
+        if (added) {
+            m_series.emplace_back();
+            m_series.back().uid = uid;
+            m_series.back().description = tags.text(ds, Tag(0x0008, 0x103e));
+            m_series.back().modality = tags.text(ds, Tag(0x0008, 0x0060));
+        }
+        DicomSeries& series = m_series[at->second];
+        series.files.push_back(path);
+
+        DicomPixelFormat format;
+        format.samplesPerPixel = unsigned(tags.number(ds, Tag(0x0028, 0x0002), 1));
+        format.bitsAllocated = unsigned(tags.number(ds, Tag(0x0028, 0x0100), 0));
+        format.bitsStored = unsigned(tags.number(ds, Tag(0x0028, 0x0101), format.bitsAllocated));
+        format.highBit = unsigned(tags.number(ds, Tag(0x0028, 0x0102), format.bitsStored - 1));
+        format.isSigned = tags.number(ds, Tag(0x0028, 0x0103), 0) == 1;
+        if (series.files.size() == 1)
+            series.pixelFormat = format;
+        else if (!(format == series.pixelFormat) && series.problem.empty())
+            series.problem =
+                named(path) + " stores its pixels unlike " + named(series.files.front());
+
+        DicomSlice slice;
+        slice.file = path;
+        slice.columns = unsigned(tags.number(ds, Tag(0x0028, 0x0011), 0));
+        slice.rows = unsigned(tags.number(ds, Tag(0x0028, 0x0010), 0));
+        const double slope = tags.number(ds, Tag(0x0028, 0x1053), 1);
+        slice.slope = slope != 0 ? slope : 1;
+        slice.intercept = tags.number(ds, Tag(0x0028, 0x1052), 0);
+        const std::pair<SliceKey, Tag> keyTags[] = {
+            {SliceKey::ImageType, Tag(0x0008, 0x0008)},
+            {SliceKey::Echo, Tag(0x0018, 0x0086)},
+            {SliceKey::TemporalPosition, Tag(0x0020, 0x0100)},
+            {SliceKey::TriggerTime, Tag(0x0018, 0x1060)},
+            {SliceKey::AcquisitionNumber, Tag(0x0020, 0x0012)},
+            {SliceKey::AcquisitionTime, Tag(0x0008, 0x0032)},
+            {SliceKey::InstanceNumber, Tag(0x0020, 0x0013)}};
+        for (const auto& [key, tag] : keyTags)
+            slice.keys[size_t(key)] = tags.text(ds, tag);
+        std::string b = tags.text(ds, Tag(0x0018, 0x9087));
+        std::string gradient = tags.text(ds, Tag(0x0018, 0x9089));
+        if (b.empty()) { // Siemens writes them in its private group
+            b = tags.text(ds, gdcm::PrivateTag(0x0019, 0x0c, "SIEMENS MR HEADER"));
+            gradient = tags.text(ds, gdcm::PrivateTag(0x0019, 0x0e, "SIEMENS MR HEADER"));
+        }
+        slice.keys[size_t(SliceKey::Diffusion)] = b + (gradient.empty() ? "" : "\\" + gradient);
+
+        const unsigned frames = unsigned(std::max(1.0, tags.number(ds, Tag(0x0028, 0x0008), 1)));
+        const bool mosaic = slice.key(SliceKey::ImageType).find("MOSAIC") != std::string::npos;
+        std::string problem;
+        if (ds.FindDataElement(Tag(0x5200, 0x9230))) {
+            series.multiFrame = true;
+            problem = frameSlices(tags, ds, slice, frames, series.slices);
+        } else if (frames > 1) {
+            problem = named(path) + " holds " + std::to_string(frames) +
+                      " frames without a position for each";
+        } else {
+            problem =
+                setGeometry(slice, tags.text(ds, Tag(0x0020, 0x0032)),
+                            tags.text(ds, Tag(0x0020, 0x0037)), tags.text(ds, Tag(0x0028, 0x0030)));
+            if (problem.empty() && mosaic) {
+                series.mosaic = true;
+                problem = mosaicSlices(tags, gdcmFile, slice, series.slices);
+            } else if (problem.empty()) {
+                series.slices.push_back(slice);
+            }
+        }
+        if (series.problem.empty())
+            series.problem = problem;
+    }
+    std::sort(m_series.begin(), m_series.end(),
+              [](const DicomSeries& a, const DicomSeries& b) { return a.uid < b.uid; });
+    if (!leftOut.empty()) {
+        m_leftOut = "- Left out " + std::to_string(leftOut.size()) +
+                    (leftOut.size() == 1 ? " file" : " files") + " that " +
+                    (leftOut.size() == 1 ? "is" : "are") + " not a DICOM image: ";
+        for (size_t i = 0; i < leftOut.size() && i < 3; ++i)
+            m_leftOut += (i ? ", " : "") + named(leftOut[i]);
+        if (leftOut.size() > 3)
+            m_leftOut += ", ...";
+    }
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "convert/dicom/dicomslice.h"
+
+#include <string>
+#include <vector>
+
+// How a series stores its pixel values.
+struct DicomPixelFormat
+{
+    unsigned samplesPerPixel = 1;
+    unsigned bitsAllocated = 16;
+    unsigned bitsStored = 16;
+    unsigned highBit = 15;
+    bool isSigned = false;
+
+    bool operator==(const DicomPixelFormat& other) const;
+};
+
+// One series of a folder, its files' headers read: the 2-D slices its files
+// hold (a file each, the frames of multi-frame files, the tiles of mosaics).
+struct DicomSeries
+{
+    std::string uid, description, modality;
+    std::vector<std::string> files;
+    std::vector<DicomSlice> slices;
+    DicomPixelFormat pixelFormat;
+    bool mosaic = false;     // its files are mosaics of tiles
+    bool multiFrame = false; // its files are enhanced multi-frame files
+    // Why a file's slices cannot be made, for the one line that refuses the
+    // series if it is chosen: "'IM7' states no image position".
+    std::string problem;
+};
+
+// The DICOM files of a folder (not its subfolders), their headers read with
+// GDCM, sorted into series. A file that starts like DICOM but cannot be read
+// is refused, naming it; files that are not DICOM or hold no image are left
+// out and counted.
+class DicomFolder
+{
+public:
+    explicit DicomFolder(const std::string& folder);
+
+    // By UID.
+    const std::vector<DicomSeries>& series() const { return m_series; }
+    // "- Left out 2 files that are not DICOM images ('README', ...)", or "".
+    const std::string& leftOut() const { return m_leftOut; }
+
+private:
+    std::vector<DicomSeries> m_series;
+    std::string m_leftOut;
+};

@@ -1,0 +1,291 @@
+// One volume of a DICOM series: the series chosen, its slices split into
+// volumes and stacked, then decoded with GDCM, file by file.
+
+#include "convert/dicom/dicominput.h"
+
+#include "convert/dicom/seriesvolumes.h"
+#include "convert/dicom/sliceresampling.h"
+#include "convert/formats/converterror.h"
+#include "convert/formats/progressbar.h"
+#include "convert/guard/librarycall.h"
+#include "platform/console.h"
+
+#include <gdcmImageReader.h>
+#include <gdcmSplitMosaicFilter.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <ostream>
+#include <sstream>
+
+namespace {
+
+std::string degrees(double value)
+{
+    std::ostringstream text;
+    text.precision(3);
+    text << value;
+    return text.str();
+}
+
+const DicomSeries& chooseSeries(const DicomFolder& scan, const std::string& folder,
+                                const std::string& uid)
+{
+    const std::vector<DicomSeries>& all = scan.series();
+    if (all.empty())
+        throw ConvertError("cannot read '" + folder + "': the folder holds no DICOM series");
+    if (uid.empty() && all.size() == 1)
+        return all.front();
+    for (const DicomSeries& series : all)
+        if (series.uid == uid)
+            return series;
+    console::out() << "- Series in '" << folder << "':" << std::endl;
+    for (const DicomSeries& series : all)
+        console::out() << "  " << series.uid << "  \"" << series.description << "\"  "
+                       << series.files.size() << (series.files.size() == 1 ? " file" : " files")
+                       << std::endl;
+    throw ConvertError("cannot read '" + folder + "': " +
+                       (uid.empty()
+                            ? "it holds " + std::to_string(all.size()) +
+                                  " series (listed above); choose one with --series UID"
+                            : "it holds no series " + uid + " (the series are listed above)"));
+}
+
+void checkPixelFormat(const DicomPixelFormat& format, const std::string& folder)
+{
+    const std::string refused = "cannot read '" + folder + "': ";
+    if (format.samplesPerPixel != 1)
+        throw ConvertError(refused + "its pixels are colour, not one value");
+    if (format.bitsAllocated != 8 && format.bitsAllocated != 16 && format.bitsAllocated != 32)
+        throw ConvertError(refused + "its pixels take " + std::to_string(format.bitsAllocated) +
+                           " bits; 8, 16 or 32 convert");
+    if (format.bitsStored == 0 || format.bitsStored > format.bitsAllocated ||
+        format.highBit + 1 != format.bitsStored)
+        throw ConvertError(refused + "its pixels keep " + std::to_string(format.bitsStored) +
+                           " bits up to bit " + std::to_string(format.highBit) +
+                           "; only values in the low bits convert");
+}
+
+// A stored value without the bits above bits stored (scanners leave overlays
+// or junk there), sign-extended when signed.
+template <class Stored> double storedValue(Stored raw, const DicomPixelFormat& format)
+{
+    using Bits = std::make_unsigned_t<Stored>;
+    constexpr unsigned kBits = sizeof(Stored) * 8;
+    if (format.bitsStored >= kBits)
+        return double(raw);
+    const Bits value = Bits(raw) & Bits((Bits(1) << format.bitsStored) - 1);
+    const bool negative = format.isSigned && (value >> (format.bitsStored - 1)) != 0;
+    return negative ? double(value) - double(uint64_t(1) << format.bitsStored) : double(value);
+}
+
+// The range of a slice's values: its stored range, rescaled.
+std::pair<double, double> valueRange(const DicomSlice& slice, const DicomPixelFormat& format)
+{
+    const double states = std::ldexp(1.0, int(format.bitsStored));
+    const double low = format.isSigned ? -states / 2 : 0;
+    const double high = low + states - 1;
+    const double a = low * slice.slope + slice.intercept, b = high * slice.slope + slice.intercept;
+    return {std::min(a, b), std::max(a, b)};
+}
+
+bool isInteger(double value)
+{
+    return std::floor(value) == value;
+}
+
+} // namespace
+
+DicomInput::DicomInput(const std::string& folder, const DicomChoice& choice) : m_folder(folder)
+{
+    const DicomFolder scan(folder);
+    const DicomSeries& series = chooseSeries(scan, folder, choice.series);
+    if (!scan.leftOut().empty())
+        m_header.notes.push_back(scan.leftOut());
+    if (!series.problem.empty())
+        throw ConvertError("cannot read '" + folder + "': " + series.problem);
+    if (series.slices.empty())
+        throw ConvertError("cannot read '" + folder + "': its series holds no slices");
+    m_format = series.pixelFormat;
+    checkPixelFormat(m_format, folder);
+    checkSlicesAlike(series.slices, folder);
+
+    SeriesVolumes split = splitIntoVolumes(series.slices, folder);
+    const size_t volumes = split.volumes.size();
+    if (size_t(choice.volume) >= volumes)
+        throw ConvertError("cannot read '" + folder + "': --volume " +
+                           std::to_string(choice.volume) + " asks for a volume it lacks; " +
+                           (volumes == 1 ? "it holds one volume"
+                                         : "it holds volumes 0.." + std::to_string(volumes - 1)));
+    if (volumes > 1) {
+        std::string told;
+        for (SliceKey key : split.distinguishing)
+            told += (told.empty() ? "" : " and ") + std::string(sliceKeyName(key));
+        m_header.notes.push_back("- Volumes: " + std::to_string(volumes) + " at each of " +
+                                 std::to_string(split.positions) + " positions, told apart by " +
+                                 told + "; writing volume " + std::to_string(choice.volume) +
+                                 " (--volume N chooses)");
+        for (size_t v = 0; v < volumes && volumes <= 16; ++v)
+            m_header.notes.push_back("  volume " + std::to_string(v) + ": " +
+                                     volumeDescription(split.volumes[v], split.distinguishing));
+    }
+    m_slices = std::move(split.volumes[size_t(choice.volume)]);
+    m_geometry = stackGeometry(m_slices, folder);
+    if (m_geometry.tiltDegrees > 0) {
+        if (choice.keepGrid)
+            throw ConvertError("cannot read '" + folder + "': its slices are sheared by a " +
+                               "gantry tilt of " + degrees(m_geometry.tiltDegrees) +
+                               " degrees; --keep-grid cannot keep a sheared grid");
+        m_header.notes.push_back("- Gantry tilt: the slices are sheared by " +
+                                 degrees(m_geometry.tiltDegrees) +
+                                 " degrees; resampled onto an unsheared grid (linear)");
+    }
+    if (!m_geometry.gap.empty()) {
+        if (choice.keepGrid)
+            throw ConvertError("cannot read '" + folder + "': its slice spacing is uneven (" +
+                               m_geometry.gap + "); --keep-grid cannot keep an uneven grid");
+        m_header.notes.push_back("- Uneven slices: " + m_geometry.gap +
+                                 "; resampled onto an even grid (linear)");
+    }
+
+    m_header.format = "DICOM series (" +
+                      (series.modality.empty() ? std::string("no modality") : series.modality) +
+                      (series.mosaic       ? ", mosaic"
+                       : series.multiFrame ? ", multi-frame"
+                                           : "") +
+                      ")";
+    m_header.hounsfield = series.modality == "CT";
+    m_header.statesPatientFrame = true;
+    for (size_t axis = 0; axis < 3; ++axis) {
+        m_header.extents[axis] = m_geometry.extents[axis];
+        m_header.spacing[axis] = m_geometry.spacing[axis];
+        for (size_t row = 0; row < 3; ++row)
+            m_header.direction[row][axis] = m_geometry.axes[axis][row];
+    }
+
+    // The narrowest type that holds every rescaled value exactly.
+    double low = HUGE_VAL, high = -HUGE_VAL;
+    bool integers = true;
+    for (const DicomSlice& slice : m_slices) {
+        const auto [a, b] = valueRange(slice, m_format);
+        low = std::min(low, a);
+        high = std::max(high, b);
+        integers = integers && isInteger(slice.slope) && isInteger(slice.intercept);
+    }
+    m_header.integerSamples = integers;
+    m_header.sampleType = !integers || m_geometry.resampled ? SampleType::Float
+                          : low >= -32768 && high <= 32767  ? SampleType::Int16
+                          : low >= 0 && high <= 65535       ? SampleType::UInt16
+                                                            : SampleType::Float;
+    // The samples; when resampled, the slices as decoded beside them; and
+    // the decoded pixels of one file.
+    const DicomSlice& first = m_slices.front();
+    const double sliceVoxels = double(first.columns) * first.rows;
+    const double voxels = double(m_header.extents[0]) * m_header.extents[1] * m_header.extents[2];
+    const double framesPerFile = first.mosaicTile || series.multiFrame
+                                     ? double(series.slices.size()) / series.files.size()
+                                     : 1;
+    m_header.readBytesPerVoxel =
+        double(sampleBytes(m_header.sampleType)) +
+        (m_geometry.resampled ? sizeof(float) * sliceVoxels * m_slices.size() / voxels : 0) +
+        2.0 * m_format.bitsAllocated / 8 * sliceVoxels * framesPerFile / voxels;
+}
+
+template <class Take> void DicomInput::decodeSlices(ProgressBar& progress, Take&& take)
+{
+    // A file is decoded once for all the slices it holds.
+    std::map<std::string, std::vector<size_t>> slicesOfFile;
+    std::vector<std::string> files;
+    for (size_t index = 0; index < m_slices.size(); ++index) {
+        auto& indices = slicesOfFile[m_slices[index].file];
+        if (indices.empty())
+            files.push_back(m_slices[index].file);
+        indices.push_back(index);
+    }
+    std::vector<double> values;
+    for (size_t done = 0; done < files.size(); ++done) {
+        const std::string& file = files[done];
+        const DicomSlice& some = m_slices[slicesOfFile[file].front()];
+        const LibraryCall call("GDCM", file);
+        gdcm::ImageReader reader;
+        reader.SetFileName(file.c_str());
+        const std::string damaged = "cannot read " + named(file) + ": ";
+        if (!reader.Read())
+            throw ConvertError(damaged + "GDCM cannot decode its pixels; the file is damaged");
+        gdcm::SplitMosaicFilter splitter;
+        if (some.mosaicTile) {
+            splitter.SetImage(reader.GetImage());
+            splitter.SetFile(reader.GetFile());
+            if (!splitter.Split())
+                throw ConvertError(damaged + "GDCM cannot split its mosaic into slices");
+        }
+        const gdcm::Image& image = some.mosaicTile ? splitter.GetImage() : reader.GetImage();
+        const gdcm::PixelFormat& format = image.GetPixelFormat();
+        const unsigned frames = image.GetNumberOfDimensions() > 2 ? image.GetDimension(2) : 1;
+        unsigned needed = 0;
+        for (size_t index : slicesOfFile[file])
+            needed = std::max(needed, m_slices[index].frame + 1);
+        if (image.GetDimension(0) != some.columns || image.GetDimension(1) != some.rows ||
+            frames < needed || format.GetSamplesPerPixel() != 1 ||
+            format.GetBitsAllocated() != m_format.bitsAllocated ||
+            bool(format.GetPixelRepresentation()) != m_format.isSigned)
+            throw ConvertError(damaged + "its pixel data does not match its header");
+        const size_t count = size_t(some.columns) * some.rows;
+        std::vector<char> buffer(image.GetBufferLength());
+        if (buffer.size() < count * needed * m_format.bitsAllocated / 8)
+            throw ConvertError(damaged + "its pixel data does not match its header");
+        if (!image.GetBuffer(buffer.data()))
+            throw ConvertError(damaged + "GDCM cannot decode its pixels; the file is damaged");
+
+        values.resize(count);
+        for (size_t index : slicesOfFile[file]) {
+            const DicomSlice& slice = m_slices[index];
+            const auto convert = [&](const auto* stored) {
+                stored += size_t(slice.frame) * count;
+                for (size_t i = 0; i < count; ++i)
+                    values[i] = storedValue(stored[i], m_format) * slice.slope + slice.intercept;
+            };
+            const char* data = buffer.data();
+            switch (m_format.bitsAllocated) {
+            case 8:
+                m_format.isSigned ? convert(reinterpret_cast<const int8_t*>(data))
+                                  : convert(reinterpret_cast<const uint8_t*>(data));
+                break;
+            case 16:
+                m_format.isSigned ? convert(reinterpret_cast<const int16_t*>(data))
+                                  : convert(reinterpret_cast<const uint16_t*>(data));
+                break;
+            default:
+                m_format.isSigned ? convert(reinterpret_cast<const int32_t*>(data))
+                                  : convert(reinterpret_cast<const uint32_t*>(data));
+            }
+            take(index, values);
+        }
+        progress.update(double(done + 1) / double(files.size()));
+    }
+}
+
+SourceImage DicomInput::read(ProgressBar& progress)
+{
+    const DicomSlice& first = m_slices.front();
+    const size_t sliceSize = size_t(first.columns) * first.rows;
+    if (m_geometry.resampled) {
+        std::vector<float> stack(sliceSize * m_slices.size());
+        decodeSlices(progress, [&](size_t index, const std::vector<double>& values) {
+            std::copy(values.begin(), values.end(), stack.begin() + long(index * sliceSize));
+        });
+        return resampleSlices(stack, {{first.columns, first.rows}}, m_geometry, progress);
+    }
+    return readWithSampleType(m_header.sampleType, [&](auto type) -> SourceImage {
+        using Image = typename decltype(type)::Image;
+        using Pixel = typename Image::PixelType;
+        auto image = allocateImage<Image>(m_header);
+        decodeSlices(progress, [&](size_t index, const std::vector<double>& values) {
+            Pixel* out = image->GetBufferPointer() + index * sliceSize;
+            for (size_t i = 0; i < sliceSize; ++i)
+                out[i] = Pixel(values[i]);
+        });
+        return image;
+    });
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Checks a reader makes on a header's own word before a library reads the
+// samples it announces.
+
+// How an input's samples are stored in their data file, for checking that
+// the file can hold what the header announces.
+enum class DataEncoding { Raw, Gzip, Unknown };
+
+// Throws ConvertError when `dataFile`, holding `announced` bytes of samples
+// from byte `offset` on, is not a regular file or too short for them. Gzip
+// data cannot expand more than 1032 times (deflate's limit); of other
+// encodings nothing is known.
+void checkDataFile(const std::string& input, const std::string& dataFile, uint64_t offset,
+                   uint64_t announced, DataEncoding encoding);
+
+// Whether `millimetres` can be a voxel's spacing: above 0 and at most a
+// kilometre. A header's NaN or 0 would make the cube grid meaningless, and a
+// larger size, which no scan has, overflows it once shrunk.
+bool plausibleSpacing(double millimetres);

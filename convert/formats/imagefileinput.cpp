@@ -1,0 +1,248 @@
+#include "convert/formats/imagefileinput.h"
+
+#include "convert/formats/converterror.h"
+#include "convert/formats/datafilecheck.h"
+#include "convert/formats/progressbar.h"
+#include "convert/guard/librarycall.h"
+
+#include <NrrdIO.h>
+#include <itkImageFileReader.h>
+#include <itkMetaImageIO.h>
+#include <itkNrrdImageIO.h>
+#include <metaImage.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+// A data file named in a detached header, relative to the header's folder.
+std::string besideHeader(const std::string& header, const std::string& dataFile)
+{
+    const std::filesystem::path path(dataFile);
+    return path.is_absolute() ? dataFile
+                              : (std::filesystem::path(header).parent_path() / path).string();
+}
+
+// The integers of a header value ("3", "256 256 113"); false when anything
+// else is there.
+bool parseIntegers(const std::string& text, std::vector<long long>& values)
+{
+    std::istringstream stream(text);
+    std::string word;
+    while (stream >> word) {
+        char* end = nullptr;
+        errno = 0;
+        const long long value = std::strtoll(word.c_str(), &end, 10);
+        if (*end != '\0' || errno != 0)
+            return false;
+        values.push_back(value);
+    }
+    return true;
+}
+
+// The first 40 characters of a header value, for a message.
+std::string shortened(std::string text)
+{
+    text.erase(0, text.find_first_not_of(" \t"));
+    text.erase(text.find_last_not_of(" \t\r") + 1);
+    return text.size() > 40 ? text.substr(0, 40) + "..." : text;
+}
+
+// MetaIO loops for ever on some dimension counts (NDims = -1 or 1e308),
+// copies a key into 255 bytes and allocates the CompressedDataSize it is
+// given: every NDims, DimSize and CompressedDataSize must be sound on its own
+// line, and every key short, before the file is handed over. As in MetaIO, a
+// key ends at '=' or ':' and the header at ElementDataFile; MetaIO takes a
+// key's value from the next lines when its own is empty, which is refused
+// here.
+void checkMetaImageHeader(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::string line;
+    long long dimensions = 0;
+    bool sized = false;
+    long long compressedSize = 0;
+    std::string dataFile;
+    while (std::getline(file, line)) {
+        const size_t separator = line.find_first_of("=:");
+        std::string key = line.substr(0, separator);
+        key.erase(0, key.find_first_not_of(" \t\r"));
+        key.erase(key.find_last_not_of(" \t\r") + 1);
+        const std::string value = separator == std::string::npos ? "" : line.substr(separator + 1);
+        std::vector<long long> numbers;
+        if (key.size() > 254)
+            throw ConvertError("cannot read '" + path + "': its header has a key of " +
+                               std::to_string(key.size()) + " characters; MetaIO takes 254");
+        if (key == "NDims") {
+            if (!parseIntegers(value, numbers) || numbers.size() != 1 || numbers[0] < 1 ||
+                numbers[0] > 16)
+                throw ConvertError("cannot read '" + path + "': its NDims is " + shortened(value) +
+                                   ", not a number of dimensions from 1 to 16");
+            dimensions = numbers[0];
+        } else if (key == "DimSize") {
+            if (!parseIntegers(value, numbers) || numbers.size() != size_t(dimensions) ||
+                std::any_of(numbers.begin(), numbers.end(),
+                            [](long long size) { return size < 1; }))
+                throw ConvertError("cannot read '" + path + "': its DimSize is " +
+                                   shortened(value) + ", not " + std::to_string(dimensions) +
+                                   " extents of at least 1");
+            sized = true;
+        } else if (key == "CompressedDataSize") {
+            if (!parseIntegers(value, numbers) || numbers.size() != 1 || numbers[0] < 0)
+                throw ConvertError("cannot read '" + path + "': its CompressedDataSize is " +
+                                   shortened(value) + ", not a number of bytes");
+            compressedSize = numbers[0];
+        } else if (key == "ElementDataFile") {
+            dataFile = shortened(value);
+            break;
+        }
+    }
+    if (dimensions == 0 || !sized)
+        throw ConvertError("cannot read '" + path + "': its " +
+                           (dimensions == 0 ? "NDims" : "DimSize") + " is missing");
+    // The compressed data lies in one file (a list of files is not compressed).
+    std::error_code error;
+    const auto dataSize = std::filesystem::file_size(
+        dataFile == "LOCAL" ? path : besideHeader(path, dataFile), error);
+    if (!error && compressedSize > 0 && std::uintmax_t(compressedSize) > dataSize)
+        throw ConvertError("cannot read '" + path + "': its CompressedDataSize is " +
+                           std::to_string(compressedSize) +
+                           " bytes, more than its data file holds");
+}
+
+} // namespace
+
+ImageFileInput::ImageFileInput(const std::string& path, Format format) : m_path(path)
+{
+    const char* name = format == NrrdFile ? "NRRD" : "MetaImage";
+    if (format == NrrdFile)
+        m_io = itk::NrrdImageIO::New();
+    else
+        m_io = itk::MetaImageIO::New();
+    if (format == MetaImageFile)
+        checkMetaImageHeader(path);
+    {
+        const LibraryCall call(format == NrrdFile ? "ITK's NRRD reader" : "ITK's MetaImage reader",
+                               path);
+        if (!m_io->CanReadFile(path.c_str()))
+            throw ConvertError("cannot read '" + path + "': not a valid " + name + " file");
+        m_io->SetFileName(path);
+        m_io->ReadImageInformation();
+    }
+    m_header.format = name;
+
+    const unsigned dimensions = m_io->GetNumberOfDimensions();
+    if (dimensions > 3)
+        throw ConvertError("cannot read '" + path + "': it has " + std::to_string(dimensions) +
+                           " dimensions; at most 3 convert");
+    if (m_io->GetNumberOfComponents() != 1)
+        throw ConvertError("cannot read '" + path + "': its voxels have " +
+                           std::to_string(m_io->GetNumberOfComponents()) +
+                           " components, not one value");
+    for (unsigned axis = 0; axis < dimensions; ++axis) {
+        m_header.extents[axis] = m_io->GetDimensions(axis);
+        m_header.spacing[axis] = std::abs(m_io->GetSpacing(axis));
+        const std::vector<double> direction = m_io->GetDirection(axis);
+        for (unsigned row = 0; row < dimensions; ++row)
+            m_header.direction[row][axis] = direction[row];
+    }
+    for (unsigned axis = dimensions; axis < 3; ++axis)
+        m_header.extents[axis] = 1;
+    const std::array<double, 3>& spacing = m_header.spacing;
+    if (!std::all_of(spacing.begin(), spacing.end(), plausibleSpacing)) {
+        std::ostringstream text;
+        text << spacing[0] << " x " << spacing[1] << " x " << spacing[2];
+        throw ConvertError("cannot read '" + path + "': its voxel spacing is " + text.str() +
+                           " mm, not three sizes above 0 and up to a kilometre");
+    }
+
+    using IOComponent = itk::IOComponentEnum;
+    const IOComponent component = m_io->GetComponentType();
+    const bool isInteger = component != IOComponent::FLOAT && component != IOComponent::DOUBLE;
+    const bool isSigned = component == IOComponent::CHAR || component == IOComponent::SHORT ||
+                          component == IOComponent::INT || component == IOComponent::LONG ||
+                          component == IOComponent::LONGLONG;
+    const int bytes = int(m_io->GetComponentSize());
+    m_header.sampleType = sampleTypeFor(isInteger, isSigned, bytes);
+    m_header.integerSamples = isInteger;
+    // Into another type, the reader converts through a buffer of the file's.
+    const bool sameType = (component == IOComponent::SHORT && isSigned && bytes == 2) ||
+                          (component == IOComponent::USHORT && bytes == 2) ||
+                          component == IOComponent::FLOAT;
+    m_header.readBytesPerVoxel = double(sampleBytes(m_header.sampleType)) + (sameType ? 0 : bytes);
+
+    const uint64_t announced = m_io->GetImageSizeInBytes();
+    if (format == NrrdFile)
+        checkNrrdData(announced);
+    else
+        checkMetaImageData(announced);
+}
+
+void ImageFileInput::checkNrrdData(uint64_t announced) const
+{
+    const LibraryCall call("ITK's NRRD reader", m_path);
+    Nrrd* nrrd = nrrdNew();
+    NrrdIoState* state = nrrdIoStateNew();
+    state->skipData = AIR_TRUE;
+    const bool loaded = nrrdLoad(nrrd, m_path.c_str(), state) == 0;
+    DataEncoding encoding = DataEncoding::Unknown;
+    if (loaded && std::strcmp(state->encoding->name, "raw") == 0)
+        encoding = DataEncoding::Raw;
+    else if (loaded && std::strcmp(state->encoding->name, "gzip") == 0)
+        encoding = DataEncoding::Gzip;
+    std::string dataFile;
+    if (loaded && state->dataFNArr->len == 0)
+        dataFile = m_path; // attached
+    else if (loaded && state->dataFNArr->len == 1 && !state->dataFNFormat)
+        dataFile = besideHeader(m_path, state->dataFN[0]);
+    nrrdIoStateNix(state);
+    nrrdNuke(nrrd);
+    if (!dataFile.empty())
+        checkDataFile(m_path, dataFile, 0, announced, encoding);
+}
+
+void ImageFileInput::checkMetaImageData(uint64_t announced) const
+{
+    MetaImage* meta = static_cast<itk::MetaImageIO&>(*m_io).GetMetaImagePointer();
+    const std::string name = meta->ElementDataFileName();
+    // MetaIO reads the slice files of a LIST, or of a name pattern with a '%'
+    // (which it formats with printf), unchecked: an empty line in the list or
+    // a "%s" in the name takes it down.
+    if (name.rfind("LIST", 0) == 0 || name.find('%') != std::string::npos)
+        throw ConvertError("cannot read '" + m_path + "': its ElementDataFile '" + shortened(name) +
+                           "' spreads the samples over several files; join them into one");
+    // A file of fewer than three dimensions is read as a region of the
+    // three-dimensional image, and MetaIO writes text samples of a region past
+    // the end of the buffer.
+    const unsigned dimensions = m_io->GetNumberOfDimensions();
+    if (!meta->BinaryData() && dimensions < 3)
+        throw ConvertError("cannot read '" + m_path + "': its samples are text (BinaryData = " +
+                           "False) in " + std::to_string(dimensions) +
+                           " dimensions, which ITK's reader writes past its buffer; store them "
+                           "in binary");
+    const DataEncoding encoding = meta->CompressedData() ? DataEncoding::Gzip : DataEncoding::Raw;
+    if (name == "LOCAL" || name == "Local" || name == "local")
+        checkDataFile(m_path, m_path, 0, announced, encoding);
+    else
+        checkDataFile(m_path, besideHeader(m_path, name), 0, announced, encoding);
+}
+
+SourceImage ImageFileInput::read(ProgressBar& progress)
+{
+    return readWithSampleType(m_header.sampleType, [&](auto type) -> SourceImage {
+        using Image = typename decltype(type)::Image;
+        auto reader = itk::ImageFileReader<Image>::New();
+        reader->SetImageIO(m_io);
+        reader->SetFileName(m_path);
+        progress.follow(*reader);
+        const LibraryCall call(
+            m_header.format == "NRRD" ? "ITK's NRRD reader" : "ITK's MetaImage reader", m_path);
+        reader->Update();
+        return typename Image::Pointer(reader->GetOutput());
+    });
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "convert/formats/scaninput.h"
+
+#include <itkImageIOBase.h>
+
+#include <cstdint>
+#include <string>
+
+// A NRRD (.nrrd, .nhdr) or MetaImage (.mha, .mhd) file, read with the
+// ITK's readers, in its stored order.
+class ImageFileInput : public ScanInput
+{
+public:
+    enum Format { NrrdFile, MetaImageFile };
+    ImageFileInput(const std::string& path, Format format);
+    SourceImage read(ProgressBar& progress) override;
+
+private:
+    void checkNrrdData(uint64_t announced) const;
+    void checkMetaImageData(uint64_t announced) const;
+
+    std::string m_path;
+    itk::ImageIOBase::Pointer m_io;
+};

@@ -1,0 +1,201 @@
+#include "convert/formats/niftiinput.h"
+
+#include "convert/formats/converterror.h"
+#include "convert/formats/datafilecheck.h"
+#include "convert/formats/progressbar.h"
+#include "convert/guard/librarycall.h"
+
+#include <nifti2_io.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <sstream>
+
+namespace {
+
+constexpr const char* kLibrary = "the NIfTI library";
+
+struct FreeDeleter
+{
+    void operator()(void* data) const { std::free(data); }
+};
+
+// Converts `count` stored values of the file's type into `out`, scaled.
+template <class Stored, class Out>
+void convertValues(const void* data, size_t count, double slope, double intercept, Out* out)
+{
+    const Stored* values = static_cast<const Stored*>(data);
+    for (size_t i = 0; i < count; ++i)
+        out[i] = Out(double(values[i]) * slope + intercept);
+}
+
+template <class Out>
+bool convertStored(int datatype, const void* data, size_t count, double slope, double intercept,
+                   Out* out)
+{
+    switch (datatype) {
+    case DT_UINT8:
+        convertValues<uint8_t>(data, count, slope, intercept, out);
+        return true;
+    case DT_INT8:
+        convertValues<int8_t>(data, count, slope, intercept, out);
+        return true;
+    case DT_INT16:
+        convertValues<int16_t>(data, count, slope, intercept, out);
+        return true;
+    case DT_UINT16:
+        convertValues<uint16_t>(data, count, slope, intercept, out);
+        return true;
+    case DT_INT32:
+        convertValues<int32_t>(data, count, slope, intercept, out);
+        return true;
+    case DT_UINT32:
+        convertValues<uint32_t>(data, count, slope, intercept, out);
+        return true;
+    case DT_INT64:
+        convertValues<int64_t>(data, count, slope, intercept, out);
+        return true;
+    case DT_UINT64:
+        convertValues<uint64_t>(data, count, slope, intercept, out);
+        return true;
+    case DT_FLOAT32:
+        convertValues<float>(data, count, slope, intercept, out);
+        return true;
+    case DT_FLOAT64:
+        convertValues<double>(data, count, slope, intercept, out);
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The library converts a NIfTI-2 header without checking dim[0] (a NIfTI-1
+// header it checks), walking that many dimensions past the eight there are;
+// its own check, nifti_read_header's, reports a bad header and returns it all
+// the same. The byte order is the library's guess, from sizeof_hdr.
+void checkDimensionCount(const std::string& path, const void* header, int version)
+{
+    if (version != 2)
+        return;
+    const nifti_2_header& stored = *static_cast<const nifti_2_header*>(header);
+    const int64_t count = NIFTI2_NEEDS_SWAP(stored)
+                              ? int64_t(__builtin_bswap64(uint64_t(stored.dim[0])))
+                              : stored.dim[0];
+    if (count < 1 || count > 7)
+        throw ConvertError("cannot read '" + path + "': its dim[0] is " + std::to_string(count) +
+                           ", not a number of dimensions from 1 to 7");
+}
+
+} // namespace
+
+struct NiftiInput::Header
+{
+    nifti_image* image;
+    ~Header() { nifti_image_free(image); }
+};
+
+NiftiInput::NiftiInput(const std::string& path, int volume) : m_path(path), m_volume(volume)
+{
+    int version = 0;
+    nifti_image* image = nullptr;
+    {
+        const LibraryCall call(kLibrary, path);
+        const std::unique_ptr<void, FreeDeleter> rawHeader(
+            nifti_read_header(path.c_str(), &version, 0));
+        if (rawHeader)
+            checkDimensionCount(path, rawHeader.get(), version);
+        image = rawHeader ? nifti_image_read(path.c_str(), 0) : nullptr;
+    }
+    if (!image)
+        throw ConvertError("cannot read '" + path + "': not a valid NIfTI-1 or NIfTI-2 file");
+    m_nifti.reset(new Header{image});
+    const nifti_image& nim = *image;
+    m_header.format = "NIfTI-" + std::to_string(version);
+
+    for (int dimension = 5; dimension <= 7; ++dimension)
+        if (nim.dim[0] >= dimension && nim.dim[dimension] > 1)
+            throw ConvertError("cannot read '" + path + "': it has " + std::to_string(nim.dim[0]) +
+                               " dimensions; at most 4 convert");
+    const int64_t volumes = nim.dim[0] >= 4 ? std::max<int64_t>(nim.dim[4], 1) : 1;
+    if (volume >= volumes)
+        throw ConvertError("cannot read '" + path + "': --volume " + std::to_string(volume) +
+                           " asks for a volume it lacks; it holds volumes 0.." +
+                           std::to_string(volumes - 1));
+    for (int axis = 0; axis < 3; ++axis)
+        m_header.extents[size_t(axis)] =
+            uint64_t(nim.dim[0] > axis ? std::max<int64_t>(nim.dim[axis + 1], 1) : 1);
+
+    int bytesPerValue = 0, swapSize = 0;
+    nifti_datatype_sizes(nim.datatype, &bytesPerValue, &swapSize);
+    const bool isInteger = nifti_is_inttype(nim.datatype) != 0;
+    if (bytesPerValue == 0 ||
+        (!isInteger && nim.datatype != DT_FLOAT32 && nim.datatype != DT_FLOAT64))
+        throw ConvertError("cannot read '" + path + "': its values are " +
+                           nifti_datatype_string(nim.datatype) + ", not scalars");
+    m_scaled = nim.scl_slope != 0 && (nim.scl_slope != 1 || nim.scl_inter != 0);
+    const bool isSigned = nim.datatype != DT_UINT8 && nim.datatype != DT_UINT16 &&
+                          nim.datatype != DT_UINT32 && nim.datatype != DT_UINT64;
+    m_header.sampleType =
+        m_scaled ? SampleType::Float : sampleTypeFor(isInteger, isSigned, bytesPerValue);
+    m_header.integerSamples =
+        isInteger && (!m_scaled || (std::floor(nim.scl_slope) == nim.scl_slope &&
+                                    std::floor(nim.scl_inter) == nim.scl_inter));
+    // The library's buffer of stored values, and the converted samples.
+    m_header.readBytesPerVoxel = double(sampleBytes(m_header.sampleType)) + bytesPerValue;
+
+    // The sform when set, else the qform: both map (i, j, k) to millimetres
+    // in RAS space (x towards the patient's right, y to the front, z up),
+    // whose x and y are ITK's (LPS) reversed.
+    const nifti_dmat44* frame = nim.sform_code > 0   ? &nim.sto_xyz
+                                : nim.qform_code > 0 ? &nim.qto_xyz
+                                                     : nullptr;
+    m_header.statesPatientFrame = frame != nullptr;
+    for (size_t axis = 0; axis < 3; ++axis) {
+        double length = 0;
+        for (size_t row = 0; row < 3 && frame; ++row)
+            length += frame->m[row][axis] * frame->m[row][axis];
+        length = std::sqrt(length);
+        if (frame && !plausibleSpacing(length)) {
+            std::ostringstream text;
+            text << "cannot read '" << path << "': its " << (nim.sform_code > 0 ? "sform" : "qform")
+                 << " makes a voxel " << length << " mm wide";
+            throw ConvertError(text.str());
+        }
+        for (size_t row = 0; row < 3 && frame; ++row)
+            m_header.direction[row][axis] = frame->m[row][axis] / length * (row < 2 ? -1 : 1);
+        const double pixdim = std::abs(nim.pixdim[axis + 1]);
+        m_header.spacing[axis] = frame ? length : plausibleSpacing(pixdim) ? pixdim : 1;
+    }
+
+    const uint64_t announced = uint64_t(nim.nvox) * uint64_t(bytesPerValue);
+    checkDataFile(path, nim.iname ? nim.iname : path, uint64_t(nim.iname_offset), announced,
+                  nifti_is_gzfile(nim.iname ? nim.iname : path.c_str()) ? DataEncoding::Gzip
+                                                                        : DataEncoding::Raw);
+}
+
+NiftiInput::~NiftiInput() = default;
+
+SourceImage NiftiInput::read(ProgressBar&)
+{
+    nifti_image* nim = m_nifti->image;
+    // The library allocates the stored values itself: a buffer of ours it
+    // would free after a short read, under its owner's feet.
+    void* data = nullptr;
+    int64_t only[8] = {-1, -1, -1, -1, m_volume, -1, -1, -1}; // one volume: all of x, y, z
+    const int64_t bytes = [&] {
+        const LibraryCall call(kLibrary, m_path);
+        return nifti_read_collapsed_image(nim, only, &data);
+    }();
+    const std::unique_ptr<void, FreeDeleter> stored(data);
+    const size_t count = m_header.extents[0] * m_header.extents[1] * m_header.extents[2];
+    if (bytes != int64_t(count) * nim->nbyper || !data)
+        throw ConvertError("cannot read '" + m_path + "': its samples are cut short or damaged");
+    const double slope = m_scaled ? nim->scl_slope : 1;
+    const double intercept = m_scaled ? nim->scl_inter : 0;
+    return readWithSampleType(m_header.sampleType, [&](auto type) -> SourceImage {
+        auto image = allocateImage<typename decltype(type)::Image>(m_header);
+        convertStored(nim->datatype, data, count, slope, intercept, image->GetBufferPointer());
+        return image;
+    });
+}

@@ -1,0 +1,64 @@
+#include "convert/formats/progressbar.h"
+
+#include "platform/console.h"
+
+#include <algorithm>
+#include <iomanip>
+#include <ostream>
+
+namespace {
+
+constexpr auto kQuietStart = std::chrono::seconds(1);
+constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
+constexpr int kBarWidth = 30;
+
+} // namespace
+
+ProgressBar::~ProgressBar()
+{
+    if (m_drawn)
+        console::out() << std::endl;
+}
+
+void ProgressBar::start(const std::string& stage)
+{
+    finish();
+    m_stage = stage;
+    m_started = Clock::now();
+}
+
+void ProgressBar::update(double fraction)
+{
+    const Clock::time_point now = Clock::now();
+    if (!m_enabled || now - m_started < kQuietStart ||
+        (m_drawn && fraction < 1 && now - m_lastDrawn < kRedrawInterval))
+        return;
+    fraction = std::clamp(fraction, 0.0, 1.0);
+    const int percent = int(fraction * 100);
+    if (m_drawn && percent == m_shownPercent)
+        return;
+    m_shownPercent = percent;
+    const int filled = int(fraction * kBarWidth);
+    console::out() << "\r- " << std::left << std::setw(12) << m_stage << std::right << " ["
+                   << std::string(size_t(filled), '#')
+                   << std::string(size_t(kBarWidth - filled), ' ') << "] " << std::setw(3)
+                   << int(fraction * 100) << "%" << std::flush;
+    m_drawn = true;
+    m_lastDrawn = now;
+}
+
+void ProgressBar::finish()
+{
+    if (m_drawn) {
+        update(1);
+        console::out() << std::endl;
+    }
+    m_drawn = false;
+    m_shownPercent = -1;
+}
+
+void ProgressBar::follow(itk::ProcessObject& filter)
+{
+    filter.AddObserver(itk::ProgressEvent(),
+                       [this, &filter](const itk::EventObject&) { update(filter.GetProgress()); });
+}
