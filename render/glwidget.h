@@ -89,6 +89,7 @@ public:
     QPoint lastMousePos() const { return m_lastMousePos; }
     QSize viewportSize() const { return QSize(m_viewportWidth, m_viewportHeight); }
     GLuint volumeTexture() const { return m_volumeTexture; }
+    GLuint gradientTexture() const { return m_gradientTexture; }
     GLuint transferTexture() const { return m_transferTexture; }
     GLuint entryTexture() const { return m_entryTexture; }
     GLuint exitTexture() const { return m_exitTexture; }

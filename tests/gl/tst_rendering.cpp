@@ -317,10 +317,19 @@ private slots:
     }
 
     // The gradient texture shades as six density reads at each shaded sample
-    // do: a soft ball in noise, whose surface faces every way, within 3 in 255
-    // per channel at three turns.
+    // do: a ball, whose surface faces every way, within 3 in 255 per channel
+    // at three turns.
+    void gradientTextureShadesAsDensityReads_data()
+    {
+        QTest::addColumn<bool>("hardEdged");
+        QTest::newRow("soft ball in noise") << false;
+        // 0 beside 4095: differences of -1 and +1, the ends of the encoding.
+        QTest::newRow("hard-edged ball") << true;
+    }
+
     void gradientTextureShadesAsDensityReads()
     {
+        QFETCH(bool, hardEdged);
         SampleVolume volume(48, 40, 44);
         uint32_t noise = 1;
         for (int z = 0; z < volume.depth; ++z)
@@ -329,7 +338,8 @@ private slots:
                     noise = noise * 1664525u + 1013904223u;
                     const double r = std::hypot(x - 22.5, y - 20.5, z - 23.0);
                     const double ball = 3000 / (1 + std::exp((r - 15) / 1.5));
-                    volume.at(x, y, z) = uint16_t(ball + 200 + (noise >> 24) % 61 - 30);
+                    volume.at(x, y, z) = hardEdged ? (r < 15 ? 4095 : 0)
+                                                   : uint16_t(ball + 200 + (noise >> 24) % 61 - 30);
                 }
         Scene scene(240, 200, volume);
         TestView& view = scene.view;
@@ -390,7 +400,8 @@ private slots:
 
     // Every density survives the 16-bit texels. Without non-power-of-two
     // support each extent rounds up to its own power of two, and the volume
-    // fills the first texels of each row, layer and slab.
+    // fills the first texels of each row, layer and slab, in the density
+    // texture and in the gradient texture alike.
     void theVolumeTexture()
     {
         SampleVolume ramp(16, 16, 16);
@@ -401,7 +412,12 @@ private slots:
             QVERIFY2(std::fabs(all.texels[size_t(density)] * 4095.0f - float(density)) < 0.1f,
                      qPrintable(QString::number(density)));
 
-        QVERIFY(writeVolumeFile("v.dat", SampleVolume(40, 20, 12, 1000)));
+        SampleVolume bowl(40, 20, 12); // 500 + x^2 + 2 y^2 + 10 z^2: no two voxels' differences alike
+        for (int z = 0; z < 12; ++z)
+            for (int y = 0; y < 20; ++y)
+                for (int x = 0; x < 40; ++x)
+                    bowl.at(x, y, z) = uint16_t(500 + x * x + 2 * y * y + 10 * z * z);
+        QVERIFY(writeVolumeFile("v.dat", bowl));
         setup.view->loadVolume("v.dat");
         QCOMPARE(readVolumeTexture(setup.view->volumeTexture()).size, std::vector<int>({40, 20, 12}));
         GLFeatures padded;
@@ -409,9 +425,23 @@ private slots:
         hideGLFeatures(padded);
         setup.view->loadVolume("v.dat");
         const VolumeTexture texture = readVolumeTexture(setup.view->volumeTexture());
+        const VolumeTexture gradients = readVolumeTexture(setup.view->gradientTexture(), GL_RGB);
         QCOMPARE(texture.size, std::vector<int>({64, 32, 16}));
-        for (size_t corner : {size_t(0), size_t(39 + 64 * (19 + 32 * 11))})
-            QVERIFY(std::fabs(texture.texels[corner] * 4095 - 1000) < 0.1f);
+        QCOMPARE(gradients.size, texture.size);
+        // x, y, z, the density, its differences over two voxels (over one at
+        // the far faces, where the texture clamps).
+        const int voxels[][7] = {{0, 0, 0, 500, 1, 2, 10},
+                                 {38, 18, 10, 3592, 152, 144, 400},
+                                 {39, 19, 11, 3953, 77, 74, 210}};
+        for (const int* v : voxels) {
+            const size_t at = size_t(v[0] + 64 * (v[1] + 32 * v[2]));
+            QVERIFY(std::fabs(texture.texels[at] * 4095 - float(v[3])) < 0.1f);
+            for (size_t axis = 0; axis < 3; ++axis) {
+                const float difference = (gradients.texels[3 * at + axis] * 65535 - 32768) / 32767;
+                QVERIFY2(std::fabs(difference * 4095 - float(v[4 + axis])) < 0.1f,
+                         qPrintable(QString("voxel %1, %2, %3").arg(v[0]).arg(v[1]).arg(v[2])));
+            }
+        }
 
         // A volume wider than the GL's 3D textures: the upload says so.
         GLint widest = 0;

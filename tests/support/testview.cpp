@@ -74,7 +74,7 @@ void TestView::saveArtefact(const QImage& image, const QString& name)
     image.save(QString::fromLocal8Bit(folder) + "/" + name + ".png");
 }
 
-VolumeTexture readVolumeTexture(GLuint texture)
+VolumeTexture readVolumeTexture(GLuint texture, GLenum format)
 {
     VolumeTexture result{std::vector<int>(3, 0), {}};
     glActiveTexture(GL_TEXTURE0);
@@ -82,9 +82,11 @@ VolumeTexture readVolumeTexture(GLuint texture)
     const GLenum extents[] = {GL_TEXTURE_WIDTH, GL_TEXTURE_HEIGHT, GL_TEXTURE_DEPTH};
     for (int axis = 0; axis < 3; ++axis)
         glGetTexLevelParameteriv(GL_TEXTURE_3D, 0, extents[axis], &result.size[size_t(axis)]);
-    result.texels.assign(size_t(result.size[0]) * result.size[1] * result.size[2], -1.0f);
+    result.texels.assign(size_t(format == GL_RGB ? 3 : 1) * size_t(result.size[0]) *
+                             size_t(result.size[1]) * size_t(result.size[2]),
+                         -1.0f);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_3D, 0, GL_LUMINANCE, GL_FLOAT, result.texels.data());
+    glGetTexImage(GL_TEXTURE_3D, 0, format, GL_FLOAT, result.texels.data());
     return result;
 }
 

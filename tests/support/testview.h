@@ -41,7 +41,8 @@ private:
     std::unique_ptr<GLWidget> m_widget;
 };
 
-// A 3D texture as the GL holds it: its extents and its luminance texels.
+// A 3D texture as the GL holds it: its extents and its texels, of one
+// (luminance) or three (RGB) values each.
 struct VolumeTexture {
     std::vector<int> size;
     std::vector<float> texels;
@@ -50,7 +51,7 @@ struct VolumeTexture {
         return size == other.size && texels == other.texels;
     }
 };
-VolumeTexture readVolumeTexture(GLuint texture);
+VolumeTexture readVolumeTexture(GLuint texture, GLenum format = GL_LUMINANCE);
 
 // A transfer table drawn on a 4095 x 255 editor, where x is the density and y
 // the opacity byte: each point's entry holds exactly its colour and opacity.
