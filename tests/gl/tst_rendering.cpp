@@ -247,6 +247,41 @@ private slots:
             VERIFY_PIXEL(image, x, 200, qRgba(128, 128, 128, 128), 2);
     }
 
+    // The jitter over a picture wider and taller than its 64 x 64 tile. Seen
+    // straight along z, a volume of 0 over 4095 with a table opaque from
+    // density 1 and red rising with it: each ray's first sample past the
+    // last 0 lies between the two layers' centres as deep as the ray's
+    // offset puts it, and shows that offset as red. Over 144 x 144 pixels,
+    // neighbours almost never share an offset, and every 16 x 16 block spans
+    // most of them: no region of one offset, no rings.
+    void theJitterVariesOverTheWholePicture()
+    {
+        SampleVolume volume(64, 64, 8, 0);
+        fillBox(volume, 0, 0, 0, 64, 64, 4, 4095);
+        Scene scene(320, 320, volume);
+        setTransfer(scene.view.widget(), {{1, Qt::black}, {4095, Qt::red}});
+        const QImage image = scene.view.render();
+        int same = 0, pairs = 0, narrowest = 255; // the smallest spread of red in a block
+        for (int top = 88; top < 232; top += 16) // the volume covers 80..240 each way
+            for (int left = 88; left < 232; left += 16) {
+                int low = 255, high = 0;
+                for (int y = top; y < top + 16; ++y)
+                    for (int x = left; x < left + 16; ++x) {
+                        const int red = qRed(image.pixel(x, y));
+                        low = std::min(low, red), high = std::max(high, red);
+                        same += (red == qRed(image.pixel(x + 1, y))) +
+                                (red == qRed(image.pixel(x, y + 1)));
+                        pairs += 2;
+                    }
+                narrowest = std::min(narrowest, high - low);
+            }
+        if (same >= pairs / 20 || narrowest <= 100)
+            TestView::saveArtefact(image, "jitter");
+        QVERIFY2(same < pairs / 20,
+                 qPrintable(QString("%1 of %2 neighbours alike").arg(same).arg(pairs)));
+        QVERIFY2(narrowest > 100, qPrintable(QString("a block's red spans %1").arg(narrowest)));
+    }
+
     // Leaping over empty space is lossless: every pixel of a ray-cast frame
     // equals the plain march's within one unit per channel, for thin features
     // on brick faces and on the volume's faces, tables transparent over part
@@ -412,7 +447,8 @@ private slots:
             QVERIFY2(std::fabs(all.texels[size_t(density)] * 4095.0f - float(density)) < 0.1f,
                      qPrintable(QString::number(density)));
 
-        SampleVolume bowl(40, 20, 12); // 500 + x^2 + 2 y^2 + 10 z^2: no two voxels' differences alike
+        // 500 + x^2 + 2 y^2 + 10 z^2: no two voxels' differences alike.
+        SampleVolume bowl(40, 20, 12);
         for (int z = 0; z < 12; ++z)
             for (int y = 0; y < 20; ++y)
                 for (int x = 0; x < 40; ++x)
