@@ -31,6 +31,11 @@ bool BenchView::showAt(int width, int height)
         return false;
     }
     makeCurrent();
+    // The window's buffers take its size at a swap: the view's window was
+    // made at 640 x 480 before it was resized, and a view read back unswapped
+    // would keep that size, its rows and columns beyond it never drawn and
+    // never read back.
+    swapBuffers();
     return true;
 }
 
