@@ -21,240 +21,33 @@
 
 #include "bench/benchsupport.h"
 #include "bench/benchview.h"
+#include "bench/frameclocks.h"
+#include "bench/frameoptions.h"
+#include "bench/frametransfers.h"
+#include "bench/modetiming.h"
+#include "bench/samplecounts.h"
 #include "render/glwidget.h"
-#include "tfeditor/controlpoint.h"
 #include "tools/phantom/phantoms.h"
-#include "tools/uidriver.h"
 #include "volume/volumedata.h"
 #include "volume/volumeloader.h"
 #include "volume/volumewriter.h"
 
 #include <QApplication>
-#include <QColor>
 #include <QDir>
-#include <QImage>
-#include <QPoint>
 #include <QString>
-#include <QTest>
 
-#include <sys/resource.h>
-#include <time.h>
-#include <unistd.h>
-
-#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
-
-namespace {
-
-double millisecondsSince(BenchClock::time_point start)
-{
-    return 1e3 * secondsSince(start);
-}
-
-// Processor time of the whole process, the driver's rendering threads
-// included: steadier than wall time on a machine shared with other work.
-double processorMilliseconds()
-{
-    rusage usage;
-    getrusage(RUSAGE_SELF, &usage);
-    const auto ms = [](const timeval& t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
-    return ms(usage.ru_utime) + ms(usage.ru_stime);
-}
-
-// Milliseconds since the kernel started this process, on the clock it
-// counts process start times with (in 1/100 s); negative if unknown.
-double millisecondsSinceProcessStart()
-{
-    std::ifstream stat("/proc/self/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-    const size_t afterName = text.rfind(')'); // the name may hold spaces
-    if (afterName == std::string::npos)
-        return -1;
-    std::istringstream fields(text.substr(afterName + 2));
-    std::string field;
-    for (int i = 3; i <= 22 && fields >> field; ++i) // field 22: start time in ticks
-        ;
-    timespec now;
-    if (field.empty() || clock_gettime(CLOCK_BOOTTIME, &now) != 0)
-        return -1;
-    const double startMs = std::stod(field) * 1e3 / double(sysconf(_SC_CLK_TCK));
-    return now.tv_sec * 1e3 + now.tv_nsec / 1e6 - startMs;
-}
-
-struct Options {
-    int frames = 30;
-    int warmup = 3;
-    int width = 700;
-    int height = 500;
-    std::string shaders = KASTRA_RUN_DIR;
-    std::string volume;
-    int phantom[3] = {256, 256, 113};
-    bool generate = false; // --phantom given
-    bool leaping = true;
-    bool breakdown = false;
-};
-
-bool parse(int argc, char** argv, Options& options)
-{
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (arg == "--frames" && hasValue)
-            options.frames = std::max(1, std::atoi(argv[++i]));
-        else if (arg == "--size" && hasValue) {
-            if (std::sscanf(argv[++i], "%dx%d", &options.width, &options.height) != 2)
-                return false;
-        } else if (arg == "--shaders" && hasValue)
-            options.shaders = argv[++i];
-        else if (arg == "--phantom" && hasValue) {
-            int* extents = options.phantom;
-            if (std::sscanf(argv[++i], "%dx%dx%d", &extents[0], &extents[1], &extents[2]) != 3)
-                return false;
-            options.generate = true;
-        } else if (arg == "--no-leaping")
-            options.leaping = false;
-        else if (arg == "--breakdown")
-            options.breakdown = true;
-        else if (arg.rfind("--", 0) == 0)
-            return false;
-        else
-            options.volume = arg;
-    }
-    return true;
-}
-
-// Transfer functions like the peer renderer's defaults, drawn on a widget of
-// the histogram editor's size: for Composite a grey ramp, transparent below
-// 10 % of the range and reaching opacity 0.25 per voxel at the top; for the
-// projections an opaque grey ramp.
-std::vector<ControlPoint> compositeTransfer(int width, int height)
-{
-    ControlPoint low, high;
-    low.color = QColor(26, 26, 26);
-    low.x = width / 10;
-    low.y = 0;
-    high.color = QColor(255, 255, 255);
-    high.x = width - 1;
-    high.y = height / 4;
-    return {low, high};
-}
-
-std::vector<ControlPoint> projectionTransfer(int width, int height)
-{
-    ControlPoint low, high;
-    low.color = QColor(0, 0, 0);
-    low.x = 0;
-    low.y = height;
-    high.color = QColor(255, 255, 255);
-    high.x = width - 1;
-    high.y = height;
-    return {low, high};
-}
-
-struct ModeTiming {
-    const char* name;
-    double min = 0, median = 0, max = 0;
-    double processor = 0; // mean processor milliseconds per frame
-};
-
-// A real drag of `pixels` across from `cursor` (one degree each), released
-// unless `held`: the view turns while the button is down and draws the full
-// picture once it is up.
-void turnBy(GLWidget& view, QPoint& cursor, int pixels, bool held)
-{
-    const QPoint from = cursor;
-    cursor += QPoint(pixels, 0);
-    if (!held)
-        return ui::drag(&view, from, cursor);
-    QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, from);
-    ui::move(&view, cursor, Qt::LeftButton);
-}
-
-// Renders the frames of one mode, turning one degree per frame with a real
-// one-pixel drag, as the peer turns its camera: the warm-up frames from the
-// unturned view, and the timed ones from there again. Each drag is released
-// before its frame, a full one, unless `held`: then the button stays down
-// through the frames, which the view draws at reduced resolution.
-ModeTiming timeMode(GLWidget& view, const char* name, const Options& options, bool held = false)
-{
-    ModeTiming timing{name};
-    std::vector<double> times;
-    QPoint cursor(10, 10);
-    turnBy(view, cursor, -view.yRotation(), false);
-    double processorStart = 0;
-    for (int frame = 0; frame < options.warmup + options.frames; ++frame) {
-        if (frame == options.warmup) {
-            turnBy(view, cursor, -view.yRotation(), false);
-            processorStart = processorMilliseconds();
-        }
-        const BenchClock::time_point start = BenchClock::now();
-        if (held && frame > 0 && frame != options.warmup) {
-            cursor += QPoint(1, 0);
-            ui::move(&view, cursor, Qt::LeftButton);
-        } else {
-            turnBy(view, cursor, 1, held);
-        }
-        view.updateGL();
-        glFinish();
-        if (frame >= options.warmup)
-            times.push_back(millisecondsSince(start));
-    }
-    if (held)
-        turnBy(view, cursor, 0, false);
-    timing.processor = (processorMilliseconds() - processorStart) / options.frames;
-    timing.min = *std::min_element(times.begin(), times.end());
-    timing.max = *std::max_element(times.begin(), times.end());
-    timing.median = median(times);
-    return timing;
-}
-
-// Samples marched and shaded in the frames of timeMode's turns, read back
-// from the ray caster's counting probe.
-struct SampleCounts {
-    double marchedPerFrame = 0, shadedPerFrame = 0;
-    double marchedPerRay = 0, shadedPerRay = 0; // over the rays that march any
-};
-
-SampleCounts countSamples(BenchView& view, const Options& options)
-{
-    view.setRayProbe(GLWidget::RayProbe::SampleCounts);
-    view.keepFramesUnswapped(true);
-    QPoint cursor(10, 10);
-    turnBy(view, cursor, -view.yRotation(), false);
-    double marched = 0, shaded = 0, rays = 0;
-    for (int frame = 0; frame < options.frames; ++frame) {
-        turnBy(view, cursor, 1, false);
-        const QImage counts = view.picture(); // RGBA bytes: marched, shaded, 16 bits each
-        const uchar* pixels = counts.constBits();
-        for (qsizetype p = 0; p < counts.sizeInBytes(); p += 4) {
-            const double m = pixels[p] + 256.0 * pixels[p + 1];
-            marched += m;
-            shaded += pixels[p + 2] + 256.0 * pixels[p + 3];
-            rays += m > 0;
-        }
-    }
-    view.setRayProbe(GLWidget::RayProbe::Picture);
-    view.keepFramesUnswapped(false);
-    return {marched / options.frames, shaded / options.frames, marched / std::max(rays, 1.0),
-            shaded / std::max(rays, 1.0)};
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
     const BenchClock::time_point mainStart = BenchClock::now();
     const double processStartMs = millisecondsSinceProcessStart();
     QApplication application(argc, argv);
-    Options options;
+    FrameOptions options;
     if (!parse(argc, argv, options)) {
         std::cerr << "usage: kastra-bench-frames [--frames N] [--size WxH] [--shaders DIR] "
                      "[--phantom WxHxD] [--no-leaping] [--breakdown] [VOLUME.dat]\n";
@@ -374,7 +167,8 @@ int main(int argc, char** argv)
         std::printf("  samples per frame: %.2f M marched, %.2f M shaded (%s leaping: %.2f M "
                     "marched)\n",
                     counts.marchedPerFrame / 1e6, counts.shadedPerFrame / 1e6,
-                    options.leaping ? "without" : "with", countsWithoutLeaping.marchedPerFrame / 1e6);
+                    options.leaping ? "without" : "with",
+                    countsWithoutLeaping.marchedPerFrame / 1e6);
         std::printf("  per ray that marches: %.1f marched, %.1f shaded (%s leaping: %.1f "
                     "marched)\n",
                     counts.marchedPerRay, counts.shadedPerRay, options.leaping ? "without" : "with",
