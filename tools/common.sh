@@ -4,11 +4,11 @@
 KASTRA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # Debian 12 packages for building, running and testing. The converter needs
-# ITK, GDCM and the NIfTI library.
+# ITK, GDCM, the NIfTI library and zlib.
 KASTRA_PACKAGES=(
   cmake make g++ pkg-config
   qtbase5-dev libqt5opengl5-dev libglew-dev libglu1-mesa-dev libgl1-mesa-dri
-  libinsighttoolkit5-dev libgdcm-dev libnifti2-dev
+  libinsighttoolkit5-dev libgdcm-dev libnifti2-dev zlib1g-dev
   xvfb xauth fonts-dejavu-core
 )
 
