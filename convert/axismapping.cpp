@@ -1,3 +1,6 @@
+// The orientation rule: which stored axis each written axis takes, and
+// which run backwards, to lay a patient's scan in RAS+.
+
 #include "convert/axismapping.h"
 
 #include <algorithm>

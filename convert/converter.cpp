@@ -1,3 +1,6 @@
+// The kastra-convert command: its usage, the conversion from reading to
+// writing with its console lines, and the refusals in one line each.
+
 #include "convert/converter.h"
 
 #include "convert/axismapping.h"

@@ -1,3 +1,5 @@
+// The format table, and the dispatch and texts made from it.
+
 #include "convert/scanformat.h"
 
 #include "convert/dicom/dicominput.h"
@@ -66,47 +68,36 @@ std::string listText(std::vector<std::string> ScanFormat::*extensions)
 
 const std::vector<ScanFormat>& scanFormats()
 {
+    // One row a format: name, extensions read, extensions written, whether
+    // --volume chooses, the reader, the writer.
+    // clang-format off
     static const std::vector<ScanFormat> formats{
-        {"DICOM series",
-         {},
-         {},
-         true,
+        {"DICOM series", {}, {}, true,
          [](const std::string& path, const ConvertOptions& options) {
-             return make<DicomInput>(path,
-                                     DicomChoice{options.series, options.volume, options.keepGrid});
+             return make<DicomInput>(
+                 path, DicomChoice{options.series, options.volume, options.keepGrid});
          },
          nullptr},
-        {"NIfTI",
-         {".nii.gz", ".nii"},
-         {".nii.gz", ".nii"},
-         true,
+        {"NIfTI", {".nii.gz", ".nii"}, {".nii.gz", ".nii"}, true,
          [](const std::string& path, const ConvertOptions& options) {
              return make<NiftiInput>(path, options.volume);
          },
          writeNiftiFile},
-        {"NRRD",
-         {".nrrd", ".nhdr"},
-         {".nrrd"},
-         false,
+        {"NRRD", {".nrrd", ".nhdr"}, {".nrrd"}, false,
          [](const std::string& path, const ConvertOptions&) {
              return make<ImageFileInput>(path, ImageFileInput::NrrdFile);
          },
          writeNrrdFile},
-        {"MetaImage",
-         {".mha", ".mhd"},
-         {".mha"},
-         false,
+        {"MetaImage", {".mha", ".mhd"}, {".mha"}, false,
          [](const std::string& path, const ConvertOptions&) {
              return make<ImageFileInput>(path, ImageFileInput::MetaImageFile);
          },
          writeMetaImageFile},
-        {"volume",
-         {".dat"},
-         {},
-         false,
+        {"volume", {".dat"}, {}, false,
          [](const std::string& path, const ConvertOptions&) { return make<DatInput>(path); },
          nullptr},
     };
+    // clang-format on
     return formats;
 }
 

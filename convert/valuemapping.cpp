@@ -1,3 +1,6 @@
+// From sample values to 12-bit samples: the rule that applies, and the
+// mapping in the written axes' order.
+
 #include "convert/valuemapping.h"
 
 #include "convert/formats/converterror.h"

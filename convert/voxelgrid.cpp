@@ -1,3 +1,6 @@
+// The grid the samples are written on: shrunk in blocks, then cubes of the
+// smallest spacing unless the grid is kept.
+
 #include "convert/voxelgrid.h"
 
 #include <algorithm>

@@ -31,18 +31,20 @@ bool startsLikeDicom(const std::string& path)
     return file.read(magic, sizeof magic) && std::string(magic + 128, 4) == "DICM";
 }
 
-// Why an image file's pixel data is cut short, or "": the header was read up
-// to the pixel data, which must follow, and uncompressed must hold all the
-// frames the header announces (its stated length was checked against the
-// file before GDCM read it, see dicomlengths.h).
+// Why an image file's pixel data is cut short, or "": uncompressed, it must
+// hold all the frames the header announces (its stated length was checked
+// against the file before GDCM read it, see dicomlengths.h). Compressed
+// fragments were walked; a deflated data set has no bytes to count here,
+// and colour pixels, which are refused before they are decoded, may be
+// stored with fewer bytes than samples (YBR_FULL_422).
 std::string pixelDataCutShort(const gdcm::Reader& reader, const TagReader& tags,
                               const std::string& path)
 {
     const gdcm::DataSet& ds = reader.GetFile().GetDataSet();
     const size_t start = reader.GetStreamCurrentPosition(); // of the pixel data's value
-    if (start == size_t(-1))
-        return "it ends before its pixel data";
-    if (reader.GetFile().GetHeader().GetDataSetTransferSyntax().IsEncapsulated())
+    const gdcm::TransferSyntax& syntax = reader.GetFile().GetHeader().GetDataSetTransferSyntax();
+    if (syntax.IsEncapsulated() || syntax == gdcm::TransferSyntax::DeflatedExplicitVRLittleEndian ||
+        tags.number(ds, Tag(0x0028, 0x0002), 1) != 1)
         return {};
     const double bytes =
         tags.number(ds, Tag(0x0028, 0x0010), 0) * tags.number(ds, Tag(0x0028, 0x0011), 0) *
@@ -60,7 +62,8 @@ std::string pixelDataCutShort(const gdcm::Reader& reader, const TagReader& tags,
 bool DicomPixelFormat::operator==(const DicomPixelFormat& other) const
 {
     return samplesPerPixel == other.samplesPerPixel && bitsAllocated == other.bitsAllocated &&
-           bitsStored == other.bitsStored && highBit == other.highBit && isSigned == other.isSigned;
+           bitsStored == other.bitsStored && highBit == other.highBit &&
+           isSigned == other.isSigned && photometric == other.photometric;
 }
 
 DicomFolder::DicomFolder(const std::string& folder)
@@ -96,15 +99,23 @@ DicomFolder::DicomFolder(const std::string& folder)
         const std::string uid = read ? tags.text(ds, Tag(0x0020, 0x000e)) : "";
         gdcm::MediaStorage storage;
         storage.SetFromFile(gdcmFile);
-        const bool image = read && gdcm::MediaStorage::IsImage(storage);
-        if (startsLikeDicom(path) && (!read || uid.empty()))
-            throw ConvertError("cannot read " + named(path) + ": " +
-                               (read ? "it names no series" : "GDCM cannot read its header") +
-                               "; the file is damaged");
-        if (!image || uid.empty()) {
+        // An image by its class and with rows to read; a data set that only
+        // claims to be one in its meta information is left out.
+        const bool image =
+            read && gdcm::MediaStorage::IsImage(storage) && ds.FindDataElement(Tag(0x0028, 0x0010));
+        // The walk found nothing wrong with the file.
+        if (startsLikeDicom(path) && !read)
+            throw ConvertError("cannot read " + named(path) + ": GDCM cannot read its header; " +
+                               libraryFailureNote("GDCM"));
+        if (image && uid.empty())
+            throw ConvertError("cannot read " + named(path) +
+                               ": it is an image that names no series");
+        if (!image) { // a DICOMDIR, a report, a plan, a file that is not DICOM
             leftOut.push_back(fs::path(path).filename().string());
             continue;
         }
+        if (reader.GetStreamCurrentPosition() == size_t(-1)) // at the pixel data's value
+            throw ConvertError("cannot read " + named(path) + ": it holds no pixel data");
         const std::string cutShort = pixelDataCutShort(reader, tags, path);
         if (!cutShort.empty())
             throw ConvertError("cannot read " + named(path) + ": " + cutShort +
@@ -126,6 +137,7 @@ DicomFolder::DicomFolder(const std::string& folder)
         format.bitsStored = unsigned(tags.number(ds, Tag(0x0028, 0x0101), format.bitsAllocated));
         format.highBit = unsigned(tags.number(ds, Tag(0x0028, 0x0102), format.bitsStored - 1));
         format.isSigned = tags.number(ds, Tag(0x0028, 0x0103), 0) == 1;
+        format.photometric = tags.text(ds, Tag(0x0028, 0x0004));
         if (series.files.size() == 1)
             series.pixelFormat = format;
         else if (!(format == series.pixelFormat) && series.problem.empty())
@@ -183,7 +195,7 @@ DicomFolder::DicomFolder(const std::string& folder)
     std::sort(m_series.begin(), m_series.end(),
               [](const DicomSeries& a, const DicomSeries& b) { return a.uid < b.uid; });
     if (!leftOut.empty()) {
-        m_leftOut = "- Left out " + std::to_string(leftOut.size()) +
+        m_leftOut = "left out " + std::to_string(leftOut.size()) +
                     (leftOut.size() == 1 ? " file" : " files") + " that " +
                     (leftOut.size() == 1 ? "is" : "are") + " not a DICOM image: ";
         for (size_t i = 0; i < leftOut.size() && i < 3; ++i)

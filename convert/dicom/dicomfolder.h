@@ -13,6 +13,7 @@ struct DicomPixelFormat
     unsigned bitsStored = 16;
     unsigned highBit = 15;
     bool isSigned = false;
+    std::string photometric; // MONOCHROME2, RGB, PALETTE COLOR, ...; "" when not stated
 
     bool operator==(const DicomPixelFormat& other) const;
 };
@@ -43,7 +44,7 @@ public:
 
     // By UID.
     const std::vector<DicomSeries>& series() const { return m_series; }
-    // "- Left out 2 files that are not DICOM images ('README', ...)", or "".
+    // "left out 2 files that are not a DICOM image: 'README', ...", or "".
     const std::string& leftOut() const { return m_leftOut; }
 
 private:

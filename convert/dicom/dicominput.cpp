@@ -34,7 +34,8 @@ const DicomSeries& chooseSeries(const DicomFolder& scan, const std::string& fold
 {
     const std::vector<DicomSeries>& all = scan.series();
     if (all.empty())
-        throw ConvertError("cannot read '" + folder + "': the folder holds no DICOM series");
+        throw ConvertError("cannot read '" + folder + "': the folder holds no DICOM series" +
+                           (scan.leftOut().empty() ? "" : "; " + scan.leftOut()));
     if (uid.empty() && all.size() == 1)
         return all.front();
     for (const DicomSeries& series : all)
@@ -55,8 +56,13 @@ const DicomSeries& chooseSeries(const DicomFolder& scan, const std::string& fold
 void checkPixelFormat(const DicomPixelFormat& format, const std::string& folder)
 {
     const std::string refused = "cannot read '" + folder + "': ";
-    if (format.samplesPerPixel != 1)
-        throw ConvertError(refused + "its pixels are colour, not one value");
+    // A volume holds one value a voxel; the colours of a palette are not values either.
+    if (format.samplesPerPixel != 1 || format.photometric == "PALETTE COLOR")
+        throw ConvertError(refused + "its pixels are colour (" +
+                           (format.photometric.empty()
+                                ? std::to_string(format.samplesPerPixel) + " samples each"
+                                : format.photometric) +
+                           "); colour images are not converted");
     if (format.bitsAllocated != 8 && format.bitsAllocated != 16 && format.bitsAllocated != 32)
         throw ConvertError(refused + "its pixels take " + std::to_string(format.bitsAllocated) +
                            " bits; 8, 16 or 32 convert");
@@ -102,13 +108,13 @@ DicomInput::DicomInput(const std::string& folder, const DicomChoice& choice) : m
     const DicomFolder scan(folder);
     const DicomSeries& series = chooseSeries(scan, folder, choice.series);
     if (!scan.leftOut().empty())
-        m_header.notes.push_back(scan.leftOut());
+        m_header.notes.push_back("- L" + scan.leftOut().substr(1));
+    m_format = series.pixelFormat;
+    checkPixelFormat(m_format, folder);
     if (!series.problem.empty())
         throw ConvertError("cannot read '" + folder + "': " + series.problem);
     if (series.slices.empty())
         throw ConvertError("cannot read '" + folder + "': its series holds no slices");
-    m_format = series.pixelFormat;
-    checkPixelFormat(m_format, folder);
     checkSlicesAlike(series.slices, folder);
 
     SeriesVolumes split = splitIntoVolumes(series.slices, folder);
@@ -212,7 +218,8 @@ template <class Take> void DicomInput::decodeSlices(ProgressBar& progress, Take&
         reader.SetFileName(file.c_str());
         const std::string damaged = "cannot read " + named(file) + ": ";
         if (!reader.Read())
-            throw ConvertError(damaged + "GDCM cannot decode its pixels; the file is damaged");
+            throw ConvertError(damaged + "GDCM cannot decode its pixels; " +
+                               libraryFailureNote("GDCM"));
         gdcm::SplitMosaicFilter splitter;
         if (some.mosaicTile) {
             splitter.SetImage(reader.GetImage());
@@ -236,7 +243,8 @@ template <class Take> void DicomInput::decodeSlices(ProgressBar& progress, Take&
         if (buffer.size() < count * needed * m_format.bitsAllocated / 8)
             throw ConvertError(damaged + "its pixel data does not match its header");
         if (!image.GetBuffer(buffer.data()))
-            throw ConvertError(damaged + "GDCM cannot decode its pixels; the file is damaged");
+            throw ConvertError(damaged + "GDCM cannot decode its pixels; " +
+                               libraryFailureNote("GDCM"));
 
         values.resize(count);
         for (size_t index : slicesOfFile[file]) {

@@ -27,8 +27,8 @@ std::string frameSlices(const TagReader& tags, const gdcm::DataSet& ds, const Di
     for (unsigned f = 0; f < frames; ++f) {
         const gdcm::DataSet* own = item(ds, Tag(0x5200, 0x9230), f);
         if (!own)
-            return named(file.file) + " describes fewer frames than the " +
-                   std::to_string(frames) + " it holds";
+            return named(file.file) + " describes fewer frames than the " + std::to_string(frames) +
+                   " it holds";
         // A frame's attribute: in its own functional group, else the shared.
         const auto value = [&](const Tag& group, const Tag& tag, const Tag& nested = Tag()) {
             for (const gdcm::DataSet* groups : {own, shared}) {

@@ -1,3 +1,5 @@
+// A volume file (.dat) as the converter's input, for exports.
+
 #include "convert/formats/datinput.h"
 
 #include "convert/formats/converterror.h"

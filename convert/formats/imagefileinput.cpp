@@ -1,3 +1,6 @@
+// NRRD and MetaImage through ITK's readers, after checks of the header's
+// own word that the libraries do not make.
+
 #include "convert/formats/imagefileinput.h"
 
 #include "convert/formats/converterror.h"
@@ -26,6 +29,13 @@ std::string besideHeader(const std::string& header, const std::string& dataFile)
     const std::filesystem::path path(dataFile);
     return path.is_absolute() ? dataFile
                               : (std::filesystem::path(header).parent_path() / path).string();
+}
+
+// Whether a MetaImage's ElementDataFile names the header's own file, in
+// each spelling MetaIO takes.
+bool attachedData(const std::string& dataFile)
+{
+    return dataFile == "LOCAL" || dataFile == "Local" || dataFile == "local";
 }
 
 // The integers of a header value ("3", "256 256 113"); false when anything
@@ -108,7 +118,7 @@ void checkMetaImageHeader(const std::string& path)
     // The compressed data lies in one file (a list of files is not compressed).
     std::error_code error;
     const auto dataSize = std::filesystem::file_size(
-        dataFile == "LOCAL" ? path : besideHeader(path, dataFile), error);
+        attachedData(dataFile) ? path : besideHeader(path, dataFile), error);
     if (!error && compressedSize > 0 && std::uintmax_t(compressedSize) > dataSize)
         throw ConvertError("cannot read '" + path + "': its CompressedDataSize is " +
                            std::to_string(compressedSize) +
@@ -226,7 +236,7 @@ void ImageFileInput::checkMetaImageData(uint64_t announced) const
                            " dimensions, which ITK's reader writes past its buffer; store them "
                            "in binary");
     const DataEncoding encoding = meta->CompressedData() ? DataEncoding::Gzip : DataEncoding::Raw;
-    if (name == "LOCAL" || name == "Local" || name == "local")
+    if (attachedData(name))
         checkDataFile(m_path, m_path, 0, announced, encoding);
     else
         checkDataFile(m_path, besideHeader(m_path, name), 0, announced, encoding);

@@ -1,3 +1,6 @@
+// NIfTI-1 and NIfTI-2 through the format's reference library: one volume
+// of the file, its values scaled, its patient frame from the sform or qform.
+
 #include "convert/formats/niftiinput.h"
 
 #include "convert/formats/converterror.h"

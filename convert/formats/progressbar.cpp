@@ -1,3 +1,5 @@
+// The console progress bar of a conversion's long stages.
+
 #include "convert/formats/progressbar.h"
 
 #include "platform/console.h"

@@ -1,3 +1,6 @@
+// What every reader shares: the sample types and the image of a header's
+// extents, spacing and direction.
+
 #include "convert/formats/scaninput.h"
 
 SampleType sampleTypeFor(bool isInteger, bool isSigned, int bytes)

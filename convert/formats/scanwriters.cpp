@@ -1,3 +1,6 @@
+// The export writers: NIfTI-1 with the format's reference library, NRRD
+// and MetaImage with ITK's writers.
+
 #include "convert/formats/scanwriters.h"
 
 #include "convert/formats/converterror.h"

@@ -1,3 +1,6 @@
+// The record of the file a scan library is reading, shared with the
+// watchdog, and the library's messages kept off the terminal meanwhile.
+
 #include "convert/guard/librarycall.h"
 
 #include <fcntl.h>
@@ -45,8 +48,8 @@ int64_t nowNs()
 
 // Reading is at least this fast, however large the file: the time limit
 // grows with the file's size so that a slow but progressing read is never
-// taken for a loop.
-constexpr double kMinimumSeconds = 30;
+// taken for a loop. The least limit is shortened by tests.
+double g_minimumSeconds = 30;
 constexpr double kBytesPerSecond = 4e6;
 
 void setLibraryMessages(bool on)
@@ -89,7 +92,7 @@ LibraryCall::LibraryCall(const char* library, const std::string& file)
         std::strncpy(record.file, file.c_str(), sizeof record.file - 1);
         struct stat status;
         const double bytes = stat(file.c_str(), &status) == 0 ? double(status.st_size) : 0;
-        record.limitSeconds = kMinimumSeconds + bytes / kBytesPerSecond;
+        record.limitSeconds = g_minimumSeconds + bytes / kBytesPerSecond;
         record.startedNs = nowNs();
         record.active = true;
         record.sequence.fetch_add(1);
@@ -146,6 +149,11 @@ void LibraryCall::shareRecord()
         g_record = new (memory) Record;
 }
 
+void LibraryCall::setMinimumLimit(double seconds)
+{
+    g_minimumSeconds = seconds;
+}
+
 void LibraryCall::setVerbose(bool verbose)
 {
     g_verbose = verbose;
@@ -155,4 +163,9 @@ void LibraryCall::setVerbose(bool verbose)
 bool LibraryCall::verbose()
 {
     return g_verbose;
+}
+
+std::string libraryFailureNote(const std::string& library)
+{
+    return "the file may be damaged, or of a kind " + library + " does not read";
 }

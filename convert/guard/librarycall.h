@@ -35,6 +35,15 @@ public:
     // would by ending the child).
     static void abandonAll();
 
+    // The time a library may take over a file: at least `seconds` (30 by
+    // default), and a second more for each 4 MB of it.
+    static void setMinimumLimit(double seconds);
+
     static void setVerbose(bool verbose);
     static bool verbose();
 };
+
+// What a refusal says of a file `library` failed on after the checks made
+// before it found nothing wrong: the file is not known to be damaged. "the
+// file may be damaged, or of a kind GDCM does not read"
+std::string libraryFailureNote(const std::string& library);

@@ -1,3 +1,6 @@
+// The watchdog: the conversion in a child process, ended when a library
+// call outlasts its limit, and one line for a child that died.
+
 #include "convert/guard/watchdog.h"
 
 #include "convert/guard/librarycall.h"
@@ -66,13 +69,14 @@ int runWatched(const std::function<int()>& work, const std::string& input,
     err << "kastra-convert: ";
     if (overdue)
         err << "cannot read '" << call.file << "': " << call.library
-            << " did not finish with it in " << int(call.limitSeconds) << " s; the file is damaged";
+            << " did not finish with it in " << int(call.limitSeconds) << " s; "
+            << libraryFailureNote(call.library);
     else if (WTERMSIG(status) == SIGKILL)
         err << "cannot convert '" << input << "': the converter was killed (SIGKILL), perhaps "
             << "for want of memory";
     else if (call.active)
         err << "cannot read '" << call.file << "': " << call.library << " failed on it ("
-            << signalName(WTERMSIG(status)) << "); the file is damaged";
+            << signalName(WTERMSIG(status)) << "); " << libraryFailureNote(call.library);
     else
         err << "cannot convert '" << input << "': the converter stopped on "
             << signalName(WTERMSIG(status)) << "; this is a fault in kastra-convert";

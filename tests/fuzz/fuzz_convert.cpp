@@ -1,7 +1,6 @@
 // libFuzzer target for the converter's readers, one executable per format
 // variant (KASTRA_FUZZ_VARIANT). Each input is written into a temporary folder
-// under the variant's file names, cut where "--8<--\n" stands when the variant
-// has several files (a detached header, then its data), and read as the
+// as the variant's files (fuzzinput.h), and read as the
 // converter reads it: open, the checks before the read, the read. A refusal
 // (ConvertError, ITK's exceptions) is fine, and so is an abort inside a library
 // call, which the converter's watchdog turns into a refusal. Anything else (an
@@ -17,6 +16,7 @@
 #include "convert/sizecheck.h"
 #include "convert/voxelgrid.h"
 #include "platform/console.h"
+#include "tests/fuzz/fuzzinput.h"
 
 #include <itkMacro.h>
 #include <sanitizer/common_interface_defs.h>
@@ -37,30 +37,10 @@
 
 namespace {
 
-struct Variant
-{
-    const char* name;
-    const char* input;              // what the converter is given, in the folder
-    std::vector<const char*> files; // the input's parts, in order
-};
-
-const Variant kVariants[] = {
-    {"nii", "in.nii", {"in.nii"}},
-    {"niigz", "in.nii.gz", {"in.nii.gz"}},
-    {"nrrd", "in.nrrd", {"in.nrrd"}},
-    {"nhdr", "in.nhdr", {"in.nhdr", "in.raw"}},
-    {"mha", "in.mha", {"in.mha"}},
-    {"mhd", "in.mhd", {"in.mhd", "in.raw"}},
-    {"dicom", "series", {"series/a"}},
-    {"dicomseries", "series", {"series/a", "series/b", "series/c"}},
-};
-
-constexpr std::string_view kSplit = "--8<--\n";
-
 // A random header reads at most this much: no input allocates gigabytes.
 constexpr uint64_t kMemoryBudget = uint64_t(256) << 20;
 
-const Variant* g_variant = nullptr;
+const FuzzVariant* g_variant = nullptr;
 int g_errorStream = STDERR_FILENO; // a copy: library calls point the stream at /dev/null
 std::filesystem::path g_folder;
 std::ostream g_discard(nullptr);
@@ -139,9 +119,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     g_errorStream = dup(STDERR_FILENO);
     __sanitizer_set_report_fd(reinterpret_cast<void*>(intptr_t(g_errorStream)));
-    for (const Variant& variant : kVariants)
-        if (std::strcmp(variant.name, KASTRA_FUZZ_VARIANT) == 0)
-            g_variant = &variant;
+    g_variant = fuzzVariant(KASTRA_FUZZ_VARIANT);
     CHECK(g_variant);
     std::string folder = (std::filesystem::temp_directory_path() / "kastra-fuzz-XXXXXX").string();
     CHECK(mkdtemp(folder.data()));
@@ -161,24 +139,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // after it. Its transfer syntaxes (1.2.840.10008.1.2.4.90 to .93) are left out.
     if (rest.find("1.2.840.10008.1.2.4.9") != rest.npos)
         return 0;
-    bool present = true; // a part with no cut before it is no file at all
-    for (size_t part = 0; part < g_variant->files.size(); ++part) {
-        const std::filesystem::path path = g_folder / g_variant->files[part];
-        if (!present) {
-            std::filesystem::remove(path);
-            continue;
-        }
-        const size_t split = part + 1 < g_variant->files.size() ? rest.find(kSplit) : rest.npos;
-        std::filesystem::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary)
-            .write(rest.data(), std::streamsize(std::min(split, rest.size())));
-        present = split != rest.npos;
-        if (present)
-            rest.remove_prefix(split + kSplit.size());
-    }
-
     ConvertOptions options;
-    options.input = (g_folder / g_variant->input).string();
+    options.input = writeFuzzInput(*g_variant, rest, g_folder).string();
     struct sigaction onDeadlyAction = {};
     onDeadlyAction.sa_handler = onDeadlySignal;
     for (size_t i = 0; i < std::size(kDeadlySignals); ++i)

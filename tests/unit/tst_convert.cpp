@@ -7,6 +7,7 @@
 #include "convert/guard/librarycall.h"
 #include "convert/guard/watchdog.h"
 #include "tests/support/consolecapture.h"
+#include "tests/fuzz/fuzzinput.h"
 #include "tests/support/testfolder.h"
 #include "volume/volumeloader.h"
 #include "volume/volumewriter.h"
@@ -86,15 +87,18 @@ template <class Pixel> void writeToolkitFile(const Scan& scan, const std::string
 }
 
 // Int16 NIfTI-1 with the scan's direction as its sform (unless `frame` is
-// false) and `volumes` volumes, volume v holding the values plus 1000 v.
-void writeNifti(const Scan& scan, const std::string& path, bool frame = true, int volumes = 1)
+// false) and `volumes` volumes, volume v holding the values plus 1000 v; or
+// NIfTI-2 in big-endian order, whose header and samples are swapped here:
+// the library writes neither.
+void writeNifti(const Scan& scan, const std::string& path, bool frame = true, int volumes = 1,
+                bool bigEndianNifti2 = false)
 {
     const Extents& e = scan.extents;
     const int64_t dims[8] = {volumes > 1 ? 4 : 3, e[0], e[1], e[2], volumes, 1, 1, 1};
     nifti_image* nim = nifti_make_new_nim(dims, DT_INT16, 1);
+    int16_t* samples = static_cast<int16_t*>(nim->data);
     for (size_t i = 0; i < size_t(nim->nvox); ++i)
-        static_cast<int16_t*>(nim->data)[i] =
-            int16_t(scan.values[i % scan.values.size()] + 1000 * (i / scan.values.size()));
+        samples[i] = int16_t(scan.values[i % scan.values.size()] + 1000 * (i / scan.values.size()));
     nim->dx = scan.spacing[0];
     nim->dy = scan.spacing[1];
     nim->dz = scan.spacing[2];
@@ -103,8 +107,21 @@ void writeNifti(const Scan& scan, const std::string& path, bool frame = true, in
             nim->sto_xyz.m[row][axis] =
                 scan.direction[row][axis] * scan.spacing[axis] * (row < 2 ? -1 : 1);
     nim->sform_code = frame ? NIFTI_XFORM_SCANNER_ANAT : 0;
-    nifti_set_filenames(nim, path.c_str(), 0, 1);
-    nifti_image_write(nim);
+    if (bigEndianNifti2) {
+        nim->nifti_type = NIFTI_FTYPE_NIFTI2_1;
+        nifti_2_header header;
+        nifti_convert_nim2n2hdr(nim, &header);
+        header.vox_offset = sizeof header + 4; // after the four bytes that say "no extension"
+        swap_nifti_header(&header, 2);
+        nifti_swap_2bytes(nim->nvox, samples);
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(&header), sizeof header)
+            .write("\0\0\0\0", 4)
+            .write(reinterpret_cast<const char*>(samples), std::streamsize(2 * nim->nvox));
+    } else {
+        nifti_set_filenames(nim, path.c_str(), 0, 1);
+        nifti_image_write(nim);
+    }
     nifti_image_free(nim);
 }
 
@@ -118,9 +135,16 @@ void put(gdcm::DataSet& ds, const Tags& tags)
         gdcm::DataElement element(tag);
         const gdcm::VR vr = gdcm::GlobalInstance.GetDicts().GetDictEntry(tag).GetVR();
         element.SetVR(vr);
-        if (vr == gdcm::VR::US) { // binary: rows, columns, bits
-            const uint16_t number = uint16_t(std::stoi(value));
-            value.assign(reinterpret_cast<const char*>(&number), 2);
+        if (vr == gdcm::VR::US || vr == gdcm::VR::UL || vr == gdcm::VR::AT) { // binary
+            // "1\\2" as numbers; a tag "0020,9057" as its group and element.
+            std::istringstream numbers(vr == gdcm::VR::AT ? "0x" + value.substr(0, 4) + "\\0x" +
+                                                                value.substr(5)
+                                                          : value);
+            value.clear();
+            for (std::string number; std::getline(numbers, number, '\\');) {
+                const uint32_t binary = uint32_t(std::stoul(number, nullptr, 0));
+                value.append(reinterpret_cast<const char*>(&binary), vr == gdcm::VR::UL ? 4 : 2);
+            }
         } else if (value.size() % 2) {
             value += vr == gdcm::VR::UI ? '\0' : ' ';
         }
@@ -213,10 +237,12 @@ void writeSlice(const std::string& path, const Scan& scan, int slice, const doub
 }
 
 // A series, a file a slice, named against the slice order; slice k lies
-// k x `drift` mm down a column further than the grid puts it (a gantry tilt).
+// k x `drift` mm down a column further than the grid puts it (a gantry tilt),
+// and `moved` mm further along the normal where the map says.
 std::vector<std::string> writeDicomSeries(const Scan& scan, const std::string& folder,
                                           const std::string& uid, double drift = 0,
-                                          const Tags& tags = {})
+                                          const Tags& tags = {},
+                                          const std::map<int, double>& moved = {})
 {
     static int written = 0;
     std::vector<std::string> names;
@@ -224,7 +250,8 @@ std::vector<std::string> writeDicomSeries(const Scan& scan, const std::string& f
     for (int z = 0; z < scan.extents[2]; ++z) {
         double position[3];
         for (size_t row = 0; row < 3; ++row)
-            position[row] = d[row][2] * z * scan.spacing[2] + d[row][1] * z * drift;
+            position[row] = d[row][2] * (z * scan.spacing[2] + (moved.count(z) ? moved.at(z) : 0)) +
+                            d[row][1] * z * drift;
         names.push_back(folder + "/IM" + std::to_string(100000 - ++written));
         writeSlice(names.back(), scan, z, position, uid, tags);
     }
@@ -240,24 +267,34 @@ std::vector<int16_t> volumeValues(int v)
     return values;
 }
 
-void writeClassic4d(const std::string& folder)
+// Volume v's temporal position is positions[v].
+void writeClassic4d(const std::string& folder, const std::vector<int>& positions = {1, 2, 3})
 {
     for (int v = 0; v < 3; ++v) {
         Scan scan(2, 2, 3);
         scan.spacing = {{2, 2, 2}};
         const std::vector<int16_t> values = volumeValues(v);
         scan.values.assign(values.begin(), values.end());
-        writeDicomSeries(scan, folder, "1.2.3", 0, {{{0x0020, 0x0100}, std::to_string(v + 1)}});
+        writeDicomSeries(scan, folder, "1.2.3", 0,
+                         {{{0x0020, 0x0100}, std::to_string(positions[size_t(v)])}});
     }
 }
 
-// An enhanced MR file of two of the volumes, the first's frames a field map
-// (B0), the second's of kind M, frames stored position by position.
-void writeMultiFrame(const std::string& path)
+// An enhanced MR file of two of the volumes, frames stored position by
+// position: the first's frames a field map (B0), the second's of kind M; or,
+// `byIndex`, told apart only by their dimension index values, which count
+// from 1 and list the temporal position before the stack position. The
+// shared pixel spacing of 3 mm is each frame's own 2 mm.
+void writeMultiFrame(const std::string& path, bool byIndex = false)
 {
     gdcm::DataSet ds, shared;
     put(ds, {{{0x0020, 0x000e}, "1.2.4"}, {{0x0008, 0x0060}, "MR"}});
-    putItem(shared, {0x0028, 0x9110}, {{{0x0028, 0x0030}, "2\\2"}});
+    gdcm::DataSet temporal, stack;
+    put(temporal, {{{0x0020, 0x9165}, "0020,9128"}});
+    put(stack, {{{0x0020, 0x9165}, "0020,9057"}});
+    if (byIndex)
+        putItems(ds, {0x0020, 0x9222}, {temporal, stack});
+    putItem(shared, {0x0028, 0x9110}, {{{0x0028, 0x0030}, "3\\3"}});
     putItem(shared, {0x0020, 0x9116}, {{{0x0020, 0x0037}, "1\\0\\0\\0\\1\\0"}});
     putItems(ds, {0x5200, 0x9229}, {shared});
     std::vector<gdcm::DataSet> frames;
@@ -266,8 +303,14 @@ void writeMultiFrame(const std::string& path)
         for (int v = 0; v < 2; ++v) {
             gdcm::DataSet frame;
             putItem(frame, {0x0020, 0x9113}, {{{0x0020, 0x0032}, "0\\0\\" + std::to_string(2 * z)}});
-            putItem(frame, {0x0018, 0x9226},
-                    {{{0x0008, 0x9007}, v ? "ORIGINAL\\PRIMARY\\M\\M" : "ORIGINAL\\PRIMARY\\B0\\B0"}});
+            putItem(frame, {0x0028, 0x9110}, {{{0x0028, 0x0030}, "2\\2"}});
+            if (byIndex)
+                putItem(frame, {0x0020, 0x9111},
+                        {{{0x0020, 0x9157}, std::to_string(v + 1) + "\\" + std::to_string(z + 1)}});
+            else
+                putItem(frame, {0x0018, 0x9226},
+                        {{{0x0008, 0x9007},
+                          v ? "ORIGINAL\\PRIMARY\\M\\M" : "ORIGINAL\\PRIMARY\\B0\\B0"}});
             frames.push_back(frame);
             const std::vector<int16_t> values = volumeValues(v);
             pixels.insert(pixels.end(), values.begin() + 4 * z, values.begin() + 4 * z + 4);
@@ -338,17 +381,32 @@ void writeMosaic(const std::string& path, int v)
     writeDicom(path, ds, 4, 4, mosaic, "1.2.840.10008.5.1.4.1.1.4");
 }
 
-// Writes the scan as `format` ("dicom", "nii.gz", "nii", "nii-noframe",
-// "nii-noframe-4d", "nrrd", "nrrd-float"); returns its INPUT name.
+// Writes the scan as `format` ("dicom", "dicom-12bit", "nii.gz", "nii",
+// "nii-noframe", "nii-noframe-4d", "nii-noframe-nifti2be", "nrrd",
+// "nrrd-float"); returns its INPUT name. The 12-bit series stores signed
+// values in the low 12 bits, overlay bits above them.
 QString writeScan(const Scan& scan, const QString& format)
 {
-    if (format == "dicom") {
-        writeDicomSeries(scan, "series", "1.2.3.4");
+    if (format.startsWith("dicom")) {
+        const bool bits12 = format.endsWith("12bit");
+        const Tags stored12{{{0x0028, 0x0101}, "12"}, {{0x0028, 0x0102}, "11"}};
+        const std::vector<std::string> files =
+            writeDicomSeries(scan, "series", "1.2.3.4", 0, bits12 ? stored12 : Tags{});
+        for (size_t f = 0; f < files.size() && bits12; ++f) {
+            std::fstream slice(files[f], std::ios::in | std::ios::out | std::ios::binary);
+            const std::streamoff bytes = 2 * scan.extents[0] * scan.extents[1]; // last in the file
+            std::vector<uint16_t> pixels(size_t(bytes / 2));
+            slice.seekg(-bytes, std::ios::end).read(reinterpret_cast<char*>(pixels.data()), bytes);
+            for (uint16_t& pixel : pixels)
+                pixel = uint16_t((pixel & 0x0fff) | 0xb000);
+            slice.seekp(-bytes, std::ios::end).write(reinterpret_cast<char*>(pixels.data()), bytes);
+        }
         return "series";
     }
     const std::string name = "in." + format.section('-', 0, 0).toStdString();
     if (format.startsWith("nii"))
-        writeNifti(scan, name, !format.contains("noframe"), format.endsWith("4d") ? 2 : 1);
+        writeNifti(scan, name, !format.contains("noframe"), format.endsWith("4d") ? 2 : 1,
+                   format.endsWith("nifti2be"));
     else if (format.endsWith("float"))
         writeToolkitFile<float>(scan, name);
     else
@@ -538,6 +596,12 @@ private slots:
             << Out{0, 0, 1024, 4095, 4095} << 2;
         QTest::newRow("CT series: HU + 1024, y read backwards (it runs to P)")
             << "dicom" << QStringList{} << In{-1024, 0, 2000} << Out{3024, 1024, 0} << 0;
+        // Stored -6, 1024 and 2024 in 12 bits, 0xb000 above: the overlay bits
+        // dropped and -6 sign-extended.
+        QTest::newRow("12-bit signed CT series")
+            << "dicom-12bit" << QStringList{} << In{-1030, 0, 1000} << Out{2024, 1024, 0} << 1;
+        QTest::newRow("big-endian NIfTI-2")
+            << "nii-noframe-nifti2be" << QStringList{} << In{0, 7, 4000} << Out{0, 7, 4000} << 0;
         QTest::newRow("--window 0 4095 keeps and clamps")
             << "nrrd" << QStringList{"--window", "0", "4095"} << In{-5, 100, 4000, 5000}
             << Out{0, 100, 4000, 4095} << 2;
@@ -610,20 +674,28 @@ private slots:
     }
 
     // Where the marker lands tells which volume was written: axial, so
-    // written x = 1 - i, y = 1 - j, z = k; the marker at (1, 0, v).
+    // written x = 1 - i, y = 1 - j, z = k; volume v's marker at (1, 0, v).
     void volumesOfA4dSeriesAreToldApart_data()
     {
         QTest::addColumn<QString>("layout");
         QTest::addColumn<int>("volume");
         QTest::addColumn<QString>("said");
+        QTest::addColumn<int>("marker"); // the written volume's marker's z
         QTest::newRow("classic files, by temporal position")
             << "classic" << 2
             << "- Volumes: 3 at each of 3 positions, told apart by temporal position; writing "
-               "volume 2 (--volume N chooses)\n  volume 0: temporal position 1\n";
+               "volume 2 (--volume N chooses)\n  volume 0: temporal position 1\n"
+            << 2;
+        // Numbers in order, not as text: 10 after 9.
+        QTest::newRow("classic files, temporal positions 2, 10, 9")
+            << "classic 2 10 9" << 2 << "  volume 2: temporal position 10\n" << 1;
         QTest::newRow("enhanced multi-frame, by the frames' kind")
-            << "multi-frame" << 1 << "  volume 1: image type ORIGINAL\\PRIMARY\\M\\M\n";
+            << "multi-frame" << 1 << "  volume 1: image type ORIGINAL\\PRIMARY\\M\\M\n" << 1;
+        QTest::newRow("enhanced multi-frame, by dimension index")
+            << "multi-frame by index" << 1 << "  volume 1: dimension index 2\n" << 1;
         QTest::newRow("mosaics, by acquisition")
-            << "mosaic" << 0 << "- Volumes: 3 at each of 3 positions, told apart by acquisition";
+            << "mosaic" << 0 << "- Volumes: 3 at each of 3 positions, told apart by acquisition"
+            << 0;
     }
 
     void volumesOfA4dSeriesAreToldApart()
@@ -631,11 +703,14 @@ private slots:
         QFETCH(QString, layout);
         QFETCH(int, volume);
         QFETCH(QString, said);
+        QFETCH(int, marker);
         TestFolder folder;
         if (layout == "classic")
             writeClassic4d("in");
-        else if (layout == "multi-frame")
-            writeMultiFrame("in/frames");
+        else if (layout == "classic 2 10 9")
+            writeClassic4d("in", {2, 10, 9});
+        else if (layout.startsWith("multi-frame"))
+            writeMultiFrame("in/frames", layout.endsWith("index"));
         for (int v = 0; v < 3 && layout == "mosaic"; ++v)
             writeMosaic("in/mosaic" + std::to_string(v), v);
         const Run run = convert({"in", "out.dat", "--ct", "--volume", QString::number(volume)});
@@ -643,7 +718,7 @@ private slots:
                  qPrintable(run.out + run.err));
         const std::vector<uint16_t>& samples = run.volume.samples;
         QCOMPARE(std::count(samples.begin(), samples.end(), 1124), 11L);
-        QCOMPARE(run.volume.at(1, 0, volume), uint16_t(1924));
+        QCOMPARE(run.volume.at(1, 0, marker), uint16_t(1924));
     }
 
     // Axial slices of 2 x 2 pixels of 2 mm, 2 mm apart: slice k holds
@@ -653,13 +728,14 @@ private slots:
     {
         QTest::addColumn<double>("drift"); // mm down a column per slice
         QTest::addColumn<int>("removed");  // the slice whose file is missing, or -1
+        QTest::addColumn<double>("moved"); // mm slice 2 lies further along the normal
         QTest::addColumn<QString>("said");
         QTest::addColumn<int>("rows");
         QTest::addColumn<int>("row");              // written y of...
         QTest::addColumn<QVector<int>>("profile"); // ...the samples along z at x = 1
         // Without slice 2 the grid stays at 2 mm: 200 HU between 100 and 300.
         QTest::newRow("a slice missing")
-            << 0.0 << 2
+            << 0.0 << 2 << 0.0
             << "- Uneven slices: the slices at 2 and 6 mm along the slice normal lie 4 mm "
                "apart, the usual spacing is 2 mm; resampled onto an even grid (linear)"
             << 2 << 1 << QVector<int>{1024, 1124, 1224, 1324, 1424};
@@ -667,8 +743,15 @@ private slots:
         // rows more, and slice k's row j at stored row j + k. Written row 3
         // is stored row 2: slice 1's row 1 (102 HU), slice 2's row 0; beyond
         // a slice, the least value (0 HU).
+        // Steps of 2, 2.4, 1.6 and 2 mm, none missing: 4 mm is 5 / 6 of the way
+        // from 100 to 200 HU.
+        QTest::newRow("uneven steps")
+            << 0.0 << -1 << 0.4
+            << "- Uneven slices: the slices at 2 and 4.4 mm along the slice normal lie 2.4 mm "
+               "apart, the usual spacing is 2 mm (2 uneven steps); resampled onto an even grid"
+            << 2 << 1 << QVector<int>{1024, 1124, 1207, 1324, 1424};
         QTest::newRow("a gantry tilt of 45 degrees")
-            << 2.0 << -1
+            << 2.0 << -1 << 0.0
             << "- Gantry tilt: the slices are sheared by 45 degrees; resampled onto an "
                "unsheared grid (linear)"
             << 6 << 3 << QVector<int>{1024, 1126, 1224, 1024, 1024};
@@ -678,6 +761,7 @@ private slots:
     {
         QFETCH(double, drift);
         QFETCH(int, removed);
+        QFETCH(double, moved);
         QFETCH(QString, said);
         QFETCH(int, rows);
         QFETCH(int, row);
@@ -687,7 +771,8 @@ private slots:
         scan.spacing = {{2, 2, 2}};
         for (size_t i = 0; i < scan.values.size(); ++i)
             scan.values[i] = float(100 * (i / 4) + i % 4);
-        const std::vector<std::string> files = writeDicomSeries(scan, "in", "1.2.6", drift);
+        const std::vector<std::string> files =
+            writeDicomSeries(scan, "in", "1.2.6", drift, {}, {{2, moved}});
         if (removed >= 0)
             std::filesystem::remove(files[size_t(removed)]);
         const Run run = convert({"in", "out.dat"});
@@ -704,23 +789,27 @@ private slots:
     void exportsRoundTrip_data()
     {
         QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("back"); // its name converted back
         for (const char* name : {"v.nii.gz", "v.nii", "v.nrrd", "v.mha"})
-            QTest::newRow(name) << name;
+            QTest::newRow(name) << name << "back.dat";
+        QTest::newRow("names in upper case") << "V.NII" << "BACK.DAT";
     }
 
     void exportsRoundTrip()
     {
         QFETCH(QString, name);
+        QFETCH(QString, back);
         TestFolder folder;
         SampleVolume volume(3, 4, 5);
         for (size_t i = 0; i < volume.samples.size(); ++i)
             volume.samples[i] = uint16_t(i * 61);
-        QVERIFY(writeVolumeFile("v.dat", volume));
-        QCOMPARE(convert({"v.dat", name}).status, 0);
+        const QString source = name.at(0).isUpper() ? "V.DAT" : "v.dat";
+        QVERIFY(writeVolumeFile(source.toStdString(), volume));
+        QCOMPARE(convert({source, name}).status, 0);
         QVERIFY(!QFile::exists(name + ".part"));
-        const Run back = convert({name, "back.dat"});
-        QVERIFY(saysOutput(back, "3 x 4 x 5 voxels of 1 x 1 x 1 mm"));
-        QVERIFY(back.volume.samples == volume.samples);
+        const Run returned = convert({name, back});
+        QVERIFY(saysOutput(returned, "3 x 4 x 5 voxels of 1 x 1 x 1 mm"));
+        QVERIFY(returned.volume.samples == volume.samples);
     }
 
     // Broken and refused inputs, written once.
@@ -751,6 +840,11 @@ private slots:
         std::filesystem::remove(*std::filesystem::directory_iterator("incomplete"));
         std::filesystem::remove(writeDicomSeries(Scan(2, 2, 5), "gap", "1.2.7")[2]);
         writeDicomSeries(small, "tilt", "1.2.8", 0.5);
+        writeDicomSeries(Scan(2, 2, 4), "uneven", "1.2.11", 0, {}, {{2, 0.4}});
+        std::ofstream("local.mha") << "NDims = 3\nDimSize = 2 2 2\nElementType = MET_SHORT\n"
+                                   << "CompressedData = True\nCompressedDataSize = 100000\n"
+                                   << "ElementDataFile = Local\n"
+                                   << std::string(16, '\0');
         shorten(writeDicomSeries(small, "cut", "1.2.9")[0], 2);
         // A VR GDCM does not know, the meta header's first after "DICM": GDCM
         // asserts on it, so the meta information is walked first.
@@ -803,6 +897,13 @@ private slots:
             << "its slices do not make whole volumes: ";
         QTest::newRow("--keep-grid, a slice missing")
             << QStringList{"gap", "out.dat", "--keep-grid"} << "cannot keep an uneven grid";
+        QTest::newRow("--keep-grid, uneven steps")
+            << QStringList{"uneven", "out.dat", "--keep-grid"} << "cannot keep an uneven grid";
+        QTest::newRow("--volume of a 3-D NRRD")
+            << QStringList{"small.nrrd", "out.dat", "--volume", "1"} << "; a NRRD holds one";
+        QTest::newRow("MetaImage compressed data beyond its file, named Local")
+            << QStringList{"local.mha", "out.dat"}
+            << "its CompressedDataSize is 100000 bytes, more than its data file holds";
         QTest::newRow("--keep-grid, a gantry tilt")
             << QStringList{"tilt", "out.dat", "--keep-grid"} << "cannot keep a sheared grid";
         QTest::newRow("a slice file cut short")
@@ -837,26 +938,83 @@ private slots:
 
     // Both series listed, then the chosen one converted; a wrong command
     // line exits with 2.
-    // A library that aborts on a file takes down only the child that the
-    // watchdog runs the conversion in: one line names the file and the
-    // library, and the unfinished output is removed.
-    void aLibraryAbortIsARefusal()
+    // The watchdog runs the conversion in a child: a library that aborts or
+    // loops on a file takes down only the child. One line says what
+    // happened (a file that passed every check is not known to be damaged;
+    // a child the kernel killed, for want of memory say, is no fault of the
+    // file), and the unfinished output is removed.
+    void theWatchdogRefusesInOneLine_data()
     {
+        QTest::addColumn<int>("fate"); // of the child inside a library call
+        QTest::addColumn<QString>("said");
+        const QString library = "cannot read 'IM0042': GDCM ";
+        const QString unknown = "; the file may be damaged, or of a kind GDCM does not read";
+        QTest::newRow("aborted") << SIGABRT << library + "failed on it (SIGABRT)" + unknown;
+        QTest::newRow("killed") << SIGKILL
+                                << "cannot convert 'series': the converter was killed (SIGKILL), "
+                                   "perhaps for want of memory";
+        QTest::newRow("looping") << 0 << library + "did not finish with it in 1 s" + unknown;
+    }
+
+    void theWatchdogRefusesInOneLine()
+    {
+        QFETCH(int, fate);
+        QFETCH(QString, said);
         m_inputs.write("out.dat.part", "unfinished");
         LibraryCall::shareRecord();
+        LibraryCall::setMinimumLimit(1);
         ConsoleCapture console;
+        QElapsedTimer clock;
+        clock.start();
         const int status = runWatched(
-                [] {
-                    const LibraryCall call("GDCM", "IM0042");
-                    std::signal(SIGABRT, SIG_DFL); // not the test framework's handler
-                    std::abort();
-                    return 0;
-                },
-                "series", {"out.dat.part"});
+            [fate] {
+                const LibraryCall call("GDCM", "IM0042");
+                std::signal(SIGABRT, SIG_DFL); // not the test framework's handler
+                if (fate != 0)
+                    std::raise(fate);
+                std::this_thread::sleep_for(std::chrono::seconds(60));
+                return 0;
+            },
+            "series", {"out.dat.part"});
+        LibraryCall::setMinimumLimit(30);
         QCOMPARE(status, 1);
-        QCOMPARE(console.err(), std::string("kastra-convert: cannot read 'IM0042': GDCM failed on "
-                                            "it (SIGABRT); the file is damaged\n"));
+        QCOMPARE(QString::fromStdString(console.err()), "kastra-convert: " + said + "\n");
         QVERIFY(!QFileInfo::exists("out.dat.part"));
+        QVERIFY2(clock.elapsed() < 30000, "the loop was not ended at its limit");
+    }
+
+    // Every input a fuzz target once failed on, through the converter as a
+    // user runs it: converted, or refused in one line, and in time (the
+    // loops and allocations found took from 13 s to for ever).
+    void fuzzFindingsEndInOneLine_data()
+    {
+        QTest::addColumn<QString>("variant");
+        QTest::addColumn<QString>("finding");
+        const QDir fuzz(KASTRA_FUZZ_DIR);
+        for (const QString& corpus : fuzz.entryList({"corpus-*"}, QDir::Dirs))
+            for (const QString& finding : QDir(fuzz.filePath(corpus)).entryList({"finding-*"}))
+                QTest::newRow(qPrintable(corpus + "/" + finding))
+                    << corpus.mid(7) << fuzz.filePath(corpus + "/" + finding);
+    }
+
+    void fuzzFindingsEndInOneLine()
+    {
+        QFETCH(QString, variant);
+        QFETCH(QString, finding);
+        TestFolder folder;
+        QFile file(finding);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        const std::filesystem::path input =
+            writeFuzzInput(*fuzzVariant(variant.toStdString()),
+                           std::string_view(bytes.constData(), size_t(bytes.size())), ".");
+        QElapsedTimer clock;
+        clock.start();
+        const Run run = convert({QString::fromStdString(input.string()), "out.dat"});
+        QVERIFY2(clock.elapsed() < 20000, "it took more than 20 s");
+        QVERIFY2(run.status == 0 || (run.status == 1 && run.err.count('\n') == 1 &&
+                                     run.err.startsWith("kastra-convert: ")),
+                 qPrintable(run.err));
     }
 
     void aSeriesIsChosenByItsUid()
