@@ -16,9 +16,10 @@ KASTRA_PACKAGES=(
 # python3 to read the archive's description of it.
 KASTRA_SAMPLE_PACKAGES=(invesalius-examples python3)
 
-# Extra packages for test.sh's sanitizer build and fuzzing: clang, the
-# sanitizer and libFuzzer runtimes, and llvm-symbolizer for readable reports.
-KASTRA_CHECK_PACKAGES=(clang libclang-rt-dev llvm)
+# Extra packages for test.sh: clang, the sanitizer and libFuzzer runtimes,
+# and llvm-symbolizer for readable reports; pydicom, with numpy and Pillow to
+# decode pixels, for its test files from many writers and encodings.
+KASTRA_CHECK_PACKAGES=(clang libclang-rt-dev llvm python3-pydicom python3-numpy python3-pil)
 
 # Installs the packages that are missing (apt-get, as root or through sudo).
 install_packages() {

@@ -330,7 +330,7 @@ std::string dicomLengthProblem(const std::string& path)
 
     // The meta information is explicit little endian and names the data
     // set's encoding. Without it, the first element shows whether a VR is
-    // written (two capital letters after the tag).
+    // written (two capital letters after the tag) and the byte order.
     Encoding encoding;
     std::string syntax;
     if (preamble && !walker.walk(at, encoding, true, &syntax))
@@ -346,11 +346,15 @@ std::string dicomLengthProblem(const std::string& path)
         encoding.bigEndian = syntax == "1.2.840.10008.1.2.2";
         encoding.deflated = syntax == "1.2.840.10008.1.2.1.99";
     } else {
-        char vr[2] = {};
+        // A data set starts with a group below 0x0100 (0x0008 as a rule): its
+        // first bytes show the byte order.
+        unsigned char first[6] = {};
         file.clear();
-        file.seekg(4);
-        file.read(vr, 2);
-        encoding.explicitVr = vr[0] >= 'A' && vr[0] <= 'Z' && vr[1] >= 'A' && vr[1] <= 'Z';
+        file.seekg(0);
+        file.read(reinterpret_cast<char*>(first), 6);
+        encoding.explicitVr =
+            first[4] >= 'A' && first[4] <= 'Z' && first[5] >= 'A' && first[5] <= 'Z';
+        encoding.bigEndian = first[0] == 0 && first[1] != 0;
     }
     if (!encoding.deflated)
         return walker.walk(at, encoding, false, nullptr) ? std::string() : walker.problem();
