@@ -421,9 +421,11 @@ struct Run
     SampleVolume volume; // the written .dat
 };
 
-Run convert(const QStringList& arguments)
+Run convert(const QStringList& arguments,
+            const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.start(KASTRA_CONVERT, arguments);
     process.waitForFinished(60000);
     Run run{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
@@ -1008,12 +1010,19 @@ private slots:
         const std::filesystem::path input =
             writeFuzzInput(*fuzzVariant(variant.toStdString()),
                            std::string_view(bytes.constData(), size_t(bytes.size())), ".");
+        // Under the sanitizers too, a library's fault reaches the watchdog as
+        // the signal it is, as in the program (the fuzz targets do the same).
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("ASAN_OPTIONS", environment.value("ASAN_OPTIONS") +
+                                               ":handle_segv=0:handle_sigbus=0:handle_sigfpe=0"
+                                               ":handle_sigill=0");
         QElapsedTimer clock;
         clock.start();
-        const Run run = convert({QString::fromStdString(input.string()), "out.dat"});
+        const Run run = convert({QString::fromStdString(input.string()), "out.dat"}, environment);
         QVERIFY2(clock.elapsed() < 20000, "it took more than 20 s");
         QVERIFY2(run.status == 0 || (run.status == 1 && run.err.count('\n') == 1 &&
-                                     run.err.startsWith("kastra-convert: ")),
+                                     run.err.startsWith("kastra-convert: ") &&
+                                     !run.err.contains("a fault in kastra-convert")),
                  qPrintable(run.err));
     }
 
