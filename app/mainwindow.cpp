@@ -1,9 +1,20 @@
+// The main window: the form, and the ways in to a volume (the list, the
+// command line, "Öffnen…", the recent files, a drop).
+
 #include "app/mainwindow.h"
 
+#include "app/openfiledialog.h"
+#include "app/recentfiles.h"
+#include "app/scanopener.h"
 #include "platform/folderlisting.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
 #include <QList>
 #include <QListWidgetItem>
+#include <QMimeData>
 
 #include <string>
 #include <vector>
@@ -17,6 +28,15 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(par
     connect(m_button_fileLoad, &QPushButton::clicked, this, &MainWindow::loadFile);
     fillFileList();
     m_graphic_view->m_renderer = m_glWidget;
+
+    m_opener = new ScanOpener(this);
+    connect(m_opener, &ScanOpener::opened, this,
+            [this](const QString& volume, const QString& scan, const QString& choice) {
+                const QString name = QFileInfo(scan).fileName();
+                showVolume(volume, choice.isEmpty() ? name : name + " (" + choice + ")", scan);
+            });
+    addMenuEntries();
+    setAcceptDrops(true);
 }
 
 MainWindow::~MainWindow() = default;
@@ -29,7 +49,11 @@ void MainWindow::loadFile()
 
     // The item text came from the listing by a Latin-1 conversion, so
     // converting back gives the name's bytes unchanged, whatever they are.
-    const std::string path = "dat/" + selection.first()->text().toLatin1().toStdString();
+    // An opened volume keeps its path beside its name.
+    const QListWidgetItem* item = selection.first();
+    const QString opened = item->data(Qt::UserRole).toString();
+    const std::string path = opened.isEmpty() ? "dat/" + item->text().toLatin1().toStdString()
+                                              : QFile::encodeName(opened).toStdString();
 
     // A failed load leaves the view's volume as it was; the loader has
     // reported it, and the histogram is handed over all the same.
@@ -97,4 +121,79 @@ void MainWindow::fillFileList()
     for (const std::string& name : names)
         m_listwidget_fileList->addItem(
             new QListWidgetItem(QString::fromLatin1(name.data(), int(name.size()))));
+}
+
+void MainWindow::openPath(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.isFile() && info.suffix().compare("dat", Qt::CaseInsensitive) == 0)
+        showVolume(info.absoluteFilePath(), info.fileName(), info.absoluteFilePath());
+    else
+        m_opener->open(path);
+}
+
+void MainWindow::showVolume(const QString& volume, const QString& name, const QString& opened)
+{
+    QListWidget* list = m_listwidget_fileList;
+    QListWidgetItem* item = nullptr;
+    for (int row = 0; row < list->count() && !item; ++row)
+        if (list->item(row)->data(Qt::UserRole).toString() == volume)
+            item = list->item(row);
+    if (!item) {
+        item = new QListWidgetItem(name, list);
+        item->setData(Qt::UserRole, volume);
+        item->setToolTip(opened);
+    }
+    list->setCurrentItem(item, QItemSelectionModel::ClearAndSelect);
+    loadFile();
+    m_recent->add(opened);
+}
+
+// New entries before the form's own: "Öffnen…", the recent files, emptying
+// the cache of converted scans.
+void MainWindow::addMenuEntries()
+{
+    QAction* open = new QAction("Ö&ffnen …", this);
+    open->setShortcut(QKeySequence::Open);
+    connect(open, &QAction::triggered, this, &MainWindow::chooseAndOpen);
+    QMenu* recent = new QMenu("&Zuletzt geöffnet", m_menu_file);
+    m_recent = new RecentFiles(recent, this);
+    connect(m_recent, &RecentFiles::chosen, this, &MainWindow::openPath);
+    QAction* clear = new QAction("Zwischenspeicher &leeren", this);
+    connect(clear, &QAction::triggered, this, [this] {
+        const int removed = m_opener->cache().clear();
+        // The entries whose volumes went; the one on show stays loaded.
+        for (int row = m_listwidget_fileList->count() - 1; row >= 0; --row) {
+            const QString path = m_listwidget_fileList->item(row)->data(Qt::UserRole).toString();
+            if (!path.isEmpty() && !QFile::exists(path))
+                delete m_listwidget_fileList->item(row);
+        }
+        statusBar()->showMessage(QString("Zwischenspeicher geleert: %1 Volumen").arg(removed));
+    });
+    QAction* first = m_menu_file->actions().value(0);
+    m_menu_file->insertAction(first, open);
+    m_menu_file->insertMenu(first, recent);
+    m_menu_file->insertAction(first, clear);
+    m_menu_file->insertSeparator(first);
+}
+
+void MainWindow::chooseAndOpen()
+{
+    OpenFileDialog* dialog = new OpenFileDialog(this);
+    connect(dialog, &OpenFileDialog::chosen, this, &MainWindow::openPath);
+    dialog->open();
+}
+
+// A file or folder dropped on the window opens as from "Öffnen…".
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() == 1 && urls.first().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    event->acceptProposedAction();
+    openPath(event->mimeData()->urls().first().toLocalFile());
 }

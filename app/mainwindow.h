@@ -4,7 +4,11 @@
 
 #include <QMainWindow>
 
+class QDragEnterEvent;
+class QDropEvent;
 class QKeyEvent;
+class RecentFiles;
+class ScanOpener;
 
 // The program's main window: the file list and load button, the density and
 // slicing controls, the histogram editor and the GL view, all from the form.
@@ -18,9 +22,17 @@ public:
     explicit MainWindow(QWidget* parent = nullptr, Qt::WindowFlags flags = Qt::Window);
     ~MainWindow() override;
 
+    // Opens a volume file as the list does, or a scan the converter reads
+    // (a DICOM folder or file, NIfTI, NRRD, MetaImage), converted in a
+    // child process (scanopener.h): the volume joins the list, is selected
+    // and loads as from it. A scan that cannot be opened leaves everything
+    // as it was.
+    void openPath(const QString& path);
+
 public slots:
     // Loads the first selected file of the list into the view and hands its
-    // histogram to the editor. Without a selection it does nothing.
+    // histogram to the editor: an entry of dat/ by its name, one that was
+    // opened by its path. Without a selection it does nothing.
     void loadFile();
     void setMinDensity(int density);
     void setMaxDensity(int density);
@@ -30,7 +42,17 @@ public slots:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void fillFileList();
+    void addMenuEntries();
+    void chooseAndOpen();
+    // Lists the volume file `volume` as `name` (once) and loads it; `opened`
+    // goes to the recent files.
+    void showVolume(const QString& volume, const QString& name, const QString& opened);
+
+    ScanOpener* m_opener;
+    RecentFiles* m_recent;
 };

@@ -1,0 +1,27 @@
+// The dialog that opens a file or a folder (openfiledialog.h).
+
+#include "app/openfiledialog.h"
+
+#include <QFileInfo>
+
+OpenFileDialog::OpenFileDialog(QWidget* parent)
+    : QFileDialog(parent, "Öffnen", QString(),
+                  // DICOM files often have no extension at all.
+                  "Alle Dateien (*);;"
+                  "Volumen und Scans (*.dat *.nii *.nii.gz *.nrrd *.nhdr *.mha *.mhd *.dcm)")
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setOption(QFileDialog::DontUseNativeDialog);
+    setFileMode(QFileDialog::ExistingFile);
+    setAcceptMode(QFileDialog::AcceptOpen);
+}
+
+void OpenFileDialog::accept()
+{
+    const QStringList selected = selectedFiles();
+    const QString path = selected.value(0, directory().absolutePath());
+    if (!QFileInfo::exists(path))
+        return QFileDialog::accept(); // says what is missing
+    QDialog::accept();
+    emit chosen(path);
+}

@@ -1,0 +1,76 @@
+// The cache of converted scans (scancache.h).
+
+#include "app/scancache.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+#include <algorithm>
+
+ScanCache::ScanCache()
+    : ScanCache(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                "/kastra")
+{
+}
+
+ScanCache::ScanCache(const QString& folder) : m_folder(folder) {}
+
+QString ScanCache::volumeFor(const QString& scan, const QStringList& options) const
+{
+    // A folder changes with any of its files: the converter reads them all
+    // (not its subfolders).
+    const QFileInfo info(scan);
+    QFileInfoList parts{info};
+    if (info.isDir())
+        parts += QDir(scan).entryInfoList(QDir::Files | QDir::Hidden, QDir::Name);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(info.absoluteFilePath().toUtf8());
+    for (const QFileInfo& part : parts)
+        hash.addData(QString("\n%1 %2 %3")
+                         .arg(part.fileName())
+                         .arg(part.size())
+                         .arg(part.lastModified().toMSecsSinceEpoch())
+                         .toUtf8());
+    hash.addData(("\n" + options.join('\n')).toUtf8());
+    QString name = info.fileName();
+    name.replace(QRegularExpression("[^A-Za-z0-9._-]"), "_");
+    return m_folder + "/" + name + "-" + hash.result().toHex().left(16) + ".dat";
+}
+
+bool ScanCache::take(const QString& volume) const
+{
+    QFile file(volume);
+    return file.exists() && file.open(QIODevice::ReadWrite) &&
+           file.setFileTime(QDateTime::currentDateTime(), QFileDevice::FileModificationTime);
+}
+
+void ScanCache::trim(qint64 limit, const QString& spared) const
+{
+    QFileInfoList volumes = QDir(m_folder).entryInfoList({"*.dat"}, QDir::Files, QDir::Time);
+    qint64 held = 0;
+    for (const QFileInfo& volume : volumes)
+        held += volume.size();
+    // Newest first: the oldest are taken from the back.
+    while (held > limit && !volumes.isEmpty()) {
+        const QFileInfo oldest = volumes.takeLast();
+        if (oldest.absoluteFilePath() == QFileInfo(spared).absoluteFilePath())
+            continue;
+        if (QFile::remove(oldest.absoluteFilePath()))
+            held -= oldest.size();
+    }
+}
+
+int ScanCache::clear() const
+{
+    QDir folder(m_folder);
+    const QStringList volumes = folder.entryList({"*.dat"}, QDir::Files);
+    for (const QString& leftover : folder.entryList({"*.part"}, QDir::Files | QDir::Dirs))
+        QFileInfo(folder.filePath(leftover)).isDir() ? QDir(folder.filePath(leftover)).removeRecursively()
+                                                    : folder.remove(leftover);
+    return int(std::count_if(volumes.begin(), volumes.end(),
+                             [&](const QString& volume) { return folder.remove(volume); }));
+}

@@ -1,0 +1,265 @@
+// Opening a scan through the converter in a child process (scanopener.h).
+
+#include "app/scanopener.h"
+
+#include "platform/console.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMessageBox>
+#include <QProgressDialog>
+
+#include <ostream>
+
+namespace {
+
+int g_silenceLimitMs = 120000;
+
+// A SIGTERM lets the converter end its own child and remove what it began;
+// one that does not stop within this long is killed.
+constexpr int kTerminateMs = 5000;
+
+// The converter's stages, as the progress dialog says them.
+QString stageText(const QString& stage)
+{
+    if (stage == "Reading")
+        return "Lesen";
+    if (stage == "Shrinking")
+        return "Verkleinern";
+    if (stage == "Resampling")
+        return "Neu abtasten";
+    if (stage == "Mapping")
+        return "Werte abbilden";
+    return stage;
+}
+
+} // namespace
+
+ScanOpener::ScanOpener(QWidget* window) : QObject(window), m_window(window)
+{
+    m_silence.setSingleShot(true);
+    connect(&m_silence, &QTimer::timeout, this, [this] {
+        m_hung = true;
+        m_process->terminate();
+        QTimer::singleShot(kTerminateMs, m_process, &QProcess::kill);
+    });
+}
+
+ScanOpener::~ScanOpener()
+{
+    if (m_process) { // the window closes during a conversion: end it
+        m_process->disconnect(this);
+        m_process->terminate();
+        if (!m_process->waitForFinished(kTerminateMs))
+            m_process->kill();
+        m_process->waitForFinished(kTerminateMs);
+    }
+}
+
+QString ScanOpener::converter()
+{
+    const QString named = qEnvironmentVariable("KASTRA_CONVERT");
+    if (!named.isEmpty())
+        return named;
+    const QDir here(QCoreApplication::applicationDirPath());
+    for (const QString& candidate : {here.filePath("kastra-convert"),
+                                     here.filePath("../convert/kastra-convert")})
+        if (QFileInfo(candidate).isExecutable())
+            return QFileInfo(candidate).absoluteFilePath();
+    return "kastra-convert";
+}
+
+void ScanOpener::setSilenceLimit(int milliseconds)
+{
+    g_silenceLimitMs = milliseconds;
+}
+
+void ScanOpener::open(const QString& scan)
+{
+    if (busy())
+        return;
+    m_scan = QFileInfo(scan).absoluteFilePath();
+    list({}, {});
+}
+
+QString ScanOpener::scanName() const
+{
+    return "'" + QFileInfo(m_scan).fileName() + "'";
+}
+
+void ScanOpener::list(const QStringList& chosen, const QString& choice)
+{
+    run(QStringList{m_scan, "--list"} + chosen, scanName() + " wird gelesen …",
+        [this, chosen, choice](const QByteArray& json) { listed(json, chosen, choice); });
+}
+
+void ScanOpener::listed(const QByteArray& json, const QStringList& chosen, const QString& choice)
+{
+    const QJsonObject listing = QJsonDocument::fromJson(json).object();
+    const QJsonArray series = listing.value("series").toArray();
+    const QJsonArray volumes = listing.value("volumes").toArray();
+    if (listing.isEmpty())
+        return fail("kastra-convert beschreibt " + scanName() + " nicht lesbar.");
+    if (series.size() > 1 && !chosen.contains("--series")) {
+        QStringList items;
+        for (const QJsonValue& entry : series) {
+            const QJsonObject one = entry.toObject();
+            items << QString("%1  „%2“  %3, %4 Dateien")
+                         .arg(one.value("uid").toString(), one.value("description").toString(),
+                              one.value("modality").toString())
+                         .arg(one.value("files").toInt());
+        }
+        return ask("Serie wählen", scanName() + " enthält mehrere Serien:", items,
+                   [this, series](int index) {
+                       const QJsonObject one = series[index].toObject();
+                       const QString description = one.value("description").toString();
+                       list({"--series", one.value("uid").toString()},
+                            "Serie " + (description.isEmpty() ? one.value("uid").toString()
+                                                              : description));
+                   });
+    }
+    if (volumes.size() > 1) {
+        QStringList items;
+        for (int v = 0; v < volumes.size(); ++v)
+            items << QString("Volumen %1: %2").arg(v).arg(
+                         volumes[v].toObject().value("description").toString());
+        const QString apart = listing.value("toldApartBy").toString();
+        return ask("Volumen wählen",
+                   scanName() + QString(" enthält %1 Volumen").arg(volumes.size()) +
+                       (apart.isEmpty() ? ":" : ", unterschieden nach " + apart + ":"),
+                   items, [this, chosen, choice](int index) {
+                       convert(chosen + QStringList{"--volume", QString::number(index)},
+                               (choice.isEmpty() ? "" : choice + ", ") +
+                                   QString("Volumen %1").arg(index));
+                   });
+    }
+    convert(chosen, choice);
+}
+
+void ScanOpener::ask(const QString& title, const QString& label, const QStringList& items,
+                     std::function<void(int)> take)
+{
+    QInputDialog* dialog = new QInputDialog(m_window);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle(title);
+    dialog->setLabelText(label);
+    dialog->setComboBoxItems(items);
+    connect(dialog, &QInputDialog::textValueSelected, this,
+            [items, take](const QString& item) { take(int(items.indexOf(item))); });
+    dialog->open();
+}
+
+void ScanOpener::convert(const QStringList& options, const QString& choice)
+{
+    const QString volume = m_cache.volumeFor(m_scan, options);
+    if (m_cache.take(volume))
+        return emit opened(volume, m_scan, choice);
+    QDir().mkpath(m_cache.folder());
+    m_output = volume;
+    run(QStringList{m_scan, volume, "--progress"} + options, scanName() + " wird konvertiert …",
+        [this, volume, choice](const QByteArray&) {
+            m_cache.trim(ScanCache::kLimitBytes, volume);
+            emit opened(volume, m_scan, choice);
+        });
+}
+
+void ScanOpener::run(const QStringList& arguments, const QString& doing, Done done)
+{
+    m_done = std::move(done);
+    m_stdout.clear();
+    m_cancelled = m_hung = false;
+    m_process = new QProcess(this);
+    m_process->setProcessChannelMode(QProcess::SeparateChannels);
+    connect(m_process, &QProcess::readyReadStandardOutput, this, &ScanOpener::readOutput);
+    connect(m_process, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), this,
+            &ScanOpener::finished);
+    connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            finished(-1, QProcess::CrashExit);
+    });
+
+    // Busy until the converter's first step; shown only when it takes a while.
+    m_progress = new QProgressDialog(doing, "Abbrechen", 0, 0, m_window);
+    m_progress->setWindowTitle("Kastra");
+    m_progress->setWindowModality(Qt::WindowModal);
+    m_progress->setMinimumDuration(400);
+    m_progress->setAutoClose(false);
+    m_progress->setAutoReset(false);
+    m_progress->setValue(0);
+    connect(m_progress, &QProgressDialog::canceled, this, [this] {
+        m_cancelled = true;
+        m_process->terminate();
+        QTimer::singleShot(kTerminateMs, m_process, &QProcess::kill);
+    });
+    m_silence.start(g_silenceLimitMs);
+    m_process->start(converter(), arguments);
+}
+
+// "progress STAGE PERCENT" lines move the dialog; the converter's other lines
+// go on to the console, where its own run would have printed them.
+void ScanOpener::readOutput()
+{
+    m_silence.start(g_silenceLimitMs);
+    m_stdout += m_process->readAllStandardOutput();
+    if (m_stdout.startsWith('{'))
+        return; // a listing, read whole at the end
+    for (int end; (end = m_stdout.indexOf('\n')) >= 0; m_stdout.remove(0, end + 1)) {
+        const QString line = QString::fromUtf8(m_stdout.left(end));
+        const QStringList words = line.split(' ');
+        if (words.size() == 3 && words[0] == "progress") {
+            m_progress->setLabelText(scanName() + " wird konvertiert: " + stageText(words[1]));
+            m_progress->setRange(0, 100);
+            m_progress->setValue(words[2].toInt());
+        } else {
+            console::out() << line.toStdString() << std::endl;
+        }
+    }
+}
+
+void ScanOpener::finished(int exitCode, QProcess::ExitStatus status)
+{
+    m_silence.stop();
+    QProcess* process = m_process;
+    m_process = nullptr;
+    process->deleteLater();
+    m_progress->deleteLater();
+    m_progress = nullptr;
+    const QString said = QString::fromUtf8(process->readAllStandardError()).trimmed();
+    const QString program = converter();
+    if (m_cancelled || m_hung || status != QProcess::NormalExit || exitCode != 0) {
+        // What the converter began and could not remove.
+        QFile::remove(m_output + ".part");
+        if (!m_output.isEmpty() && exitCode != 0)
+            QFile::remove(m_output);
+    }
+    m_output.clear();
+    if (m_cancelled)
+        return;
+    if (exitCode == -1 && process->error() == QProcess::FailedToStart)
+        return fail("kastra-convert kann nicht gestartet werden (" + program +
+                    "): installieren Sie es neben Kastra, oder nennen Sie es in KASTRA_CONVERT.");
+    if (m_hung)
+        return fail(QString("kastra-convert gab %1 s lang kein Zeichen und wurde beendet; ")
+                        .arg(g_silenceLimitMs / 1000) +
+                    scanName() + " bleibt ungeöffnet.");
+    if (status != QProcess::NormalExit)
+        return fail("kastra-convert brach bei " + scanName() + " unerwartet ab.");
+    if (exitCode != 0) // the converter's one line says why
+        return fail(said.isEmpty() ? "kastra-convert lehnte " + scanName() + " ab." : said);
+    m_done(m_stdout);
+}
+
+void ScanOpener::fail(const QString& why)
+{
+    QMessageBox* box = new QMessageBox(QMessageBox::Warning, "Kastra",
+                                       scanName() + " kann nicht geöffnet werden.", QMessageBox::Ok,
+                                       m_window);
+    box->setInformativeText(why);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
