@@ -125,6 +125,7 @@ void MainWindow::fillFileList()
 
 void MainWindow::openPath(const QString& path)
 {
+
     const QFileInfo info(path);
     if (info.isFile() && info.suffix().compare("dat", Qt::CaseInsensitive) == 0)
         showVolume(info.absoluteFilePath(), info.fileName(), info.absoluteFilePath());

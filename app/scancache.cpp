@@ -12,8 +12,7 @@
 #include <algorithm>
 
 ScanCache::ScanCache()
-    : ScanCache(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
-                "/kastra")
+    : ScanCache(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + "/kastra")
 {
 }
 
@@ -69,8 +68,9 @@ int ScanCache::clear() const
     QDir folder(m_folder);
     const QStringList volumes = folder.entryList({"*.dat"}, QDir::Files);
     for (const QString& leftover : folder.entryList({"*.part"}, QDir::Files | QDir::Dirs))
-        QFileInfo(folder.filePath(leftover)).isDir() ? QDir(folder.filePath(leftover)).removeRecursively()
-                                                    : folder.remove(leftover);
+        QFileInfo(folder.filePath(leftover)).isDir()
+            ? QDir(folder.filePath(leftover)).removeRecursively()
+            : folder.remove(leftover);
     return int(std::count_if(volumes.begin(), volumes.end(),
                              [&](const QString& volume) { return folder.remove(volume); }));
 }

@@ -67,8 +67,8 @@ QString ScanOpener::converter()
     if (!named.isEmpty())
         return named;
     const QDir here(QCoreApplication::applicationDirPath());
-    for (const QString& candidate : {here.filePath("kastra-convert"),
-                                     here.filePath("../convert/kastra-convert")})
+    for (const QString& candidate :
+         {here.filePath("kastra-convert"), here.filePath("../convert/kastra-convert")})
         if (QFileInfo(candidate).isExecutable())
             return QFileInfo(candidate).absoluteFilePath();
     return "kastra-convert";
@@ -84,6 +84,11 @@ void ScanOpener::open(const QString& scan)
     if (busy())
         return;
     m_scan = QFileInfo(scan).absoluteFilePath();
+    // A scan of one volume converts without options: kept, it needs no
+    // listing either.
+    const QString plain = m_cache.volumeFor(m_scan, {});
+    if (m_cache.take(plain))
+        return emit opened(plain, m_scan, {});
     list({}, {});
 }
 
@@ -126,8 +131,9 @@ void ScanOpener::listed(const QByteArray& json, const QStringList& chosen, const
     if (volumes.size() > 1) {
         QStringList items;
         for (int v = 0; v < volumes.size(); ++v)
-            items << QString("Volumen %1: %2").arg(v).arg(
-                         volumes[v].toObject().value("description").toString());
+            items << QString("Volumen %1: %2")
+                         .arg(v)
+                         .arg(volumes[v].toObject().value("description").toString());
         const QString apart = listing.value("toldApartBy").toString();
         return ask("Volumen wählen",
                    scanName() + QString(" enthält %1 Volumen").arg(volumes.size()) +
@@ -256,9 +262,9 @@ void ScanOpener::finished(int exitCode, QProcess::ExitStatus status)
 
 void ScanOpener::fail(const QString& why)
 {
-    QMessageBox* box = new QMessageBox(QMessageBox::Warning, "Kastra",
-                                       scanName() + " kann nicht geöffnet werden.", QMessageBox::Ok,
-                                       m_window);
+    QMessageBox* box =
+        new QMessageBox(QMessageBox::Warning, "Kastra", scanName() + " kann nicht geöffnet werden.",
+                        QMessageBox::Ok, m_window);
     box->setInformativeText(why);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();

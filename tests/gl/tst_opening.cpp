@@ -1,0 +1,284 @@
+// Opening volumes and scans from the window, as a user does: through
+// "Öffnen …" and the keyboard, the command line's path, a drop; kastra-convert
+// run as a real child process on real files, with its chooser, progress,
+// Cancel and refusals; and stand-in converters that crash, hang or are
+// missing, which must leave the window as it was.
+
+#include "app/mainwindow.h"
+#include "app/openfiledialog.h"
+#include "app/scanopener.h"
+#include "tests/fuzz/fuzzinput.h"
+#include "tests/support/consolecapture.h"
+#include "tests/support/testfolder.h"
+#include "tests/support/testview.h"
+#include "tools/uidriver.h"
+#include "volume/volumeloader.h"
+#include "volume/volumewriter.h"
+
+#include <QComboBox>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+// 40 x 30 x 20 samples, each its own: a slice of air, the rest a ramp.
+SampleVolume ramp()
+{
+    SampleVolume volume(40, 30, 20);
+    for (size_t i = 0; i < volume.samples.size(); ++i)
+        volume.samples[i] = uint16_t(i < 1200 ? 0 : 1000 + i % 3000);
+    return volume;
+}
+
+// What kastra-convert itself writes of `arguments`' input.
+SampleVolume converted(const QStringList& arguments)
+{
+    QProcess::execute(KASTRA_CONVERT,
+                      QStringList{arguments.first(), "direct.dat"} + arguments.mid(1));
+    SampleVolume volume;
+    readVolumeSamples("direct.dat", volume);
+    return volume;
+}
+
+bool shows(MainWindow& window, const SampleVolume& expected)
+{
+    const VolumeData& shown = window.m_glWidget->volume();
+    if (shown.width != expected.width || shown.height != expected.height ||
+        shown.depth != expected.depth)
+        return false;
+    for (size_t i = 0; i < expected.samples.size(); ++i)
+        if (std::lround(shown.voxels[i] * 4095) != expected.samples[i])
+            return false;
+    return true;
+}
+
+// pydicom's test files, from many writers.
+QString dicomFiles()
+{
+    QProcess python;
+    python.start(KASTRA_PYTHON, {KASTRA_PYDICOM_SCRIPT, "folder"});
+    python.waitForFinished();
+    return QString(python.readAllStandardOutput()).trimmed();
+}
+
+// A stand-in converter: a shell script that lists one volume and then does
+// `then` (sleep, or die of a signal).
+QString standIn(const QString& then)
+{
+    QFile script("stand-in");
+    script.open(QIODevice::WriteOnly);
+    script.write(("#!/bin/sh\ncase \"$*\" in *--list*) echo '{\"volumes\": [{}]}'; exit 0;; esac\n"
+                  "echo progress Reading 10\n" +
+                  then + "\n")
+                     .toUtf8());
+    script.setPermissions(script.permissions() | QFile::ExeOwner);
+    return QFileInfo(script).absoluteFilePath();
+}
+
+} // namespace
+
+class TestOpening : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_home; // the user's cache and settings
+    std::unique_ptr<TestFolder> m_folder;
+    std::unique_ptr<MainWindow> m_window;
+
+    QString cached() const { return m_home.path() + "/cache/kastra"; }
+
+private slots:
+    void initTestCase()
+    {
+        requestAlphaChannel();
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(m_home.path() + "/cache"));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.path() + "/config"));
+    }
+
+    void init()
+    {
+        qputenv("KASTRA_CONVERT", KASTRA_CONVERT);
+        ScanOpener::setSilenceLimit(60000);
+        QDir(cached()).removeRecursively();
+        m_folder = std::make_unique<TestFolder>(TestFolder::WithShaders);
+        QVERIFY(writeVolumeFile("v.dat", ramp()));
+        QProcess::execute(KASTRA_CONVERT, {"v.dat", "v.nii.gz"});
+        ConsoleCapture quiet;
+        m_window = std::make_unique<MainWindow>();
+        QVERIFY(ui::show(*m_window));
+    }
+
+    void cleanup()
+    {
+        m_window.reset();
+        m_folder.reset();
+    }
+
+    // Each way in loads the volume the file holds, lists it and draws it;
+    // the recent files open it again.
+    void everyWayInOpensAndDraws_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<QString>("path");
+        QTest::newRow("a volume file through Öffnen") << "dialog"
+                                                      << "v.dat";
+        QTest::newRow("NIfTI through Öffnen") << "dialog"
+                                              << "v.nii.gz";
+        QTest::newRow("a DICOM folder by the command line's path")
+            << "path" << dicomFiles() + "/dicomdirtests/98892001/CT5N";
+        QTest::newRow("NIfTI dropped") << "drop"
+                                       << "v.nii.gz";
+    }
+
+    void everyWayInOpensAndDraws()
+    {
+        QFETCH(QString, way);
+        QFETCH(QString, path);
+        const SampleVolume expected = path.endsWith(".dat") ? ramp() : converted({path});
+        ConsoleCapture console;
+        if (way == "dialog") {
+            QVERIFY(ui::chooseMenuEntry(*m_window, "&Datei", "Ö&ffnen …"));
+            OpenFileDialog* dialog = nullptr;
+            QTRY_VERIFY((dialog = m_window->findChild<OpenFileDialog*>()));
+            // Typed, each "/" would enter a folder as it comes.
+            QLineEdit* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+            name->setText(QFileInfo(path).absoluteFilePath());
+            QTest::keyClick(name, Qt::Key_Return);
+        } else if (way == "path") {
+            m_window->openPath(path);
+        } else {
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath())});
+            QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(m_window.get(), &enter);
+            QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(m_window.get(), &drop);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(shows(*m_window, expected), 30000);
+        QListWidget* list = m_window->m_listwidget_fileList;
+        QCOMPARE(list->currentItem()->text(), QFileInfo(path).fileName());
+        if (path.endsWith(".dat"))
+            QVERIFY(QString::fromStdString(console.out())
+                        .startsWith("- Loading file '" + QFileInfo(path).absoluteFilePath() + "'"));
+
+        setTransfer(*m_window->m_glWidget, {{0, Qt::white, 0}, {1, Qt::white}, {4095, Qt::white}});
+        m_window->m_glWidget->updateGL();
+        const QImage picture = m_window->m_glWidget->grabFrameBuffer(true);
+        const QRgb middle = picture.pixel(picture.width() / 2, picture.height() / 2);
+        QVERIFY2(qAlpha(middle) == 255 && qRed(middle) < 255, "the volume is not drawn");
+
+        list->clear();
+        m_window->m_menu_file->findChild<QMenu*>()->actions().first()->trigger();
+        QTRY_COMPARE(list->count(), 1);
+    }
+
+    // A folder of two series, one of three volumes: the series, then the
+    // volume, are chosen in the window.
+    void severalSeriesAndVolumesAreChosen()
+    {
+        const QDir ct(dicomFiles() + "/dicomdirtests/98892001/CT5N");
+        QVERIFY(QDir().mkdir("scan"));
+        for (const QString& file : ct.entryList(QDir::Files))
+            QFile::copy(ct.filePath(file), "scan/" + file);
+        QFile seed(KASTRA_FUZZ_DIR "/corpus-dicomseries/classic-4d");
+        QVERIFY(seed.open(QIODevice::ReadOnly));
+        const QByteArray bytes = seed.readAll();
+        writeFuzzInput(*fuzzVariant("dicomseries"), bytes.toStdString(), "4d");
+        for (const char* file : {"a", "b", "c"})
+            QFile::copy(QString("4d/series/") + file, QString("scan/4d-") + file);
+        ConsoleCapture quiet;
+        m_window->openPath("scan");
+        QString series;
+        for (const char* pick : {"3 Dateien", "Volumen 2"}) {
+            QInputDialog* chooser = nullptr;
+            QTRY_VERIFY((chooser = m_window->findChild<QInputDialog*>()));
+            QComboBox* items = chooser->findChild<QComboBox*>();
+            items->setCurrentIndex(items->findText(pick, Qt::MatchContains));
+            series = series.isEmpty() ? items->currentText().section(' ', 0, 0) : series;
+            QTest::keyClick(items, Qt::Key_Return);
+            QTRY_VERIFY(!m_window->findChild<QInputDialog*>());
+        }
+        QTRY_VERIFY(m_window->m_listwidget_fileList->count() == 1);
+        QVERIFY(m_window->m_listwidget_fileList->item(0)->text().endsWith("Volumen 2)"));
+        QVERIFY(shows(*m_window, converted({"scan", "--series", series, "--volume", "2"})));
+    }
+
+    // Cancel ends the child, and nothing of its volume stays behind.
+    void cancelLeavesTheWindowAsItWas()
+    {
+        qputenv("KASTRA_CONVERT", standIn("exec sleep 60").toUtf8());
+        m_window->openPath("v.nii.gz");
+        QProgressDialog* progress = nullptr;
+        QTRY_VERIFY((progress = m_window->findChild<QProgressDialog*>()) && progress->isVisible());
+        QTRY_COMPARE(progress->value(), 10);
+        QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+        QTRY_VERIFY(!m_window->findChild<QProgressDialog*>());
+        QCOMPARE(m_window->m_listwidget_fileList->count(), 0);
+        QVERIFY(QDir(cached()).isEmpty());
+    }
+
+    // A refusal, a converter that dies, hangs or is missing: one message,
+    // and the volume on show stays.
+    void failuresLeaveTheWindowAsItWas_data()
+    {
+        QTest::addColumn<QString>("converter");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("a refusal") << ""
+                                   << "v.dat.nii"
+                                   << "cannot read";
+        QTest::newRow("a crash") << "kill -SEGV $$"
+                                 << "v.nii.gz"
+                                 << "unerwartet ab";
+        QTest::newRow("a hang") << "exec sleep 60"
+                                << "v.nii.gz"
+                                << "1 s lang kein Zeichen";
+        QTest::newRow("missing") << "/nonexistent"
+                                 << "v.nii.gz"
+                                 << "kann nicht gestartet";
+    }
+
+    void failuresLeaveTheWindowAsItWas()
+    {
+        QFETCH(QString, converter);
+        QFETCH(QString, input);
+        QFETCH(QString, said);
+        QFile::copy("v.dat", "v.dat.nii"); // no NIfTI
+        ConsoleCapture quiet;
+        m_window->openPath("v.dat");
+        if (converter.startsWith('/'))
+            qputenv("KASTRA_CONVERT", converter.toUtf8());
+        else if (!converter.isEmpty())
+            qputenv("KASTRA_CONVERT", standIn(converter).toUtf8());
+        ScanOpener::setSilenceLimit(1000);
+        m_window->openPath(input);
+        QMessageBox* box = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT((box = m_window->findChild<QMessageBox*>()), 10000);
+        QVERIFY2(box->informativeText().contains(said), qPrintable(box->informativeText()));
+        QCOMPARE(m_window->m_listwidget_fileList->count(), 1);
+        QVERIFY(shows(*m_window, ramp()));
+    }
+
+    // The second open of an unchanged scan starts no converter.
+    void aSecondOpenTakesTheCache()
+    {
+        ConsoleCapture quiet;
+        m_window->openPath("v.nii.gz");
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->m_listwidget_fileList->count(), 1, 30000);
+        m_window->openPath("v.dat");
+        qputenv("KASTRA_CONVERT", "/nonexistent");
+        m_window->openPath("v.nii.gz");
+        QVERIFY(shows(*m_window, converted({"v.nii.gz"})));
+        QVERIFY(!m_window->findChild<QMessageBox*>());
+    }
+};
+
+QTEST_MAIN(TestOpening)
+#include "tst_opening.moc"
