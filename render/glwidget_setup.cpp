@@ -8,9 +8,9 @@
 #include "render/bluenoise.h"
 #include "render/glfeatures.h"
 #include "render/gradienttexture.h"
+#include "render/shaderfile.h"
 #include "render/texturesize.h"
 #include "render/textureunit.h"
-#include "render/textfile.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -38,14 +38,14 @@ const ShaderFiles kRaycastFiles = {"raycast.frag", "raycast.vert",
                                    "compiler_log raycast fragment-shader:\n"};
 
 // Hands the file's text to the shader, `defines` after its first (#version)
-// line, and compiles it. A file that cannot be read is reported and leaves
-// the shader without source (its program will not link), so the GL is never
-// given a null string.
-void compileShaderFile(GLuint shader, const char* path, const std::string& defines = {})
+// line, and compiles it. A file found in no folder is reported by name and
+// leaves the shader without source (its program will not link), so the GL
+// is never given a null string.
+void compileShaderFile(GLuint shader, const char* name, const std::string& defines = {})
 {
-    char* text = readTextFile(path);
+    char* text = readShaderFile(name);
     if (!text) {
-        console::err() << "Could not read shader file: " << path << std::endl;
+        console::err() << "Could not read shader file: " << name << std::endl;
         return;
     }
     const char* lineEnd = std::strchr(text, '\n');
