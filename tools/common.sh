@@ -4,9 +4,10 @@
 KASTRA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # Debian 12 packages for building, running and testing. The converter needs
-# ITK, GDCM, the NIfTI library and zlib.
+# ITK, GDCM, the NIfTI library and zlib; CPack's Debian package needs
+# dpkg-shlibdeps (dpkg-dev) and file.
 KASTRA_PACKAGES=(
-  cmake make g++ pkg-config
+  cmake make g++ pkg-config dpkg-dev file
   qtbase5-dev libqt5opengl5-dev libglew-dev libglu1-mesa-dev libgl1-mesa-dri
   libinsighttoolkit5-dev libgdcm-dev libnifti2-dev zlib1g-dev
   xvfb xauth fonts-dejavu-core
@@ -18,8 +19,11 @@ KASTRA_SAMPLE_PACKAGES=(invesalius-examples python3)
 
 # Extra packages for test.sh: clang, the sanitizer and libFuzzer runtimes,
 # and llvm-symbolizer for readable reports; pydicom, with numpy and Pillow to
-# decode pixels, for its test files from many writers and encodings.
-KASTRA_CHECK_PACKAGES=(clang libclang-rt-dev llvm python3-pydicom python3-numpy python3-pil)
+# decode pixels, for its test files from many writers and encodings; xdotool
+# to click in the installed program, and desktop-file-utils to check its
+# desktop entry.
+KASTRA_CHECK_PACKAGES=(clang libclang-rt-dev llvm python3-pydicom python3-numpy python3-pil
+  xdotool desktop-file-utils)
 
 # Installs the packages that are missing (apt-get, as root or through sudo).
 install_packages() {

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Kastra and runs the whole test suite,
-# headless under Xvfb when there is no display. Then builds it again with
-# clang, AddressSanitizer and UndefinedBehaviorSanitizer and runs the suite
-# there, and fuzzes the volume loader and the converter's readers for a
-# bounded time. Any failed test, any sanitizer report and any fuzzer finding
-# fails the run.
+# headless under Xvfb when there is no display, and builds and checks its
+# Debian package. Then builds it again with clang, AddressSanitizer and
+# UndefinedBehaviorSanitizer and runs the suite there, and fuzzes the volume
+# loader and the converter's readers for a bounded time. Any failed test, any
+# sanitizer report and any fuzzer finding fails the run.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -13,6 +13,25 @@ build "$KASTRA_ROOT/build" -DCMAKE_BUILD_TYPE=Release -DKASTRA_BUILD_TESTS=ON
 
 cd "$KASTRA_ROOT/build"
 with_display ctest --output-on-failure -j 2
+
+# The Debian package: the installed files, and dependencies that hold Qt,
+# ITK and the GL driver, which the program loads at run time.
+echo "- Debian package"
+rm -f kastra_*.deb
+cpack -G DEB >cpack.log 2>&1 || { cat cpack.log; exit 1; }
+package=$(echo kastra_*_amd64.deb)
+contents=$(dpkg-deb --contents "$package")
+for file in bin/kastra bin/kastra-convert share/kastra/{slices,fbo,raycast}.{vert,frag} \
+  share/applications/kastra.desktop share/icons/hicolor/scalable/apps/kastra.svg \
+  share/doc/kastra/README.md; do
+  grep -q " \./usr/$file\$" <<<"$contents" || { echo "- $package lacks /usr/$file"; exit 1; }
+done
+depends=$(dpkg-deb --field "$package" Depends)
+for dependency in libqt5widgets5 libinsighttoolkit5 libgl1-mesa-dri; do
+  grep -q "$dependency" <<<"$depends" || { echo "- $package needs $dependency: $depends"; exit 1; }
+done
+desktop-file-validate "$KASTRA_ROOT/packaging/kastra.desktop"
+echo "  $package: $(wc -l <<<"$contents") entries, depends on $depends"
 
 # The sanitizer build: every report ends the process with an error, and
 # LeakSanitizer checks at exit. Suppressions name only libraries that are

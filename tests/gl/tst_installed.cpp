@@ -1,0 +1,114 @@
+// The installed program: the install rules copy it into a staging root
+// (DESTDIR), and it runs from there in an empty folder, as a desktop menu or a
+// shell elsewhere starts it, read from the screen and clicked with xdotool.
+
+#include "tests/support/testfolder.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+#include <QtTest>
+
+class TestInstalled : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_root;
+    QProcess m_kastra;
+    QByteArray m_output; // both streams
+    const QString m_program = m_root.filePath("usr/bin/kastra");
+
+    // The pixels of the screen in `area` (all of it when null) that `match`
+    // takes: their bounding box and count.
+    template <typename Match> static std::pair<QRect, int> pixels(QRect area, Match match)
+    {
+        const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+        area = area.isNull() ? screen.rect() : area;
+        QRect box;
+        int count = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (match(screen.pixel(x, y))) {
+                    box |= QRect(x, y, 1, 1);
+                    ++count;
+                }
+        return {box, count};
+    }
+
+    bool printed(const QByteArray& text)
+    {
+        m_output += m_kastra.readAll();
+        return m_output.contains(text);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_kastra.setProcessChannelMode(QProcess::MergedChannels);
+        qputenv("DESTDIR", m_root.path().toLocal8Bit());
+        const QStringList install{"--install", KASTRA_BUILD_DIR, "--prefix", "/usr"};
+        QCOMPARE(QProcess::execute(KASTRA_CMAKE, install), 0);
+    }
+
+    void cleanup()
+    {
+        m_kastra.kill();
+        m_kastra.waitForFinished();
+        m_output.clear();
+    }
+
+    // A ball of density 2000 in air, named on the command line: its bar
+    // stands 2000 / 4095 of the way along the histogram's 771 pixels. The
+    // view below the histogram (10 px further left) stays dark until a
+    // click on that bar near the bottom makes the ball opaque and a click in
+    // the view draws it, lit.
+    void drawsAVolumeFromItsCommandLine()
+    {
+        std::vector<uint16_t> samples(32 * 32 * 32);
+        for (size_t i = 0; i < samples.size(); ++i) {
+            const int x = int(i % 32) - 16, y = int(i / 32 % 32) - 16, z = int(i / 1024) - 16;
+            samples[i] = x * x + y * y + z * z < 100 ? 2000 : 0;
+        }
+        TestFolder data;
+        data.write("ball.dat", volumeFileBytes(32, 32, 32, samples));
+        TestFolder empty;
+        m_kastra.start(m_program, {QString::fromStdString(data.file("ball.dat"))});
+        QTRY_VERIFY_WITH_TIMEOUT(printed("- Data prepared.\n"), 60000);
+        QVERIFY(printed(
+            ("- Loading file '" + data.file("ball.dat") + "' ... \n- File loaded.\n").c_str()));
+        QVERIFY(!printed("Could not read shader file") && !printed("compiler_log"));
+
+        QRect bars;
+        const auto red = [](QRgb pixel) { return pixel == qRgb(255, 0, 0); };
+        QTRY_VERIFY_WITH_TIMEOUT((bars = pixels({}, red).first).isValid(), 30000);
+        QCOMPARE(bars.width(), 377);
+
+        const QRect view(bars.left() - 10, bars.bottom() + 1, 700, 500);
+        const auto lit = [](QRgb pixel) { return qGray(pixel) > 32; };
+        QCOMPARE(pixels(view, lit).second, 0);
+        QStringList clicks;
+        for (QPoint at : {QPoint(bars.right(), bars.bottom() - 2), view.center()})
+            clicks << "mousemove" << QString::number(at.x()) << QString::number(at.y()) << "click"
+                   << "1";
+        QCOMPARE(QProcess::execute("xdotool", clicks), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(pixels(view, lit).second > 1000, 30000);
+    }
+
+    // A shader in the working folder comes before the installed one, and one
+    // found in no folder is named once. Last: it takes a file out of the installation.
+    void readsShadersFromTheWorkingFolderFirst()
+    {
+        QVERIFY(QFile::remove(m_root.filePath("usr/share/kastra/fbo.vert")));
+        TestFolder folder;
+        folder.write("slices.frag", "#version 110\nnot a shader\n");
+        m_kastra.start(m_program, QStringList());
+        QTRY_VERIFY_WITH_TIMEOUT(printed("OpenGL initialization finished"), 60000);
+        QVERIFY(printed("compiler_log fragment-shader:\n"));
+        QVERIFY(printed("Could not read shader file: fbo.vert\n") &&
+                m_output.count("Could not") == 1);
+    }
+};
+
+QTEST_MAIN(TestInstalled)
+#include "tst_installed.moc"
