@@ -1,10 +1,11 @@
 // Takes a picture of the program as a user sees it: starts the main window
 // in the current folder (which holds the shader files and dat/), loads a
-// volume through the list and the load button, shapes a transfer function
-// with clicks on the histogram, turns the view with a drag, and saves the
-// window as a PNG.
+// volume through the list and the load button (or opens a scan, as
+// "Öffnen …" would, when VOLUME is not in the list), shapes a transfer
+// function with clicks on the histogram, turns the view with a drag, and
+// saves the window as a PNG.
 //
-//   kastra-screenshot OUTPUT.png [VOLUME.dat] [composite|average|mip|slice]
+//   kastra-screenshot OUTPUT.png [VOLUME.dat|SCAN] [composite|average|mip|slice]
 
 #include "app/mainwindow.h"
 #include "tfeditor/histogram.h"
@@ -46,7 +47,7 @@ int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: kastra-screenshot OUTPUT.png [VOLUME.dat] "
+        std::fprintf(stderr, "usage: kastra-screenshot OUTPUT.png [VOLUME.dat|SCAN] "
                              "[composite|average|mip|slice]\n");
         return 2;
     }
@@ -57,8 +58,13 @@ int main(int argc, char** argv)
     MainWindow window;
     if (!ui::show(window))
         return 1;
-    if (!ui::load(window, volume)) {
-        std::fprintf(stderr, "no %s in dat/\n", qPrintable(volume));
+    QListWidget* list = window.m_listwidget_fileList;
+    const bool listed = !list->findItems(volume, Qt::MatchExactly).isEmpty();
+    if (!listed)
+        window.openPath(volume); // converted into the cache, as "Öffnen …" does
+    if (listed ? !ui::load(window, volume)
+               : !QTest::qWaitFor([list] { return list->currentItem() != nullptr; }, 120000)) {
+        std::fprintf(stderr, "cannot open %s\n", qPrintable(volume));
         return 1;
     }
 

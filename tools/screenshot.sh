@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Takes the README's picture: builds Kastra, generates the sample volumes and
+# Takes the README's pictures: builds Kastra, generates the sample volumes and
 # photographs the main window ray casting the real CT head on a virtual
-# display, into docs/kastra-head.png (or the path given).
+# display, into docs/kastra-head.png (or the path given), and once more
+# opened as a scan (a NIfTI file of it) into kastra-open.png beside it.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -17,3 +18,12 @@ cd "$run_dir"
 # Always a virtual display of a fixed size, so the picture does not depend on the desktop.
 QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" \
   "$KASTRA_ROOT/build/tools/kastra-screenshot" "$output" ct-head.dat composite
+
+# The same CT exported as a NIfTI file and opened as a user opens a scan: the
+# converter runs as a child process into a cache of its own here.
+scan=$(mktemp -d)
+"$KASTRA_ROOT/build/convert/kastra-convert" dat/ct-head.dat "$scan/ct-head.nii.gz" >/dev/null
+XDG_CACHE_HOME="$scan/cache" XDG_CONFIG_HOME="$scan/config" QT_QPA_PLATFORM=xcb \
+  xvfb-run -a -s "-screen 0 1280x1024x24" "$KASTRA_ROOT/build/tools/kastra-screenshot" \
+  "$(dirname "$output")/kastra-open.png" "$scan/ct-head.nii.gz" composite
+rm -rf "$scan"
