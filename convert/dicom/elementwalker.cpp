@@ -65,7 +65,9 @@ bool ElementWalker::walk(uint64_t& at, const DicomEncoding& encoding, bool metaO
         const Step step = enterOrStep(at, element, encodingHere(encoding));
         if (step == Refused)
             return false;
-        if (syntax && element.is(0x0002, 0x0010)) {
+        // Only a value of a stated length that the file holds: an unknown VR
+        // reads a four-byte length, which may be undefined.
+        if (syntax && element.is(0x0002, 0x0010) && step == SteppedOver) {
             syntax->resize(element.length);
             readBytes(at, reinterpret_cast<unsigned char*>(syntax->data()), element.length);
         }

@@ -54,7 +54,8 @@ const std::map<QString, QString> kFindings{
     {"finding-delimiter-length", "its delimiter (fffe,e0dd) states 1912602624 bytes, not 0"},
     {"finding-implicit-item-length", "its element (fffe,e40d) stands where an element belongs"},
     {"finding-unknown-vr-length", "its element (0002,0010) states 775040561 bytes, 131 follow it"},
-    {"finding-no-transfer-syntax", "its file meta information names no transfer syntax"}};
+    {"finding-no-transfer-syntax", "its file meta information names no transfer syntax"},
+    {"finding-syntax-undefined-length", "its file meta information names no transfer syntax"}};
 
 // What converting each file does, the first row that names it: "" converts
 // (with the file's pixels, or another file's, to compare, or none where
