@@ -3,15 +3,13 @@
 
 #include "convert/dicom/dicominput.h"
 
+#include "convert/dicom/mosaic.h"
 #include "convert/dicom/seriesvolumes.h"
 #include "convert/dicom/sliceresampling.h"
 #include "convert/formats/converterror.h"
 #include "convert/formats/progressbar.h"
 #include "convert/guard/librarycall.h"
 #include "platform/console.h"
-
-#include <gdcmImageReader.h>
-#include <gdcmSplitMosaicFilter.h>
 
 #include <algorithm>
 #include <cmath>
@@ -221,13 +219,8 @@ template <class Take> void DicomInput::decodeSlices(ProgressBar& progress, Take&
             throw ConvertError(damaged + "GDCM cannot decode its pixels; " +
                                libraryFailureNote("GDCM"));
         gdcm::SplitMosaicFilter splitter;
-        if (some.mosaicTile) {
-            splitter.SetImage(reader.GetImage());
-            splitter.SetFile(reader.GetFile());
-            if (!splitter.Split())
-                throw ConvertError(damaged + "GDCM cannot split its mosaic into slices");
-        }
-        const gdcm::Image& image = some.mosaicTile ? splitter.GetImage() : reader.GetImage();
+        const gdcm::Image& image =
+            some.mosaicTile ? splitMosaic(reader, splitter, file) : reader.GetImage();
         const gdcm::PixelFormat& format = image.GetPixelFormat();
         const unsigned frames = image.GetNumberOfDimensions() > 2 ? image.GetDimension(2) : 1;
         unsigned needed = 0;

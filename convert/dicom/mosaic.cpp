@@ -1,16 +1,17 @@
 // The tiles of a mosaic (one file holding the slices of a volume side by
 // side) as slices, after a check of the scanner's private header that GDCM
-// cannot make itself.
+// cannot make itself; and their pixels split apart.
 
 #include "convert/dicom/mosaic.h"
 
 #include "convert/formats/converterror.h"
+#include "convert/guard/librarycall.h"
 
 #include <gdcmCSAHeader.h>
-#include <gdcmSplitMosaicFilter.h>
 
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 using gdcm::Tag;
 
@@ -104,4 +105,36 @@ std::string mosaicSlices(const TagReader& tags, const gdcm::File& gdcmFile, cons
         slices.push_back(tile);
     }
     return {};
+}
+
+const gdcm::Image& splitMosaic(gdcm::ImageReader& reader, gdcm::SplitMosaicFilter& splitter,
+                               const std::string& file)
+{
+    gdcm::Image& image = reader.GetImage();
+    const gdcm::PixelFormat stored = image.GetPixelFormat();
+    // GDCM's splitter takes unsigned 16-bit pixels only, and only moves them:
+    // signed ones are decoded, split as their bit patterns, and read as
+    // signed again.
+    if (stored.GetBitsAllocated() == 16 && stored.GetPixelRepresentation() == 1) {
+        std::vector<char> decoded(image.GetBufferLength());
+        if (!image.GetBuffer(decoded.data()))
+            throw ConvertError("cannot read " + named(file) + ": GDCM cannot decode its pixels; " +
+                               libraryFailureNote("GDCM"));
+        gdcm::DataElement pixels(Tag(0x7fe0, 0x0010));
+        pixels.SetVR(gdcm::VR::OW);
+        pixels.SetByteValue(decoded.data(), uint32_t(decoded.size()));
+        image.SetDataElement(pixels);
+        image.SetTransferSyntax(gdcm::TransferSyntax::ExplicitVRLittleEndian);
+        image.SetNeedByteSwap(false);
+        gdcm::PixelFormat bits = stored;
+        bits.SetPixelRepresentation(0);
+        image.SetPixelFormat(bits);
+    }
+    splitter.SetImage(image);
+    splitter.SetFile(reader.GetFile());
+    if (!splitter.Split())
+        throw ConvertError("cannot read " + named(file) +
+                           ": GDCM cannot split its mosaic into slices");
+    splitter.GetImage().SetPixelFormat(stored);
+    return splitter.GetImage();
 }

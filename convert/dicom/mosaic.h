@@ -3,6 +3,9 @@
 #include "convert/dicom/dicomslice.h"
 #include "convert/dicom/dicomtags.h"
 
+#include <gdcmImageReader.h>
+#include <gdcmSplitMosaicFilter.h>
+
 #include <string>
 #include <vector>
 
@@ -11,3 +14,9 @@
 // is that of a slice as large as the whole mosaic, centred on the first tile.
 std::string mosaicSlices(const TagReader& tags, const gdcm::File& gdcmFile, const DicomSlice& file,
                          std::vector<DicomSlice>& slices);
+
+// The tiles of the mosaic `reader` has read, split by `splitter` into the
+// frames of its image, which it returns. Throws ConvertError, naming `file`,
+// when GDCM cannot decode or split them.
+const gdcm::Image& splitMosaic(gdcm::ImageReader& reader, gdcm::SplitMosaicFilter& splitter,
+                               const std::string& file);

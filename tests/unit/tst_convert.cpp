@@ -356,8 +356,8 @@ std::string csaHeader(int tiles, const std::string& normal)
 // Volume v as a mosaic file: its 3 slices tiled 2 x 2; the tiles advance
 // against the normal of the rows and columns (from z = 4 mm down to 0), and
 // the image position is that of a slice as large as the mosaic, centred on
-// the first tile.
-void writeMosaic(const std::string& path, int v)
+// the first tile. `isSigned`: 12-bit signed pixels, the values stored - 1000.
+void writeMosaic(const std::string& path, int v, bool isSigned = false)
 {
     gdcm::DataSet ds;
     put(ds, {{{0x0020, 0x000e}, "1.2.5"}, {{0x0008, 0x0060}, "MR"},
@@ -366,6 +366,9 @@ void writeMosaic(const std::string& path, int v)
              {{0x0020, 0x0032}, "-2\\-2\\4"}, {{0x0020, 0x0037}, "1\\0\\0\\0\\1\\0"},
              {{0x0028, 0x0030}, "2\\2"}, {{0x0028, 0x0103}, "0"},
              {{0x0029, 0x0010}, "SIEMENS CSA HEADER"}});
+    if (isSigned)
+        put(ds, {{{0x0028, 0x0101}, "12"}, {{0x0028, 0x0102}, "11"}, {{0x0028, 0x0103}, "1"},
+                 {{0x0028, 0x1052}, "1000"}, {{0x0028, 0x1053}, "1"}});
     const std::string csa = csaHeader(3, "0 0 -1");
     gdcm::DataElement element(gdcm::Tag(0x0029, 0x1010));
     element.SetVR(gdcm::VR::OB);
@@ -377,7 +380,7 @@ void writeMosaic(const std::string& path, int v)
         for (int y = 0; y < 2; ++y)
             for (int x = 0; x < 2; ++x)
                 mosaic[size_t(x + 2 * (t % 2) + 4 * (y + 2 * (t / 2)))] =
-                    values[size_t(x + 2 * y + 4 * (2 - t))];
+                    int16_t(values[size_t(x + 2 * y + 4 * (2 - t))] - (isSigned ? 1000 : 0));
     writeDicom(path, ds, 4, 4, mosaic, "1.2.840.10008.5.1.4.1.1.4");
 }
 
@@ -698,6 +701,8 @@ private slots:
         QTest::newRow("mosaics, by acquisition")
             << "mosaic" << 0 << "- Volumes: 3 at each of 3 positions, told apart by acquisition"
             << 0;
+        // Stored -900 and -100 (in 12 bits), the rescale intercept 1000.
+        QTest::newRow("signed 12-bit mosaics") << "signed mosaic" << 1 << "told apart by" << 1;
     }
 
     void volumesOfA4dSeriesAreToldApart()
@@ -713,8 +718,8 @@ private slots:
             writeClassic4d("in", {2, 10, 9});
         else if (layout.startsWith("multi-frame"))
             writeMultiFrame("in/frames", layout.endsWith("index"));
-        for (int v = 0; v < 3 && layout == "mosaic"; ++v)
-            writeMosaic("in/mosaic" + std::to_string(v), v);
+        for (int v = 0; v < 3 && layout.endsWith("mosaic"); ++v)
+            writeMosaic("in/mosaic" + std::to_string(v), v, layout.startsWith("signed"));
         const Run run = convert({"in", "out.dat", "--ct", "--volume", QString::number(volume)});
         QVERIFY2(saysOutput(run, "2 x 2 x 3 voxels of 2 x 2 x 2 mm") && run.out.contains(said),
                  qPrintable(run.out + run.err));
