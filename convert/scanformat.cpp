@@ -75,7 +75,8 @@ const std::vector<ScanFormat>& scanFormats()
         {"DICOM series", {}, {}, true,
          [](const std::string& path, const ConvertOptions& options) {
              return make<DicomInput>(
-                 path, DicomChoice{options.series, options.volume, options.keepGrid});
+                 DicomFolder(path), path,
+                 DicomChoice{options.series, options.volume, options.keepGrid});
          },
          nullptr},
         {"NIfTI", {".nii.gz", ".nii"}, {".nii.gz", ".nii"}, true,
@@ -106,7 +107,13 @@ const ScanFormat* formatForReading(const std::string& path)
     std::error_code error;
     if (std::filesystem::is_directory(path, error))
         return &scanFormats().front();
-    return formatByExtension(path, &ScanFormat::readExtensions);
+    if (const ScanFormat* format = formatByExtension(path, &ScanFormat::readExtensions))
+        return format;
+    // A single DICOM file, by its name or its content: it holds a series too.
+    if (endsWith(lowerCaseName(path), ".dcm") ||
+        (std::filesystem::is_regular_file(path, error) && startsLikeDicom(path)))
+        return &scanFormats().front();
+    return nullptr;
 }
 
 const ScanFormat* formatForWriting(const std::string& path)
@@ -136,8 +143,8 @@ std::unique_ptr<ScanInput> openScanInput(const ConvertOptions& options)
 
 std::string readableFormatsText()
 {
-    return "a folder holding a DICOM series, or a " + listText(&ScanFormat::readExtensions) +
-           " file";
+    return "a folder holding a DICOM series, a DICOM file, or a " +
+           listText(&ScanFormat::readExtensions) + " file";
 }
 
 std::string exportFormatsText()

@@ -27,8 +27,9 @@ struct ScanFormat
 
 const std::vector<ScanFormat>& scanFormats();
 
-// The format INPUT is read as: a folder's (DICOM), or the one whose
-// extension ends its name; null when none.
+// The format INPUT is read as: a folder's (DICOM), the one whose extension
+// ends its name, or DICOM for a file that starts like one or ends in .dcm;
+// null when none.
 const ScanFormat* formatForReading(const std::string& path);
 
 // The format OUTPUT is exported to, by its extension; null when none.
@@ -40,7 +41,7 @@ bool isVolumeFile(const std::string& path);
 // The input the options name, opened. Throws as ScanFormat::open does.
 std::unique_ptr<ScanInput> openScanInput(const ConvertOptions& options);
 
-// For the usage and error texts: "a folder holding a DICOM series, or a
-// NIfTI (.nii.gz, .nii), ... file" and "NIfTI (.nii.gz, .nii), ...".
+// For the usage and error texts: "a folder holding a DICOM series, a DICOM
+// file, or a NIfTI (.nii.gz, .nii), ... file" and "NIfTI (.nii.gz, .nii), ...".
 std::string readableFormatsText();
 std::string exportFormatsText();

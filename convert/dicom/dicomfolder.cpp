@@ -1,6 +1,7 @@
-// The folder scan: every file of a folder walked (dicomlengths.h), its
-// header read with GDCM up to the pixel data, and its slices sorted into
-// series; files that are not DICOM images are left out.
+// The folder scan: every file of a folder (or the one file given) walked
+// (dicomlengths.h), its header read with GDCM up to the pixel data, and its
+// slices sorted into series; files that are not DICOM images are left out.
+// The choice of a series, and the files of a series beside a single file.
 
 #include "convert/dicom/dicomfolder.h"
 
@@ -10,6 +11,7 @@
 #include "convert/dicom/multiframe.h"
 #include "convert/formats/converterror.h"
 #include "convert/guard/librarycall.h"
+#include "platform/console.h"
 
 #include <gdcmMediaStorage.h>
 #include <gdcmReader.h>
@@ -18,18 +20,12 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <ostream>
 
 namespace {
 
 namespace fs = std::filesystem;
 using gdcm::Tag;
-
-bool startsLikeDicom(const std::string& path)
-{
-    char magic[132] = {};
-    std::ifstream file(path, std::ios::binary);
-    return file.read(magic, sizeof magic) && std::string(magic + 128, 4) == "DICM";
-}
 
 // Why an image file's pixel data is cut short, or "": uncompressed, it must
 // hold all the frames the header announces (its stated length was checked
@@ -59,6 +55,13 @@ std::string pixelDataCutShort(const gdcm::Reader& reader, const TagReader& tags,
 
 } // namespace
 
+bool startsLikeDicom(const std::string& path)
+{
+    char magic[132] = {};
+    std::ifstream file(path, std::ios::binary);
+    return file.read(magic, sizeof magic) && std::string(magic + 128, 4) == "DICM";
+}
+
 bool DicomPixelFormat::operator==(const DicomPixelFormat& other) const
 {
     return samplesPerPixel == other.samplesPerPixel && bitsAllocated == other.bitsAllocated &&
@@ -66,15 +69,18 @@ bool DicomPixelFormat::operator==(const DicomPixelFormat& other) const
            isSigned == other.isSigned && photometric == other.photometric;
 }
 
-DicomFolder::DicomFolder(const std::string& folder)
+DicomFolder::DicomFolder(const std::string& input) : m_input(input)
 {
     std::vector<std::string> paths;
     std::error_code error;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder, error))
-        if (entry.is_regular_file(error))
-            paths.push_back(entry.path().string());
+    if (!fs::is_directory(input, error))
+        paths.push_back(input);
+    else
+        for (const fs::directory_entry& entry : fs::directory_iterator(input, error))
+            if (entry.is_regular_file(error))
+                paths.push_back(entry.path().string());
     if (error)
-        throw ConvertError("cannot read '" + folder + "': " + error.message());
+        throw ConvertError("cannot read '" + input + "': " + error.message());
     std::sort(paths.begin(), paths.end());
 
     std::vector<std::string> leftOut;
@@ -203,4 +209,42 @@ DicomFolder::DicomFolder(const std::string& folder)
         if (leftOut.size() > 3)
             m_leftOut += ", ...";
     }
+}
+
+const DicomSeries& DicomFolder::chosen(const std::string& uid) const
+{
+    const std::string refused = "cannot read '" + m_input + "': ";
+    std::error_code error;
+    if (m_series.empty() && !fs::is_directory(m_input, error))
+        throw ConvertError(refused + "it is not a DICOM image");
+    if (m_series.empty())
+        throw ConvertError(refused + "the folder holds no DICOM series" +
+                           (m_leftOut.empty() ? "" : "; " + m_leftOut));
+    if (uid.empty() && m_series.size() == 1)
+        return m_series.front();
+    for (const DicomSeries& series : m_series)
+        if (series.uid == uid)
+            return series;
+    console::out() << "- Series in '" << m_input << "':" << std::endl;
+    for (const DicomSeries& series : m_series)
+        console::out() << "  " << series.uid << "  \"" << series.description << "\"  "
+                       << series.files.size() << (series.files.size() == 1 ? " file" : " files")
+                       << std::endl;
+    throw ConvertError(
+        refused + (uid.empty() ? "it holds " + std::to_string(m_series.size()) +
+                                     " series (listed above); choose one with --series UID"
+                               : "it holds no series " + uid + " (the series are listed above)"));
+}
+
+size_t filesBeside(const std::string& file, const std::string& uid)
+{
+    const fs::path folder = fs::path(file).parent_path();
+    try {
+        const DicomFolder scan(folder.empty() ? "." : folder.string());
+        for (const DicomSeries& series : scan.series())
+            if (series.uid == uid)
+                return series.files.size() - 1;
+    } catch (const ConvertError&) {
+    }
+    return 0;
 }

@@ -33,21 +33,33 @@ struct DicomSeries
     std::string problem;
 };
 
-// The DICOM files of a folder (not its subfolders), their headers read with
-// GDCM, sorted into series. A file that starts like DICOM but cannot be read
-// is refused, naming it; files that are not DICOM or hold no image are left
-// out and counted.
+// The DICOM files of a folder (not its subfolders), or a single DICOM file,
+// their headers read with GDCM, sorted into series. A file that starts like
+// DICOM but cannot be read is refused, naming it; files that are not DICOM or
+// hold no image are left out and counted.
 class DicomFolder
 {
 public:
-    explicit DicomFolder(const std::string& folder);
+    explicit DicomFolder(const std::string& input);
 
     // By UID.
     const std::vector<DicomSeries>& series() const { return m_series; }
     // "left out 2 files that are not a DICOM image: 'README', ...", or "".
     const std::string& leftOut() const { return m_leftOut; }
+    // The series `uid` names, or the only one when `uid` is "". Throws
+    // ConvertError when there is none; where several are left to choose
+    // from, they are listed on the console first.
+    const DicomSeries& chosen(const std::string& uid) const;
 
 private:
+    std::string m_input;
     std::vector<DicomSeries> m_series;
     std::string m_leftOut;
 };
+
+// Whether the file starts as DICOM files do: "DICM" after 128 bytes.
+bool startsLikeDicom(const std::string& path);
+
+// How many other files of the folder that holds `file` belong to the series
+// `uid`; none where that folder cannot be read.
+size_t filesBeside(const std::string& file, const std::string& uid);

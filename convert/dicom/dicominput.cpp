@@ -9,12 +9,11 @@
 #include "convert/formats/converterror.h"
 #include "convert/formats/progressbar.h"
 #include "convert/guard/librarycall.h"
-#include "platform/console.h"
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <map>
-#include <ostream>
 #include <sstream>
 
 namespace {
@@ -27,33 +26,9 @@ std::string degrees(double value)
     return text.str();
 }
 
-const DicomSeries& chooseSeries(const DicomFolder& scan, const std::string& folder,
-                                const std::string& uid)
+void checkPixelFormat(const DicomPixelFormat& format, const std::string& input)
 {
-    const std::vector<DicomSeries>& all = scan.series();
-    if (all.empty())
-        throw ConvertError("cannot read '" + folder + "': the folder holds no DICOM series" +
-                           (scan.leftOut().empty() ? "" : "; " + scan.leftOut()));
-    if (uid.empty() && all.size() == 1)
-        return all.front();
-    for (const DicomSeries& series : all)
-        if (series.uid == uid)
-            return series;
-    console::out() << "- Series in '" << folder << "':" << std::endl;
-    for (const DicomSeries& series : all)
-        console::out() << "  " << series.uid << "  \"" << series.description << "\"  "
-                       << series.files.size() << (series.files.size() == 1 ? " file" : " files")
-                       << std::endl;
-    throw ConvertError("cannot read '" + folder + "': " +
-                       (uid.empty()
-                            ? "it holds " + std::to_string(all.size()) +
-                                  " series (listed above); choose one with --series UID"
-                            : "it holds no series " + uid + " (the series are listed above)"));
-}
-
-void checkPixelFormat(const DicomPixelFormat& format, const std::string& folder)
-{
-    const std::string refused = "cannot read '" + folder + "': ";
+    const std::string refused = "cannot read '" + input + "': ";
     // A volume holds one value a voxel; the colours of a palette are not values either.
     if (format.samplesPerPixel != 1 || format.photometric == "PALETTE COLOR")
         throw ConvertError(refused + "its pixels are colour (" +
@@ -101,24 +76,32 @@ bool isInteger(double value)
 
 } // namespace
 
-DicomInput::DicomInput(const std::string& folder, const DicomChoice& choice) : m_folder(folder)
+DicomInput::DicomInput(const DicomFolder& scan, const std::string& input, const DicomChoice& choice)
 {
-    const DicomFolder scan(folder);
-    const DicomSeries& series = chooseSeries(scan, folder, choice.series);
+    const DicomSeries& series = scan.chosen(choice.series);
     if (!scan.leftOut().empty())
         m_header.notes.push_back("- L" + scan.leftOut().substr(1));
+    std::error_code error;
+    const size_t beside =
+        series.mosaic || series.multiFrame || std::filesystem::is_directory(input, error)
+            ? 0
+            : filesBeside(input, series.uid);
+    if (beside > 0)
+        m_header.notes.push_back("- One slice: its folder holds " + std::to_string(beside) +
+                                 (beside == 1 ? " more file" : " more files") +
+                                 " of its series; convert the folder for the volume");
     m_format = series.pixelFormat;
-    checkPixelFormat(m_format, folder);
+    checkPixelFormat(m_format, input);
     if (!series.problem.empty())
-        throw ConvertError("cannot read '" + folder + "': " + series.problem);
+        throw ConvertError("cannot read '" + input + "': " + series.problem);
     if (series.slices.empty())
-        throw ConvertError("cannot read '" + folder + "': its series holds no slices");
-    checkSlicesAlike(series.slices, folder);
+        throw ConvertError("cannot read '" + input + "': its series holds no slices");
+    checkSlicesAlike(series.slices, input);
 
-    SeriesVolumes split = splitIntoVolumes(series.slices, folder);
+    SeriesVolumes split = splitIntoVolumes(series.slices, input);
     const size_t volumes = split.volumes.size();
     if (size_t(choice.volume) >= volumes)
-        throw ConvertError("cannot read '" + folder + "': --volume " +
+        throw ConvertError("cannot read '" + input + "': --volume " +
                            std::to_string(choice.volume) + " asks for a volume it lacks; " +
                            (volumes == 1 ? "it holds one volume"
                                          : "it holds volumes 0.." + std::to_string(volumes - 1)));
@@ -135,10 +118,10 @@ DicomInput::DicomInput(const std::string& folder, const DicomChoice& choice) : m
                                      volumeDescription(split.volumes[v], split.distinguishing));
     }
     m_slices = std::move(split.volumes[size_t(choice.volume)]);
-    m_geometry = stackGeometry(m_slices, folder);
+    m_geometry = stackGeometry(m_slices, input);
     if (m_geometry.tiltDegrees > 0) {
         if (choice.keepGrid)
-            throw ConvertError("cannot read '" + folder + "': its slices are sheared by a " +
+            throw ConvertError("cannot read '" + input + "': its slices are sheared by a " +
                                "gantry tilt of " + degrees(m_geometry.tiltDegrees) +
                                " degrees; --keep-grid cannot keep a sheared grid");
         m_header.notes.push_back("- Gantry tilt: the slices are sheared by " +
@@ -147,7 +130,7 @@ DicomInput::DicomInput(const std::string& folder, const DicomChoice& choice) : m
     }
     if (!m_geometry.gap.empty()) {
         if (choice.keepGrid)
-            throw ConvertError("cannot read '" + folder + "': its slice spacing is uneven (" +
+            throw ConvertError("cannot read '" + input + "': its slice spacing is uneven (" +
                                m_geometry.gap + "); --keep-grid cannot keep an uneven grid");
         m_header.notes.push_back("- Uneven slices: " + m_geometry.gap +
                                  "; resampled onto an even grid (linear)");

@@ -694,8 +694,8 @@ private slots:
         // Numbers in order, not as text: 10 after 9.
         QTest::newRow("classic files, temporal positions 2, 10, 9")
             << "classic 2 10 9" << 2 << "  volume 2: temporal position 10\n" << 1;
-        QTest::newRow("enhanced multi-frame, by the frames' kind")
-            << "multi-frame" << 1 << "  volume 1: image type ORIGINAL\\PRIMARY\\M\\M\n" << 1;
+        QTest::newRow("an enhanced multi-frame file alone, by the frames' kind")
+            << "multi-frame file" << 1 << "  volume 1: image type ORIGINAL\\PRIMARY\\M\\M\n" << 1;
         QTest::newRow("enhanced multi-frame, by dimension index")
             << "multi-frame by index" << 1 << "  volume 1: dimension index 2\n" << 1;
         QTest::newRow("mosaics, by acquisition")
@@ -720,7 +720,8 @@ private slots:
             writeMultiFrame("in/frames", layout.endsWith("index"));
         for (int v = 0; v < 3 && layout.endsWith("mosaic"); ++v)
             writeMosaic("in/mosaic" + std::to_string(v), v, layout.startsWith("signed"));
-        const Run run = convert({"in", "out.dat", "--ct", "--volume", QString::number(volume)});
+        const Run run = convert({layout.endsWith("file") ? "in/frames" : "in", "out.dat", "--ct",
+                                 "--volume", QString::number(volume)});
         QVERIFY2(saysOutput(run, "2 x 2 x 3 voxels of 2 x 2 x 2 mm") && run.out.contains(said),
                  qPrintable(run.out + run.err));
         const std::vector<uint16_t>& samples = run.volume.samples;
@@ -943,8 +944,6 @@ private slots:
         QVERIFY(!QFileInfo(arguments[1] + ".part").isFile());
     }
 
-    // Both series listed, then the chosen one converted; a wrong command
-    // line exits with 2.
     // The watchdog runs the conversion in a child: a library that aborts or
     // loops on a file takes down only the child. One line says what
     // happened (a file that passed every check is not known to be damaged;
@@ -1031,6 +1030,8 @@ private slots:
                  qPrintable(run.err));
     }
 
+    // Both series listed, then the chosen one converted; a wrong command
+    // line exits with 2.
     void aSeriesIsChosenByItsUid()
     {
         QVERIFY(convert({"two", "out.dat"})
@@ -1038,6 +1039,13 @@ private slots:
         QVERIFY(saysOutput(convert({"two", "out.dat", "--series", "1.2.3.2"}),
                            "2 x 2 x 3 voxels of 1 x 1 x 1 mm"));
         QCOMPARE(convert({"two", "out.dat", "--bogus"}).status, 2);
+        // One file of a classic series: that slice, and where the rest lie.
+        const std::string file = std::filesystem::directory_iterator("fourd")->path();
+        const Run slice = convert({QString::fromStdString(file), "out.dat"});
+        QVERIFY2(saysOutput(slice, "2 x 2 x 1 voxels of 2 x 2 x 2 mm") &&
+                     slice.out.contains("\n- One slice: its folder holds 8 more files of its "
+                                        "series; convert the folder for the volume\n"),
+                 qPrintable(slice.out + slice.err));
     }
 
     // A stage that outlasts a second draws a bar, on a terminal only; the

@@ -218,7 +218,9 @@ private slots:
         else if (said.isEmpty() && !other->second.isEmpty())
             pixels = decoded({QDir(testFiles()).filePath(other->second)});
         const auto range = std::minmax_element(pixels.values.begin(), pixels.values.end());
-        QStringList arguments{"in", "out.dat", "--keep-grid"};
+        // A file that converts is given alone, as a single file converts.
+        QStringList arguments{said.isEmpty() && files.size() == 1 ? files[0] : "in", "out.dat",
+                              "--keep-grid"};
         if (!pixels.values.empty() && *range.first < *range.second)
             arguments << "--window" << QString::number(*range.first, 'g', 17)
                       << QString::number(*range.second, 'g', 17);
