@@ -11,6 +11,7 @@
 #include "convert/guard/watchdog.h"
 #include "convert/resampling.h"
 #include "convert/scanformat.h"
+#include "convert/scanlisting.h"
 #include "convert/sizecheck.h"
 #include "convert/valuemapping.h"
 #include "convert/volumeexport.h"
@@ -193,8 +194,10 @@ void convertToDat(const ConvertOptions& options, bool progressBar, Clock::time_p
 std::string convertUsage()
 {
     return "Usage: kastra-convert INPUT OUTPUT [options]\n"
+           "       kastra-convert INPUT --list [--series UID]\n"
            "\n"
-           "Converts a scan into a volume file (.dat) for Kastra, or exports a volume file.\n"
+           "Converts a scan into a volume file (.dat) for Kastra, or exports a volume file;\n"
+           "or lists the series and volumes a scan holds, as JSON.\n"
            "\n"
            "INPUT   " +
            wrapped(readableFormatsText()) + "OUTPUT  " +
@@ -209,6 +212,8 @@ std::string convertUsage()
            "                  spacing or across a gantry tilt (refused where it is uneven)\n"
            "  --shrink N      average N x N x N blocks (N from 2 to 16), for volumes too large\n"
            "  --verbose       also show what the scan libraries say\n"
+           "  --list          print the series and volumes INPUT holds as one JSON object\n"
+           "                  and convert nothing (no OUTPUT; --series lists its volumes)\n"
            "  --help          print this text\n";
 }
 
@@ -217,7 +222,9 @@ int convert(const ConvertOptions& options, bool progressBar)
     const Clock::time_point started = Clock::now();
     LibraryCall::setVerbose(options.verbose);
     try {
-        if (formatForWriting(options.output))
+        if (options.list)
+            console::out() << scanListing(options) << std::flush;
+        else if (formatForWriting(options.output))
             exportDat(options, started);
         else
             convertToDat(options, progressBar, started);
@@ -252,5 +259,6 @@ int runConverter(int argc, char** argv)
     }
     const bool progressBar = isatty(STDOUT_FILENO) != 0;
     return runWatched([&] { return convert(options, progressBar); }, options.input,
-                      {options.output + ".part"});
+                      options.list ? std::vector<std::string>{}
+                                   : std::vector<std::string>{options.output + ".part"});
 }

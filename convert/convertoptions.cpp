@@ -39,6 +39,8 @@ std::string parseConvertOptions(const std::vector<std::string>& arguments, Conve
             options.verbose = true;
         } else if (argument == "--keep-grid") {
             options.keepGrid = true;
+        } else if (argument == "--list") {
+            options.list = true;
         } else if (argument == "--series") {
             if (left < 1 || arguments[i + 1].empty())
                 return "--series needs a series UID";
@@ -67,6 +69,15 @@ std::string parseConvertOptions(const std::vector<std::string>& arguments, Conve
     }
     if (options.help)
         return {};
+    if (options.list && paths.size() != 1)
+        return "expected INPUT alone with --list, got " + std::to_string(paths.size()) + " paths";
+    if (options.list && (options.volume != 0 || options.ct || options.window || options.keepGrid ||
+                         options.shrink != 1))
+        return "--list takes no options but --series and --verbose";
+    if (options.list) {
+        options.input = paths[0];
+        return {};
+    }
     if (paths.size() != 2)
         return "expected INPUT and OUTPUT, got " + std::to_string(paths.size()) + " paths";
     if (options.ct && options.window)

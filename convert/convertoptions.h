@@ -16,6 +16,7 @@ struct ConvertOptions
     bool keepGrid = false;                // --keep-grid: no resampling to cubes
     int shrink = 1;                       // --shrink N: average N x N x N blocks
     bool verbose = false;                 // --verbose: the libraries' own messages too
+    bool list = false;                    // --list: the series and volumes, as JSON
     bool help = false;
 };
 

@@ -126,7 +126,7 @@ bool isVolumeFile(const std::string& path)
     return endsWith(lowerCaseName(path), ".dat");
 }
 
-std::unique_ptr<ScanInput> openScanInput(const ConvertOptions& options)
+const ScanFormat& inputFormat(const ConvertOptions& options)
 {
     const std::string& path = options.input;
     std::error_code error;
@@ -138,7 +138,12 @@ std::unique_ptr<ScanInput> openScanInput(const ConvertOptions& options)
     if (options.volume != 0 && !format->holdsSeveralVolumes)
         throw ConvertError("cannot read '" + path + "': --volume chooses among the volumes of " +
                            "a DICOM series or a NIfTI file; a " + format->name + " holds one");
-    return format->open(path, options);
+    return *format;
+}
+
+std::unique_ptr<ScanInput> openScanInput(const ConvertOptions& options)
+{
+    return inputFormat(options).open(options.input, options);
 }
 
 std::string readableFormatsText()

@@ -38,7 +38,12 @@ const ScanFormat* formatForWriting(const std::string& path);
 // Whether `path` names a volume file (.dat).
 bool isVolumeFile(const std::string& path);
 
-// The input the options name, opened. Throws as ScanFormat::open does.
+// The format of the input the options name. Throws ConvertError where there
+// is no such input, it is of no format read, or --volume chooses in vain.
+const ScanFormat& inputFormat(const ConvertOptions& options);
+
+// The input the options name, opened. Throws as inputFormat and
+// ScanFormat::open do.
 std::unique_ptr<ScanInput> openScanInput(const ConvertOptions& options);
 
 // For the usage and error texts: "a folder holding a DICOM series, a DICOM

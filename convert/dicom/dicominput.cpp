@@ -82,10 +82,10 @@ DicomInput::DicomInput(const DicomFolder& scan, const std::string& input, const 
     if (!scan.leftOut().empty())
         m_header.notes.push_back("- L" + scan.leftOut().substr(1));
     std::error_code error;
-    const size_t beside =
-        series.mosaic || series.multiFrame || std::filesystem::is_directory(input, error)
-            ? 0
-            : filesBeside(input, series.uid);
+    const size_t beside = choice.listing || series.mosaic || series.multiFrame ||
+                                  std::filesystem::is_directory(input, error)
+                              ? 0
+                              : filesBeside(input, series.uid);
     if (beside > 0)
         m_header.notes.push_back("- One slice: its folder holds " + std::to_string(beside) +
                                  (beside == 1 ? " more file" : " more files") +
@@ -105,17 +105,20 @@ DicomInput::DicomInput(const DicomFolder& scan, const std::string& input, const 
                            std::to_string(choice.volume) + " asks for a volume it lacks; " +
                            (volumes == 1 ? "it holds one volume"
                                          : "it holds volumes 0.." + std::to_string(volumes - 1)));
+    m_header.volumeCount = volumes;
+    for (SliceKey key : split.distinguishing)
+        m_header.toldApartBy +=
+            (m_header.toldApartBy.empty() ? "" : " and ") + std::string(sliceKeyName(key));
+    for (size_t v = 0; v < volumes && volumes > 1; ++v)
+        m_header.volumeNames.push_back(volumeDescription(split.volumes[v], split.distinguishing));
     if (volumes > 1) {
-        std::string told;
-        for (SliceKey key : split.distinguishing)
-            told += (told.empty() ? "" : " and ") + std::string(sliceKeyName(key));
         m_header.notes.push_back("- Volumes: " + std::to_string(volumes) + " at each of " +
                                  std::to_string(split.positions) + " positions, told apart by " +
-                                 told + "; writing volume " + std::to_string(choice.volume) +
-                                 " (--volume N chooses)");
+                                 m_header.toldApartBy + "; writing volume " +
+                                 std::to_string(choice.volume) + " (--volume N chooses)");
         for (size_t v = 0; v < volumes && volumes <= 16; ++v)
             m_header.notes.push_back("  volume " + std::to_string(v) + ": " +
-                                     volumeDescription(split.volumes[v], split.distinguishing));
+                                     m_header.volumeNames[v]);
     }
     m_slices = std::move(split.volumes[size_t(choice.volume)]);
     m_geometry = stackGeometry(m_slices, input);

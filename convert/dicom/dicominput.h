@@ -14,6 +14,7 @@ struct DicomChoice
     std::string series;    // --series UID, "" when the folder holds one series
     int volume = 0;        // --volume N, of a 4-D series
     bool keepGrid = false; // --keep-grid: uneven or sheared slices are refused, not resampled
+    bool listing = false;  // --list: the files beside a single file are not read
 };
 
 // One volume of one DICOM series from a folder or a single file, whose

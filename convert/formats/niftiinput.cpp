@@ -125,6 +125,7 @@ NiftiInput::NiftiInput(const std::string& path, int volume) : m_path(path), m_vo
         throw ConvertError("cannot read '" + path + "': --volume " + std::to_string(volume) +
                            " asks for a volume it lacks; it holds volumes 0.." +
                            std::to_string(volumes - 1));
+    m_header.volumeCount = uint64_t(volumes);
     for (int axis = 0; axis < 3; ++axis)
         m_header.extents[size_t(axis)] =
             uint64_t(nim.dim[0] > axis ? std::max<int64_t>(nim.dim[axis + 1], 1) : 1);

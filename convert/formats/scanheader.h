@@ -37,4 +37,10 @@ struct ScanHeader
     // What the input found that the user must know (volumes, gaps, tilt,
     // files left out), a console line each.
     std::vector<std::string> notes;
+    // The volumes the input holds (--volume chooses): how many, what tells
+    // them apart ("echo"; "" for one, or where only their number does) and
+    // what each is ("echo 2"; none where only their number tells them apart).
+    uint64_t volumeCount = 1;
+    std::string toldApartBy;
+    std::vector<std::string> volumeNames;
 };

@@ -842,7 +842,10 @@ private slots:
         writeToolkitFile<int16_t>(large, "large.nrrd");
         writeToolkitFile<int16_t>(small, "small.nrrd");
         writeDicomSeries(small, "two", "1.2.3.1");
-        writeDicomSeries(Scan(2, 2, 3), "two", "1.2.3.2");
+        // A description as a scanner may write it: a quote, a backslash, a
+        // control character, a Latin-1 byte and UTF-8.
+        writeDicomSeries(Scan(2, 2, 3), "two", "1.2.3.2", 0,
+                         {{{0x0008, 0x103e}, "T2 \"ax\" \\ \x01\xe9\xc3\xbc"}});
         writeClassic4d("fourd");
         writeClassic4d("incomplete");
         std::filesystem::remove(*std::filesystem::directory_iterator("incomplete"));
@@ -903,6 +906,9 @@ private slots:
         QTest::newRow("a 4-D series missing a slice")
             << QStringList{"incomplete", "out.dat"}
             << "its slices do not make whole volumes: ";
+        // (No OUTPUT: a file named "--list" stays as it was.)
+        QTest::newRow("--list, a 4-D series missing a slice")
+            << QStringList{"incomplete", "--list"} << "its slices do not make whole volumes: ";
         QTest::newRow("--keep-grid, a slice missing")
             << QStringList{"gap", "out.dat", "--keep-grid"} << "cannot keep an uneven grid";
         QTest::newRow("--keep-grid, uneven steps")
@@ -1034,8 +1040,8 @@ private slots:
     // line exits with 2.
     void aSeriesIsChosenByItsUid()
     {
-        QVERIFY(convert({"two", "out.dat"})
-                    .out.contains("  1.2.3.1  \"\"  2 files\n  1.2.3.2  \"\"  3 files\n"));
+        QVERIFY(
+            convert({"two", "out.dat"}).out.contains("  1.2.3.1  \"\"  2 files\n  1.2.3.2  \"T2 "));
         QVERIFY(saysOutput(convert({"two", "out.dat", "--series", "1.2.3.2"}),
                            "2 x 2 x 3 voxels of 1 x 1 x 1 mm"));
         QCOMPARE(convert({"two", "out.dat", "--bogus"}).status, 2);
@@ -1046,6 +1052,44 @@ private slots:
                      slice.out.contains("\n- One slice: its folder holds 8 more files of its "
                                         "series; convert the folder for the volume\n"),
                  qPrintable(slice.out + slice.err));
+    }
+
+    // --list: one JSON object on the standard output, from the headers alone
+    // (written here with ' for ").
+    void theListingIsJson_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("json");
+        const QString two = "{'format': 'DICOM series', 'series': [{'uid': '1.2.3.1', "
+                            "'description': '', 'modality': 'CT', 'files': 2}, {'uid': '1.2.3.2', "
+                            "'description': 'T2 \\'ax\\' \\\\ \\u0001\\u00e9ü', 'modality': 'CT', "
+                            "'files': 3}]";
+        QTest::newRow("two series, none chosen") << QStringList{"two", "--list"} << two + "}";
+        QTest::newRow("two series, one chosen")
+            << QStringList{"two", "--list", "--series", "1.2.3.1"}
+            << two + ", 'volumes': [{'description': ''}], 'toldApartBy': ''}";
+        QTest::newRow("a 4-D series")
+            << QStringList{"fourd", "--list"}
+            << "{'format': 'DICOM series', 'series': [{'uid': '1.2.3', 'description': '', "
+               "'modality': 'CT', 'files': 9}], 'volumes': [{'description': 'temporal position "
+               "1'}, {'description': 'temporal position 2'}, {'description': 'temporal position "
+               "3'}], 'toldApartBy': 'temporal position'}";
+        QTest::newRow("a 4-D NIfTI file") << QStringList{"4d.nii", "--list"}
+                                          << "{'format': 'NIfTI', 'volumes': [{'description': "
+                                             "'volume 0'}, {'description': 'volume 1'}], "
+                                             "'toldApartBy': ''}";
+        QTest::newRow("NRRD") << QStringList{"small.nrrd", "--list"}
+                              << "{'format': 'NRRD', 'volumes': [{'description': ''}], "
+                                 "'toldApartBy': ''}";
+    }
+
+    void theListingIsJson()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, json);
+        const Run run = convert(arguments);
+        QVERIFY2(run.status == 0 && run.err.isEmpty(), qPrintable(run.err));
+        QCOMPARE(run.out, json.replace('\'', '"') + "\n");
     }
 
     // A stage that outlasts a second draws a bar, on a terminal only; the
