@@ -143,7 +143,7 @@ void convertToDat(const ConvertOptions& options, bool progressBar, Clock::time_p
     checkConversionMemory(header, grid, options.input, physicalMemoryBytes());
     printOrientation(header, axes);
 
-    ProgressBar progress(progressBar);
+    ProgressBar progress(progressBar, options.progress);
     progress.start("Reading");
     SourceImage image = input->read(progress);
     progress.finish();
@@ -212,6 +212,8 @@ std::string convertUsage()
            "                  spacing or across a gantry tilt (refused where it is uneven)\n"
            "  --shrink N      average N x N x N blocks (N from 2 to 16), for volumes too large\n"
            "  --verbose       also show what the scan libraries say\n"
+           "  --progress      also print \"progress STAGE PERCENT\" lines, for a program\n"
+           "                  that runs the converter (no progress bar then)\n"
            "  --list          print the series and volumes INPUT holds as one JSON object\n"
            "                  and convert nothing (no OUTPUT; --series lists its volumes)\n"
            "  --help          print this text\n";
@@ -257,8 +259,8 @@ int runConverter(int argc, char** argv)
         console::err() << "kastra-convert: " << error << "\n\n" << convertUsage();
         return 2;
     }
-    const bool progressBar = isatty(STDOUT_FILENO) != 0;
-    return runWatched([&] { return convert(options, progressBar); }, options.input,
+    const bool progressBar = !options.progress && isatty(STDOUT_FILENO) != 0;
+    return runWatched([&] { return convert(options, progressBar); }, options.input, options.output,
                       options.list ? std::vector<std::string>{}
                                    : std::vector<std::string>{options.output + ".part"});
 }

@@ -4,8 +4,9 @@
 
 // kastra-convert INPUT OUTPUT [options], or INPUT --list: the whole command,
 // with its console lines. Returns the exit status: 0 converted (or listed), 1
-// failed (one line on the error stream says what and where; no output is
-// created and an existing OUTPUT stays as it was), 2 a wrong command line.
+// failed or cancelled (one line on the error stream says what and where; no
+// output is created and an existing OUTPUT stays as it was), 2 a wrong
+// command line.
 int runConverter(int argc, char** argv);
 
 // The usage text, with the formats of the format table.

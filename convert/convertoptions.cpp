@@ -41,6 +41,8 @@ std::string parseConvertOptions(const std::vector<std::string>& arguments, Conve
             options.keepGrid = true;
         } else if (argument == "--list") {
             options.list = true;
+        } else if (argument == "--progress") {
+            options.progress = true;
         } else if (argument == "--series") {
             if (left < 1 || arguments[i + 1].empty())
                 return "--series needs a series UID";
@@ -72,7 +74,7 @@ std::string parseConvertOptions(const std::vector<std::string>& arguments, Conve
     if (options.list && paths.size() != 1)
         return "expected INPUT alone with --list, got " + std::to_string(paths.size()) + " paths";
     if (options.list && (options.volume != 0 || options.ct || options.window || options.keepGrid ||
-                         options.shrink != 1))
+                         options.shrink != 1 || options.progress))
         return "--list takes no options but --series and --verbose";
     if (options.list) {
         options.input = paths[0];

@@ -17,6 +17,7 @@ struct ConvertOptions
     int shrink = 1;                       // --shrink N: average N x N x N blocks
     bool verbose = false;                 // --verbose: the libraries' own messages too
     bool list = false;                    // --list: the series and volumes, as JSON
+    bool progress = false;                // --progress: "progress STAGE PERCENT" lines
     bool help = false;
 };
 

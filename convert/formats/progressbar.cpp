@@ -1,4 +1,5 @@
-// The console progress bar of a conversion's long stages.
+// The console progress bar of a conversion's long stages, and the progress
+// lines for a program that runs the converter.
 
 #include "convert/formats/progressbar.h"
 
@@ -27,10 +28,13 @@ void ProgressBar::start(const std::string& stage)
     finish();
     m_stage = stage;
     m_started = Clock::now();
+    m_linePercent = -1;
+    printLine(0);
 }
 
 void ProgressBar::update(double fraction)
 {
+    printLine(int(std::clamp(fraction, 0.0, 1.0) * 100));
     const Clock::time_point now = Clock::now();
     if (!m_enabled || now - m_started < kQuietStart ||
         (m_drawn && fraction < 1 && now - m_lastDrawn < kRedrawInterval))
@@ -51,12 +55,22 @@ void ProgressBar::update(double fraction)
 
 void ProgressBar::finish()
 {
+    if (!m_stage.empty())
+        printLine(100);
     if (m_drawn) {
         update(1);
         console::out() << std::endl;
     }
     m_drawn = false;
     m_shownPercent = -1;
+}
+
+void ProgressBar::printLine(int percent)
+{
+    if (!m_lines || percent <= m_linePercent)
+        return;
+    m_linePercent = percent;
+    console::out() << "progress " << m_stage << " " << percent << std::endl;
 }
 
 void ProgressBar::follow(itk::ProcessObject& filter)

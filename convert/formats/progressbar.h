@@ -7,11 +7,13 @@
 
 // A progress bar on the console for a conversion's long stages. It draws only
 // when enabled (the output is a terminal) and once a stage has run for a
-// second, so quick work prints nothing but its result.
+// second, so quick work prints nothing but its result. For a program that
+// runs the converter, `lines` prints "progress STAGE PERCENT" whenever a
+// stage's whole percent grows, from 0 at its start to 100 at its end.
 class ProgressBar
 {
 public:
-    explicit ProgressBar(bool enabled) : m_enabled(enabled) {}
+    explicit ProgressBar(bool enabled, bool lines = false) : m_enabled(enabled), m_lines(lines) {}
     ~ProgressBar(); // ends a drawn bar's line, also when a stage fails
 
     void start(const std::string& stage);
@@ -22,7 +24,12 @@ public:
 
 private:
     using Clock = std::chrono::steady_clock;
+    // The line for `percent` of the current stage, unless one said as much.
+    void printLine(int percent);
+
     bool m_enabled;
+    bool m_lines;
+    int m_linePercent = -1;
     bool m_drawn = false;
     int m_shownPercent = -1;
     std::string m_stage;

@@ -1,5 +1,6 @@
 // The watchdog: the conversion in a child process, ended when a library
-// call outlasts its limit, and one line for a child that died.
+// call outlasts its limit or a signal cancels, and one line for a child that
+// died.
 
 #include "convert/guard/watchdog.h"
 
@@ -11,15 +12,35 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <iterator>
 #include <ostream>
 #include <thread>
 
 namespace {
 
 constexpr auto kPollInterval = std::chrono::milliseconds(20);
+constexpr int kCancelSignals[] = {SIGTERM, SIGINT};
+
+volatile std::sig_atomic_t g_cancelled = 0;
+
+void onCancel(int)
+{
+    g_cancelled = 1;
+}
+
+// Catches the cancel signals (`catching`), or gives them back their actions.
+void catchCancel(bool catching, struct sigaction (&before)[std::size(kCancelSignals)])
+{
+    struct sigaction action = {};
+    action.sa_handler = onCancel;
+    for (size_t i = 0; i < std::size(kCancelSignals); ++i)
+        sigaction(kCancelSignals[i], catching ? &action : &before[i],
+                  catching ? &before[i] : nullptr);
+}
 
 std::string signalName(int signal)
 {
@@ -30,12 +51,18 @@ std::string signalName(int signal)
 } // namespace
 
 int runWatched(const std::function<int()>& work, const std::string& input,
-               const std::vector<std::string>& leftovers)
+               const std::string& output, const std::vector<std::string>& leftovers)
 {
     LibraryCall::shareRecord();
     std::cout.flush();
     std::cerr.flush();
+    // Caught before the fork, so that no cancel leaves the child running.
+    struct sigaction before[std::size(kCancelSignals)];
+    g_cancelled = 0;
+    catchCancel(true, before);
     const pid_t child = fork();
+    if (child <= 0)
+        catchCancel(false, before);
     if (child < 0)
         return work();
     if (child == 0) {
@@ -50,14 +77,16 @@ int runWatched(const std::function<int()>& work, const std::string& input,
     bool overdue = false;
     while (waitpid(child, &status, WNOHANG) == 0) {
         call = LibraryCall::current();
-        if (call.active && call.secondsRunning > call.limitSeconds) {
-            overdue = true;
+        overdue = call.active && call.secondsRunning > call.limitSeconds;
+        if (overdue || g_cancelled) {
             kill(child, SIGKILL);
             waitpid(child, &status, 0);
             break;
         }
         std::this_thread::sleep_for(kPollInterval);
     }
+    catchCancel(false, before);
+    // A child that finished before the cancel was seen has done its work.
     if (!overdue && WIFEXITED(status))
         return WEXITSTATUS(status);
 
@@ -67,7 +96,9 @@ int runWatched(const std::function<int()>& work, const std::string& input,
         std::filesystem::remove_all(path, error);
     std::ostream& err = console::err();
     err << "kastra-convert: ";
-    if (overdue)
+    if (g_cancelled)
+        err << "cancelled" << (output.empty() ? "" : "; '" + output + "' was not written");
+    else if (overdue)
         err << "cannot read '" << call.file << "': " << call.library
             << " did not finish with it in " << int(call.limitSeconds) << " s; "
             << libraryFailureNote(call.library);

@@ -9,6 +9,8 @@
 // when the child dies, or a library call (librarycall.h) outlasts its time
 // limit, the child is ended, `leftovers` (its unfinished output) are removed,
 // and one line on the error stream says which file the library failed on.
-// Returns 1 then. Without fork, `work` runs in this process.
+// A SIGTERM or SIGINT meanwhile cancels: the child is ended at once, the
+// leftovers removed, and one line says that `output` ("" for none) was not
+// written. Returns 1 then. Without fork, `work` runs in this process.
 int runWatched(const std::function<int()>& work, const std::string& input,
-               const std::vector<std::string>& leftovers);
+               const std::string& output, const std::vector<std::string>& leftovers);

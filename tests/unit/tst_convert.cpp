@@ -450,12 +450,15 @@ long long converterRunTime(pid_t pid)
     return nanoseconds;
 }
 
-// What a successful run printed on its standard output, there a terminal
-// and the error stream a pipe, or the other way round. Once it has named the
+// A run whose standard output is a terminal and error stream a pipe, or the
+// other way round (its error stream is then not read). Once it has named the
 // output grid and run on for a millisecond, into the mapping of the values
 // however loaded the machine, the converter is stopped for over a second:
-// that stage then takes long enough to draw a bar.
-QString stoppedConversionOutput(const QStringList& arguments, bool terminal)
+// that stage then takes long enough to draw a bar. With `cancel`, a SIGTERM
+// cancels it instead, at its first line (the earliest, as a loaded machine
+// may read the lines late), its child still stopped. A run that leaves a
+// process of its own behind (ended then) has the status -1.
+Run stoppedConversion(const QStringList& arguments, bool terminal, bool cancel = false)
 {
     int master = -1, piped[2] = {-1, -1};
     if (pipe(piped) != 0)
@@ -487,7 +490,7 @@ QString stoppedConversionOutput(const QStringList& arguments, bool terminal)
         if (count <= 0)
             break;
         text += QString::fromLocal8Bit(buffer, int(count));
-        if (!stopped && text.contains("- Output:")) {
+        if (!stopped && text.contains(cancel ? "- Input:" : "- Output:")) {
             const long long said = converterRunTime(child);
             long long now = said;
             while (now >= 0 && now - said < 1000000) {
@@ -495,16 +498,27 @@ QString stoppedConversionOutput(const QStringList& arguments, bool terminal)
                 now = converterRunTime(child);
             }
             kill(-child, SIGSTOP); // the converter and its watchdog, a group of their own
-            std::this_thread::sleep_for(std::chrono::milliseconds(1100));
-            kill(-child, SIGCONT);
+            if (cancel) {
+                kill(child, SIGTERM);
+                kill(child, SIGCONT);
+            } else {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+                kill(-child, SIGCONT);
+            }
             stopped = true;
         }
     }
     int status = -1;
     waitpid(child, &status, 0);
+    // The converter and its watchdog are a group of their own.
+    const bool left = kill(-child, SIGKILL) == 0;
+    Run run{WIFEXITED(status) && !left ? WEXITSTATUS(status) : -1, text, {}, {}};
+    QFile err;
+    if (terminal && err.open(piped[0], QIODevice::ReadOnly))
+        run.err = err.readAll();
     close(master);
     close(piped[0]);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? text : QString();
+    return run;
 }
 
 // Whether the run succeeded quietly, its console line "- Output: W x H x D
@@ -870,6 +884,9 @@ private slots:
         writeNifti(noise, "cut.nii.gz");
         shorten("cut.nii.gz", 20);
         QVERIFY(QDir().mkpath("blocked.dat.part/full")); // no part file can be created there
+        Scan slow(96, 96, 48); // resampled to 96 x 96 x 377: the mapping takes a while
+        slow.spacing = {{1, 1, 8}};
+        writeToolkitFile<int16_t>(slow, "slow.mha");
     }
 
     // A refused or failed conversion exits with 1, says what failed and where
@@ -932,6 +949,9 @@ private slots:
             << QStringList{"cut.nii.gz", "out.dat"} << "its samples are cut short or damaged";
         QTest::newRow("the write fails")
             << QStringList{"small.nrrd", "blocked.dat"} << "cannot write 'blocked.dat'";
+        // A SIGTERM while it converts ends its child and removes what it began.
+        QTest::newRow("cancelled") << QStringList{"slow.mha", "out.dat"}
+                                   << "cancelled; 'out.dat' was not written";
     }
 
     void failuresLeaveOutputAlone()
@@ -939,7 +959,10 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(QString, error);
         m_inputs.write(arguments[1].toStdString(), "old");
-        const Run run = convert(arguments);
+        const bool cancel = error.startsWith("cancelled");
+        if (cancel)
+            m_inputs.write(arguments[1].toStdString() + ".part", "unfinished");
+        const Run run = cancel ? stoppedConversion(arguments, true, true) : convert(arguments);
         QCOMPARE(run.status, 1);
         QVERIFY2(run.err.startsWith("kastra-convert: ") && run.err.count('\n') == 1 &&
                      run.err.endsWith('\n') && run.err.contains(error),
@@ -987,7 +1010,7 @@ private slots:
                 std::this_thread::sleep_for(std::chrono::seconds(60));
                 return 0;
             },
-            "series", {"out.dat.part"});
+            "series", "out.dat", {"out.dat.part"});
         LibraryCall::setMinimumLimit(30);
         QCOMPARE(status, 1);
         QCOMPARE(QString::fromStdString(console.err()), "kastra-convert: " + said + "\n");
@@ -1097,15 +1120,20 @@ private slots:
     // output, not the error stream.
     void aProgressBarOnlyOnATerminal()
     {
-        Scan scan(96, 96, 48); // resampled to 96 x 96 x 377: the mapping takes a while
-        scan.spacing = {{1, 1, 8}};
-        writeToolkitFile<int16_t>(scan, "slow.mha");
-        const QString terminal = stoppedConversionOutput({"slow.mha", "out.dat"}, true);
+        const QString terminal = stoppedConversion({"slow.mha", "out.dat"}, true).out;
         QVERIFY2(terminal.contains(QRegularExpression("\\r- \\w+ +\\[#{30}\\] 100%\\r\\n- ")),
                  qPrintable(terminal));
-        const QString piped = stoppedConversionOutput({"slow.mha", "out.dat"}, false);
-        QVERIFY2(piped.contains("- Converted") && !piped.contains('#') && !piped.contains('\r'),
+        const QString piped = stoppedConversion({"slow.mha", "out.dat"}, false).out;
+        QVERIFY2(piped.contains("- Converted") && !piped.contains('#') && !piped.contains('\r') &&
+                     !piped.contains("progress"),
                  qPrintable(piped));
+        // --progress: lines for a program that runs the converter, each stage's
+        // whole percents from 0 as they grow (the NIfTI reader says none; the
+        // mapping, a slice at a time) up to 100.
+        const Run lines = convert({"4d.nii", "out.dat", "--progress"});
+        QCOMPARE(lines.out.split('\n').filter(QRegularExpression("^progress ")).join(", "),
+                 "progress Reading 0, progress Reading 100, progress Mapping 0, progress Mapping "
+                 "50, progress Mapping 100");
     }
 
 private:
