@@ -12,20 +12,14 @@ FloatImage::Pointer resampleSlices(const std::vector<float>& slices,
                                    const std::array<unsigned, 2>& sliceExtents,
                                    const StackGeometry& geometry, ProgressBar& progress)
 {
-    auto image = FloatImage::New();
-    FloatImage::SizeType size;
-    FloatImage::SpacingType spacing;
-    FloatImage::DirectionType direction;
-    for (unsigned axis = 0; axis < 3; ++axis) {
-        size[axis] = geometry.extents[axis];
-        spacing[axis] = geometry.spacing[axis];
-        for (unsigned row = 0; row < 3; ++row)
-            direction[row][axis] = geometry.axes[axis][row];
+    ScanHeader grid;
+    for (size_t axis = 0; axis < 3; ++axis) {
+        grid.extents[axis] = geometry.extents[axis];
+        grid.spacing[axis] = geometry.spacing[axis];
+        for (size_t row = 0; row < 3; ++row)
+            grid.direction[row][axis] = geometry.axes[axis][row];
     }
-    image->SetRegions(size);
-    image->SetSpacing(spacing);
-    image->SetDirection(direction);
-    image->Allocate();
+    auto image = allocateImage<FloatImage>(grid);
 
     const long columns = long(sliceExtents[0]), rows = long(sliceExtents[1]);
     const float outside = *std::min_element(slices.begin(), slices.end());
