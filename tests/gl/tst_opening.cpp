@@ -54,7 +54,7 @@ QString standIn(const QString& then)
 {
     QFile script("stand-in");
     script.open(QIODevice::WriteOnly);
-    script.write(("#!/bin/sh\ncase \"$*\" in *--list*) echo '{\"volumes\": [{}]}'; exit 0;; esac\n"
+    script.write(("#!/bin/sh\ncase \"$*\" in *--list*) echo '{\"volumes\": [{}]}'; exit;; esac\n"
                   "echo progress Reading 10\n" +
                   then + "\n")
                      .toUtf8());
@@ -122,7 +122,7 @@ private slots:
         QFETCH(QString, path);
         const VolumeData expected =
             path.endsWith(".dat") ? expectedVolume(kRamp) : converted({path});
-        ConsoleCapture console;
+        ConsoleCapture quiet;
         if (way == "dialog") {
             QVERIFY(ui::chooseMenuEntry(*m_window, "&Datei", "Ö&ffnen …"));
             OpenFileDialog* dialog = nullptr;
@@ -144,9 +144,6 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(shows(*m_window, expected), 30000);
         QListWidget* list = m_window->m_listwidget_fileList;
         QCOMPARE(list->currentItem()->text(), QFileInfo(path).fileName());
-        if (path.endsWith(".dat"))
-            QVERIFY(QString::fromStdString(console.out())
-                        .startsWith("- Loading file '" + QFileInfo(path).absoluteFilePath() + "'"));
 
         setTransfer(*m_window->m_glWidget, {{0, Qt::white, 0}, {1, Qt::white}, {4095, Qt::white}});
         m_window->m_glWidget->updateGL();
