@@ -10,6 +10,7 @@
 #include "volume/volumedata.h"
 
 #include <QGLWidget>
+#include <QImage>
 #include <QPoint>
 
 #include <cstdint>
@@ -76,6 +77,14 @@ public:
     // Samples per voxel along a ray: 1, as a frame is drawn; more for a
     // converged reference to compare pictures with.
     void setSamplesPerVoxel(int samples);
+
+    // The current view drawn off screen at `scale` times the widget's size:
+    // the full picture even while a turn draws fewer rays, in the view's
+    // mode, turn, slice, table and density window; rows top first, opaque
+    // unless the view has an alpha channel. The view on screen is left as it
+    // was. A null image, and `fault` one line saying why, where the GL cannot
+    // draw a picture that large.
+    QImage renderPicture(int scale, QString& fault);
 
     // Read-only views of the state, for the tests and the benchmarks.
     const VolumeData& volume() const { return m_volume; }
@@ -209,4 +218,11 @@ private:
     bool m_turnFramebufferReady = false;
     EmptySpaceLeaping m_emptySpace;
     RaycastUniforms m_raycastUniforms;
+
+    // A picture drawn off screen (glwidget_picture.cpp): the size frames and
+    // the view-sized framebuffers are made at where not the widget's, and the
+    // framebuffer a frame ends in (0: the widget's own).
+    QSize frameSize() const { return m_frameSize.isEmpty() ? size() : m_frameSize; }
+    QSize m_frameSize;
+    GLuint m_frameTarget = 0;
 };

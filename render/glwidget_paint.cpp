@@ -111,7 +111,7 @@ void GLWidget::paintSlice(const FrameGeometry& frame)
     glPushMatrix();
     if (m_volumeTexture == 0)
         return;
-    loadAspectProjection(width(), height());
+    loadAspectProjection(frameSize().width(), frameSize().height());
 
     const GLFeatures features = availableGLFeatures();
     if (features.texture3D) {
@@ -173,8 +173,10 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
     // Turning, the passes draw into the lower left of their framebuffers,
     // as many pixels as the scale leaves, and the result is scaled up.
     const float scale = raycastScale();
-    const int drawWidth = scale < 1 ? std::max(1, int(std::lround(width() * scale))) : width();
-    const int drawHeight = scale < 1 ? std::max(1, int(std::lround(height() * scale))) : height();
+    const int fullWidth = frameSize().width(), fullHeight = frameSize().height();
+    const int drawWidth = scale < 1 ? std::max(1, int(std::lround(fullWidth * scale))) : fullWidth;
+    const int drawHeight =
+        scale < 1 ? std::max(1, int(std::lround(fullHeight * scale))) : fullHeight;
     if (scale < 1)
         glViewport(0, 0, drawWidth, drawHeight);
 
@@ -191,7 +193,7 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
     glClear(GL_COLOR_BUFFER_BIT);
     drawProxyCube(frame.reciprocal);
 
-    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, m_frameTarget);
     glCullFace(GL_BACK);
 
     glLightfv(GL_LIGHT0, GL_AMBIENT, kLightAmbient);
@@ -266,14 +268,15 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
     if (scale < 1) {
         // Scaled up, linearly, into the cube's footprint in the view.
         glBindFramebufferEXT(GL_READ_FRAMEBUFFER_EXT, m_turnFramebuffer);
-        glBindFramebufferEXT(GL_DRAW_FRAMEBUFFER_EXT, 0);
-        glViewport(0, 0, width(), height());
-        const PixelRect view = cubeFootprint(frame, m_xRotation, m_yRotation, width(), height());
+        glBindFramebufferEXT(GL_DRAW_FRAMEBUFFER_EXT, m_frameTarget);
+        glViewport(0, 0, fullWidth, fullHeight);
+        const PixelRect view =
+            cubeFootprint(frame, m_xRotation, m_yRotation, fullWidth, fullHeight);
         glScissor(view.x, view.y, view.width, view.height);
         glEnable(GL_SCISSOR_TEST);
-        glBlitFramebufferEXT(0, 0, drawWidth, drawHeight, 0, 0, width(), height(),
+        glBlitFramebufferEXT(0, 0, drawWidth, drawHeight, 0, 0, fullWidth, fullHeight,
                              GL_COLOR_BUFFER_BIT, GL_LINEAR);
         glDisable(GL_SCISSOR_TEST);
-        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, m_frameTarget);
     }
 }

@@ -202,8 +202,8 @@ void GLWidget::createFramebuffers()
         glBindTexture(GL_TEXTURE_RECTANGLE_ARB, textures[i]);
         glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        glTexImage2D(GL_TEXTURE_RECTANGLE_ARB, 0, GL_RGBA8, width(), height(), 0, GL_RGBA,
-                     GL_UNSIGNED_BYTE, nullptr);
+        glTexImage2D(GL_TEXTURE_RECTANGLE_ARB, 0, GL_RGBA8, frameSize().width(),
+                     frameSize().height(), 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     }
 
     const GLuint framebuffers[2] = {m_entryFramebuffer, m_exitFramebuffer};
@@ -226,8 +226,8 @@ void GLWidget::createFramebuffers()
     if (features.framebufferBlit) {
         onTextureUnit(kTurnUnit, [&] {
             glBindTexture(GL_TEXTURE_RECTANGLE_ARB, m_turnTexture);
-            glTexImage2D(GL_TEXTURE_RECTANGLE_ARB, 0, GL_RGBA8, width(), height(), 0, GL_RGBA,
-                         GL_UNSIGNED_BYTE, nullptr);
+            glTexImage2D(GL_TEXTURE_RECTANGLE_ARB, 0, GL_RGBA8, frameSize().width(),
+                         frameSize().height(), 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
         });
         glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, m_turnFramebuffer);
         glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT,
