@@ -127,6 +127,12 @@ void GLWidget::setSamplesPerVoxel(int samples)
     update();
 }
 
+void GLWidget::setSlicesInWindow(bool on)
+{
+    m_slicesInWindow = on;
+    update();
+}
+
 void GLWidget::setDragFrameBudget(double ms)
 {
     m_turnResolution.setBudget(ms);
@@ -189,6 +195,9 @@ void GLWidget::updateTransferFunction(const std::vector<ControlPoint>& points, i
 {
     m_transferReady = true;
     buildTransferTable(m_transferTable, points, width, height, m_minDensity, m_maxDensity);
+    // A picture of the old table would stay on screen until something else
+    // asked for a frame.
+    update();
     if (!m_glInitialized)
         return;
 

@@ -47,7 +47,7 @@ public:
     VolumeData* loadVolume(std::string fileName);
 
     // Rebuilds the transfer table from control points placed on a widget of
-    // `width` x `height` pixels and uploads it. The view is not repainted.
+    // `width` x `height` pixels, uploads it and repaints the view with it.
     void updateTransferFunction(const std::vector<ControlPoint>& points, int width, int height);
 
     // Whether the ray caster leaps over bricks whose samples cannot change the
@@ -77,6 +77,12 @@ public:
     // Samples per voxel along a ray: 1, as a frame is drawn; more for a
     // converged reference to compare pictures with.
     void setSamplesPerVoxel(int samples);
+
+    // Slices show the density window's densities black to white, those
+    // below it black and above it white, rather than through the transfer
+    // table (off by default). They then need no table to be drawn.
+    void setSlicesInWindow(bool on);
+    bool slicesInWindow() const { return m_slicesInWindow; }
 
     // The current view drawn off screen at `scale` times the widget's size:
     // the full picture even while a turn draws fewer rays, in the view's
@@ -200,6 +206,7 @@ private:
     bool m_glInitialized = false;
 
     bool m_leaping = true;
+    bool m_slicesInWindow = false;
     RayProbe m_rayProbe = RayProbe::Picture;
     int m_samplesPerVoxel = 1;
 

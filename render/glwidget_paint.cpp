@@ -79,7 +79,7 @@ void GLWidget::paintGL()
     static PerfTimer frameTimer;
 
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-    if (m_volume.height < 10 || !m_transferReady)
+    if (m_volume.height < 10 || !(m_transferReady || (m_slicing && m_slicesInWindow)))
         return;
 
     const FrameGeometry frame = frameGeometryFor(m_volume.width, m_volume.height, m_volume.depth);
@@ -126,6 +126,10 @@ void GLWidget::paintSlice(const FrameGeometry& frame)
         reportGLError("Uniformtest1: ");
         glUniform1i(transfer, 1);
         reportGLError("Uniformtest2: ");
+        // Looked up without a report, which would add a console line to each slice.
+        glUniform2f(glGetUniformLocation(m_slicesProgram, "window"),
+                    m_slicesInWindow ? float(m_minDensity) : 0.0f,
+                    m_slicesInWindow ? float(m_maxDensity) : 0.0f);
 
         const SliceQuad quad = sliceQuad(m_sliceAxis, m_slicePosition, frame.half);
         glBegin(GL_QUADS);

@@ -74,6 +74,11 @@ void Histogram::mousePressEvent(QMouseEvent* event)
     }
     std::stable_sort(m_controlPoints.begin(), m_controlPoints.end(), lessByX);
     update();
+    rebuildTransferFunction();
+}
+
+void Histogram::rebuildTransferFunction()
+{
     if (m_renderer)
         m_renderer->updateTransferFunction(m_controlPoints, width(), height());
 }
@@ -108,8 +113,7 @@ void Histogram::mouseDoubleClickEvent(QMouseEvent* event)
         return;
     m_controlPoints[size_t(index)].color = color;
     update();
-    if (m_renderer)
-        m_renderer->updateTransferFunction(m_controlPoints, width(), height());
+    rebuildTransferFunction();
 }
 
 void Histogram::paintEvent(QPaintEvent*)

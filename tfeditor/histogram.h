@@ -30,6 +30,10 @@ public:
     std::vector<ControlPoint> m_controlPoints; // kept sorted by x
     GLWidget* m_renderer = nullptr;            // not owned
 
+    // Hands the points, as they are on this widget's size and density
+    // window, to the view's transfer function.
+    void rebuildTransferFunction();
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

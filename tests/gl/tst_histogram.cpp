@@ -7,6 +7,7 @@
 #include "tests/support/testview.h"
 #include "tfeditor/histogram.h"
 #include "tools/uidriver.h"
+#include "volume/volumewriter.h"
 
 #include <QtTest>
 
@@ -191,6 +192,23 @@ private slots:
         QCOMPARE(points().size(), size_t(1));
         QCOMPARE(pos(0), QPoint(300, 150));
         QVERIFY(tableBuiltFor(1000, 3000));
+    }
+
+    // The view shows an edit's table at once, with no other event: the frame the edit brings
+    // is the one a repaint draws, and not the frame before it.
+    void theViewShowsAnEditAtOnce()
+    {
+        QVERIFY(writeVolumeFile("v.dat", SampleVolume(16, 16, 16, 3000)));
+        view().loadVolume("v.dat");
+        m_histogram->m_controlPoints = {{QColor(Qt::white), 280, 190}, {QColor(Qt::red), 310, 190}};
+        m_histogram->rebuildTransferFunction();
+        const QImage before = m_view->render();
+        press(Qt::RightButton, {310, 190});
+        QTest::qWait(50);
+        const QImage shown = m_view->readBack();
+        QVERIFY(shown != before);
+        QVERIFY(shown == m_view->render());
+        m_console.clear(); // the frames' own diagnostics
     }
 
     // A press acts on a point within 4 pixels on both axes; at 5 it is on empty space. A left
