@@ -1,0 +1,272 @@
+#include "tfeditor/transferfunctionfile.h"
+
+#include "volume/volumedata.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+#include <QSet>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+namespace {
+
+const QString kVersionKey = QStringLiteral("kastra-transfer-function");
+const QString kWindowKey = QStringLiteral("densityWindow");
+const QString kPointsKey = QStringLiteral("points");
+constexpr double kVersion = 1;
+constexpr int kSpellingLimit = 40;
+
+// A value as JSON spells it, cut short where long, for a fault line.
+QString spelling(const QJsonValue& value)
+{
+    const QByteArray json = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    const QString text = QString::fromUtf8(json.mid(1, json.size() - 2));
+    return text.size() <= kSpellingLimit ? text : text.left(kSpellingLimit - 3) + "...";
+}
+
+// JSON knows numbers only: an integer is a number without a fraction.
+bool isInteger(const QJsonValue& value)
+{
+    return value.isDouble() && std::floor(value.toDouble()) == value.toDouble();
+}
+
+bool isByte(const QJsonValue& value)
+{
+    return isInteger(value) && value.toDouble() >= 0 && value.toDouble() <= 255;
+}
+
+// A key named twice in one object, as Qt decodes keys; empty if none. Qt's
+// parser keeps the last of the values and drops the others, and in Qt 5.15
+// leaks a dropped array or object: such a file is refused before Qt reads it.
+QString repeatedKey(const QByteArray& bytes)
+{
+    std::vector<std::optional<QSet<QString>>> open; // an object's keys; none for an array
+    for (int i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '{' || bytes[i] == '[') {
+            open.push_back(bytes[i] == '{' ? std::optional(QSet<QString>()) : std::nullopt);
+        } else if ((bytes[i] == '}' || bytes[i] == ']') && !open.empty()) {
+            open.pop_back();
+        } else if (bytes[i] == '"') {
+            const int start = i;
+            for (++i; i < bytes.size() && bytes[i] != '"'; ++i)
+                i += bytes[i] == '\\';
+            const QByteArray literal = bytes.mid(start, i + 1 - start);
+            int next = i + 1;
+            while (next < bytes.size() && QByteArrayLiteral(" \t\r\n").contains(bytes[next]))
+                ++next;
+            if (open.empty() || !open.back() || next >= bytes.size() || bytes[next] != ':')
+                continue;
+            const QJsonArray decoded = QJsonDocument::fromJson("[" + literal + "]").array();
+            const QString key =
+                decoded.isEmpty() ? QString::fromUtf8(literal) : decoded[0].toString();
+            if (open.back()->contains(key))
+                return key;
+            open.back()->insert(key);
+        }
+    }
+    return {};
+}
+
+// Every key of `object` must be one of `known`, and present: a file whose
+// meaning is unclear is refused rather than read in part.
+QString keyFault(const QJsonObject& object, const QStringList& known, const QString& where)
+{
+    for (const QString& key : object.keys())
+        if (!known.contains(key))
+            return where + QStringLiteral("unknown key %1").arg(spelling(key));
+    for (const QString& key : known)
+        if (!object.contains(key))
+            return where + QStringLiteral("\"%1\" is missing").arg(key);
+    return {};
+}
+
+QString readPoint(const QJsonValue& value, int number, const TransferFunction& function,
+                  TransferPoint& point)
+{
+    const QString where = QStringLiteral("point %1: ").arg(number);
+    if (!value.isObject())
+        return where + QStringLiteral("%1 is not an object").arg(spelling(value));
+    const QJsonObject object = value.toObject();
+    const QString fault = keyFault(object, {"density", "opacity", "color"}, where);
+    if (!fault.isEmpty())
+        return fault;
+
+    const QJsonValue density = object["density"];
+    if (!isInteger(density))
+        return where + QStringLiteral("density %1 is not an integer").arg(spelling(density));
+    if (density.toDouble() < function.minDensity || density.toDouble() > function.maxDensity)
+        return where + QStringLiteral("density %1 is outside the window %2..%3")
+                           .arg(spelling(density))
+                           .arg(function.minDensity)
+                           .arg(function.maxDensity);
+    const QJsonValue opacity = object["opacity"];
+    if (!opacity.isDouble())
+        return where + QStringLiteral("opacity %1 is not a number").arg(spelling(opacity));
+    if (!(opacity.toDouble() >= 0 && opacity.toDouble() <= 1))
+        return where + QStringLiteral("opacity %1 is outside 0..1").arg(spelling(opacity));
+    const QJsonArray color = object["color"].toArray();
+    if (color.size() != 3 || !std::all_of(color.begin(), color.end(), isByte))
+        return where + QStringLiteral("color %1 is not three integers 0..255")
+                           .arg(spelling(object["color"]));
+
+    point.density = density.toInt();
+    point.opacity = opacity.toDouble();
+    point.color = QColor(color[0].toInt(), color[1].toInt(), color[2].toInt());
+    return {};
+}
+
+// The fault of a file, or empty when `function` holds what it says.
+QString readFunction(const QByteArray& bytes, TransferFunction& function)
+{
+    if (bytes.size() > kTransferFileLimit)
+        return QStringLiteral("the file is larger than %1 KiB").arg(kTransferFileLimit / 1024);
+    const QString repeated = repeatedKey(bytes);
+    if (!repeated.isNull())
+        return QStringLiteral("key %1 is repeated in one object").arg(spelling(repeated));
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError)
+        return QStringLiteral("not JSON: %1 at byte %2").arg(error.errorString()).arg(error.offset);
+    const QJsonObject object = document.object();
+    if (!document.isObject() || !object.contains(kVersionKey))
+        return QStringLiteral("not a Kastra transfer function");
+
+    const QJsonValue version = object[kVersionKey];
+    if (isInteger(version) && version.toDouble() > kVersion)
+        return QStringLiteral("version %1 is newer than this program reads").arg(spelling(version));
+    if (version.toDouble() != kVersion)
+        return QStringLiteral("version %1 is not a version of this format").arg(spelling(version));
+    QString fault = keyFault(object, {kVersionKey, kWindowKey, kPointsKey}, {});
+    if (!fault.isEmpty())
+        return fault;
+
+    const QJsonArray window = object[kWindowKey].toArray();
+    if (window.size() != 2 || !isInteger(window[0]) || !isInteger(window[1]))
+        return QStringLiteral("density window %1 is not two integers")
+            .arg(spelling(object[kWindowKey]));
+    const double lo = window[0].toDouble(), hi = window[1].toDouble();
+    if (!(lo >= 0 && lo < hi && hi <= kMaxDensity))
+        return QStringLiteral("density window %1..%2 is not lower < upper within 0..%3")
+            .arg(spelling(window[0]), spelling(window[1]))
+            .arg(kMaxDensity);
+    function.minDensity = int(lo);
+    function.maxDensity = int(hi);
+
+    if (!object[kPointsKey].isArray())
+        return QStringLiteral("points %1 is not an array").arg(spelling(object[kPointsKey]));
+    const QJsonArray points = object[kPointsKey].toArray();
+    if (points.isEmpty() || points.size() > kMaxTransferPoints)
+        return QStringLiteral("there are %1 points, not 1..%2")
+            .arg(points.size())
+            .arg(kMaxTransferPoints);
+    for (int i = 0; i < points.size(); ++i) {
+        TransferPoint point;
+        fault = readPoint(points[i], i + 1, function, point);
+        if (!fault.isEmpty())
+            return fault;
+        function.points.push_back(point);
+    }
+    std::stable_sort(
+        function.points.begin(), function.points.end(),
+        [](const TransferPoint& a, const TransferPoint& b) { return a.density < b.density; });
+    return {};
+}
+
+QJsonArray colorArray(const QColor& color)
+{
+    return {color.red(), color.green(), color.blue()};
+}
+
+// Writes through QSaveFile, which renames its temporary file over `path` only
+// once every byte is written.
+bool saveBytes(const QString& path, const QByteArray& bytes, QString& fault)
+{
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return true;
+    fault = QStringLiteral("cannot write the file: %1").arg(file.errorString());
+    return false;
+}
+
+// The function as the reader would return it from its file: the writers
+// refuse what the reader would refuse, in the reader's words.
+bool checkedFunction(const TransferFunction& function, TransferFunction& checked, QString& fault)
+{
+    return parseTransferFunction(transferFunctionBytes(function), checked, fault);
+}
+
+} // namespace
+
+bool parseTransferFunction(const QByteArray& bytes, TransferFunction& function, QString& fault)
+{
+    TransferFunction read;
+    fault = readFunction(bytes, read);
+    if (!fault.isEmpty())
+        return false;
+    function = std::move(read);
+    return true;
+}
+
+bool readTransferFunction(const QString& path, TransferFunction& function, QString& fault)
+{
+    QFile file(path);
+    // One byte past the limit tells a larger file, or an endless one.
+    const QByteArray bytes =
+        file.open(QIODevice::ReadOnly) ? file.read(kTransferFileLimit + 1) : QByteArray();
+    if (file.error() != QFileDevice::NoError) {
+        fault = QStringLiteral("cannot read the file: %1").arg(file.errorString());
+        return false;
+    }
+    return parseTransferFunction(bytes, function, fault);
+}
+
+QByteArray transferFunctionBytes(const TransferFunction& function)
+{
+    QByteArray bytes = "{\n    \"" + kVersionKey.toUtf8() + "\": 1,\n    \"" + kWindowKey.toUtf8() +
+                       "\": [" + QByteArray::number(function.minDensity) + ", " +
+                       QByteArray::number(function.maxDensity) + "],\n    \"" +
+                       kPointsKey.toUtf8() + "\": [";
+    for (size_t i = 0; i < function.points.size(); ++i) {
+        const TransferPoint& p = function.points[i];
+        const QJsonObject point{
+            {"density", p.density}, {"opacity", p.opacity}, {"color", colorArray(p.color)}};
+        bytes += (i == 0 ? "\n        " : ",\n        ") +
+                 QJsonDocument(point).toJson(QJsonDocument::Compact);
+    }
+    return bytes + "\n    ]\n}\n";
+}
+
+bool writeTransferFunction(const QString& path, const TransferFunction& function, QString& fault)
+{
+    TransferFunction checked;
+    return checkedFunction(function, checked, fault) &&
+           saveBytes(path, transferFunctionBytes(function), fault);
+}
+
+bool writeParaViewPreset(const QString& path, const TransferFunction& function, const QString& name,
+                         QString& fault)
+{
+    TransferFunction checked;
+    if (!checkedFunction(function, checked, fault))
+        return false;
+    // The table's own end points (transfertable.cpp) first and last, so that
+    // the ramps and the transparency outside the window come out the same.
+    std::vector<TransferPoint> points = checked.points;
+    points.insert(points.begin(), {checked.minDensity, 0.0, QColor(0, 0, 0)});
+    points.push_back({checked.maxDensity, 0.0, QColor(255, 255, 255)});
+    QJsonArray colors, opacities;
+    for (const TransferPoint& p : points) {
+        colors << p.density << p.color.red() / 255.0 << p.color.green() / 255.0
+               << p.color.blue() / 255.0;
+        // ParaView's midpoint 0.5 and sharpness 0 make the ramp linear.
+        opacities << p.density << p.opacity << 0.5 << 0.0;
+    }
+    const QJsonObject preset{
+        {"Name", name}, {"ColorSpace", "RGB"}, {"RGBPoints", colors}, {"Points", opacities}};
+    return saveBytes(path, QJsonDocument(QJsonArray{preset}).toJson(), fault);
+}
