@@ -3,8 +3,9 @@
 # headless under Xvfb when there is no display, and builds and checks its
 # Debian package. Then builds it again with clang, AddressSanitizer and
 # UndefinedBehaviorSanitizer and runs the suite there, and fuzzes the volume
-# loader and the converter's readers for a bounded time. Any failed test, any
-# sanitizer report and any fuzzer finding fails the run.
+# loader, the transfer-function reader and the converter's readers for a
+# bounded time. Any failed test, any sanitizer report and any fuzzer finding
+# fails the run.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -69,7 +70,7 @@ with_display env "${gl_env[@]}" ctest --output-on-failure -j 2 -LE unit
 # between runs; a crash, hang or out-of-memory input is saved to
 # fuzz/artefacts/ and fails the run. The converter's library calls send the
 # error stream to /dev/null: libFuzzer writes to a copy of it (-close_fd_mask).
-echo "- Fuzzing the volume loader and the converter's readers"
+echo "- Fuzzing the volume loader, the transfer-function reader and the converter's readers"
 fuzz_out="$sanitize_dir/fuzz"
 mkdir -p "$fuzz_out/artefacts"
 # fuzz <target> <seconds> <seeds>: prints the figures, or the log of a finding.
@@ -96,6 +97,7 @@ fuzz() {
   fuzz fuzz_convert_niigz 25 corpus-niigz && fuzz fuzz_convert_dicom 25 corpus-dicom) &
 fuzzing=$!
 found=0
+fuzz fuzz_transferfunction 60 corpus-tf || found=1
 for format in nrrd nhdr mha mhd dicomseries; do
   fuzz "fuzz_convert_$format" 25 "corpus-$format" || found=1
 done

@@ -1,0 +1,100 @@
+// Transfer-function files: the reader's refusals, a file another tool wrote,
+// the fuzz seeds and findings, the writers.
+
+#include "tests/support/testfolder.h"
+#include "tfeditor/transferfunctionfile.h"
+
+#include <QtTest>
+
+#include <unistd.h>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+
+namespace {
+
+// As another tool writes it: other key order and spacing, 1.0 and exponents,
+// two points at one density, which keep their order.
+const char kOther[] = R"({"points": [{"opacity": 1.0, "color": [255, 0, 0], "density": 2000},
+  {"color": [0, 0, 255], "density": 1.2e3, "opacity": 2.5E-1},
+  {"density": 1200, "color": [0, 0, 0], "opacity": 0}],
+ "densityWindow": [1000.0, 3000], "kastra-transfer-function": 1})";
+const TransferFunction kRead{
+    1000, 3000, {{1200, .25, Qt::blue}, {1200, 0, {}}, {2000, 1, Qt::red}}};
+
+// kOther with the first text replaced by the second, and the reader's line.
+const char* const kRefusals[][3] = {
+    {": 1}", ": 1, \"points\": 0}", "key \"points\" is repeated in one object"},
+    {"[1000.0, 3000]", "[900, 300]", "density window 900..300 is not lower < upper within 0..4095"},
+    {"[1000.0, 3000]", "[0, 4096]", "density window 0..4096 is not lower < upper within 0..4095"},
+    {"2000}", "3001}", "point 1: density 3001 is outside the window 1000..3000"},
+    {"2000}", "2000.5}", "point 1: density 2000.5 is not an integer"},
+    {"1.0,", "1.0000001,", "point 1: opacity 1.0000001 is outside 0..1"},
+    {"1.0,", "\"1\",", "point 1: opacity \"1\" is not a number"},
+    {"[255,", "[256,", "point 1: color [256,0,0] is not three integers 0..255"},
+    {"\"opacity\": 0}", "\"opacity\": 0, \"size\": 1}", "point 3: unknown key \"size\""},
+};
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestTransferFunction : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // A refusal leaves the function as it was. Of the fuzz seeds, good-* are
+    // taken and bad-* refused; each, and each finding, passes the fuzz checks.
+    void theReader()
+    {
+        TransferFunction read;
+        QString fault;
+        QVERIFY(parseTransferFunction(kOther, read, fault));
+        for (const auto& [from, to, line] : kRefusals) {
+            QCOMPARE(transferFunctionBytes(read), transferFunctionBytes(kRead));
+            QVERIFY2(!parseTransferFunction(QByteArray(kOther).replace(from, to), read, fault), to);
+            QCOMPARE(fault, QString(line));
+        }
+        const QByteArray full = QByteArray(kOther).leftJustified(kTransferFileLimit, ' ');
+        QVERIFY(parseTransferFunction(full, read, fault));
+        QVERIFY(!parseTransferFunction(full + ' ', read, fault));
+        QCOMPARE(fault, QString("the file is larger than 64 KiB"));
+
+        const QDir corpus(KASTRA_FUZZ_DIR "/corpus-tf");
+        for (const QString& name : corpus.entryList(QDir::Files)) {
+            const QByteArray bytes = contents(corpus.filePath(name));
+            if (!name.startsWith("finding-"))
+                QVERIFY2(readTransferFunction(corpus.filePath(name), read, fault) ==
+                             name.startsWith("good-"),
+                         qPrintable(name + ": " + fault));
+            LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+        }
+    }
+
+    // A second name for the old file keeps its bytes: the new file is
+    // renamed over the old one rather than written into it. The preset holds
+    // the table's transparent black and white ends at the window's ends.
+    void theWriters()
+    {
+        TestFolder folder;
+        folder.write("f.json", "old");
+        QCOMPARE(::link("f.json", "g.json"), 0);
+        QString fault;
+        QVERIFY(writeTransferFunction("f.json", kRead, fault));
+        QVERIFY(!writeTransferFunction("f.json", {0, 9, {{10, 0, Qt::red}}}, fault));
+        QCOMPARE(contents("f.json") + contents("g.json"), transferFunctionBytes(kRead) + "old");
+
+        QVERIFY(writeParaViewPreset("p", {100, 300, {{200, .5, {255, 51, 0}}}}, "B", fault));
+        const QJsonObject p = QJsonDocument::fromJson(contents("p")).array()[0].toObject();
+        QCOMPARE(p["Name"].toString() + p["ColorSpace"].toString(), QString("BRGB"));
+        QCOMPARE(p["RGBPoints"].toArray(), (QJsonArray{100, 0, 0, 0, 200, 1, .2, 0, 300, 1, 1, 1}));
+        QCOMPARE(p["Points"].toArray(), (QJsonArray{100, 0, .5, 0, 200, .5, .5, 0, 300, 0, .5, 0}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTransferFunction)
+#include "tst_transferfunction.moc"
