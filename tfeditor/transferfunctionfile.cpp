@@ -255,10 +255,18 @@ bool writeParaViewPreset(const QString& path, const TransferFunction& function, 
     if (!checkedFunction(function, checked, fault))
         return false;
     // The table's own end points (transfertable.cpp) first and last, so that
-    // the ramps and the transparency outside the window come out the same.
+    // the ramps come out the same; a point of the function on the window's
+    // edge wins that entry, as it does in the table. Transparent points just
+    // outside keep ParaView, which holds its end values beyond the last
+    // point, from showing densities outside the window.
     std::vector<TransferPoint> points = checked.points;
-    points.insert(points.begin(), {checked.minDensity, 0.0, QColor(0, 0, 0)});
-    points.push_back({checked.maxDensity, 0.0, QColor(255, 255, 255)});
+    const int lo = checked.minDensity, hi = checked.maxDensity;
+    if (points.front().density != lo)
+        points.insert(points.begin(), {lo, 0.0, QColor(0, 0, 0)});
+    if (points.back().density != hi)
+        points.push_back({hi, 0.0, QColor(255, 255, 255)});
+    points.insert(points.begin(), {lo - 1, 0.0, QColor(0, 0, 0)});
+    points.push_back({hi + 1, 0.0, QColor(255, 255, 255)});
     QJsonArray colors, opacities;
     for (const TransferPoint& p : points) {
         colors << p.density << p.color.red() / 255.0 << p.color.green() / 255.0

@@ -88,11 +88,15 @@ private slots:
         QVERIFY(!writeTransferFunction("f.json", {0, 9, {{10, 0, Qt::red}}}, fault));
         QCOMPARE(contents("f.json") + contents("g.json"), transferFunctionBytes(kRead) + "old");
 
-        QVERIFY(writeParaViewPreset("p", {100, 300, {{200, .5, {255, 51, 0}}}}, "B", fault));
+        // A point on the window's upper edge wins that entry over the white end point, and
+        // densities outside the window stay transparent.
+        QVERIFY(writeParaViewPreset("p", {100, 300, {{300, .5, {255, 51, 0}}}}, "B", fault));
         const QJsonObject p = QJsonDocument::fromJson(contents("p")).array()[0].toObject();
         QCOMPARE(p["Name"].toString() + p["ColorSpace"].toString(), QString("BRGB"));
-        QCOMPARE(p["RGBPoints"].toArray(), (QJsonArray{100, 0, 0, 0, 200, 1, .2, 0, 300, 1, 1, 1}));
-        QCOMPARE(p["Points"].toArray(), (QJsonArray{100, 0, .5, 0, 200, .5, .5, 0, 300, 0, .5, 0}));
+        QCOMPARE(p["RGBPoints"].toArray(),
+                 (QJsonArray{99, 0, 0, 0, 100, 0, 0, 0, 300, 1, .2, 0, 301, 1, 1, 1}));
+        QCOMPARE(p["Points"].toArray(),
+                 (QJsonArray{99, 0, .5, 0, 100, 0, .5, 0, 300, .5, .5, 0, 301, 0, .5, 0}));
     }
 };
 
