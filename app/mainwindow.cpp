@@ -4,10 +4,14 @@
 #include "app/mainwindow.h"
 
 #include "app/openfiledialog.h"
+#include "app/picturesaver.h"
 #include "app/recentfiles.h"
 #include "app/scanopener.h"
+#include "app/transfermenu.h"
+#include "app/usersettings.h"
 #include "platform/folderlisting.h"
 
+#include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -31,12 +35,15 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(par
 
     m_opener = new ScanOpener(this);
     connect(m_opener, &ScanOpener::opened, this,
-            [this](const QString& volume, const QString& scan, const QString& choice) {
+            [this](const QString& volume, const QString& scan, const QString& choice, bool ct) {
                 const QString name = QFileInfo(scan).fileName();
-                showVolume(volume, choice.isEmpty() ? name : name + " (" + choice + ")", scan);
+                showVolume(volume, choice.isEmpty() ? name : name + " (" + choice + ")", scan, ct);
             });
     addMenuEntries();
+    addViewMenu();
+    m_transferMenu = new TransferMenu(menuBar()->addMenu("&Transferfunktion"), this);
     setAcceptDrops(true);
+    restoreGeometry(userSettings().value("windowGeometry").toByteArray());
 }
 
 MainWindow::~MainWindow() = default;
@@ -64,7 +71,9 @@ void MainWindow::loadFile()
 }
 
 // Each spin box's range excludes the other box's value, so the window stays
-// 0 <= lower < upper <= 4095 and both 4096-entry tables stay in bounds.
+// 0 <= lower < upper <= 4095 and both 4096-entry tables stay in bounds. Once
+// there is a transfer table, it follows the window at once, as the points
+// on the histogram now stand for other densities.
 void MainWindow::setMinDensity(int density)
 {
     m_graphic_view->m_minDensity = density;
@@ -72,6 +81,8 @@ void MainWindow::setMinDensity(int density)
     m_graphic_view->update();
     m_glWidget->m_minDensity = density;
     m_glWidget->update();
+    if (m_glWidget->transferReady())
+        m_graphic_view->rebuildTransferFunction();
 }
 
 void MainWindow::setMaxDensity(int density)
@@ -81,6 +92,8 @@ void MainWindow::setMaxDensity(int density)
     m_graphic_view->update();
     m_glWidget->m_maxDensity = density;
     m_glWidget->update();
+    if (m_glWidget->transferReady())
+        m_graphic_view->rebuildTransferFunction();
 }
 
 // The axis slots set the view's axis before asking for its extent. A lower
@@ -128,12 +141,13 @@ void MainWindow::openPath(const QString& path)
 
     const QFileInfo info(path);
     if (info.isFile() && info.suffix().compare("dat", Qt::CaseInsensitive) == 0)
-        showVolume(info.absoluteFilePath(), info.fileName(), info.absoluteFilePath());
+        showVolume(info.absoluteFilePath(), info.fileName(), info.absoluteFilePath(), false);
     else
         m_opener->open(path);
 }
 
-void MainWindow::showVolume(const QString& volume, const QString& name, const QString& opened)
+void MainWindow::showVolume(const QString& volume, const QString& name, const QString& opened,
+                            bool ct)
 {
     QListWidget* list = m_listwidget_fileList;
     QListWidgetItem* item = nullptr;
@@ -147,18 +161,64 @@ void MainWindow::showVolume(const QString& volume, const QString& name, const QS
     }
     list->setCurrentItem(item, QItemSelectionModel::ClearAndSelect);
     loadFile();
+    // Its first picture needs no click.
+    applyTransferFunction(ct ? skinAndBonePreset(densityHistogram())
+                             : greyRampPreset(densityHistogram()));
     m_recent->add(opened);
 }
 
-// New entries before the form's own: "Öffnen…", the recent files, emptying
-// the cache of converted scans.
+TransferFunction MainWindow::transferFunction() const
+{
+    return functionOfPoints(m_graphic_view->m_controlPoints, m_graphic_view->width(),
+                            m_graphic_view->height(), m_graphic_view->m_minDensity,
+                            m_graphic_view->m_maxDensity);
+}
+
+void MainWindow::applyTransferFunction(const TransferFunction& function)
+{
+    // Each box's range excludes the other's value: the end that moves away
+    // from the other goes first.
+    if (function.minDensity < m_max_density->value()) {
+        m_min_density->setValue(function.minDensity);
+        m_max_density->setValue(function.maxDensity);
+    } else {
+        m_max_density->setValue(function.maxDensity);
+        m_min_density->setValue(function.minDensity);
+    }
+    m_graphic_view->m_controlPoints =
+        pointsOfFunction(function, m_graphic_view->width(), m_graphic_view->height());
+    m_graphic_view->update();
+    m_graphic_view->rebuildTransferFunction();
+}
+
+void MainWindow::addViewMenu()
+{
+    QMenu* view = menuBar()->addMenu("&Ansicht");
+    QAction* windowed = view->addAction("&Schnitte im Dichtefenster");
+    windowed->setCheckable(true);
+    windowed->setChecked(userSettings().value("slicesInWindow", false).toBool());
+    m_glWidget->setSlicesInWindow(windowed->isChecked());
+    connect(windowed, &QAction::toggled, this, [this](bool on) {
+        m_glWidget->setSlicesInWindow(on);
+        userSettings().setValue("slicesInWindow", on);
+    });
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    userSettings().setValue("windowGeometry", saveGeometry());
+    QMainWindow::closeEvent(event);
+}
+
+// New entries before the form's own: "Öffnen…", the recent files, saving the
+// picture, emptying the cache of converted scans.
 void MainWindow::addMenuEntries()
 {
     QAction* open = new QAction("Ö&ffnen …", this);
     open->setShortcut(QKeySequence::Open);
     connect(open, &QAction::triggered, this, &MainWindow::chooseAndOpen);
     QMenu* recent = new QMenu("&Zuletzt geöffnet", m_menu_file);
-    m_recent = new RecentFiles(recent, this);
+    m_recent = new RecentFiles(recent, "recentFiles", this);
     connect(m_recent, &RecentFiles::chosen, this, &MainWindow::openPath);
     QAction* clear = new QAction("Zwischenspeicher &leeren", this);
     connect(clear, &QAction::triggered, this, [this] {
@@ -171,9 +231,17 @@ void MainWindow::addMenuEntries()
         }
         statusBar()->showMessage(QString("Zwischenspeicher geleert: %1 Volumen").arg(removed));
     });
+    QAction* picture = new QAction("&Bild speichern …", this);
+    picture->setShortcut(QKeySequence("Ctrl+P"));
+    connect(picture, &QAction::triggered, this, [this] {
+        const QString saved = savePictureInteractively(this, m_glWidget);
+        if (!saved.isEmpty())
+            statusBar()->showMessage("Bild gespeichert: " + saved);
+    });
     QAction* first = m_menu_file->actions().value(0);
     m_menu_file->insertAction(first, open);
     m_menu_file->insertMenu(first, recent);
+    m_menu_file->insertAction(first, picture);
     m_menu_file->insertAction(first, clear);
     m_menu_file->insertSeparator(first);
 }

@@ -1,14 +1,18 @@
 #pragma once
 
+#include "tfeditor/transferfunction.h"
+#include "tfeditor/transferpresets.h"
 #include "ui_mainwindow.h"
 
 #include <QMainWindow>
 
+class QCloseEvent;
 class QDragEnterEvent;
 class QDropEvent;
 class QKeyEvent;
 class RecentFiles;
 class ScanOpener;
+class TransferMenu;
 
 // The program's main window: the file list and load button, the density and
 // slicing controls, the histogram editor and the GL view, all from the form.
@@ -29,6 +33,14 @@ public:
     // as it was.
     void openPath(const QString& path);
 
+    // The editor's transfer function by density, and one put in its place:
+    // the density window set, the points placed on the editor, the view
+    // repainted with it.
+    TransferFunction transferFunction() const;
+    void applyTransferFunction(const TransferFunction& function);
+    const DensityHistogram& densityHistogram() const { return m_glWidget->volume().histogram; }
+    TransferMenu* transferMenu() const { return m_transferMenu; }
+
 public slots:
     // Loads the first selected file of the list into the view and hands its
     // histogram to the editor: an entry of dat/ by its name, one that was
@@ -42,6 +54,7 @@ public slots:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -49,10 +62,12 @@ private:
     void fillFileList();
     void addMenuEntries();
     void chooseAndOpen();
-    // Lists the volume file `volume` as `name` (once) and loads it; `opened`
-    // goes to the recent files.
-    void showVolume(const QString& volume, const QString& name, const QString& opened);
+    void addViewMenu();
+    // Lists the volume file `volume` as `name` (once) and loads it with a
+    // preset for its kind, CT or not; `opened` goes to the recent files.
+    void showVolume(const QString& volume, const QString& name, const QString& opened, bool ct);
 
     ScanOpener* m_opener;
     RecentFiles* m_recent;
+    TransferMenu* m_transferMenu;
 };

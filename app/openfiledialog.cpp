@@ -2,10 +2,12 @@
 
 #include "app/openfiledialog.h"
 
+#include "app/usersettings.h"
+
 #include <QFileInfo>
 
 OpenFileDialog::OpenFileDialog(QWidget* parent)
-    : QFileDialog(parent, "Öffnen", QString(),
+    : QFileDialog(parent, "Öffnen", userSettings().value("scanFolder").toString(),
                   // DICOM files often have no extension at all.
                   "Alle Dateien (*);;"
                   "Volumen und Scans (*.dat *.nii *.nii.gz *.nrrd *.nhdr *.mha *.mhd *.dcm)")
@@ -23,5 +25,7 @@ void OpenFileDialog::accept()
     if (!QFileInfo::exists(path))
         return QFileDialog::accept(); // says what is missing
     QDialog::accept();
+    // The folder the scan lies in: a DICOM folder's parent, where its siblings are.
+    userSettings().setValue("scanFolder", QFileInfo(path).absolutePath());
     emit chosen(path);
 }

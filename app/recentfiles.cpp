@@ -1,41 +1,31 @@
 // The recent files and their menu (recentfiles.h).
 
 #include "app/recentfiles.h"
+#include "app/usersettings.h"
 
 #include <QAction>
 #include <QDir>
 #include <QMenu>
-#include <QSettings>
 
-namespace {
-
-const char* const kKey = "recentFiles";
-
-QSettings settings()
-{
-    return QSettings("kastra", "kastra");
-}
-
-} // namespace
-
-RecentFiles::RecentFiles(QMenu* menu, QObject* parent) : QObject(parent), m_menu(menu)
+RecentFiles::RecentFiles(QMenu* menu, const QString& key, QObject* parent)
+    : QObject(parent), m_menu(menu), m_key(key)
 {
     fillMenu();
 }
 
 void RecentFiles::add(const QString& path)
 {
-    QStringList paths = settings().value(kKey).toStringList();
+    QStringList paths = userSettings().value(m_key).toStringList();
     paths.removeAll(path);
     paths.prepend(path);
-    settings().setValue(kKey, QStringList(paths.mid(0, kMost)));
+    userSettings().setValue(m_key, QStringList(paths.mid(0, kMost)));
     fillMenu();
 }
 
 void RecentFiles::fillMenu()
 {
     m_menu->clear();
-    const QStringList paths = settings().value(kKey).toStringList();
+    const QStringList paths = userSettings().value(m_key).toStringList();
     for (int i = 0; i < paths.size(); ++i) {
         // The number is the entry's key; an ampersand in a name is no key.
         const QString text = QDir::toNativeSeparators(paths[i]).replace('&', "&&");

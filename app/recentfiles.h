@@ -5,8 +5,8 @@
 
 class QMenu;
 
-// The scans and volume files opened last, newest first, kept across runs in
-// the user's settings, as the entries of a menu that opens them again.
+// The files opened last, newest first, kept across runs in the user's
+// settings under `key`, as the entries of a menu that opens them again.
 class RecentFiles : public QObject
 {
     Q_OBJECT
@@ -14,7 +14,7 @@ class RecentFiles : public QObject
 public:
     static constexpr int kMost = 10;
 
-    RecentFiles(QMenu* menu, QObject* parent);
+    RecentFiles(QMenu* menu, const QString& key, QObject* parent);
 
     // Puts `path` first.
     void add(const QString& path);
@@ -26,4 +26,5 @@ private:
     void fillMenu();
 
     QMenu* m_menu;
+    QString m_key;
 };

@@ -47,6 +47,17 @@ bool ScanCache::take(const QString& volume) const
            file.setFileTime(QDateTime::currentDateTime(), QFileDevice::FileModificationTime);
 }
 
+void ScanCache::setCT(const QString& volume, bool ct) const
+{
+    QFile note(volume + ".ct");
+    ct ? void(note.open(QIODevice::WriteOnly)) : void(note.remove());
+}
+
+bool ScanCache::isCT(const QString& volume) const
+{
+    return QFile::exists(volume + ".ct");
+}
+
 void ScanCache::trim(qint64 limit, const QString& spared) const
 {
     QFileInfoList volumes = QDir(m_folder).entryInfoList({"*.dat"}, QDir::Files, QDir::Time);
@@ -60,6 +71,7 @@ void ScanCache::trim(qint64 limit, const QString& spared) const
             continue;
         if (QFile::remove(oldest.absoluteFilePath()))
             held -= oldest.size();
+        QFile::remove(oldest.absoluteFilePath() + ".ct");
     }
 }
 
@@ -67,7 +79,7 @@ int ScanCache::clear() const
 {
     QDir folder(m_folder);
     const QStringList volumes = folder.entryList({"*.dat"}, QDir::Files);
-    for (const QString& leftover : folder.entryList({"*.part"}, QDir::Files | QDir::Dirs))
+    for (const QString& leftover : folder.entryList({"*.part", "*.ct"}, QDir::Files | QDir::Dirs))
         QFileInfo(folder.filePath(leftover)).isDir()
             ? QDir(folder.filePath(leftover)).removeRecursively()
             : folder.remove(leftover);

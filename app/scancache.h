@@ -26,6 +26,10 @@ public:
     // Whether `volume` is kept; it then counts as used now.
     bool take(const QString& volume) const;
 
+    // Whether a kept volume holds CT densities (HU + 1024), noted beside it.
+    void setCT(const QString& volume, bool ct) const;
+    bool isCT(const QString& volume) const;
+
     // Removes the volumes used longest ago until the rest hold at most
     // `limit` bytes, sparing `spared`.
     void trim(qint64 limit, const QString& spared) const;

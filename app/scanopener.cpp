@@ -88,7 +88,7 @@ void ScanOpener::open(const QString& scan)
     // listing either.
     const QString plain = m_cache.volumeFor(m_scan, {});
     if (m_cache.take(plain))
-        return emit opened(plain, m_scan, {});
+        return emit opened(plain, m_scan, {}, m_cache.isCT(plain));
     list({}, {});
 }
 
@@ -164,13 +164,14 @@ void ScanOpener::convert(const QStringList& options, const QString& choice)
 {
     const QString volume = m_cache.volumeFor(m_scan, options);
     if (m_cache.take(volume))
-        return emit opened(volume, m_scan, choice);
+        return emit opened(volume, m_scan, choice, m_cache.isCT(volume));
     QDir().mkpath(m_cache.folder());
     m_output = volume;
     run(QStringList{m_scan, volume, "--progress"} + options, scanName() + " wird konvertiert …",
         [this, volume, choice](const QByteArray&) {
+            m_cache.setCT(volume, m_ct);
             m_cache.trim(ScanCache::kLimitBytes, volume);
-            emit opened(volume, m_scan, choice);
+            emit opened(volume, m_scan, choice, m_ct);
         });
 }
 
@@ -178,7 +179,7 @@ void ScanOpener::run(const QStringList& arguments, const QString& doing, Done do
 {
     m_done = std::move(done);
     m_stdout.clear();
-    m_cancelled = m_hung = false;
+    m_cancelled = m_hung = m_ct = false;
     m_process = new QProcess(this);
     m_process->setProcessChannelMode(QProcess::SeparateChannels);
     connect(m_process, &QProcess::readyReadStandardOutput, this, &ScanOpener::readOutput);
@@ -222,6 +223,7 @@ void ScanOpener::readOutput()
             m_progress->setRange(0, 100);
             m_progress->setValue(words[2].toInt());
         } else {
+            m_ct = m_ct || line.startsWith("- Values: HU + 1024");
             console::out() << line.toStdString() << std::endl;
         }
     }

@@ -46,8 +46,9 @@ public:
 
 signals:
     // `volume` holds `scan`'s chosen volume; `choice` says which, where the
-    // scan held several ("volume 2"), or is empty.
-    void opened(const QString& volume, const QString& scan, const QString& choice);
+    // scan held several ("volume 2"), or is empty; `ct` whether the converter
+    // took it for CT (densities HU + 1024).
+    void opened(const QString& volume, const QString& scan, const QString& choice, bool ct);
 
 private:
     using Done = std::function<void(const QByteArray& output)>;
@@ -79,4 +80,5 @@ private:
     QByteArray m_stdout;
     bool m_cancelled = false;
     bool m_hung = false;
+    bool m_ct = false;
 };

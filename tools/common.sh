@@ -19,11 +19,10 @@ KASTRA_SAMPLE_PACKAGES=(invesalius-examples python3)
 
 # Extra packages for test.sh: clang, the sanitizer and libFuzzer runtimes,
 # and llvm-symbolizer for readable reports; pydicom, with numpy and Pillow to
-# decode pixels, for its test files from many writers and encodings; xdotool
-# to click in the installed program, and desktop-file-utils to check its
-# desktop entry.
+# decode pixels, for its test files from many writers and encodings; and
+# desktop-file-utils to check the desktop entry.
 KASTRA_CHECK_PACKAGES=(clang libclang-rt-dev llvm python3-pydicom python3-numpy python3-pil
-  xdotool desktop-file-utils)
+  desktop-file-utils)
 
 # Installs the packages that are missing (apt-get, as root or through sudo).
 install_packages() {

@@ -9,8 +9,10 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-install_packages "${KASTRA_CHECK_PACKAGES[@]}"
+install_packages "${KASTRA_CHECK_PACKAGES[@]}" "${KASTRA_SAMPLE_PACKAGES[@]}"
 build "$KASTRA_ROOT/build" -DCMAKE_BUILD_TYPE=Release -DKASTRA_BUILD_TESTS=ON
+# The real CT head the presets are checked on (tst_transferfunctions).
+convert_sample_ct "$KASTRA_ROOT/build/run/dat" >/dev/null
 
 cd "$KASTRA_ROOT/build"
 with_display ctest --output-on-failure -j 2

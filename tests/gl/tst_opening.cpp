@@ -101,18 +101,21 @@ private slots:
         m_folder.reset();
     }
 
-    // Each way in loads the volume the file holds, lists it and draws it;
-    // the recent files open it again, a scan from the cache.
+    // Each way in loads the volume the file holds, lists it and draws it
+    // with a preset for its kind (skin and bone for CT, six points; else the
+    // grey ramp's two); the recent files open it again, a scan from the
+    // cache, which remembers its kind.
     void everyWayInOpensAndDraws_data()
     {
         QTest::addColumn<QString>("way");
         QTest::addColumn<QString>("path");
+        QTest::addColumn<size_t>("presetPoints");
         // clang-format off
-        QTest::newRow("a volume file through Öffnen") << "dialog" << "v.dat";
-        QTest::newRow("NIfTI through Öffnen") << "dialog" << "v.nii.gz";
+        QTest::newRow("a volume file through Öffnen") << "dialog" << "v.dat" << size_t(2);
+        QTest::newRow("NIfTI through Öffnen") << "dialog" << "v.nii.gz" << size_t(2);
         QTest::newRow("a DICOM folder by the command line's path")
-            << "path" << KASTRA_PYDICOM_FILES "/dicomdirtests/98892001/CT5N";
-        QTest::newRow("NIfTI dropped") << "drop" << "v.nii.gz";
+            << "path" << KASTRA_PYDICOM_FILES "/dicomdirtests/98892001/CT5N" << size_t(6);
+        QTest::newRow("NIfTI dropped") << "drop" << "v.nii.gz" << size_t(2);
         // clang-format on
     }
 
@@ -120,6 +123,8 @@ private slots:
     {
         QFETCH(QString, way);
         QFETCH(QString, path);
+        QFETCH(size_t, presetPoints);
+        const std::vector<ControlPoint>& points = m_window->m_graphic_view->m_controlPoints;
         const VolumeData expected =
             path.endsWith(".dat") ? expectedVolume(kRamp) : converted({path});
         ConsoleCapture quiet;
@@ -144,6 +149,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(shows(*m_window, expected), 30000);
         QListWidget* list = m_window->m_listwidget_fileList;
         QCOMPARE(list->currentItem()->text(), QFileInfo(path).fileName());
+        QCOMPARE(points.size(), presetPoints);
 
         setTransfer(*m_window->m_glWidget, {{0, Qt::white, 0}, {1, Qt::white}, {4095, Qt::white}});
         m_window->m_glWidget->updateGL();
@@ -157,6 +163,7 @@ private slots:
         m_window->m_menu_file->findChild<QMenu*>()->actions().first()->trigger();
         QTRY_COMPARE(list->count(), 1);
         QVERIFY(shows(*m_window, expected) && !m_window->findChild<QMessageBox*>());
+        QCOMPARE(points.size(), presetPoints);
     }
 
     // A folder of two series, one of three volumes: the series, then the

@@ -1,0 +1,215 @@
+// Transfer functions in the main window: the presets' pictures on a real CT
+// and the generated head, the view following a new density window at once,
+// function files opened from the menu, slices in the density window.
+
+#include "app/mainwindow.h"
+#include "app/transfermenu.h"
+#include "tests/support/consolecapture.h"
+#include "tests/support/testfolder.h"
+#include "tools/phantom/phantoms.h"
+#include "tools/uidriver.h"
+#include "volume/volumewriter.h"
+
+#include <QMessageBox>
+#include <QtTest>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <map>
+#include <memory>
+
+namespace {
+
+// Shares of the drawn pixels (any channel above 30) by colour: bone ivory to
+// white, skin and tissue warm, grey.
+struct Colours {
+    double drawn = 0, bone = 0, warm = 0, red = 0, grey = 0;
+};
+
+Colours coloursOf(const QImage& picture)
+{
+    Colours shares;
+    int drawn = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const QColor c = picture.pixelColor(x, y);
+            const int r = c.red(), g = c.green(), b = c.blue();
+            if (std::max({r, g, b}) <= 30)
+                continue;
+            ++drawn;
+            shares.bone += r > 110 && r < 1.3 * b;
+            shares.warm += r >= 1.4 * b;
+            shares.red += r > 2 * g;
+            shares.grey += std::abs(r - g) <= 6 && std::abs(g - b) <= 6;
+        }
+    const double n = std::max(drawn, 1);
+    shares.drawn = drawn / double(picture.width() * picture.height());
+    shares.bone /= n;
+    shares.warm /= n;
+    shares.red /= n;
+    shares.grey /= n;
+    return shares;
+}
+
+} // namespace
+
+class TestTransferFunctions : public QObject
+{
+    Q_OBJECT
+
+    TestFolder m_folder{TestFolder::WithShaders};
+    std::unique_ptr<MainWindow> m_window;
+
+    QImage picture()
+    {
+        m_window->m_glWidget->updateGL();
+        return m_window->m_glWidget->grabFrameBuffer();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(QDir::currentPath() + "/config"));
+        QDir().mkpath("dat");
+        QVERIFY(writeVolumeFile("dat/head.dat", makeHeadPhantom()));
+        QFile::link(KASTRA_SAMPLE_CT, "dat/ct-head.dat");
+        ConsoleCapture quiet;
+        m_window = std::make_unique<MainWindow>();
+        QVERIFY(ui::show(*m_window));
+    }
+
+    // Each preset sets its window and shows what it promises, in shares of
+    // the drawn pixels of the unturned view.
+    void presetsShowWhatTheyPromise_data()
+    {
+        QTest::addColumn<QString>("volume");
+        for (const char* volume : {"ct-head.dat", "head.dat"})
+            QTest::newRow(volume) << volume;
+    }
+
+    void presetsShowWhatTheyPromise()
+    {
+        QFETCH(QString, volume);
+        const std::map<QString, std::function<bool(const Colours&)>> promises = {
+            {"CT: Knochen", [](const Colours& c) { return c.bone > 0.6 && c.warm < 0.05; }},
+            {"CT: Haut und Knochen", [](const Colours& c) { return c.warm > 0.1 && c.bone > 0.3; }},
+            {"CT: Weichteile und Gefäße (Kontrast)", [](const Colours& c) { return c.warm > 0.25; }},
+            {"CT: Lunge und Atemwege", [](const Colours& c) { return c.bone < 0.02; }},
+            {"MR: Gehirn", [](const Colours& c) { return c.drawn > 0.03; }},
+            {"Graurampe (1. bis 99,5. Perzentil)",
+             [](const Colours& c) { return c.drawn > 0.03 && c.grey > 0.99; }},
+        };
+        ConsoleCapture quiet;
+        if (!QFile::exists("dat/" + volume))
+            QSKIP("no CT head: tools/test.sh converts one into build/run/dat");
+        QVERIFY(ui::load(*m_window, volume));
+        QCOMPARE(promises.size(), transferPresets().size());
+        for (const TransferPreset& preset : transferPresets()) {
+            QVERIFY(ui::chooseMenuEntry(*m_window, "&Transferfunktion", preset.name));
+            const TransferFunction wanted = preset.make(m_window->densityHistogram());
+            QCOMPARE(m_window->m_min_density->value(), wanted.minDensity);
+            QCOMPARE(m_window->m_max_density->value(), wanted.maxDensity);
+            const QImage shown = picture();
+            const Colours c = coloursOf(shown);
+            const QString said = QString("%1 on %2: %3 of the view drawn, of that %4 bone, %5 "
+                                         "warm, %6 grey")
+                                     .arg(preset.name, volume)
+                                     .arg(c.drawn, 0, 'f', 3)
+                                     .arg(c.bone, 0, 'f', 3)
+                                     .arg(c.warm, 0, 'f', 3)
+                                     .arg(c.grey, 0, 'f', 3);
+            QVERIFY2(promises.at(preset.name)(c), qPrintable(said));
+        }
+    }
+
+    // The grey ramp spans the 1st to the 99.5th percentile of the samples.
+    void theGreyRampSpansThePercentiles()
+    {
+        const SampleVolume head = makeHeadPhantom();
+        std::vector<uint16_t> sorted = head.samples;
+        std::sort(sorted.begin(), sorted.end());
+        const auto percentile = [&](double share) {
+            return int(sorted[size_t(std::ceil(share * double(sorted.size()))) - 1]);
+        };
+        ConsoleCapture quiet;
+        QVERIFY(ui::load(*m_window, "head.dat"));
+        QVERIFY(ui::chooseMenuEntry(*m_window, "&Transferfunktion",
+                                    "Graurampe (1. bis 99,5. Perzentil)"));
+        QCOMPARE(m_window->m_min_density->value(), percentile(0.01));
+        QCOMPARE(m_window->m_max_density->value(), percentile(0.995));
+    }
+
+    // A new density window reaches the view's table at once.
+    void theTableFollowsTheDensityWindow()
+    {
+        ConsoleCapture quiet;
+        QVERIFY(ui::chooseMenuEntry(*m_window, "&Transferfunktion", "CT: Knochen"));
+        m_window->m_min_density->setValue(1500);
+        std::vector<TransferEntry> expected;
+        buildTransferTable(expected, m_window->m_graphic_view->m_controlPoints,
+                           m_window->m_graphic_view->width(), m_window->m_graphic_view->height(),
+                           1500, kMaxDensity);
+        QVERIFY(m_window->m_glWidget->transferTable() == expected);
+    }
+
+    // A function file applies its window and points; a bad one is refused in
+    // a message and leaves the function as it was.
+    void functionFilesOpenFromTheMenu()
+    {
+        ConsoleCapture quiet;
+        QFile good("good.json"), bad("bad.json");
+        QVERIFY(good.open(QIODevice::WriteOnly) && bad.open(QIODevice::WriteOnly));
+        good.write(R"({"points": [{"color": [255, 0, 0], "opacity": 0.5, "density": 2000}],
+                       "densityWindow": [1000, 3000], "kastra-transfer-function": 1})");
+        bad.write(R"({"kastra-transfer-function": 1, "densityWindow": [1000, 3000],
+                      "points": [{"density": 2000, "opacity": 1.5, "color": [255, 0, 0]}]})");
+        good.close();
+        bad.close();
+        m_window->transferMenu()->open("good.json");
+        const TransferFunction opened = m_window->transferFunction();
+        QCOMPARE(opened.minDensity, 1000);
+        QCOMPARE(opened.maxDensity, 3000);
+        QCOMPARE(opened.points.size(), size_t(1));
+        // Within a pixel's worth of densities and opacity.
+        QVERIFY(std::abs(opened.points[0].density - 2000) <=
+                2000 / m_window->m_graphic_view->width() + 1);
+        QVERIFY(std::abs(opened.points[0].opacity - 0.5) <= 1.0 / m_window->m_graphic_view->height());
+        QCOMPARE(opened.points[0].color, QColor(255, 0, 0));
+
+        m_window->transferMenu()->open("bad.json");
+        QMessageBox* box = nullptr;
+        QTRY_VERIFY((box = m_window->findChild<QMessageBox*>()));
+        QVERIFY2(box->informativeText().contains("opacity 1.5"), qPrintable(box->informativeText()));
+        delete box;
+        const TransferFunction kept = m_window->transferFunction();
+        QCOMPARE(kept.minDensity, 1000);
+        QCOMPARE(kept.points.size(), size_t(1));
+        QCOMPARE(kept.points[0].density, opened.points[0].density);
+    }
+
+    // The choice shows the window's densities black to white (1000 in
+    // 500..1500 is mid grey, drawn with no table at all), and is remembered.
+    void slicesInTheDensityWindow()
+    {
+        ConsoleCapture quiet;
+        QVERIFY(writeVolumeFile("dat/even.dat", SampleVolume(32, 32, 32, 1000)));
+        MainWindow window;
+        QVERIFY(ui::show(window));
+        QVERIFY(ui::load(window, "even.dat"));
+        ui::click(window.m_checkbox_slicing);
+        window.m_min_density->setValue(500);
+        window.m_max_density->setValue(1500);
+        QVERIFY(ui::chooseMenuEntry(window, "&Ansicht", "&Schnitte im Dichtefenster"));
+        window.m_glWidget->updateGL();
+        const QImage shown = window.m_glWidget->grabFrameBuffer();
+        const QColor middle = shown.pixelColor(shown.width() / 2, shown.height() / 2);
+        QVERIFY2(std::abs(middle.red() - 128) <= 2 && middle.red() == middle.blue(),
+                 qPrintable(middle.name()));
+        MainWindow again;
+        QVERIFY(again.m_glWidget->slicesInWindow());
+    }
+};
+
+QTEST_MAIN(TestTransferFunctions)
+#include "tst_transferfunctions.moc"

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "tfeditor/transferfunction.h"
+#include "volume/volumedata.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+using DensityHistogram = std::array<int32_t, kDensityCount>;
+
+// The transfer functions offered ready made. Those for CT are placed in
+// densities of the converter's CT rule (HU + 1024); those for MR and
+// anything else by the volume's histogram, since their intensities carry no
+// unit. Each sets the density window it needs.
+struct TransferPreset {
+    const char* name; // the menu's caption
+    bool forCT;
+    TransferFunction (*make)(const DensityHistogram& histogram);
+};
+
+const std::vector<TransferPreset>& transferPresets();
+
+// The presets a scan starts with when it is opened by its path: skin and
+// bone for CT, the grey ramp for anything else.
+TransferFunction skinAndBonePreset(const DensityHistogram& histogram);
+TransferFunction greyRampPreset(const DensityHistogram& histogram);
+
+// The least density at or below which at least `share` (0..1) of the
+// counted voxels lie; 0 for an empty histogram.
+int densityPercentile(const DensityHistogram& histogram, double share);
