@@ -3,9 +3,11 @@
 // volume through the list and the load button (or opens a scan, as
 // "Öffnen …" would, when VOLUME is not in the list), shapes a transfer
 // function with clicks on the histogram, turns the view with a drag, and
-// saves the window as a PNG.
+// saves the window as a PNG. Given a PRESET (a caption of the transfer
+// function menu), it chooses that instead of clicking points, and saves the
+// view alone at half size, for a gallery.
 //
-//   kastra-screenshot OUTPUT.png [VOLUME.dat|SCAN] [composite|average|mip|slice]
+//   kastra-screenshot OUTPUT.png [VOLUME.dat|SCAN] [composite|average|mip|slice] [PRESET]
 
 #include "app/mainwindow.h"
 #include "tfeditor/histogram.h"
@@ -48,12 +50,13 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     if (argc < 2) {
         std::fprintf(stderr, "usage: kastra-screenshot OUTPUT.png [VOLUME.dat|SCAN] "
-                             "[composite|average|mip|slice]\n");
+                             "[composite|average|mip|slice] [PRESET]\n");
         return 2;
     }
     const QString output = QString::fromLocal8Bit(argv[1]);
     const QString volume = argc > 2 ? QString::fromLocal8Bit(argv[2]) : "ct-head.dat";
     const QString mode = argc > 3 ? QString::fromLocal8Bit(argv[3]) : "composite";
+    const QString preset = argc > 4 ? QString::fromUtf8(argv[4]) : QString();
 
     MainWindow window;
     if (!ui::show(window))
@@ -68,17 +71,24 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    // Leave out the air, whose count would flatten every other bar.
-    window.m_min_density->setValue(600);
+    if (!preset.isEmpty()) {
+        if (!ui::chooseMenuEntry(window, "&Transferfunktion", preset)) {
+            std::fprintf(stderr, "no preset %s\n", argv[4]);
+            return 1;
+        }
+    } else {
+        // Leave out the air, whose count would flatten every other bar.
+        window.m_min_density->setValue(600);
 
-    // Skin and soft tissue as a faint veil, bone opaque and ivory, metal white.
-    const EditorPoint points[] = {
-        {900, 0.0, QColor(0, 0, 0)},          {1010, 0.05, QColor(210, 130, 100)},
-        {1150, 0.0, QColor(220, 150, 120)},   {1750, 0.0, QColor(230, 200, 170)},
-        {2200, 0.85, QColor(235, 225, 205)},  {4000, 1.0, QColor(255, 255, 255)},
-    };
-    for (const EditorPoint& point : points)
-        placePoint(window.m_graphic_view, point);
+        // Skin and soft tissue as a faint veil, bone opaque and ivory, metal white.
+        const EditorPoint points[] = {
+            {900, 0.0, QColor(0, 0, 0)},          {1010, 0.05, QColor(210, 130, 100)},
+            {1150, 0.0, QColor(220, 150, 120)},   {1750, 0.0, QColor(230, 200, 170)},
+            {2200, 0.85, QColor(235, 225, 205)},  {4000, 1.0, QColor(255, 255, 255)},
+        };
+        for (const EditorPoint& point : points)
+            placePoint(window.m_graphic_view, point);
+    }
 
     if (mode == "average")
         ui::click(window.m_radiobutton_average);
@@ -97,7 +107,12 @@ int main(int argc, char** argv)
     window.m_glWidget->updateGL();
     QTest::qWait(200);
 
-    const QPixmap picture = window.screen()->grabWindow(window.winId());
+    QPixmap picture = window.screen()->grabWindow(window.winId());
+    if (!preset.isEmpty())
+        picture = picture
+                      .copy(QRect(window.m_glWidget->mapTo(&window, QPoint(0, 0)),
+                                  window.m_glWidget->size()))
+                      .scaledToWidth(window.m_glWidget->width() / 2, Qt::SmoothTransformation);
     if (!picture.save(output)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(output));
         return 1;

@@ -2,7 +2,8 @@
 # Takes the README's pictures: builds Kastra, generates the sample volumes and
 # photographs the main window ray casting the real CT head on a virtual
 # display, into docs/kastra-head.png (or the path given), and once more
-# opened as a scan (a NIfTI file of it) into kastra-open.png beside it.
+# opened as a scan (a NIfTI file of it) into kastra-open.png beside it, and
+# the gallery of presets on both heads into presets/ beside it.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -27,3 +28,16 @@ XDG_CACHE_HOME="$scan/cache" XDG_CONFIG_HOME="$scan/config" QT_QPA_PLATFORM=xcb 
   xvfb-run -a -s "-screen 0 1280x1024x24" "$KASTRA_ROOT/build/tools/kastra-screenshot" \
   "$(dirname "$output")/kastra-open.png" "$scan/ct-head.nii.gz" composite
 rm -rf "$scan"
+
+# The presets' gallery: each on the real CT and on the generated head.
+mkdir -p "$(dirname "$output")/presets"
+index=0
+for preset in "CT: Knochen" "CT: Haut und Knochen" "CT: Weichteile und Gefäße (Kontrast)" \
+  "CT: Lunge und Atemwege" "MR: Gehirn" "Graurampe (1. bis 99,5. Perzentil)"; do
+  index=$((index + 1))
+  for volume in ct-head head; do
+    XDG_CONFIG_HOME=$(mktemp -d) QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" \
+      "$KASTRA_ROOT/build/tools/kastra-screenshot" \
+      "$(dirname "$output")/presets/$volume-$index.png" "$volume.dat" composite "$preset"
+  done
+done
