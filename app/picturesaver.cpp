@@ -2,9 +2,12 @@
 
 #include "app/picturesaver.h"
 
+#include "app/usersettings.h"
+
 #include "render/glwidget.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QImage>
 #include <QInputDialog>
@@ -28,7 +31,10 @@ bool savePicture(GLWidget* view, const QString& path, int scale, QString& fault)
 
 QString savePictureInteractively(QWidget* parent, GLWidget* view)
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    const QString folder = userSettings()
+                               .value("pictureFolder",
+                                      QStandardPaths::writableLocation(QStandardPaths::PicturesLocation))
+                               .toString();
     QString path = QFileDialog::getSaveFileName(parent, "Bild speichern", folder + "/kastra.png",
                                                 "PNG-Bilder (*.png)", nullptr,
                                                 QFileDialog::DontUseNativeDialog);
@@ -51,8 +57,10 @@ QString savePictureInteractively(QWidget* parent, GLWidget* view)
         return {};
 
     QString fault;
-    if (savePicture(view, path, scales[sizes.indexOf(size)], fault))
+    if (savePicture(view, path, scales[sizes.indexOf(size)], fault)) {
+        userSettings().setValue("pictureFolder", QFileInfo(path).absolutePath());
         return path;
+    }
     QMessageBox::warning(parent, "Bild speichern fehlgeschlagen", fault);
     return {};
 }
