@@ -7,8 +7,8 @@
 #include "render/glwidget.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QImage>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -31,10 +31,11 @@ bool savePicture(GLWidget* view, const QString& path, int scale, QString& fault)
 
 QString savePictureInteractively(QWidget* parent, GLWidget* view)
 {
-    const QString folder = userSettings()
-                               .value("pictureFolder",
-                                      QStandardPaths::writableLocation(QStandardPaths::PicturesLocation))
-                               .toString();
+    const QString folder =
+        userSettings()
+            .value("pictureFolder",
+                   QStandardPaths::writableLocation(QStandardPaths::PicturesLocation))
+            .toString();
     QString path = QFileDialog::getSaveFileName(parent, "Bild speichern", folder + "/kastra.png",
                                                 "PNG-Bilder (*.png)", nullptr,
                                                 QFileDialog::DontUseNativeDialog);

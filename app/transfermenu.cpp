@@ -64,9 +64,9 @@ void TransferMenu::open(const QString& path)
 
 void TransferMenu::chooseAndOpen()
 {
-    const QString path = QFileDialog::getOpenFileName(m_window, "Transferfunktion öffnen",
-                                                      lastFolder(), kFilter, nullptr,
-                                                      QFileDialog::DontUseNativeDialog);
+    const QString path =
+        QFileDialog::getOpenFileName(m_window, "Transferfunktion öffnen", lastFolder(), kFilter,
+                                     nullptr, QFileDialog::DontUseNativeDialog);
     if (path.isEmpty())
         return;
     rememberFolder(path);
@@ -88,9 +88,9 @@ void TransferMenu::exportForParaView()
 {
     const QString path = askFileToWrite("Für ParaView exportieren", "ParaView-Presets (*.json)");
     QString fault;
-    if (!path.isEmpty() && !writeParaViewPreset(path, m_window->transferFunction(),
-                                                "Kastra " + QFileInfo(path).completeBaseName(),
-                                                fault))
+    if (!path.isEmpty() &&
+        !writeParaViewPreset(path, m_window->transferFunction(),
+                             "Kastra " + QFileInfo(path).completeBaseName(), fault))
         refuse("kann nicht exportiert werden", path, fault);
 }
 
@@ -108,9 +108,9 @@ QString TransferMenu::askFileToWrite(const QString& title, const QString& filter
 
 void TransferMenu::refuse(const QString& what, const QString& path, const QString& fault)
 {
-    QMessageBox* box = new QMessageBox(QMessageBox::Warning, "Kastra",
-                                       QFileInfo(path).fileName() + " " + what + ".",
-                                       QMessageBox::Ok, m_window);
+    QMessageBox* box =
+        new QMessageBox(QMessageBox::Warning, "Kastra",
+                        QFileInfo(path).fileName() + " " + what + ".", QMessageBox::Ok, m_window);
     box->setInformativeText(fault);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();

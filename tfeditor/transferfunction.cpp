@@ -35,10 +35,9 @@ TransferFunction functionOfPoints(const std::vector<ControlPoint>& points, int w
         p.color = QColor(point.color.red(), point.color.green(), point.color.blue());
         function.points.push_back(p);
     }
-    std::stable_sort(function.points.begin(), function.points.end(),
-                     [](const TransferPoint& a, const TransferPoint& b) {
-                         return a.density < b.density;
-                     });
+    std::stable_sort(
+        function.points.begin(), function.points.end(),
+        [](const TransferPoint& a, const TransferPoint& b) { return a.density < b.density; });
     return function;
 }
 

@@ -9,7 +9,8 @@
 // A point of a transfer function placed by what it means rather than where
 // the editor draws it: a density of the 12-bit range, an opacity 0..1 (the
 // editor's 0 at its top edge, 1 at its bottom), a colour.
-struct TransferPoint {
+struct TransferPoint
+{
     int density = 0;
     double opacity = 0.0;
     QColor color = QColor(0, 0, 0);
@@ -17,7 +18,8 @@ struct TransferPoint {
 
 // A transfer function as presets and files hold it: the density window and
 // its points, sorted by density. It does not depend on the editor's size.
-struct TransferFunction {
+struct TransferFunction
+{
     int minDensity = 0;
     int maxDensity = 4095;
     std::vector<TransferPoint> points;
@@ -33,5 +35,4 @@ TransferFunction functionOfPoints(const std::vector<ControlPoint>& points, int w
 // The editor's points for `function` on a widget of width x height pixels:
 // each at the pixel whose table entry is nearest its density, so a function
 // read back from them changes no density by more than one pixel's worth.
-std::vector<ControlPoint> pointsOfFunction(const TransferFunction& function, int width,
-                                           int height);
+std::vector<ControlPoint> pointsOfFunction(const TransferFunction& function, int width, int height);

@@ -10,7 +10,10 @@
 namespace {
 
 // A CT density from Hounsfield units.
-constexpr int hu(int units) { return units + 1024; }
+constexpr int hu(int units)
+{
+    return units + 1024;
+}
 
 TransferFunction function(int minDensity, int maxDensity, std::vector<TransferPoint> points)
 {
@@ -102,9 +105,9 @@ TransferFunction greyRamp(const DensityHistogram& histogram)
 {
     int low, high;
     percentileWindow(histogram, low, high);
-    return function(low, high,
-                    {at(low, high, 0.0, 0.0, QColor(0, 0, 0)),
-                     at(low, high, 1.0, 0.3, QColor(255, 255, 255))});
+    return function(
+        low, high,
+        {at(low, high, 0.0, 0.0, QColor(0, 0, 0)), at(low, high, 1.0, 0.3, QColor(255, 255, 255))});
 }
 
 } // namespace

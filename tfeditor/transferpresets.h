@@ -13,7 +13,8 @@ using DensityHistogram = std::array<int32_t, kDensityCount>;
 // densities of the converter's CT rule (HU + 1024); those for MR and
 // anything else by the volume's histogram, since their intensities carry no
 // unit. Each sets the density window it needs.
-struct TransferPreset {
+struct TransferPreset
+{
     const char* name; // the menu's caption
     bool forCT;
     TransferFunction (*make)(const DensityHistogram& histogram);

@@ -23,7 +23,8 @@ namespace {
 
 // Shares of the drawn pixels (any channel above 30) by colour: bone ivory to
 // white, skin and tissue warm, grey.
-struct Colours {
+struct Colours
+{
     double drawn = 0, bone = 0, warm = 0, grey = 0;
 };
 
@@ -89,7 +90,8 @@ private slots:
         const std::map<QString, std::function<bool(const Colours&)>> promises = {
             {"CT: Knochen", [](const Colours& c) { return c.bone > 0.6 && c.warm < 0.05; }},
             {"CT: Haut und Knochen", [](const Colours& c) { return c.warm > 0.1 && c.bone > 0.3; }},
-            {"CT: Weichteile und Gefäße (Kontrast)", [](const Colours& c) { return c.warm > 0.25; }},
+            {"CT: Weichteile und Gefäße (Kontrast)",
+             [](const Colours& c) { return c.warm > 0.25; }},
             {"CT: Lunge und Atemwege", [](const Colours& c) { return c.bone < 0.02; }},
             {"MR: Gehirn", [](const Colours& c) { return c.drawn > 0.03; }},
             {"Graurampe (1. bis 99,5. Perzentil)",
@@ -159,13 +161,15 @@ private slots:
         // Within a pixel's worth of densities and opacity.
         QVERIFY(std::abs(opened.points[0].density - 2000) <=
                 2000 / m_window->m_graphic_view->width() + 1);
-        QVERIFY(std::abs(opened.points[0].opacity - 0.5) <= 1.0 / m_window->m_graphic_view->height());
+        QVERIFY(std::abs(opened.points[0].opacity - 0.5) <=
+                1.0 / m_window->m_graphic_view->height());
         QCOMPARE(opened.points[0].color, QColor(255, 0, 0));
 
         m_window->transferMenu()->open("bad.json");
         QMessageBox* box = nullptr;
         QTRY_VERIFY((box = m_window->findChild<QMessageBox*>()));
-        QVERIFY2(box->informativeText().contains("opacity 1.5"), qPrintable(box->informativeText()));
+        QVERIFY2(box->informativeText().contains("opacity 1.5"),
+                 qPrintable(box->informativeText()));
         delete box;
         const TransferFunction kept = m_window->transferFunction();
         QCOMPARE(kept.minDensity, 1000);
