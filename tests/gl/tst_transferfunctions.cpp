@@ -57,12 +57,6 @@ class TestTransferFunctions : public QObject
     TestFolder m_folder{TestFolder::WithShaders};
     std::unique_ptr<MainWindow> m_window;
 
-    QImage picture()
-    {
-        m_window->m_glWidget->updateGL();
-        return m_window->m_glWidget->grabFrameBuffer();
-    }
-
 private slots:
     void initTestCase()
     {
@@ -107,7 +101,8 @@ private slots:
             const TransferFunction wanted = preset.make(m_window->densityHistogram());
             QCOMPARE(m_window->m_min_density->value(), wanted.minDensity);
             QCOMPARE(m_window->m_max_density->value(), wanted.maxDensity);
-            const Colours c = coloursOf(picture());
+            m_window->m_glWidget->updateGL();
+            const Colours c = coloursOf(m_window->m_glWidget->grabFrameBuffer());
             QVERIFY2(promises.at(preset.name)(c),
                      qPrintable(QString::asprintf("%s: %.3f drawn; %.3f bone, %.3f warm, %.3f grey",
                                                   preset.name, c.drawn, c.bone, c.warm, c.grey)));
