@@ -36,19 +36,6 @@ TransferFunction bone(const DensityHistogram&)
                      {hu(2500), 0.9, QColor(255, 255, 250)}});
 }
 
-// Skin is where air meets tissue, the voxels that hold a share of each; the
-// tissue within stays clear so that the bone shows through.
-TransferFunction skinAndBone(const DensityHistogram&)
-{
-    return function(0, kMaxDensity,
-                    {{hu(-700), 0.0, kSkin},
-                     {hu(-400), 0.35, kSkin},
-                     {hu(-150), 0.0, kSkin},
-                     {hu(180), 0.0, QColor(190, 160, 120)},
-                     {hu(400), 0.5, kBone},
-                     {hu(1200), 0.85, QColor(250, 245, 232)}});
-}
-
 // Soft tissue a faint red, contrast-filled vessels bright red, bone white.
 TransferFunction softTissueAndVessels(const DensityHistogram&)
 {
@@ -101,7 +88,22 @@ TransferFunction brain(const DensityHistogram& histogram)
                      at(low, high, 1.0, 0.2, QColor(255, 240, 230))});
 }
 
-TransferFunction greyRamp(const DensityHistogram& histogram)
+} // namespace
+
+// Skin is where air meets tissue, the voxels that hold a share of each; the
+// tissue within stays clear so that the bone shows through.
+TransferFunction skinAndBonePreset(const DensityHistogram&)
+{
+    return function(0, kMaxDensity,
+                    {{hu(-700), 0.0, kSkin},
+                     {hu(-400), 0.35, kSkin},
+                     {hu(-150), 0.0, kSkin},
+                     {hu(180), 0.0, QColor(190, 160, 120)},
+                     {hu(400), 0.5, kBone},
+                     {hu(1200), 0.85, QColor(250, 245, 232)}});
+}
+
+TransferFunction greyRampPreset(const DensityHistogram& histogram)
 {
     int low, high;
     percentileWindow(histogram, low, high);
@@ -110,29 +112,17 @@ TransferFunction greyRamp(const DensityHistogram& histogram)
         {at(low, high, 0.0, 0.0, QColor(0, 0, 0)), at(low, high, 1.0, 0.3, QColor(255, 255, 255))});
 }
 
-} // namespace
-
 const std::vector<TransferPreset>& transferPresets()
 {
     static const std::vector<TransferPreset> presets = {
         {"CT: Knochen", true, bone},
-        {"CT: Haut und Knochen", true, skinAndBone},
+        {"CT: Haut und Knochen", true, skinAndBonePreset},
         {"CT: Weichteile und Gefäße (Kontrast)", true, softTissueAndVessels},
         {"CT: Lunge und Atemwege", true, lungsAndAirways},
         {"MR: Gehirn", false, brain},
-        {"Graurampe (1. bis 99,5. Perzentil)", false, greyRamp},
+        {"Graurampe (1. bis 99,5. Perzentil)", false, greyRampPreset},
     };
     return presets;
-}
-
-TransferFunction skinAndBonePreset(const DensityHistogram& histogram)
-{
-    return skinAndBone(histogram);
-}
-
-TransferFunction greyRampPreset(const DensityHistogram& histogram)
-{
-    return greyRamp(histogram);
 }
 
 int densityPercentile(const DensityHistogram& histogram, double share)
