@@ -214,9 +214,9 @@ int main(int argc, char** argv)
     std::string json;
     for (const auto& turn : turns) {
         turnTo(view, turn[0], turn[1]);
-        view.setSamplesPerVoxel(8);
+        view.setSampleDistance(1.0 / 8);
         const QImage reference = view.picture();
-        view.setSamplesPerVoxel(1);
+        view.setSampleDistance(1);
         const QImage picture = view.picture();
         const Difference toReference = difference(picture, reference);
         const Difference blurred = blurredDifference(picture, reference);

@@ -28,7 +28,13 @@ GLenum drainGLErrors()
 
 bool reportGLFailure(const char* label)
 {
-    const GLenum error = drainGLErrors();
+    return reportGLFailure(label, GL_NO_ERROR);
+}
+
+bool reportGLFailure(const char* label, GLenum earlier)
+{
+    const GLenum drained = drainGLErrors();
+    const GLenum error = earlier != GL_NO_ERROR ? earlier : drained;
     if (error == GL_NO_ERROR)
         return false;
     console::err() << label << glErrorText(error) << std::endl;

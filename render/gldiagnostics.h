@@ -21,3 +21,5 @@ GLenum drainGLErrors();
 // prints `label` and the first error's text on the error console and returns
 // true. Drains the flag either way.
 bool reportGLFailure(const char* label);
+// The same where `earlier` was drained before and is reported first.
+bool reportGLFailure(const char* label, GLenum earlier);

@@ -1,11 +1,13 @@
 #include "render/glwidget.h"
 
+#include "platform/console.h"
 #include "render/gldiagnostics.h"
 #include "volume/volumeloader.h"
 
 #include <QMouseEvent>
 
 #include <algorithm>
+#include <cmath>
 
 GLWidget::GLWidget(QWidget* parent)
     : QGLWidget(parent), m_transferTable(kDensityCount, TransferEntry{0, 0, 0, 255}),
@@ -112,18 +114,14 @@ void GLWidget::setRayProbe(RayProbe probe)
     m_rayProbe = probe;
     if (m_raycastProgram != 0) {
         makeCurrent();
-        glDeleteProgram(m_raycastProgram);
-        glDeleteShader(m_raycastFragmentShader);
-        glDeleteShader(m_raycastVertexShader);
-        m_raycastUniforms = {};
-        buildRaycastProgram();
+        rebuildRaycastProgram();
     }
     update();
 }
 
-void GLWidget::setSamplesPerVoxel(int samples)
+void GLWidget::setSampleDistance(double voxels)
 {
-    m_samplesPerVoxel = std::max(samples, 1);
+    m_sampleDistance = float(std::clamp(voxels, 1.0 / 64, 8.0));
     update();
 }
 
@@ -178,7 +176,14 @@ void GLWidget::resizeGL(int width, int height)
 
 VolumeData* GLWidget::loadVolume(std::string fileName)
 {
-    readVolumeFile(fileName, m_volume);
+    // Past the graphics check the file loads (a short one with zeros).
+    bool loads = false;
+    readVolumeFile(fileName, m_volume, defaultVolumeMemoryBudget(),
+                   [&](uint32_t width, uint32_t height, uint32_t depth) {
+                       const std::string refusal = graphicsRefusal(width, height, depth);
+                       loads = refusal.empty();
+                       return refusal;
+                   });
     m_emptySpace.setVolume(m_volume);
     if (m_glInitialized) {
         // Called from a button, outside the GL callbacks.
@@ -187,6 +192,12 @@ VolumeData* GLWidget::loadVolume(std::string fileName)
         m_emptySpace.uploadGrid();
         createFramebuffers();
     }
+    // The densities are all the view keeps of a volume: shading takes its
+    // gradients from density reads.
+    if (loads)
+        console::err() << "- Graphics memory for the volume: "
+                       << std::lround(double(m_volume.voxels.size()) * 2 / (1 << 20))
+                       << " MB (2 bytes a voxel)." << std::endl;
     return &m_volume;
 }
 

@@ -63,8 +63,6 @@ public:
         PassesOnly = 2,   // nothing past the entry and exit passes
         SampleCounts = 3, // per pixel the samples marched (red + 256 green) and shaded
                           // (blue + 256 alpha), in 255ths
-        GradientsOnTheFly = 4, // the picture, gradients taken from six density reads at
-                               // each shaded sample instead of the gradient texture
     };
     void setRayProbe(RayProbe probe);
 
@@ -74,9 +72,10 @@ public:
     // 40 ms); the release draws the full picture.
     void setDragFrameBudget(double ms);
 
-    // Samples per voxel along a ray: 1, as a frame is drawn; more for a
-    // converged reference to compare pictures with.
-    void setSamplesPerVoxel(int samples);
+    // The distance between samples along a ray, in voxels (1/64 to 8): 1,
+    // as a frame is drawn; less for a converged reference to compare
+    // pictures with, more for a faster, coarser picture.
+    void setSampleDistance(double voxels);
 
     // Slices show the density window's densities black to white, those
     // below it black and above it white, rather than through the transfer
@@ -104,7 +103,6 @@ public:
     QPoint lastMousePos() const { return m_lastMousePos; }
     QSize viewportSize() const { return QSize(m_viewportWidth, m_viewportHeight); }
     GLuint volumeTexture() const { return m_volumeTexture; }
-    GLuint gradientTexture() const { return m_gradientTexture; }
     GLuint transferTexture() const { return m_transferTexture; }
     GLuint entryTexture() const { return m_entryTexture; }
     GLuint exitTexture() const { return m_exitTexture; }
@@ -143,15 +141,20 @@ private:
     // Where the ray-cast program takes its inputs, looked up once it is linked.
     struct RaycastUniforms
     {
-        GLint slices = -1, gradients = -1, transfer = -1, entry = -1, exit = -1,
-              volumeDimension = -1, mode = -1, samplesPerVoxel = -1, jitter = -1;
+        GLint slices = -1, transfer = -1, entry = -1, exit = -1,
+              volumeDimension = -1, mode = -1, sampleDistance = -1, jitter = -1;
         EmptySpaceLeaping::Uniforms leaping;
     };
 
     void buildShaderPrograms();
     void buildRaycastProgram();
+    void rebuildRaycastProgram(); // after a change to what it compiles in
     void createFramebuffers();
     void uploadVolumeTexture();
+    // Why the GL cannot hold a volume of these extents beside the shown one,
+    // or "" where it can.
+    std::string graphicsRefusal(uint32_t width, uint32_t height, uint32_t depth);
+    GLenum m_heldGLError = GL_NO_ERROR; // pending before the check, for the upload to report
     void paintSlice(const FrameGeometry& frame);
     void paintRaycast(const FrameGeometry& frame);
     // The share of the view's width and height a frame is ray cast at.
@@ -182,10 +185,6 @@ private:
     GLuint m_raycastFragmentShader = 0;
     GLuint m_raycastVertexShader = 0;
     GLuint m_raycastProgram = 0;
-    // The density's central differences for shading (gradienttexture.h), on
-    // a unit of its own after the passes' and leaping's.
-    static constexpr GLenum kGradientUnit = GL_TEXTURE6;
-    GLuint m_gradientTexture = 0;
     GLuint m_entryTexture = 0;
     GLuint m_exitTexture = 0;
     GLuint m_entryFramebuffer = 0;
@@ -208,7 +207,7 @@ private:
     bool m_leaping = true;
     bool m_slicesInWindow = false;
     RayProbe m_rayProbe = RayProbe::Picture;
-    int m_samplesPerVoxel = 1;
+    float m_sampleDistance = 1;
 
     // Turning at reduced resolution: whether the left button is down, the
     // scale the next such frame is drawn at, and the frame it goes to

@@ -228,12 +228,10 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
     reportGLError("Uniformtest4: ");
     glUniform3i(uniforms.volumeDimension, m_volume.width, m_volume.height, m_volume.depth);
     reportGLError("Volume_Dimension: ");
-    onTextureUnit(kGradientUnit, [&] { glBindTexture(GL_TEXTURE_3D, m_gradientTexture); });
-    glUniform1i(uniforms.gradients, int(kGradientUnit - GL_TEXTURE0));
     onTextureUnit(kJitterUnit, [&] { glBindTexture(GL_TEXTURE_2D, m_jitterTexture); });
     glUniform1i(uniforms.jitter, int(kJitterUnit - GL_TEXTURE0));
     glUniform1i(uniforms.mode, m_renderMode);
-    glUniform1f(uniforms.samplesPerVoxel, float(m_samplesPerVoxel));
+    glUniform1f(uniforms.sampleDistance, m_sampleDistance);
     // The bricks index the volume's own voxels, not those of a texture
     // padded to powers of two.
     m_emptySpace.bind(uniforms.leaping, m_leaping && features.nonPowerOfTwo, m_renderMode);

@@ -7,15 +7,16 @@
 #include "render/gldiagnostics.h"
 #include "render/bluenoise.h"
 #include "render/glfeatures.h"
-#include "render/gradienttexture.h"
 #include "render/shaderfile.h"
 #include "render/texturesize.h"
 #include "render/textureunit.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <ostream>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -123,7 +124,6 @@ void GLWidget::initializeGL()
     m_exitTexture = names[1];
     reportGLFailure("Error generating front and back texture: ");
 
-    glGenTextures(1, &m_gradientTexture);
     glGenTextures(1, &m_turnTexture);
     glGenTextures(1, &m_jitterTexture);
     if (features.multitexture)
@@ -177,13 +177,12 @@ void GLWidget::buildRaycastProgram()
         return;
     RaycastUniforms& uniforms = m_raycastUniforms;
     uniforms.slices = glGetUniformLocation(m_raycastProgram, "slices");
-    uniforms.gradients = glGetUniformLocation(m_raycastProgram, "gradients");
     uniforms.transfer = glGetUniformLocation(m_raycastProgram, "transfer");
     uniforms.entry = glGetUniformLocation(m_raycastProgram, "tex_entry");
     uniforms.exit = glGetUniformLocation(m_raycastProgram, "tex_exit");
     uniforms.volumeDimension = glGetUniformLocation(m_raycastProgram, "volume_dimension");
     uniforms.mode = glGetUniformLocation(m_raycastProgram, "mode");
-    uniforms.samplesPerVoxel = glGetUniformLocation(m_raycastProgram, "samples_per_voxel");
+    uniforms.sampleDistance = glGetUniformLocation(m_raycastProgram, "sample_distance");
     uniforms.jitter = glGetUniformLocation(m_raycastProgram, "jitter_tile");
     uniforms.leaping = EmptySpaceLeaping::locate(m_raycastProgram);
 }
@@ -241,7 +240,7 @@ void GLWidget::createFramebuffers()
 
 void GLWidget::uploadVolumeTexture()
 {
-    if (reportGLFailure("Error generating texture: "))
+    if (reportGLFailure("Error generating texture: ", std::exchange(m_heldGLError, GL_NO_ERROR)))
         return;
 
     const GLFeatures features = availableGLFeatures();
@@ -268,12 +267,6 @@ void GLWidget::uploadVolumeTexture()
         glTexSubImage3D(GL_TEXTURE_3D, 0, 0, 0, 0, width, height, depth, GL_LUMINANCE, GL_FLOAT,
                         m_volume.voxels.data());
         setClampedSampling(GL_TEXTURE_3D, GL_LINEAR);
-        if (features.multitexture)
-            onTextureUnit(kGradientUnit, [&] {
-                glBindTexture(GL_TEXTURE_3D, m_gradientTexture);
-                uploadGradientTexture(m_volume, extents);
-                setClampedSampling(GL_TEXTURE_3D, GL_LINEAR);
-            });
         reportGLFailure("Could not upload texture: ");
         return;
     }
@@ -292,4 +285,56 @@ void GLWidget::uploadVolumeTexture()
                     m_stagingBuffer.data());
     setClampedSampling(GL_TEXTURE_2D, GL_LINEAR);
     reportGLFailure("Could not upload texture: ");
+}
+
+std::string GLWidget::graphicsRefusal(uint32_t width, uint32_t height, uint32_t depth)
+{
+    if (!m_glInitialized)
+        return {};
+    makeCurrent();
+    const GLFeatures features = availableGLFeatures();
+    if (!features.texture3D)
+        return {}; // the flat fallback holds one layer
+    GLint widest = 0;
+    glGetIntegerv(GL_MAX_3D_TEXTURE_SIZE, &widest);
+    const uint32_t sides[3] = {width, height, depth};
+    for (uint32_t side : sides)
+        if (uint64_t(features.nonPowerOfTwo ? side : uint32_t(nextPowerOfTwo(int(side)))) >
+            uint64_t(widest))
+            return "a volume of " + std::to_string(width) + " x " + std::to_string(height) +
+                   " x " + std::to_string(depth) +
+                   " samples is wider than the graphics card's 3D textures (" +
+                   std::to_string(widest) + " a side)";
+    // The densities' texture must fit beside the shown volume's, which stays
+    // until the new one is read: a texture of that size is made and given
+    // back. An error pending from before is held for the upload to report.
+    m_heldGLError = drainGLErrors();
+    if (m_heldGLError != GL_NO_ERROR)
+        return {};
+    GLuint trial = 0;
+    glGenTextures(1, &trial);
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_3D, &bound);
+    glBindTexture(GL_TEXTURE_3D, trial);
+    const auto padded = [&](uint32_t side) {
+        return features.nonPowerOfTwo ? GLsizei(side) : GLsizei(nextPowerOfTwo(int(side)));
+    };
+    glTexImage3D(GL_TEXTURE_3D, 0, GL_LUMINANCE16, padded(width), padded(height), padded(depth), 0,
+                 GL_LUMINANCE, GL_FLOAT, nullptr);
+    const bool fits = drainGLErrors() == GL_NO_ERROR;
+    glBindTexture(GL_TEXTURE_3D, GLuint(bound));
+    glDeleteTextures(1, &trial);
+    if (fits)
+        return {};
+    return "a volume of " + std::to_string(width) + " x " + std::to_string(height) + " x " +
+           std::to_string(depth) + " samples does not fit in the graphics memory";
+}
+
+void GLWidget::rebuildRaycastProgram()
+{
+    glDeleteProgram(m_raycastProgram);
+    glDeleteShader(m_raycastFragmentShader);
+    glDeleteShader(m_raycastVertexShader);
+    m_raycastUniforms = {};
+    buildRaycastProgram();
 }

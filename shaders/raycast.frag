@@ -2,13 +2,12 @@
 #extension GL_ARB_texture_rectangle : require
 // Ray casting through the volume. Each pixel's ray runs from its entry to its
 // exit point (volume coordinates written by the fbo passes) with a spacing of
-// at most one voxel, and is composed by `mode`:
+// at most `sample_distance` voxels, and is composed by `mode`:
 //   0 Composite: front-to-back emission-absorption, headlight-shaded;
 //   1 Average: the mean density along the ray, through the transfer table;
 //   2 Maximum intensity projection: the largest density, through the table.
 
 uniform sampler3D slices;         // normalised densities 0..1
-uniform sampler3D gradients;      // per voxel its central differences (see gradientAt)
 uniform sampler1D transfer;       // 4096 RGBA entries, one per 12-bit density
 uniform sampler2D jitter_tile;    // 64 x 64 pixels of blue noise, repeated over the view
 uniform sampler2DRect tex_entry;  // ray entry points; alpha 0 where no cube
@@ -22,12 +21,11 @@ uniform int brick_size;        // voxels along a brick's side, and samples in a 
 uniform bool leaping;          // off: march every sample
 uniform vec3 box_low;          // rays march only through this box (volume coordinates),
 uniform vec3 box_high;         // where samples read bricks that can show
-uniform float samples_per_voxel; // 1; more for a converged reference picture
+uniform float sample_distance;  // voxels between samples: 1; less for a converged reference
 // PROBE: what to compute, for measuring where a frame's time goes and for checking
 // the gradient texture: 0 the picture, 1 the picture unshaded, 2 nothing
 // (the entry and exit passes alone), 3 the samples marched and shaded (red +
-// 256 green, blue + 256 alpha, in 255ths), 4 the picture with gradients
-// taken from the densities at each shaded sample. The view compiles it in
+// 256 green, blue + 256 alpha, in 255ths). The view compiles it in
 // (#define PROBE n after the first line), as the rasteriser would run every
 // branch of a uniform's choice.
 #ifndef PROBE
@@ -49,6 +47,10 @@ const float kSpecular = 0.2; // at exponent 10, multiplied out in shade()
 float marched = 0.0;
 float shaded = 0.0;
 
+// Samples in a run of the brick walk: brick_size, fewer where samples lie
+// more than a voxel apart, so that a run never reaches beyond a brick.
+float runSamples = 1.0;
+
 float densityAt(vec3 position)
 {
     return texture3D(slices, position).r;
@@ -60,21 +62,17 @@ vec4 classify(float density)
     return texture1D(transfer, density * (4095.0 / 4096.0) + (0.5 / 4096.0));
 }
 
-// The density's central differences at `position` (density over two voxels
-// along each axis). The texture holds those of every voxel, 32768 of 65535
-// for 0 and 32767 per unit; as differences are linear in the densities, they
-// interpolate between voxels exactly to the differences of the interpolated
-// densities, which PROBE 4 takes from six more density reads.
+// The density's gradient at `position`: the central differences of the
+// interpolated densities, over two voxels along each axis. Six reads per
+// shaded sample keep the view at the densities' 2 bytes a voxel; a texture
+// of every voxel's differences would need 6 more (8 as drivers pad them),
+// and 2 bytes of direction alone visibly change the shading of noisy tissue.
 vec3 gradientAt(vec3 position, vec3 voxel)
 {
-#if PROBE != 4
-    return (texture3D(gradients, position).rgb * 65535.0 - 32768.0) / 32767.0;
-#else
     return vec3(
         densityAt(position + vec3(voxel.x, 0.0, 0.0)) - densityAt(position - vec3(voxel.x, 0.0, 0.0)),
         densityAt(position + vec3(0.0, voxel.y, 0.0)) - densityAt(position - vec3(0.0, voxel.y, 0.0)),
         densityAt(position + vec3(0.0, 0.0, voxel.z)) - densityAt(position - vec3(0.0, 0.0, voxel.z)));
-#endif
 }
 
 // Blinn-Phong under a headlight: light and half vector both point back along
@@ -111,7 +109,8 @@ float jitter()
 // so rays go in runs of brick_size samples, the same runs for every pixel,
 // and a look in the brick where a run starts says how many runs to leap, or
 // how many to march before the next look. A run stays within one brick of
-// where it starts, as its samples are at most a voxel apart.
+// where it starts: its samples are at most a voxel apart, or there are as
+// many fewer of them as they are further apart (runSamples).
 vec3 brickCoordinate(vec3 position)
 {
     return (position * vec3(volume_dimension) - 0.5) / float(brick_size);
@@ -180,7 +179,7 @@ vec2 runsFrom(Ray ray, float s, float largest)
 void lookAhead(Ray ray, inout float s, inout float runsEnd, float largest)
 {
     vec2 runs = runsFrom(ray, s, largest);
-    runsEnd = min(s + max(runs.x, runs.y) * float(brick_size), ray.end);
+    runsEnd = min(s + max(runs.x, runs.y) * runSamples, ray.end);
     if (runs.x > 0.0)
         s = runsEnd;
 }
@@ -276,10 +275,11 @@ void main()
     vec3 end = texture2DRect(tex_exit, gl_TexCoord[0].st).rgb;
     vec3 rayVoxels = (end - start) * vec3(volume_dimension);
     float lengthVoxels = length(rayVoxels);
-    // Both ends are samples, at most one voxel apart (or the reference's
-    // fraction of one).
-    int intervals = int(max(ceil(lengthVoxels * samples_per_voxel), 1.0));
+    // Both ends are samples, at most sample_distance voxels apart.
+    int intervals = int(max(ceil(lengthVoxels / sample_distance), 1.0));
     vec3 step = (end - start) / float(intervals);
+    float spacing = lengthVoxels / float(intervals);
+    runSamples = max(floor(float(brick_size) / max(spacing, 1.0)), 1.0);
 
     if (mode == 0) {
         // Samples at t + offset, t = 0, 1, ...: those before the exit point.
@@ -287,7 +287,7 @@ void main()
         Ray ray = makeRay(start + step * offset, step, floor(float(intervals) - offset) + 1.0);
         vec3 towardsViewer =
             lengthVoxels > 0.0 ? -rayVoxels / lengthVoxels : vec3(0.0, 0.0, 1.0);
-        gl_FragColor = composite(ray, lengthVoxels / float(intervals), towardsViewer);
+        gl_FragColor = composite(ray, spacing, towardsViewer);
     } else {
         float count = float(intervals) + 1.0;
         Ray ray = makeRay(start, step, count);

@@ -67,7 +67,8 @@ void readVolumeFile(const std::string& path, VolumeData& volume)
     readVolumeFile(path, volume, defaultVolumeMemoryBudget());
 }
 
-void readVolumeFile(const std::string& path, VolumeData& volume, uint64_t memoryBudget)
+void readVolumeFile(const std::string& path, VolumeData& volume, uint64_t memoryBudget,
+                    const ExtentsCheck& fits)
 {
     console::out() << "- Loading file '" << path << "' ... " << std::endl;
     FilePtr file = openRegularFile(path.c_str(), "rb");
@@ -75,10 +76,11 @@ void readVolumeFile(const std::string& path, VolumeData& volume, uint64_t memory
         printLoadError(".");
         return;
     }
-    readVolumeStream(file.release(), volume, memoryBudget);
+    readVolumeStream(file.release(), volume, memoryBudget, fits);
 }
 
-void readVolumeStream(std::FILE* stream, VolumeData& volume, uint64_t memoryBudget)
+void readVolumeStream(std::FILE* stream, VolumeData& volume, uint64_t memoryBudget,
+                      const ExtentsCheck& fits)
 {
     FilePtr file(stream);
 
@@ -99,6 +101,10 @@ void readVolumeStream(std::FILE* stream, VolumeData& volume, uint64_t memoryBudg
     const std::string tooLarge = ": a volume of " + extents + " samples does not fit in memory.";
     if (!volumeFitsLoader(width, height, depth, memoryBudget)) {
         printLoadError(tooLarge.c_str());
+        return;
+    }
+    if (const std::string refused = fits ? fits(width, height, depth) : ""; !refused.empty()) {
+        printLoadError((": " + refused + ".").c_str());
         return;
     }
 

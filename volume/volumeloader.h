@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 // Volume file (".dat"), little-endian: three unsigned 16-bit extents (width,
@@ -19,13 +20,19 @@
 // sample count needs more than `memoryBudget` bytes (6 bytes per sample in
 // flight) or more than 2^31 - 1 samples. A file cut short in its samples
 // loads with the missing samples as 0.
+// `fits`, where given, is asked about the header's extents after the
+// loader's own checks: a reason it gives ("" takes them) is refused the same
+// way, as " + reason + ".".
+using ExtentsCheck = std::function<std::string(uint32_t width, uint32_t height, uint32_t depth)>;
 void readVolumeFile(const std::string& path, VolumeData& volume);
-void readVolumeFile(const std::string& path, VolumeData& volume, uint64_t memoryBudget);
+void readVolumeFile(const std::string& path, VolumeData& volume, uint64_t memoryBudget,
+                    const ExtentsCheck& fits = {});
 
 // The same for an open stream positioned at the header; `readVolumeFile`
 // prints the "- Loading file" line and opens the file, then calls this.
 // Takes the stream over and closes it.
-void readVolumeStream(std::FILE* file, VolumeData& volume, uint64_t memoryBudget);
+void readVolumeStream(std::FILE* file, VolumeData& volume, uint64_t memoryBudget,
+                      const ExtentsCheck& fits = {});
 
 // Bytes a load may hold in flight by default: half the machine's memory.
 uint64_t defaultVolumeMemoryBudget();

@@ -46,6 +46,9 @@ struct Scene {
     }
 };
 
+// What a load of a small volume says on standard error.
+const std::string kMemoryLine = "- Graphics memory for the volume: 0 MB (2 bytes a voxel).\n";
+
 // Densities that a 16-bit texel holds exactly (multiples of 4095 / 15), so
 // that the transfer table is met at the centre of their entry.
 constexpr int kLow = 1092, kMiddle = 2184, kHigh = 3276;
@@ -352,49 +355,6 @@ private slots:
         QVERIFY2(differing == 0, qPrintable(QString("%1 pixels differ").arg(differing)));
     }
 
-    // The gradient texture shades as six density reads at each shaded sample
-    // do: a ball, whose surface faces every way, within 3 in 255 per channel
-    // at three turns.
-    void gradientTextureShadesAsDensityReads_data()
-    {
-        QTest::addColumn<bool>("hardEdged");
-        QTest::newRow("soft ball in noise") << false;
-        // 0 beside 4095: differences of -1 and +1, the ends of the encoding.
-        QTest::newRow("hard-edged ball") << true;
-    }
-
-    void gradientTextureShadesAsDensityReads()
-    {
-        QFETCH(bool, hardEdged);
-        SampleVolume volume(48, 40, 44);
-        uint32_t noise = 1;
-        for (int z = 0; z < volume.depth; ++z)
-            for (int y = 0; y < volume.height; ++y)
-                for (int x = 0; x < volume.width; ++x) {
-                    noise = noise * 1664525u + 1013904223u;
-                    const double r = std::hypot(x - 22.5, y - 20.5, z - 23.0);
-                    const double ball = 3000 / (1 + std::exp((r - 15) / 1.5));
-                    volume.at(x, y, z) = hardEdged ? (r < 15 ? 4095 : 0)
-                                                   : uint16_t(ball + 200 + (noise >> 24) % 61 - 30);
-                }
-        Scene scene(240, 200, volume);
-        TestView& view = scene.view;
-        setTransfer(view.widget(), {{300, Qt::black, 0}, {1500, QColor(255, 128, 0), 60},
-                                    {4094, Qt::white, 200}});
-        for (const QPoint& turn : {QPoint(0, 0), QPoint(35, 20), QPoint(-50, 70)}) {
-            ui::drag(&view.widget(), QPoint(100, 100), QPoint(100, 100) + turn);
-            const QImage texture = view.render();
-            view->setRayProbe(GLWidget::RayProbe::GradientsOnTheFly);
-            const QImage reads = view.render();
-            view->setRayProbe(GLWidget::RayProbe::Picture);
-            int differing = 0;
-            for (int y = 0; y < texture.height(); ++y)
-                for (int x = 0; x < texture.width(); ++x)
-                    differing += !nearPixel(texture.pixel(x, y), reads.pixel(x, y), 3);
-            QVERIFY2(differing == 0, qPrintable(QString("%1 pixels differ").arg(differing)));
-        }
-    }
-
     // While the left button turns the view, frames are cast from fewer rays
     // and scaled up; the release itself draws the full picture, the very one
     // the unturned view showed before.
@@ -491,8 +451,7 @@ private slots:
 
     // Every density survives the 16-bit texels. Without non-power-of-two
     // support each extent rounds up to its own power of two, and the volume
-    // fills the first texels of each row, layer and slab, in the density
-    // texture and in the gradient texture alike.
+    // fills the first texels of each row, layer and slab.
     void theVolumeTexture()
     {
         SampleVolume ramp(16, 16, 16);
@@ -517,31 +476,29 @@ private slots:
         hideGLFeatures(padded);
         setup.view->loadVolume("v.dat");
         const VolumeTexture texture = readVolumeTexture(setup.view->volumeTexture());
-        const VolumeTexture gradients = readVolumeTexture(setup.view->gradientTexture(), GL_RGB);
         QCOMPARE(texture.size, std::vector<int>({64, 32, 16}));
-        QCOMPARE(gradients.size, texture.size);
-        // x, y, z, the density, its differences over two voxels (over one at
-        // the far faces, where the texture clamps).
-        const int voxels[][7] = {{0, 0, 0, 500, 1, 2, 10},
-                                 {38, 18, 10, 3592, 152, 144, 400},
-                                 {39, 19, 11, 3953, 77, 74, 210}};
-        for (const int* v : voxels) {
-            const size_t at = size_t(v[0] + 64 * (v[1] + 32 * v[2]));
-            QVERIFY(std::fabs(texture.texels[at] * 4095 - float(v[3])) < 0.1f);
-            for (size_t axis = 0; axis < 3; ++axis) {
-                const float difference = (gradients.texels[3 * at + axis] * 65535 - 32768) / 32767;
-                QVERIFY2(std::fabs(difference * 4095 - float(v[4 + axis])) < 0.1f,
-                         qPrintable(QString("voxel %1, %2, %3").arg(v[0]).arg(v[1]).arg(v[2])));
-            }
-        }
+        const int voxels[][4] = {{0, 0, 0, 500}, {38, 18, 10, 3592}, {39, 19, 11, 3953}};
+        for (const int* v : voxels)
+            QVERIFY(std::fabs(texture.texels[size_t(v[0] + 64 * (v[1] + 32 * v[2]))] * 4095 -
+                              float(v[3])) < 0.1f);
+        hideGLFeatures({});
 
-        // A volume wider than the GL's 3D textures: the upload says so.
-        GLint widest = 0;
-        glGetIntegerv(GL_MAX_3D_TEXTURE_SIZE, &widest);
-        QVERIFY(writeVolumeFile("v.dat", SampleVolume(widest + 1, 1, 1, 1000)));
+        // The graphics memory the load takes is said; a volume wider than the
+        // GL's 3D textures is refused before the shown one is given up.
         setup.console.clear();
         setup.view->loadVolume("v.dat");
-        QCOMPARE(setup.console.err(), std::string("Could not upload texture: invalid value\n"));
+        QCOMPARE(setup.console.err(), kMemoryLine);
+        GLint widest = 0;
+        glGetIntegerv(GL_MAX_3D_TEXTURE_SIZE, &widest);
+        QVERIFY(writeVolumeFile("wide.dat", SampleVolume(widest + 1, 1, 1, 1000)));
+        setup.console.clear();
+        setup.view->loadVolume("wide.dat");
+        QCOMPARE(setup.console.err(),
+                 "+ Error loading file: a volume of " + std::to_string(widest + 1) +
+                     " x 1 x 1 samples is wider than the graphics card's 3D textures (" +
+                     std::to_string(widest) + " a side).\n\n");
+        QCOMPARE(setup.view->volume().width, 40);
+        QCOMPARE(readVolumeTexture(setup.view->volumeTexture()).size, std::vector<int>({40, 20, 12}));
     }
 
     // Without 3D textures the first layer goes up as a flat texture (rounded up
@@ -572,7 +529,8 @@ private slots:
         hideGLFeatures({});
         setup.console.clear();
         setup.view->loadVolume("v.dat");
-        QCOMPARE(setup.console.err(), std::string("Could not bind texture: invalid operation\n"));
+        QCOMPARE(setup.console.err(),
+                 std::string("Could not bind texture: invalid operation\n") + kMemoryLine);
     }
 
     // A GL error left pending by someone else is reported by the next
@@ -590,7 +548,8 @@ private slots:
         };
         pending();
         setup.view->loadVolume("v.dat");
-        QCOMPARE(setup.console.err(), std::string("Error generating texture: invalid enumerant\n"));
+        QCOMPARE(setup.console.err(), std::string("Error generating texture: invalid enumerant\n") +
+                                          kMemoryLine);
         QCOMPARE(readVolumeTexture(setup.view->volumeTexture()).size, std::vector<int>({32, 32, 32}));
         QCOMPARE(rectangleSize(setup.view->entryTexture()), QSize(320, 240));
         pending();
@@ -635,7 +594,7 @@ private slots:
         setup.view->loadVolume("v.dat");
         QCOMPARE(setup.console.err(), "Could not create fbo: no error\nfbError: " +
                                           std::to_string(GL_FRAMEBUFFER_INCOMPLETE_ATTACHMENT_EXT) +
-                                          "\n");
+                                          "\n" + kMemoryLine);
     }
 };
 
