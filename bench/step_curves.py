@@ -84,7 +84,7 @@ def curves(volume, args, scratch):
     kastra, references["kastra"] = run_kastra(args.bench, volume, args.steps,
                                               os.path.join(scratch, name, "kastra"), args.frames)
     points += kastra
-    for step in args.steps + [CONVERGED]:
+    for step in args.peer_steps + [CONVERGED]:
         converged = step == CONVERGED
         cases = run_peer(args.peer, volume, step, os.path.join(scratch, name, "peer-%g" % step),
                          1 if converged else args.frames)
@@ -175,8 +175,9 @@ def main():
     ap.add_argument("volumes", nargs="+", help=".dat volumes")
     ap.add_argument("--bench", default="build/bench/kastra-bench-steps")
     ap.add_argument("--peer", default="../shared/peer/vtk_peer.py")
-    ap.add_argument("--steps", default="2,1,0.5,0.25",
-                    type=lambda text: [float(s) for s in text.split(",")])
+    steps = lambda text: [float(s) for s in text.split(",")]  # noqa: E731
+    ap.add_argument("--steps", default="4,3,2,1.5,1,0.5,0.25", type=steps, help="Kastra's")
+    ap.add_argument("--peer-steps", default="2,1,0.5,0.25", type=steps, help="the peer's")
     ap.add_argument("--frames", type=int, default=10)
     ap.add_argument("--plot", help="PNG to draw the curves into")
     ap.add_argument("--keep", help="folder to keep the pictures in")
