@@ -21,16 +21,17 @@ void turnBy(GLWidget& view, QPoint& cursor, int pixels, bool held)
     ui::move(&view, cursor, Qt::LeftButton);
 }
 
-ModeTiming timeMode(GLWidget& view, const char* name, const FrameOptions& options, bool held)
+ModeTiming timeMode(GLWidget& view, const char* name, const FrameOptions& options, bool held,
+                    int start)
 {
     ModeTiming timing{name};
     std::vector<double> times;
     QPoint cursor(10, 10);
-    turnBy(view, cursor, -view.yRotation(), false);
+    turnBy(view, cursor, start - view.yRotation(), false);
     double processorStart = 0;
     for (int frame = 0; frame < options.warmup + options.frames; ++frame) {
         if (frame == options.warmup) {
-            turnBy(view, cursor, -view.yRotation(), false);
+            turnBy(view, cursor, start - view.yRotation(), false);
             processorStart = processorMilliseconds();
         }
         const BenchClock::time_point start = BenchClock::now();

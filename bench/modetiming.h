@@ -21,8 +21,9 @@ void turnBy(GLWidget& view, QPoint& cursor, int pixels, bool held);
 
 // Renders the frames of one mode, turning one degree per frame with a real
 // one-pixel drag, as the peer turns its camera: the warm-up frames from the
-// unturned view, and the timed ones from there again. Each drag is released
+// view turned `start` degrees (the unturned one by default), and the timed
+// ones from there again. Each drag is released
 // before its frame, a full one, unless `held`: then the button stays down
 // through the frames, which the view draws at reduced resolution.
 ModeTiming timeMode(GLWidget& view, const char* name, const FrameOptions& options,
-                    bool held = false);
+                    bool held = false, int start = 0);

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Time against error: Kastra and the peer's GPU and CPU ray casters at equal picture.
 
-For each volume, renders one view (unturned, 700 x 500, shaded Composite with the peer's
-default ramp) at several sample distances with kastra-bench-steps and with the peer
+For each volume, renders one view (unturned, or turned --turn degrees; 700 x 500; shaded Composite with the peer's
+default ramp, or with --mode mip the maximum intensity projection, grey = density) at several
+sample distances with kastra-bench-steps and with the peer
 (../shared/peer/vtk_peer.py), and takes each picture's error against that renderer's own
 converged picture (an eighth of a voxel): the rms over the pixels either picture shows and the
 rms of 3 x 3 means, in 8-bit units. The time is the median ms of frames turned one degree
@@ -27,6 +28,10 @@ import numpy as np
 from PIL import Image
 
 CONVERGED = 0.125
+# The projections' table as the benchmark draws it in Kastra: grey = density, opaque, from the
+# editor's left edge to its last pixel (density 4089 of 4095); the table's end point at the
+# right edge keeps the top density transparent, as the peer is told here too.
+PEER_PROJECTION_TF = "0:1:0:0:0,%.6f:1:1:1:1,1:0:1:1:1" % (4089 / 4095)
 RENDERERS = ("kastra", "gpu", "cpu")
 LABELS = {"kastra": "Kastra", "gpu": "peer GPU ray caster", "cpu": "peer CPU ray caster"}
 
@@ -55,9 +60,26 @@ def errors(path, reference):
     return rms(a, b), rms(means3(a), means3(b))
 
 
-def run_kastra(bench, volume, steps, folder, frames):
-    out = subprocess.run([bench, "--save", folder, "--frames", str(frames), "--steps",
-                          ",".join("%g" % s for s in steps), volume],
+# The peer with its camera turned TURN degrees about the vertical before each case, the way
+# Kastra's view turns for a drag to the right: argv is the peer's folder, TURN, its arguments.
+TURNED_PEER = """
+import sys
+sys.path.insert(0, sys.argv[1])
+import vtk_peer
+turn, reset = float(sys.argv[2]), vtk_peer.Viewer.reset_camera
+def turned(viewer):
+    reset(viewer)
+    viewer.cam.Azimuth(-turn)
+    viewer.ren.ResetCameraClippingRange()
+vtk_peer.Viewer.reset_camera = turned
+sys.exit(vtk_peer.main(sys.argv[3:]))
+"""
+
+
+def run_kastra(bench, volume, steps, folder, frames, mode, turn):
+    out = subprocess.run([bench, "--save", folder, "--frames", str(frames), "--mode", mode,
+                          "--turn", str(turn), "--steps", ",".join("%g" % s for s in steps),
+                          volume],
                          check=True, capture_output=True, text=True).stdout
     records = [json.loads(line) for line in out.splitlines() if line.startswith("{")]
     reference = next(r for r in records if r.get("reference"))
@@ -66,10 +88,13 @@ def run_kastra(bench, volume, steps, folder, frames):
         os.path.join(folder, reference["png"])
 
 
-def run_peer(peer, volume, step, folder, frames):
+def run_peer(peer, volume, step, folder, frames, mode, turn):
     os.makedirs(folder, exist_ok=True)
-    out = subprocess.run(["/usr/bin/python3", peer, volume, "--parallel-scale", "1.0", "--step",
-                          "%g" % step, "--shade", "--modes", "composite", "--frames",
+    shade = ["--shade"] if mode == "composite" else ["--proj-tf", PEER_PROJECTION_TF]
+    command = ["/usr/bin/python3", peer] if turn == 0 else \
+        ["/usr/bin/python3", "-c", TURNED_PEER, os.path.dirname(os.path.abspath(peer)), str(turn)]
+    out = subprocess.run(command + [volume, "--parallel-scale", "1.0", "--step",
+                          "%g" % step] + shade + ["--modes", mode, "--frames",
                           str(frames), "--warmup", "1" if frames > 1 else "0", "--load-repeats",
                           "1", "--out-dir", folder, "--json"],
                          check=True, capture_output=True, text=True).stdout
@@ -82,12 +107,13 @@ def curves(volume, args, scratch):
     name = os.path.splitext(os.path.basename(volume))[0]
     points, references = [], {}
     kastra, references["kastra"] = run_kastra(args.bench, volume, args.steps,
-                                              os.path.join(scratch, name, "kastra"), args.frames)
+                                              os.path.join(scratch, name, "kastra"), args.frames,
+                                              args.mode, args.turn)
     points += kastra
     for step in args.peer_steps + [CONVERGED]:
         converged = step == CONVERGED
         cases = run_peer(args.peer, volume, step, os.path.join(scratch, name, "peer-%g" % step),
-                         1 if converged else args.frames)
+                         1 if converged else args.frames, args.mode, args.turn)
         for mapper, case in cases.items():
             if converged:
                 references[mapper] = case["png"]
@@ -104,7 +130,7 @@ def time_at(curve, error, key):
     """Kastra's time at `error` on its curve (log-log between neighbouring steps): (ms, bound),
     bound '<=' where even its coarsest step is closer than `error`, None where it never gets
     as close."""
-    curve = sorted(curve, key=lambda p: p[key])
+    curve = sorted(curve, key=lambda p: (p[key], p["ms"]))  # of equal errors, the faster first
     if error >= curve[-1][key]:
         coarsest = max(curve, key=lambda p: p["step"])
         return coarsest["ms"], "<="
@@ -114,7 +140,9 @@ def time_at(curve, error, key):
         if near[key] <= error <= far[key]:
             if far[key] == near[key]:
                 return near["ms"], ""
-            f = (math.log(error) - math.log(near[key])) / (math.log(far[key]) - math.log(near[key]))
+            # A picture equal to the converged one has error 0: logs from 0.01 on.
+            low, high, at = (math.log(max(v, 0.01)) for v in (near[key], far[key], error))
+            f = (at - low) / (high - low) if high > low else 0.0
             return math.exp(math.log(near["ms"]) + f * (math.log(far["ms"]) - math.log(near["ms"]))), ""
     return None, None
 
@@ -142,7 +170,7 @@ def report(points):
                                                               ">=" if bound else "", p["ms"] / ms))
 
 
-def plot(points, path):
+def plot(points, path, mode, turn):
     import matplotlib
     matplotlib.use("Agg")
     import matplotlib.pyplot as plt
@@ -163,7 +191,8 @@ def plot(points, path):
         ax.set_yscale("log")
         ax.set_xlabel("rms error against the renderer's converged picture (8-bit units)")
         ax.set_ylabel("ms per frame")
-        ax.set_title("%s, 700 x 500, steps in voxels" % volume)
+        ax.set_title("%s, %s, turned %d degrees, 700 x 500, steps in voxels"
+                     % (volume, mode, turn))
         ax.grid(True, which="both", alpha=0.3)
         ax.legend()
     figure.tight_layout()
@@ -176,9 +205,12 @@ def main():
     ap.add_argument("--bench", default="build/bench/kastra-bench-steps")
     ap.add_argument("--peer", default="../shared/peer/vtk_peer.py")
     steps = lambda text: [float(s) for s in text.split(",")]  # noqa: E731
-    ap.add_argument("--steps", default="4,3,2,1.5,1,0.5,0.25", type=steps, help="Kastra's")
+    ap.add_argument("--steps", default="4,3,2,1.5,1,0.5,0.25,0.15", type=steps, help="Kastra's")
     ap.add_argument("--peer-steps", default="2,1,0.5,0.25", type=steps, help="the peer's")
     ap.add_argument("--frames", type=int, default=10)
+    ap.add_argument("--mode", choices=("composite", "mip"), default="composite")
+    ap.add_argument("--turn", type=int, default=0,
+                    help="degrees both views are turned about the vertical (0: unturned)")
     ap.add_argument("--plot", help="PNG to draw the curves into")
     ap.add_argument("--keep", help="folder to keep the pictures in")
     args = ap.parse_args()
@@ -189,8 +221,8 @@ def main():
         points = [p for v in args.volumes for p in curves(os.path.abspath(v), args, folder)]
     report(points)
     if args.plot:
-        plot(points, args.plot)
-    print(json.dumps({"bench": "step_curves", "points": [
+        plot(points, args.plot, args.mode, args.turn)
+    print(json.dumps({"bench": "step_curves", "mode": args.mode, "turn": args.turn, "points": [
         {k: v for k, v in p.items() if k != "png"} for p in points]}))
 
 

@@ -1,13 +1,17 @@
 // Steps benchmark: the time a frame takes against the distance between its
 // samples. Renders the real GLWidget in one mode at each sample distance
 // given, times frames turned one degree each from the unturned view (as the
-// frame benchmark and the peer do), and saves the unturned view's picture,
-// drawn over black, as a PNG; then the converged picture (an eighth of a
-// voxel, untimed). Prints one JSON line per distance. bench/step_curves.py
-// runs it beside the peer and turns the pictures into errors.
+// frame benchmark and the peer do; --turn N: from the view turned N degrees
+// about the vertical), and saves that view's picture, drawn over black, as a
+// PNG; then the converged picture (an eighth of a voxel, untimed). With
+// --turning the frames are timed and drawn with the button held, at the
+// reduced resolution of a turn. Prints one JSON line per distance.
+// bench/step_curves.py runs it beside the peer and turns the pictures into
+// errors.
 //
 //   kastra-bench-steps --save DIR [--steps 2,1,0.5,0.25] [--mode composite|average|mip]
-//                      [--frames N] [--size WxH] [--shaders DIR] [--stem NAME] VOLUME.dat
+//                      [--frames N] [--size WxH] [--shaders DIR] [--stem NAME]
+//                      [--turn DEGREES] [--turning] VOLUME.dat
 //
 // Run it under a display (xvfb-run for a headless machine).
 
@@ -41,6 +45,8 @@ struct StepOptions {
     std::string save;
     std::string stem;
     int probe = 0; // GLWidget::RayProbe
+    bool turning = false; // time and draw the frames while the button is held
+    int turn = 0;         // degrees the view is turned from the unturned one
 };
 
 bool parse(int argc, char** argv, StepOptions& options)
@@ -60,6 +66,10 @@ bool parse(int argc, char** argv, StepOptions& options)
             options.save = argv[++i];
         } else if (arg == "--probe" && hasValue) {
             options.probe = std::atoi(argv[++i]);
+        } else if (arg == "--turn" && hasValue) {
+            options.turn = std::atoi(argv[++i]);
+        } else if (arg == "--turning") {
+            options.turning = true;
         } else if (arg == "--stem" && hasValue) {
             options.stem = argv[++i];
         } else {
@@ -95,7 +105,7 @@ int main(int argc, char** argv)
     if (!parse(argc, argv, options)) {
         std::cerr << "usage: kastra-bench-steps --save DIR [--steps 2,1,0.5,0.25] "
                      "[--mode composite|average|mip] [--frames N] [--size WxH] "
-                     "[--shaders DIR] [--stem NAME] VOLUME.dat\n";
+                     "[--shaders DIR] [--stem NAME] [--turn DEGREES] [--turning] VOLUME.dat\n";
         return 2;
     }
     FrameOptions& frames = options.frames;
@@ -128,15 +138,19 @@ int main(int argc, char** argv)
         options.mode == "average" ? view.setAverageMode() : view.setMIPMode();
     }
 
-    const auto pictureAt = [&](double step) {
+    // Turning, the picture is the turning frame drawn at the resolution the
+    // timed frames settled on, with the button still down.
+    const auto pictureAt = [&](double step, bool turning) {
         view.setSampleDistance(step);
         QPoint cursor(10, 10);
-        turnBy(view, cursor, -view.yRotation(), false);
+        turnBy(view, cursor, options.turn - view.yRotation(), turning);
         view.keepFramesUnswapped(true);
         const QImage picture = view.picture();
         view.keepFramesUnswapped(false);
-        const std::string name = stem + "_kastra_" + options.mode + "_" + std::to_string(step) +
-                                 ".png";
+        if (turning)
+            turnBy(view, cursor, 0, false);
+        const std::string name = stem + "_kastra_" + options.mode + (turning ? "_turning_" : "_") +
+                                 std::to_string(step) + ".png";
         if (!savePicture(picture, save + "/" + QString::fromStdString(name)))
             std::cerr << "cannot write " << name << "\n";
         return name;
@@ -144,17 +158,19 @@ int main(int argc, char** argv)
 
     for (double step : options.steps) {
         view.setSampleDistance(step);
-        const ModeTiming timing = timeMode(view, options.mode.c_str(), frames);
-        const std::string name = pictureAt(step);
+        const ModeTiming timing =
+            timeMode(view, options.mode.c_str(), frames, options.turning, options.turn);
+        const std::string name = pictureAt(step, options.turning);
         std::printf("{\"renderer\": \"kastra\", \"mode\": \"%s\", \"step\": %g, "
-                    "\"median_ms\": %.2f, \"min_ms\": %.2f, \"cpu_ms\": %.2f, \"png\": \"%s\"}\n",
-                    options.mode.c_str(), step, timing.median, timing.min, timing.processor,
-                    name.c_str());
+                    "\"turning\": %s, \"median_ms\": %.2f, \"min_ms\": %.2f, "
+                    "\"cpu_ms\": %.2f, \"png\": \"%s\"}\n",
+                    options.mode.c_str(), step, options.turning ? "true" : "false",
+                    timing.median, timing.min, timing.processor, name.c_str());
         std::fflush(stdout);
     }
     const double converged = 1.0 / 8;
     std::printf("{\"renderer\": \"kastra\", \"mode\": \"%s\", \"step\": %g, \"reference\": true, "
                 "\"png\": \"%s\"}\n",
-                options.mode.c_str(), converged, pictureAt(converged).c_str());
+                options.mode.c_str(), converged, pictureAt(converged, false).c_str());
     return 0;
 }
