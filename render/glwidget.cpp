@@ -192,12 +192,15 @@ VolumeData* GLWidget::loadVolume(std::string fileName)
         m_emptySpace.uploadGrid();
         createFramebuffers();
     }
-    // The densities are all the view keeps of a volume: shading takes its
-    // gradients from density reads.
-    if (loads)
+    // The densities take 2 bytes a voxel, the gradients 3 where they fit.
+    if (loads) {
+        const int bytes = m_gradientsHeld ? 5 : 2;
         console::err() << "- Graphics memory for the volume: "
-                       << std::lround(double(m_volume.voxels.size()) * 2 / (1 << 20))
-                       << " MB (2 bytes a voxel)." << std::endl;
+                       << std::lround(double(m_volume.voxels.size()) * bytes / (1 << 20))
+                       << " MB (" << bytes << " bytes a voxel"
+                       << (m_gradientsHeld ? "" : "; shading reads the densities") << ")."
+                       << std::endl;
+    }
     return &m_volume;
 }
 

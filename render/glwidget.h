@@ -63,6 +63,8 @@ public:
         PassesOnly = 2,   // nothing past the entry and exit passes
         SampleCounts = 3, // per pixel the samples marched (red + 256 green) and shaded
                           // (blue + 256 alpha), in 255ths
+        GradientsFromDensities = 4, // the picture, shaded from six density reads a sample,
+                                    // as where the gradient textures do not fit
     };
     void setRayProbe(RayProbe probe);
 
@@ -103,6 +105,10 @@ public:
     QPoint lastMousePos() const { return m_lastMousePos; }
     QSize viewportSize() const { return QSize(m_viewportWidth, m_viewportHeight); }
     GLuint volumeTexture() const { return m_volumeTexture; }
+    // The gradient textures (gradienttexture.h), x and y, then z; whether
+    // they hold the shown volume's gradients, or shading reads the densities.
+    GLuint gradientTexture(int which) const { return m_gradientTextures[which]; }
+    bool gradientsHeld() const { return m_gradientsHeld; }
     GLuint transferTexture() const { return m_transferTexture; }
     GLuint entryTexture() const { return m_entryTexture; }
     GLuint exitTexture() const { return m_exitTexture; }
@@ -142,7 +148,8 @@ private:
     struct RaycastUniforms
     {
         GLint slices = -1, transfer = -1, entry = -1, exit = -1,
-              volumeDimension = -1, mode = -1, sampleDistance = -1, jitter = -1;
+              volumeDimension = -1, mode = -1, sampleDistance = -1, jitter = -1,
+              gradientsXY = -1, gradientsZ = -1;
         EmptySpaceLeaping::Uniforms leaping;
     };
 
@@ -151,6 +158,9 @@ private:
     void rebuildRaycastProgram(); // after a change to what it compiles in
     void createFramebuffers();
     void uploadVolumeTexture();
+    // The gradients of the shown volume into their textures where the GL can
+    // hold them; otherwise shading reads the densities.
+    void uploadGradientTextures(const int extents[3]);
     // Why the GL cannot hold a volume of these extents beside the shown one,
     // or "" where it can.
     std::string graphicsRefusal(uint32_t width, uint32_t height, uint32_t depth);
@@ -219,6 +229,11 @@ private:
     // (bluenoise.h), on a unit of its own.
     static constexpr GLenum kJitterUnit = GL_TEXTURE8;
     GLuint m_jitterTexture = 0;
+    // The gradient textures, on units of their own, and whether they hold
+    // the shown volume's gradients (so far as anyone knows before the upload).
+    static constexpr GLenum kGradientUnits[2] = {GL_TEXTURE6, GL_TEXTURE9};
+    GLuint m_gradientTextures[2] = {0, 0};
+    bool m_gradientsHeld = true;
     GLuint m_turnTexture = 0;
     GLuint m_turnFramebuffer = 0;
     bool m_turnFramebufferReady = false;

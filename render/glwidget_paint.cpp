@@ -230,6 +230,11 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
     reportGLError("Volume_Dimension: ");
     onTextureUnit(kJitterUnit, [&] { glBindTexture(GL_TEXTURE_2D, m_jitterTexture); });
     glUniform1i(uniforms.jitter, int(kJitterUnit - GL_TEXTURE0));
+    for (int i = 0; i < 2; ++i)
+        onTextureUnit(kGradientUnits[i],
+                      [&] { glBindTexture(GL_TEXTURE_3D, m_gradientTextures[i]); });
+    glUniform1i(uniforms.gradientsXY, int(kGradientUnits[0] - GL_TEXTURE0));
+    glUniform1i(uniforms.gradientsZ, int(kGradientUnits[1] - GL_TEXTURE0));
     glUniform1i(uniforms.mode, m_renderMode);
     glUniform1f(uniforms.sampleDistance, m_sampleDistance);
     // The bricks index the volume's own voxels, not those of a texture

@@ -7,6 +7,7 @@
 #include "render/gldiagnostics.h"
 #include "render/bluenoise.h"
 #include "render/glfeatures.h"
+#include "render/gradienttexture.h"
 #include "render/shaderfile.h"
 #include "render/texturesize.h"
 #include "render/textureunit.h"
@@ -126,6 +127,7 @@ void GLWidget::initializeGL()
 
     glGenTextures(1, &m_turnTexture);
     glGenTextures(1, &m_jitterTexture);
+    glGenTextures(2, m_gradientTextures);
     if (features.multitexture)
         onTextureUnit(kJitterUnit, [&] {
             static const std::vector<uint8_t> tile = blueNoiseTile(kJitterTileSize);
@@ -163,13 +165,17 @@ void GLWidget::buildShaderPrograms()
     buildRaycastProgram();
 }
 
-// The probe is compiled in: the rasteriser runs a group of pixels in lock
-// step through both sides of every branch, so a probe chosen by a uniform
-// would cost every frame what it measures.
+// The probe and where shading takes its gradients are compiled in: the
+// rasteriser runs a group of pixels in lock step through both sides of every
+// branch, so a choice made by a uniform would cost every frame both ways.
 void GLWidget::buildRaycastProgram()
 {
+    const bool fromDensities =
+        !m_gradientsHeld || m_rayProbe == RayProbe::GradientsFromDensities;
     buildProgram(kRaycastFiles, m_raycastFragmentShader, m_raycastVertexShader,
-                 m_raycastProgram, "#define PROBE " + std::to_string(int(m_rayProbe)) + "\n");
+                 m_raycastProgram,
+                 "#define PROBE " + std::to_string(int(m_rayProbe)) + "\n" +
+                     (fromDensities ? "#define GRADIENTS_FROM_DENSITIES\n" : ""));
     // An unlinked program's passes draw nothing; its lookups would fail.
     GLint linked = GL_FALSE;
     glGetProgramiv(m_raycastProgram, GL_LINK_STATUS, &linked);
@@ -184,6 +190,8 @@ void GLWidget::buildRaycastProgram()
     uniforms.mode = glGetUniformLocation(m_raycastProgram, "mode");
     uniforms.sampleDistance = glGetUniformLocation(m_raycastProgram, "sample_distance");
     uniforms.jitter = glGetUniformLocation(m_raycastProgram, "jitter_tile");
+    uniforms.gradientsXY = glGetUniformLocation(m_raycastProgram, "gradients_xy");
+    uniforms.gradientsZ = glGetUniformLocation(m_raycastProgram, "gradients_z");
     uniforms.leaping = EmptySpaceLeaping::locate(m_raycastProgram);
 }
 
@@ -267,7 +275,8 @@ void GLWidget::uploadVolumeTexture()
         glTexSubImage3D(GL_TEXTURE_3D, 0, 0, 0, 0, width, height, depth, GL_LUMINANCE, GL_FLOAT,
                         m_volume.voxels.data());
         setClampedSampling(GL_TEXTURE_3D, GL_LINEAR);
-        reportGLFailure("Could not upload texture: ");
+        if (!reportGLFailure("Could not upload texture: ") && features.multitexture)
+            uploadGradientTextures(extents);
         return;
     }
 
@@ -285,6 +294,27 @@ void GLWidget::uploadVolumeTexture()
                     m_stagingBuffer.data());
     setClampedSampling(GL_TEXTURE_2D, GL_LINEAR);
     reportGLFailure("Could not upload texture: ");
+}
+
+void GLWidget::uploadGradientTextures(const int extents[3])
+{
+    const bool held = ::uploadGradientTextures(m_volume, extents, m_gradientTextures[0],
+                                               m_gradientTextures[1]) == GL_NO_ERROR;
+    if (!held) {
+        // What was allocated goes back, for the densities and the frames.
+        for (GLuint texture : m_gradientTextures) {
+            glBindTexture(GL_TEXTURE_3D, texture);
+            glTexImage3D(GL_TEXTURE_3D, 0, GL_LUMINANCE8, 0, 0, 0, 0, GL_LUMINANCE,
+                         GL_UNSIGNED_BYTE, nullptr);
+        }
+        glBindTexture(GL_TEXTURE_3D, m_volumeTexture);
+        drainGLErrors();
+    }
+    if (held != m_gradientsHeld) {
+        m_gradientsHeld = held;
+        if (m_raycastProgram != 0)
+            rebuildRaycastProgram();
+    }
 }
 
 std::string GLWidget::graphicsRefusal(uint32_t width, uint32_t height, uint32_t depth)

@@ -10,6 +10,8 @@
 uniform sampler3D slices;         // normalised densities 0..1
 uniform sampler1D transfer;       // 4096 RGBA entries, one per 12-bit density
 uniform sampler2D jitter_tile;    // 64 x 64 pixels of blue noise, repeated over the view
+uniform sampler3D gradients_xy;   // per voxel its gradient's direction, x and y (see gradientAt)
+uniform sampler3D gradients_z;    // and z
 uniform sampler2DRect tex_entry;  // ray entry points; alpha 0 where no cube
 uniform sampler2DRect tex_exit;   // ray exit points
 uniform ivec3 volume_dimension;   // width, height, depth in voxels
@@ -23,11 +25,13 @@ uniform vec3 box_low;          // rays march only through this box (volume coord
 uniform vec3 box_high;         // where samples read bricks that can show
 uniform float sample_distance;  // voxels between samples: 1; less for a converged reference
 // PROBE: what to compute, for measuring where a frame's time goes and for checking
-// the gradient texture: 0 the picture, 1 the picture unshaded, 2 nothing
+// the gradient textures: 0 the picture, 1 the picture unshaded, 2 nothing
 // (the entry and exit passes alone), 3 the samples marched and shaded (red +
-// 256 green, blue + 256 alpha, in 255ths). The view compiles it in
-// (#define PROBE n after the first line), as the rasteriser would run every
-// branch of a uniform's choice.
+// 256 green, blue + 256 alpha, in 255ths), 4 the picture shaded from density
+// reads. GRADIENTS_FROM_DENSITIES, defined, shades from density reads where
+// the gradient textures do not hold the volume. The view compiles both in
+// (#defines after the first line), as the rasteriser would run every branch
+// of a uniform's choice.
 #ifndef PROBE
 #define PROBE 0
 #endif
@@ -62,17 +66,22 @@ vec4 classify(float density)
     return texture1D(transfer, density * (4095.0 / 4096.0) + (0.5 / 4096.0));
 }
 
-// The density's gradient at `position`: the central differences of the
-// interpolated densities, over two voxels along each axis. Six reads per
-// shaded sample keep the view at the densities' 2 bytes a voxel; a texture
-// of every voxel's differences would need 6 more (8 as drivers pad them),
-// and 2 bytes of direction alone visibly change the shading of noisy tissue.
+// The density's gradient at `position`, as far as shading needs it: its
+// direction. The textures hold every voxel's central differences over two
+// voxels, as a direction times the length to the power 2/3, 8 bits an axis
+// (128 + 127 v): two looks. Where they do not fit, the central differences
+// of the interpolated densities: six reads.
 vec3 gradientAt(vec3 position, vec3 voxel)
 {
+#if defined(GRADIENTS_FROM_DENSITIES)
     return vec3(
         densityAt(position + vec3(voxel.x, 0.0, 0.0)) - densityAt(position - vec3(voxel.x, 0.0, 0.0)),
         densityAt(position + vec3(0.0, voxel.y, 0.0)) - densityAt(position - vec3(0.0, voxel.y, 0.0)),
         densityAt(position + vec3(0.0, 0.0, voxel.z)) - densityAt(position - vec3(0.0, 0.0, voxel.z)));
+#else
+    vec3 texel = vec3(texture3D(gradients_xy, position).ra, texture3D(gradients_z, position).r);
+    return (texel * 255.0 - 128.0) / 127.0;
+#endif
 }
 
 // Blinn-Phong under a headlight: light and half vector both point back along

@@ -305,7 +305,7 @@ private slots:
         const VolumeData expected = loads ? expectedVolume(bytes) : good;
         QCOMPARE(console.out(), loadLines(path, expected, loads));
         QCOMPARE(QByteArray::fromStdString(console.err()),
-                 error + (loads ? "- Graphics memory for the volume: 0 MB (2 bytes a voxel).\n" : ""));
+                 error + (loads ? "- Graphics memory for the volume: 0 MB (5 bytes a voxel).\n" : ""));
         QVERIFY(sameVolume(view->volume(), expected));
         const VolumeTexture texture = readVolumeTexture(view->volumeTexture());
         QVERIFY(loads ? textureHolds(texture, expected) : texture == goodTexture);

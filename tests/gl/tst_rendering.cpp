@@ -47,7 +47,7 @@ struct Scene {
 };
 
 // What a load of a small volume says on standard error.
-const std::string kMemoryLine = "- Graphics memory for the volume: 0 MB (2 bytes a voxel).\n";
+const std::string kMemoryLine = "- Graphics memory for the volume: 0 MB (5 bytes a voxel).\n";
 
 // Densities that a 16-bit texel holds exactly (multiples of 4095 / 15), so
 // that the transfer table is met at the centre of their entry.
@@ -355,6 +355,64 @@ private slots:
         QVERIFY2(differing == 0, qPrintable(QString("%1 pixels differ").arg(differing)));
     }
 
+    // The gradient textures shade as six density reads at each shaded sample
+    // do, but for their 8 bits: a ball, whose surface faces every way, at
+    // three turns, close in every pixel and closer on the whole. (Measured:
+    // at most 3 in 255 and 0.45 rms for the soft ball, 9 and 1.8 for the hard
+    // edge, whose longest gradients a clamp at length 1 would take to 5.4.)
+    void gradientTexturesShadeAsDensityReads_data()
+    {
+        QTest::addColumn<bool>("hardEdged");
+        QTest::newRow("soft ball in noise") << false;
+        // 0 beside 4095: differences of -1 and +1, the longest there are.
+        QTest::newRow("hard-edged ball") << true;
+    }
+
+    void gradientTexturesShadeAsDensityReads()
+    {
+        QFETCH(bool, hardEdged);
+        SampleVolume volume(48, 40, 44);
+        uint32_t noise = 1;
+        for (int z = 0; z < volume.depth; ++z)
+            for (int y = 0; y < volume.height; ++y)
+                for (int x = 0; x < volume.width; ++x) {
+                    noise = noise * 1664525u + 1013904223u;
+                    const double r = std::hypot(x - 22.5, y - 20.5, z - 23.0);
+                    const double ball = 3000 / (1 + std::exp((r - 15) / 1.5));
+                    volume.at(x, y, z) = hardEdged ? (r < 15 ? 4095 : 0)
+                                                   : uint16_t(ball + 200 + (noise >> 24) % 61 - 30);
+                }
+        Scene scene(240, 200, volume);
+        TestView& view = scene.view;
+        QVERIFY(view->gradientsHeld());
+        setTransfer(view.widget(), {{300, Qt::black, 0}, {1500, QColor(255, 128, 0), 60},
+                                    {4094, Qt::white, 200}});
+        for (const QPoint& turn : {QPoint(0, 0), QPoint(35, 20), QPoint(-50, 70)}) {
+            ui::drag(&view.widget(), QPoint(100, 100), QPoint(100, 100) + turn);
+            const QImage texture = view.render();
+            view->setRayProbe(GLWidget::RayProbe::GradientsFromDensities);
+            const QImage reads = view.render();
+            view->setRayProbe(GLWidget::RayProbe::Picture);
+            int largest = 0, shown = 0;
+            double squares = 0;
+            for (int y = 0; y < texture.height(); ++y)
+                for (int x = 0; x < texture.width(); ++x) {
+                    const QRgb a = texture.pixel(x, y), b = reads.pixel(x, y);
+                    const int channels[3] = {qRed(a) - qRed(b), qGreen(a) - qGreen(b),
+                                             qBlue(a) - qBlue(b)};
+                    for (int d : channels) {
+                        largest = std::max(largest, std::abs(d));
+                        squares += d * d;
+                    }
+                    shown += qAlpha(b) > 0;
+                }
+            const double rms = std::sqrt(squares / (3.0 * std::max(shown, 1)));
+            QVERIFY2(largest <= (hardEdged ? 14 : 6) && rms <= (hardEdged ? 2.5 : 0.8),
+                     qPrintable(QString("turn %1, %2: %3 in 255 at most, %4 rms")
+                                    .arg(turn.x()).arg(turn.y()).arg(largest).arg(rms)));
+        }
+    }
+
     // While the left button turns the view, frames are cast from fewer rays
     // and scaled up; the release itself draws the full picture, the very one
     // the unturned view showed before.
@@ -451,7 +509,8 @@ private slots:
 
     // Every density survives the 16-bit texels. Without non-power-of-two
     // support each extent rounds up to its own power of two, and the volume
-    // fills the first texels of each row, layer and slab.
+    // fills the first texels of each row, layer and slab, in the density
+    // texture and in the gradient textures alike.
     void theVolumeTexture()
     {
         SampleVolume ramp(16, 16, 16);
@@ -476,11 +535,29 @@ private slots:
         hideGLFeatures(padded);
         setup.view->loadVolume("v.dat");
         const VolumeTexture texture = readVolumeTexture(setup.view->volumeTexture());
+        const VolumeTexture xy = readVolumeTexture(setup.view->gradientTexture(0), GL_LUMINANCE_ALPHA);
+        const VolumeTexture z = readVolumeTexture(setup.view->gradientTexture(1));
         QCOMPARE(texture.size, std::vector<int>({64, 32, 16}));
-        const int voxels[][4] = {{0, 0, 0, 500}, {38, 18, 10, 3592}, {39, 19, 11, 3953}};
-        for (const int* v : voxels)
-            QVERIFY(std::fabs(texture.texels[size_t(v[0] + 64 * (v[1] + 32 * v[2]))] * 4095 -
-                              float(v[3])) < 0.1f);
+        QCOMPARE(xy.size, texture.size);
+        QCOMPARE(z.size, texture.size);
+        // x, y, z, the density, then the gradient's bytes. The central
+        // differences (over one voxel at the faces, where the texture clamps)
+        // are 1, 2, 10; 152, 144, 400; 77, 74, 210 in 4095ths; kept is
+        // 128 + 127 v, v the differences' direction times their length to the
+        // power 2/3, worked out by hand.
+        const int voxels[][7] = {{0, 0, 0, 500, 128, 128, 130},
+                                 {38, 18, 10, 3592, 138, 137, 154},
+                                 {39, 19, 11, 3953, 134, 134, 145}};
+        for (const int* v : voxels) {
+            const size_t at = size_t(v[0] + 64 * (v[1] + 32 * v[2]));
+            QVERIFY(std::fabs(texture.texels[at] * 4095 - float(v[3])) < 0.1f);
+            const float bytes[3] = {xy.texels[2 * at] * 255, xy.texels[2 * at + 1] * 255,
+                                    z.texels[at] * 255};
+            for (int axis = 0; axis < 3; ++axis)
+                QVERIFY2(std::fabs(bytes[axis] - float(v[4 + axis])) < 0.01f,
+                         qPrintable(QString("voxel %1, %2, %3: %4").arg(v[0]).arg(v[1]).arg(v[2])
+                                        .arg(double(bytes[axis]))));
+        }
         hideGLFeatures({});
 
         // The graphics memory the load takes is said; a volume wider than the

@@ -82,7 +82,8 @@ VolumeTexture readVolumeTexture(GLuint texture, GLenum format)
     const GLenum extents[] = {GL_TEXTURE_WIDTH, GL_TEXTURE_HEIGHT, GL_TEXTURE_DEPTH};
     for (int axis = 0; axis < 3; ++axis)
         glGetTexLevelParameteriv(GL_TEXTURE_3D, 0, extents[axis], &result.size[size_t(axis)]);
-    result.texels.assign(size_t(format == GL_RGB ? 3 : 1) * size_t(result.size[0]) *
+    const size_t components = format == GL_RGB ? 3 : format == GL_LUMINANCE_ALPHA ? 2 : 1;
+    result.texels.assign(components * size_t(result.size[0]) *
                              size_t(result.size[1]) * size_t(result.size[2]),
                          -1.0f);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
