@@ -63,8 +63,8 @@ public:
         PassesOnly = 2,   // nothing past the entry and exit passes
         SampleCounts = 3, // per pixel the samples marched (red + 256 green) and shaded
                           // (blue + 256 alpha), in 255ths
-        GradientsFromDensities = 4, // the picture, shaded from six density reads a sample,
-                                    // as where the gradient textures do not fit
+        GradientsFromDensities = 4, // the picture, shaded from six density reads a sample
+                                    // at every step and while turning
     };
     void setRayProbe(RayProbe probe);
 
@@ -156,6 +156,9 @@ private:
     void buildShaderPrograms();
     void buildRaycastProgram();
     void rebuildRaycastProgram(); // after a change to what it compiles in
+    static RaycastUniforms locateRaycastUniforms(GLuint program);
+    // Whether this frame shades from the gradient textures: see m_texturedRaycast.
+    bool shadesFromTextures() const;
     void createFramebuffers();
     void uploadVolumeTexture();
     // The gradients of the shown volume into their textures where the GL can
@@ -195,6 +198,16 @@ private:
     GLuint m_raycastFragmentShader = 0;
     GLuint m_raycastVertexShader = 0;
     GLuint m_raycastProgram = 0;
+    // A still frame shades from six density reads a sample, exact; frames
+    // while turning, and steps longer than a voxel, from the 8-bit gradient
+    // textures, a fifth faster, where the sampling's own error far exceeds
+    // theirs. That is a second build of the ray-cast program, made while the
+    // textures hold the shown volume.
+    struct TexturedRaycast
+    {
+        GLuint fragmentShader = 0, vertexShader = 0, program = 0;
+        RaycastUniforms uniforms;
+    } m_texturedRaycast;
     GLuint m_entryTexture = 0;
     GLuint m_exitTexture = 0;
     GLuint m_entryFramebuffer = 0;

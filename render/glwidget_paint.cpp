@@ -159,6 +159,11 @@ void GLWidget::paintSlice(const FrameGeometry& frame)
     glEnd();
 }
 
+bool GLWidget::shadesFromTextures() const
+{
+    return (m_turning || m_sampleDistance > 1) && isLinked(m_texturedRaycast.program);
+}
+
 void GLWidget::paintRaycast(const FrameGeometry& frame)
 {
     glEnable(GL_CULL_FACE);
@@ -206,7 +211,8 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
     glLightfv(GL_LIGHT0, GL_POSITION, kLightPosition);
     glDisable(GL_LIGHT0);
 
-    glUseProgram(m_raycastProgram);
+    const bool textured = shadesFromTextures();
+    glUseProgram(textured ? m_texturedRaycast.program : m_raycastProgram);
     bindUnit(GL_TEXTURE0, GL_TEXTURE_3D, m_volumeTexture, "Setting 3D Texture: ");
     bindUnit(GL_TEXTURE1, GL_TEXTURE_1D, m_transferTexture, "Setting 1D Texture: ");
     bindUnit(GL_TEXTURE2, GL_TEXTURE_RECTANGLE_ARB, m_entryTexture, "Setting 3D Texture3: ");
@@ -215,7 +221,7 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
     // The locations were looked up once the program was linked; the checks
     // stay where the lookups were, so that an error pending from before is
     // reported under the same label.
-    const RaycastUniforms& uniforms = m_raycastUniforms;
+    const RaycastUniforms& uniforms = textured ? m_texturedRaycast.uniforms : m_raycastUniforms;
     for (int lookup = 0; lookup < 4; ++lookup)
         reportGLError("GetUniformLocation: ");
     glUniform1i(uniforms.slices, 0);

@@ -170,29 +170,38 @@ void GLWidget::buildShaderPrograms()
 // branch, so a choice made by a uniform would cost every frame both ways.
 void GLWidget::buildRaycastProgram()
 {
-    const bool fromDensities =
-        !m_gradientsHeld || m_rayProbe == RayProbe::GradientsFromDensities;
+    const std::string probe = "#define PROBE " + std::to_string(int(m_rayProbe)) + "\n";
     buildProgram(kRaycastFiles, m_raycastFragmentShader, m_raycastVertexShader,
-                 m_raycastProgram,
-                 "#define PROBE " + std::to_string(int(m_rayProbe)) + "\n" +
-                     (fromDensities ? "#define GRADIENTS_FROM_DENSITIES\n" : ""));
-    // An unlinked program's passes draw nothing; its lookups would fail.
+                 m_raycastProgram, probe + "#define GRADIENTS_FROM_DENSITIES\n");
+    m_raycastUniforms = locateRaycastUniforms(m_raycastProgram);
+    if (m_gradientsHeld && m_rayProbe != RayProbe::GradientsFromDensities) {
+        TexturedRaycast& textured = m_texturedRaycast;
+        buildProgram(kRaycastFiles, textured.fragmentShader, textured.vertexShader,
+                     textured.program, probe);
+        textured.uniforms = locateRaycastUniforms(textured.program);
+    }
+}
+
+// An unlinked program's passes draw nothing, and it has no uniforms to find.
+GLWidget::RaycastUniforms GLWidget::locateRaycastUniforms(GLuint program)
+{
+    RaycastUniforms uniforms;
     GLint linked = GL_FALSE;
-    glGetProgramiv(m_raycastProgram, GL_LINK_STATUS, &linked);
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
     if (linked != GL_TRUE)
-        return;
-    RaycastUniforms& uniforms = m_raycastUniforms;
-    uniforms.slices = glGetUniformLocation(m_raycastProgram, "slices");
-    uniforms.transfer = glGetUniformLocation(m_raycastProgram, "transfer");
-    uniforms.entry = glGetUniformLocation(m_raycastProgram, "tex_entry");
-    uniforms.exit = glGetUniformLocation(m_raycastProgram, "tex_exit");
-    uniforms.volumeDimension = glGetUniformLocation(m_raycastProgram, "volume_dimension");
-    uniforms.mode = glGetUniformLocation(m_raycastProgram, "mode");
-    uniforms.sampleDistance = glGetUniformLocation(m_raycastProgram, "sample_distance");
-    uniforms.jitter = glGetUniformLocation(m_raycastProgram, "jitter_tile");
-    uniforms.gradientsXY = glGetUniformLocation(m_raycastProgram, "gradients_xy");
-    uniforms.gradientsZ = glGetUniformLocation(m_raycastProgram, "gradients_z");
-    uniforms.leaping = EmptySpaceLeaping::locate(m_raycastProgram);
+        return uniforms;
+    uniforms.slices = glGetUniformLocation(program, "slices");
+    uniforms.transfer = glGetUniformLocation(program, "transfer");
+    uniforms.entry = glGetUniformLocation(program, "tex_entry");
+    uniforms.exit = glGetUniformLocation(program, "tex_exit");
+    uniforms.volumeDimension = glGetUniformLocation(program, "volume_dimension");
+    uniforms.mode = glGetUniformLocation(program, "mode");
+    uniforms.sampleDistance = glGetUniformLocation(program, "sample_distance");
+    uniforms.jitter = glGetUniformLocation(program, "jitter_tile");
+    uniforms.gradientsXY = glGetUniformLocation(program, "gradients_xy");
+    uniforms.gradientsZ = glGetUniformLocation(program, "gradients_z");
+    uniforms.leaping = EmptySpaceLeaping::locate(program);
+    return uniforms;
 }
 
 void GLWidget::createFramebuffers()
@@ -366,5 +375,10 @@ void GLWidget::rebuildRaycastProgram()
     glDeleteShader(m_raycastFragmentShader);
     glDeleteShader(m_raycastVertexShader);
     m_raycastUniforms = {};
+    TexturedRaycast& textured = m_texturedRaycast;
+    glDeleteProgram(textured.program);
+    glDeleteShader(textured.fragmentShader);
+    glDeleteShader(textured.vertexShader);
+    textured = {};
     buildRaycastProgram();
 }

@@ -28,8 +28,9 @@ uniform float sample_distance;  // voxels between samples: 1; less for a converg
 // the gradient textures: 0 the picture, 1 the picture unshaded, 2 nothing
 // (the entry and exit passes alone), 3 the samples marched and shaded (red +
 // 256 green, blue + 256 alpha, in 255ths), 4 the picture shaded from density
-// reads. GRADIENTS_FROM_DENSITIES, defined, shades from density reads where
-// the gradient textures do not hold the volume. The view compiles both in
+// reads at every step. GRADIENTS_FROM_DENSITIES, defined, shades from density
+// reads: the view's still frames, and every frame where the gradient textures
+// do not hold the volume. The view compiles both in
 // (#defines after the first line), as the rasteriser would run every branch
 // of a uniform's choice.
 #ifndef PROBE
@@ -69,8 +70,8 @@ vec4 classify(float density)
 // The density's gradient at `position`, as far as shading needs it: its
 // direction. The textures hold every voxel's central differences over two
 // voxels, as a direction times the length to the power 2/3, 8 bits an axis
-// (128 + 127 v): two looks. Where they do not fit, the central differences
-// of the interpolated densities: six reads.
+// (128 + 127 v): two looks. Otherwise the central differences of the
+// interpolated densities, exact: six reads.
 vec3 gradientAt(vec3 position, vec3 voxel)
 {
 #if defined(GRADIENTS_FROM_DENSITIES)

@@ -355,11 +355,13 @@ private slots:
         QVERIFY2(differing == 0, qPrintable(QString("%1 pixels differ").arg(differing)));
     }
 
-    // The gradient textures shade as six density reads at each shaded sample
-    // do, but for their 8 bits: a ball, whose surface faces every way, at
-    // three turns, close in every pixel and closer on the whole. (Measured:
-    // at most 3 in 255 and 0.45 rms for the soft ball, 9 and 1.8 for the hard
-    // edge, whose longest gradients a clamp at length 1 would take to 5.4.)
+    // A still frame shades from six density reads a sample; steps longer
+    // than a voxel, and frames while turning, from the gradient textures,
+    // as the reads do but for their 8 bits: a ball, whose surface faces
+    // every way, at three turns, close in every pixel and closer on the
+    // whole. (Measured: at most 3 in 255 and 0.45 rms for the soft ball, 11
+    // and 1.8 for the hard edge, whose longest gradients a clamp at length 1
+    // would take to 5.4.)
     void gradientTexturesShadeAsDensityReads_data()
     {
         QTest::addColumn<bool>("hardEdged");
@@ -387,12 +389,8 @@ private slots:
         QVERIFY(view->gradientsHeld());
         setTransfer(view.widget(), {{300, Qt::black, 0}, {1500, QColor(255, 128, 0), 60},
                                     {4094, Qt::white, 200}});
-        for (const QPoint& turn : {QPoint(0, 0), QPoint(35, 20), QPoint(-50, 70)}) {
-            ui::drag(&view.widget(), QPoint(100, 100), QPoint(100, 100) + turn);
-            const QImage texture = view.render();
-            view->setRayProbe(GLWidget::RayProbe::GradientsFromDensities);
-            const QImage reads = view.render();
-            view->setRayProbe(GLWidget::RayProbe::Picture);
+        const auto verifyClose = [&](const QImage& texture, const QImage& reads,
+                                     const QString& what) {
             int largest = 0, shown = 0;
             double squares = 0;
             for (int y = 0; y < texture.height(); ++y)
@@ -407,10 +405,35 @@ private slots:
                     shown += qAlpha(b) > 0;
                 }
             const double rms = std::sqrt(squares / (3.0 * std::max(shown, 1)));
+            QVERIFY2(largest > 0, qPrintable(what + ": shaded from density reads"));
             QVERIFY2(largest <= (hardEdged ? 14 : 6) && rms <= (hardEdged ? 2.5 : 0.8),
-                     qPrintable(QString("turn %1, %2: %3 in 255 at most, %4 rms")
-                                    .arg(turn.x()).arg(turn.y()).arg(largest).arg(rms)));
+                     qPrintable(QString("%1: %2 in 255 at most, %3 rms")
+                                    .arg(what).arg(largest).arg(rms)));
+        };
+        const auto fromReads = [&] {
+            view->setRayProbe(GLWidget::RayProbe::GradientsFromDensities);
+            const QImage reads = view.render();
+            view->setRayProbe(GLWidget::RayProbe::Picture);
+            return reads;
+        };
+        for (const QPoint& turn : {QPoint(0, 0), QPoint(35, 20), QPoint(-50, 70)}) {
+            ui::drag(&view.widget(), QPoint(100, 100), QPoint(100, 100) + turn);
+            QVERIFY2(view.render() == fromReads(), "a still frame shades from the textures");
+            view->setSampleDistance(1.5);
+            const QImage texture = view.render();
+            verifyClose(texture, fromReads(), QString("turn %1, %2").arg(turn.x()).arg(turn.y()));
+            view->setSampleDistance(1);
         }
+        // Turning with every ray, and back to where it started.
+        const QImage still = view.render();
+        view->setDragFrameBudget(1e6);
+        QTest::mousePress(&view.widget(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
+        ui::move(&view.widget(), QPoint(80, 50), Qt::LeftButton);
+        view.render();
+        ui::move(&view.widget(), QPoint(50, 50), Qt::LeftButton);
+        QCoreApplication::processEvents();
+        verifyClose(view.readBack(), still, "turning");
+        QTest::mouseRelease(&view.widget(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
     }
 
     // While the left button turns the view, frames are cast from fewer rays
