@@ -72,6 +72,18 @@ QString repeatedKey(const QByteArray& bytes)
     return {};
 }
 
+// The offset of the first control character JSON does not allow (any but
+// white space), or -1. Qt's parser takes them inside strings and in 5.15
+// compares keys only up to a raw NUL, so that two different keys count as
+// one and the dropped value leaks.
+int controlCharacterAt(const QByteArray& bytes)
+{
+    for (int i = 0; i < bytes.size(); ++i)
+        if (uchar(bytes[i]) < 0x20 && !QByteArrayLiteral("\t\r\n").contains(bytes[i]))
+            return i;
+    return -1;
+}
+
 // Every key of `object` must be one of `known`, and present: a file whose
 // meaning is unclear is refused rather than read in part.
 QString keyFault(const QJsonObject& object, const QStringList& known, const QString& where)
@@ -125,6 +137,11 @@ QString readFunction(const QByteArray& bytes, TransferFunction& function)
 {
     if (bytes.size() > kTransferFileLimit)
         return QStringLiteral("the file is larger than %1 KiB").arg(kTransferFileLimit / 1024);
+    const int control = controlCharacterAt(bytes);
+    if (control >= 0)
+        return QStringLiteral("not JSON: control character 0x%1 at byte %2")
+            .arg(uchar(bytes[control]), 2, 16, QLatin1Char('0'))
+            .arg(control);
     const QString repeated = repeatedKey(bytes);
     if (!repeated.isNull())
         return QStringLiteral("key %1 is repeated in one object").arg(spelling(repeated));

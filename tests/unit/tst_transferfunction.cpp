@@ -24,6 +24,7 @@ const TransferFunction kRead{
 // kOther with the first text replaced by the second, and the reader's line.
 const char* const kRefusals[][3] = {
     {": 1}", ": 1, \"points\": 0}", "key \"points\" is repeated in one object"},
+    {": 1}", ": 1, \"k\x01\": 0}", "not JSON: control character 0x01 at byte 255"},
     {"[1000.0, 3000]", "[900, 300]", "density window 900..300 is not lower < upper within 0..4095"},
     {"[1000.0, 3000]", "[0, 4096]", "density window 0..4096 is not lower < upper within 0..4095"},
     {"2000}", "3001}", "point 1: density 3001 is outside the window 1000..3000"},
