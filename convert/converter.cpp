@@ -24,8 +24,11 @@
 #include <itkMacro.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <csignal>
+#include <cstring>
 #include <iomanip>
 #include <new>
 #include <ostream>
@@ -76,6 +79,15 @@ std::string oneLine(std::string text)
     while (!text.empty() && text.back() == ' ')
         text.pop_back();
     return text;
+}
+
+// A reader that went away (`kastra-convert ... | head`) is told as any other
+// failure is, not by a signal: SIGPIPE is ignored.
+void checkStandardOutput()
+{
+    if (!(console::out() << std::flush))
+        throw ConvertError(std::string("cannot write to the standard output: ") +
+                           std::strerror(errno));
 }
 
 void exportDat(const ConvertOptions& options, Clock::time_point started)
@@ -176,6 +188,7 @@ void convertToDat(const ConvertOptions& options, bool progressBar, Clock::time_p
     console::out() << "- Values: " << mapping.description << ", " << mapped.clamped
                    << (mapped.clamped == 1 ? " sample" : " samples") << " clamped to 0..4095"
                    << std::endl;
+    checkStandardOutput(); // before the output exists, which a failure leaves alone
     if (!writeVolumeFile(options.output, mapped.extents[0], mapped.extents[1], mapped.extents[2],
                          mapped.samples))
         throw ConvertError("cannot write '" + options.output + "'");
@@ -216,7 +229,8 @@ std::string convertUsage()
            "                  that runs the converter (no progress bar then)\n"
            "  --list          print the series and volumes INPUT holds as one JSON object\n"
            "                  and convert nothing (no OUTPUT; --series lists its volumes)\n"
-           "  --help          print this text\n";
+           "  --help          print this text\n"
+           "  --version       print the version\n";
 }
 
 int convert(const ConvertOptions& options, bool progressBar)
@@ -230,6 +244,7 @@ int convert(const ConvertOptions& options, bool progressBar)
             exportDat(options, started);
         else
             convertToDat(options, progressBar, started);
+        checkStandardOutput();
         return 0;
     } catch (const ConvertError& error) {
         console::err() << "kastra-convert: " << error.what() << std::endl;
@@ -251,14 +266,15 @@ int runConverter(int argc, char** argv)
     ConvertOptions options;
     const std::string error =
         parseConvertOptions(std::vector<std::string>(argv + 1, argv + argc), options);
-    if (options.help) {
-        console::out() << convertUsage();
+    if (options.help || options.version) {
+        console::out() << (options.help ? convertUsage() : "kastra-convert " KASTRA_VERSION "\n");
         return 0;
     }
     if (!error.empty()) {
         console::err() << "kastra-convert: " << error << "\n\n" << convertUsage();
         return 2;
     }
+    signal(SIGPIPE, SIG_IGN);
     const bool progressBar = !options.progress && isatty(STDOUT_FILENO) != 0;
     return runWatched([&] { return convert(options, progressBar); }, options.input, options.output,
                       options.list ? std::vector<std::string>{}

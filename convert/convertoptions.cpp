@@ -33,6 +33,8 @@ std::string parseConvertOptions(const std::vector<std::string>& arguments, Conve
         const size_t left = arguments.size() - i - 1;
         if (argument == "--help") {
             options.help = true;
+        } else if (argument == "--version") {
+            options.version = true;
         } else if (argument == "--ct") {
             options.ct = true;
         } else if (argument == "--verbose") {
@@ -69,7 +71,7 @@ std::string parseConvertOptions(const std::vector<std::string>& arguments, Conve
             paths.push_back(argument);
         }
     }
-    if (options.help)
+    if (options.help || options.version)
         return {};
     if (options.list && paths.size() != 1)
         return "expected INPUT alone with --list, got " + std::to_string(paths.size()) + " paths";

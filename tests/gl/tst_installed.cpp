@@ -83,6 +83,36 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(pixels(view, lit).second > 1000, 30000);
     }
 
+    // Without a display, --help and --version answer; the window says in one
+    // line that it cannot open, as the converter does when no one reads it.
+    void answersWithoutADisplay()
+    {
+        TestFolder folder;
+        folder.write("v.dat", volumeFileBytes(2, 2, 2, std::vector<uint16_t>(8, 1)));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(name);
+        environment.insert("PATH", m_root.filePath("usr/bin:") + environment.value("PATH"));
+        const std::pair<const char*, const char*> answers[] = {
+            {"kastra --help", "0 Usage: kastra [PATH]\n\n"},
+            {"kastra --version", "0 kastra 0.1\n"},
+            {"kastra-convert --version", "0 kastra-convert 0.1\n"},
+            {"kastra", "1 kastra: cannot open the window: could not connect to display (no display "
+                       "is set: start Kastra in a desktop session)\n"},
+            // A pipe that no one reads.
+            {"mkfifo p; exec 3<>p 4>p 3<&-; kastra-convert v.dat --list >&4",
+             "1 kastra-convert: cannot write to the standard output: Broken pipe\n"}};
+        for (const auto& [command, answer] : answers) {
+            QProcess shell;
+            shell.setProcessEnvironment(environment);
+            shell.setProcessChannelMode(QProcess::MergedChannels);
+            shell.start("bash", {"-c", command});
+            QVERIFY(shell.waitForFinished(30000));
+            const QString said = QString::number(shell.exitCode()) + " " + shell.readAll();
+            QVERIFY2(said.startsWith(answer), qPrintable(said));
+        }
+    }
+
     // A shader in the working folder comes before the installed one, and one
     // found in no folder is named once. Last: it takes a file out of the installation.
     void readsShadersFromTheWorkingFolderFirst()
