@@ -231,7 +231,7 @@ void MainWindow::addMenuEntries()
         }
         statusBar()->showMessage(QString("Zwischenspeicher geleert: %1 Volumen").arg(removed));
     });
-    QAction* picture = new QAction("&Bild speichern …", this);
+    QAction* picture = new QAction("Bild &speichern …", this);
     picture->setShortcut(QKeySequence("Ctrl+P"));
     connect(picture, &QAction::triggered, this, [this] {
         const QString saved = savePictureInteractively(this, m_glWidget);

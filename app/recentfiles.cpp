@@ -27,9 +27,12 @@ void RecentFiles::fillMenu()
     m_menu->clear();
     const QStringList paths = userSettings().value(m_key).toStringList();
     for (int i = 0; i < paths.size(); ++i) {
-        // The number is the entry's key; an ampersand in a name is no key.
+        // The number's last digit is the entry's key (1..9, then 0); an
+        // ampersand in a name is no key.
+        QString number = QString::number(i + 1);
+        number.insert(number.size() - 1, '&');
         const QString text = QDir::toNativeSeparators(paths[i]).replace('&', "&&");
-        QAction* action = m_menu->addAction(QString("&%1 %2").arg(i + 1).arg(text));
+        QAction* action = m_menu->addAction(number + " " + text);
         connect(action, &QAction::triggered, this, [this, path = paths[i]] { emit chosen(path); });
     }
     m_menu->setEnabled(!paths.isEmpty());

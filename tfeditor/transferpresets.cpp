@@ -115,12 +115,12 @@ TransferFunction greyRampPreset(const DensityHistogram& histogram)
 const std::vector<TransferPreset>& transferPresets()
 {
     static const std::vector<TransferPreset> presets = {
-        {"CT: Knochen", true, bone},
-        {"CT: Haut und Knochen", true, skinAndBonePreset},
-        {"CT: Weichteile und Gefäße (Kontrast)", true, softTissueAndVessels},
-        {"CT: Lunge und Atemwege", true, lungsAndAirways},
-        {"MR: Gehirn", false, brain},
-        {"Graurampe (1. bis 99,5. Perzentil)", false, greyRampPreset},
+        {"CT: &Knochen", true, bone},
+        {"CT: &Haut und Knochen", true, skinAndBonePreset},
+        {"CT: W&eichteile und Gefäße (Kontrast)", true, softTissueAndVessels},
+        {"CT: &Lunge und Atemwege", true, lungsAndAirways},
+        {"MR: &Gehirn", false, brain},
+        {"Gr&aurampe (1. bis 99,5. Perzentil)", false, greyRampPreset},
     };
     return presets;
 }

@@ -15,7 +15,7 @@ using DensityHistogram = std::array<int32_t, kDensityCount>;
 // unit. Each sets the density window it needs.
 struct TransferPreset
 {
-    const char* name; // the menu's caption
+    const char* name; // the menu's caption, its mnemonic marked by "&"
     bool forCT;
     TransferFunction (*make)(const DensityHistogram& histogram);
 };

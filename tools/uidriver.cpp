@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <QTest>
 
 namespace ui {
@@ -46,16 +47,21 @@ bool load(MainWindow& window, const QString& name)
     return click(window, "Datei Laden");
 }
 
+QString caption(QString text)
+{
+    return text.replace(QRegularExpression("&(.)"), "\\1");
+}
+
 bool chooseMenuEntry(QMainWindow& window, const QString& menu, const QString& entry)
 {
     for (QAction* action : window.menuBar()->actions()) {
-        if (action->text() != menu || !action->menu())
+        if (caption(action->text()) != caption(menu) || !action->menu())
             continue;
         QTest::mouseClick(window.menuBar(), Qt::LeftButton, Qt::NoModifier,
                           window.menuBar()->actionGeometry(action).center());
         QMenu* opened = action->menu();
         for (QAction* item : opened->actions())
-            if (item->text() == entry && QTest::qWaitForWindowExposed(opened))
+            if (caption(item->text()) == caption(entry) && QTest::qWaitForWindowExposed(opened))
                 return QTest::mouseClick(opened, Qt::LeftButton, Qt::NoModifier,
                                          opened->actionGeometry(item).center()),
                        true;

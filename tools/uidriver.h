@@ -30,7 +30,11 @@ bool click(QWidget& parent, const QString& caption);
 // false when the name is not listed.
 bool load(MainWindow& window, const QString& name);
 
-// Opens the menu `menu` from the menu bar and chooses its entry `entry`.
+// A caption as shown, without the marks of its mnemonic: "Ö&ffnen" is "Öffnen".
+QString caption(QString text);
+
+// Opens the menu `menu` from the menu bar and chooses its entry `entry`,
+// both named with or without their mnemonics.
 bool chooseMenuEntry(QMainWindow& window, const QString& menu, const QString& entry);
 
 // A mouse move to `to` with `held` buttons down.

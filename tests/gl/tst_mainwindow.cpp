@@ -3,6 +3,8 @@
 // the file list and the load command.
 
 #include "app/mainwindow.h"
+#include "app/recentfiles.h"
+#include "app/usersettings.h"
 #include "tests/support/consolecapture.h"
 #include "tests/support/expectedvolume.h"
 #include "tests/support/testfolder.h"
@@ -322,6 +324,50 @@ private slots:
             QVERIFY2(QRegularExpression("\\A([^\n]+: no error\n)+\\z").match(lines).hasMatch(),
                      qPrintable(lines));
         }
+    }
+
+    // Each menu, and each entry of each menu, has a mnemonic of its own,
+    // ten recent files too: where two share one, Qt moves between them
+    // instead of choosing. A file opened again moves to the top. Alt+D, B quits.
+    void everyMenuEntryHasAMnemonicOfItsOwn()
+    {
+        QStringList ten;
+        for (int i = 0; i < RecentFiles::kMost; ++i)
+            ten << QString("/scan%1.nii").arg(i);
+        for (const char* key : {"recentFiles", "recentTransferFunctions"})
+            userSettings().setValue(key, ten);
+        const std::unique_ptr<MainWindow> window = shownWindow();
+        QStringList faults;
+        std::function<void(const QString&, const QList<QAction*>&)> walk =
+            [&](const QString& where, const QList<QAction*>& actions) {
+                QSet<int> keys;
+                for (QAction* action : actions) {
+                    const int key = QKeySequence::mnemonic(action->text())[0];
+                    if (!action->isSeparator() && (key == 0 || keys.contains(key)))
+                        faults << where + " > " + action->text();
+                    keys.insert(key);
+                    if (action->menu())
+                        walk(where + " > " + action->text(), action->menu()->actions());
+                }
+            };
+        walk("", window->menuBar()->actions());
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
+        QMenu recent;
+        RecentFiles files(&recent, "recentFiles", nullptr);
+        for (const char* path : {"/scan5.nii", "/b", "/scan5.nii"})
+            files.add(path);
+        QCOMPARE(recent.actions().size(), RecentFiles::kMost);
+        QCOMPARE(recent.actions()[0]->text() + recent.actions()[1]->text() +
+                     recent.actions()[2]->text(),
+                 QString("&1 /scan5.nii&2 /b&3 /scan0.nii"));
+
+        window->activateWindow(); // the menu bar's keys are the active window's
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QTest::keyClick(window.get(), Qt::Key_D, Qt::AltModifier);
+        QMenu* menu = nullptr;
+        QTRY_VERIFY((menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())));
+        QTest::keyClick(menu, Qt::Key_B);
+        QTRY_VERIFY(!window->isVisible());
     }
 };
 

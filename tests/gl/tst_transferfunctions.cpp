@@ -103,7 +103,7 @@ private slots:
             QCOMPARE(m_window->m_max_density->value(), wanted.maxDensity);
             m_window->m_glWidget->updateGL();
             const Colours c = coloursOf(m_window->m_glWidget->grabFrameBuffer());
-            QVERIFY2(promises.at(preset.name)(c),
+            QVERIFY2(promises.at(ui::caption(preset.name))(c),
                      qPrintable(QString::asprintf("%s: %.3f drawn; %.3f bone, %.3f warm, %.3f grey",
                                                   preset.name, c.drawn, c.bone, c.warm, c.grey)));
         }
