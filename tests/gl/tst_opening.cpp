@@ -15,6 +15,7 @@
 #include "tools/uidriver.h"
 
 #include <QComboBox>
+#include <QDateTime>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -198,19 +199,25 @@ private slots:
     }
 
     // A refusal, a converter that dies, hangs or is missing: one message.
-    // Cancel ends the child and leaves nothing in the cache. The volume on
-    // show stays.
+    // Cancel ends the child by SIGTERM, so that it can end its own, and
+    // leaves nothing in the cache. The volume on show stays, and the next
+    // scan opens. A converter that keeps printing its progress is no hang,
+    // however long it takes.
     void failuresLeaveTheWindowAsItWas_data()
     {
         QTest::addColumn<QString>("converter"); // a stand-in's end, or its path
         QTest::addColumn<QString>("input");
-        QTest::addColumn<QString>("said"); // "" for a cancel
+        QTest::addColumn<QString>("said"); // "" for a cancel, "opens" where it opens
         // clang-format off
         QTest::newRow("a refusal") << "" << "v.dat.nii" << "not a valid NIfTI";
         QTest::newRow("a crash") << "kill -SEGV $$" << "v.nii.gz" << "unerwartet ab";
         QTest::newRow("a hang") << "exec sleep 60" << "v.nii.gz" << "1 s lang kein Zeichen";
         QTest::newRow("missing") << "/nonexistent" << "v.nii.gz" << "kann nicht gestartet";
-        QTest::newRow("a cancel") << "exec sleep 60" << "v.nii.gz" << "";
+        QTest::newRow("a cancel")
+            << "trap 'kill $!; touch terminated; exit 1' TERM; sleep 60 & wait" << "v.nii.gz" << "";
+        QTest::newRow("progress past the silence limit")
+            << "for i in 2 3 4 5 6 7 8; do sleep .3; echo progress Reading ${i}0; done; cp v.dat $2"
+            << "v.nii.gz" << "opens";
         // clang-format on
     }
 
@@ -227,6 +234,12 @@ private slots:
                     converter.startsWith('/') ? converter.toUtf8() : standIn(converter).toUtf8());
         ScanOpener::setSilenceLimit(said.isEmpty() ? 60000 : 1000);
         m_window->openPath(input);
+        QListWidget* list = m_window->m_listwidget_fileList;
+        if (said == "opens") {
+            QTRY_COMPARE_WITH_TIMEOUT(list->count(), 2, 10000);
+            QVERIFY(!m_window->findChild<QMessageBox*>());
+            return;
+        }
         if (said.isEmpty()) {
             QProgressDialog* progress = nullptr;
             QTRY_VERIFY((progress = m_window->findChild<QProgressDialog*>()) &&
@@ -235,13 +248,55 @@ private slots:
             QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
             QTRY_VERIFY(!m_window->findChild<QProgressDialog*>());
             QVERIFY(QDir(cached()).isEmpty() && !m_window->findChild<QMessageBox*>());
+            QTRY_VERIFY(QFile::exists("terminated"));
         } else {
             QMessageBox* box = nullptr;
             QTRY_VERIFY_WITH_TIMEOUT((box = m_window->findChild<QMessageBox*>()), 10000);
             QVERIFY2(box->informativeText().contains(said), qPrintable(box->informativeText()));
         }
-        QCOMPARE(m_window->m_listwidget_fileList->count(), 1);
+        QCOMPARE(list->count(), 1);
         QVERIFY(shows(*m_window, expectedVolume(kRamp)));
+        qputenv("KASTRA_CONVERT", KASTRA_CONVERT);
+        m_window->openPath("v.nii.gz");
+        QTRY_COMPARE_WITH_TIMEOUT(list->count(), 2, 10000);
+    }
+
+    // A volume is kept under a key of the scan's path, its files' sizes and
+    // times, and the options; the volumes used longest ago go first once
+    // the cache holds more than 4 GB, never the one just made or taken.
+    void theCacheKeepsWhatItShould()
+    {
+        const auto keep = [](const QString& path, qint64 size, int age) {
+            QFile file(path);
+            return file.open(QIODevice::ReadWrite) && (size < 0 || file.resize(size)) &&
+                   file.setFileTime(QDateTime::currentDateTime().addSecs(-age),
+                                    QFileDevice::FileModificationTime);
+        };
+        ScanCache cache(cached());
+        m_folder->write("scan/a.dcm", "a");
+        for (const char* scan : {"v.nii.gz", "scan"}) {
+            const QString key = cache.volumeFor(scan, {});
+            QVERIFY(keep(QString(scan) == "scan" ? "scan/a.dcm" : scan, -1, 60));
+            QVERIFY2(cache.volumeFor(scan, {}) != key, scan);
+        }
+        QVERIFY(cache.volumeFor("scan", {"--volume", "0"}) !=
+                cache.volumeFor("scan", {"--volume", "3"}));
+
+        // Sparse files of 4 GB and 0.5 MB in all, d used last.
+        QVERIFY(QDir().mkpath(cached()));
+        const qint64 gb = qint64(1) << 30, mb = 1 << 20;
+        for (const auto& [name, size] : {std::pair('a', mb), {'b', mb}, {'c', 2 * gb - 3 * mb / 2},
+                                         {'d', 2 * gb}})
+            QVERIFY(keep(cached() + "/" + name + ".dat", size, 500 - 100 * (name - 'a')));
+        QVERIFY(cache.take(cached() + "/d.dat"));
+        ConsoleCapture quiet;
+        m_window->openPath("v.nii.gz");
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->m_listwidget_fileList->count(), 1, 10000);
+        const QString made = m_window->m_listwidget_fileList->item(0)->data(Qt::UserRole).toString();
+        QCOMPARE(QDir(cached()).entryList({"*.dat"}, QDir::Files, QDir::Name),
+                 (QStringList{"b.dat", "c.dat", "d.dat", QFileInfo(made).fileName()}));
+        cache.trim(0, made);
+        QCOMPARE(QDir(cached()).entryList({"*.dat"}), QStringList{QFileInfo(made).fileName()});
     }
 };
 
