@@ -17,14 +17,11 @@
 
 namespace {
 
-// A deflated data set inflates to at most this much: a file that claims
-// more is refused rather than held in memory for the walk.
-constexpr uint64_t kMostInflated = uint64_t(1) << 31;
-
 // The data set after the meta information, inflated (raw deflate, as DICOM
 // writes it); false with `problem` set when the stream is damaged or
-// inflates to more than kMostInflated.
-bool inflateDataSet(std::istream& file, uint64_t from, std::string& inflated, std::string& problem)
+// inflates to more than `most` bytes.
+bool inflateDataSet(std::istream& file, uint64_t from, uint64_t most, std::string& inflated,
+                    std::string& problem)
 {
     z_stream stream{};
     if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)
@@ -50,9 +47,9 @@ bool inflateDataSet(std::istream& file, uint64_t from, std::string& inflated, st
             return false;
         }
         inflated.append(out.data(), out.size() - stream.avail_out);
-        if (inflated.size() > kMostInflated) {
-            problem = "its deflated data set inflates to more than " +
-                      std::to_string(kMostInflated >> 20) + " MB";
+        if (inflated.size() > most) {
+            problem =
+                "its deflated data set inflates to more than " + std::to_string(most >> 20) + " MB";
             return false;
         }
     }
@@ -61,7 +58,7 @@ bool inflateDataSet(std::istream& file, uint64_t from, std::string& inflated, st
 
 } // namespace
 
-std::string dicomLengthProblem(const std::string& path)
+std::string dicomLengthProblem(const std::string& path, uint64_t mostInflated)
 {
     std::ifstream file(path, std::ios::binary | std::ios::ate);
     if (!file)
@@ -106,7 +103,7 @@ std::string dicomLengthProblem(const std::string& path)
 
     // A deflated data set is walked as GDCM reads it: inflated.
     std::string inflated, problem;
-    if (!inflateDataSet(file, at, inflated, problem))
+    if (!inflateDataSet(file, at, mostInflated, inflated, problem))
         return problem;
     std::istringstream dataSet(std::move(inflated));
     ElementWalker inflatedWalker(dataSet, dataSet.str().size());

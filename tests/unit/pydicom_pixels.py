@@ -11,6 +11,10 @@ against a reader that shares no code with it.
     pydicom_pixels.py placed OUT FILE
         writes FILE to OUT with an axial position, orientation and pixel
         spacing where it states none, its pixel data and encoding unchanged
+    pydicom_pixels.py palette OUT FILE
+        writes FILE to OUT as a palette-colour image of its pixels
+    pydicom_pixels.py deflated OUT FILE
+        writes FILE to OUT deflated, with 2 MB of pixels that deflate to little
 """
 import os
 import sys
@@ -43,9 +47,26 @@ def placed(out, file):
     ds.save_as(out, write_like_original=False)
 
 
+def palette(out, file):
+    ds = pydicom.dcmread(file)
+    ds.PhotometricInterpretation = "PALETTE COLOR"
+    for colour in range(3):  # red, green, blue
+        ds.add_new(0x00281101 + colour, "US", [256, 0, 16])
+        ds.add_new(0x00281201 + colour, "OW", bytes(512))
+    ds.save_as(out, write_like_original=False)
+
+
+def deflated(out, file):
+    ds = pydicom.dcmread(file)
+    ds.Rows = ds.Columns = 1024
+    ds.PixelData = bytes(2 * 1024 * 1024)
+    ds.file_meta.TransferSyntaxUID = pydicom.uid.DeflatedExplicitVRLittleEndian
+    ds.save_as(out, write_like_original=False)
+
+
 if sys.argv[1] == "folder":
     print(os.path.join(os.path.dirname(pydicom.data.__file__), "test_files"))
 elif sys.argv[1] == "pixels":
     pixels(sys.argv[2], sys.argv[3:])
 else:
-    placed(sys.argv[2], sys.argv[3])
+    {"placed": placed, "palette": palette, "deflated": deflated}[sys.argv[1]](sys.argv[2], sys.argv[3])

@@ -226,6 +226,24 @@ private slots:
         QVERIFY2(pixels.values.empty() || samePicture(out, pixels, *range.first, *range.second),
                  "the samples are not pydicom's pixels");
     }
+
+    // Files pydicom writes: a palette's indices are no values, and a deflated data set is
+    // inflated for the walk no further than the limit, here 1 MB of its 2.
+    void paletteAndDeflateLimitsHold()
+    {
+        TestFolder folder;
+        for (const char* kind : {"palette", "deflated"})
+            pydicom({kind, QString(kind) + ".dcm", KASTRA_PYDICOM_FILES "/CT_small.dcm"});
+        QProcess converter;
+        converter.start(KASTRA_CONVERT, {"palette.dcm", "out.dat"});
+        converter.waitForFinished(60000);
+        const QString err = converter.readAllStandardError();
+        QVERIFY2(converter.exitCode() == 1 && err.contains("its pixels are colour (PALETTE COLOR)"),
+                 qPrintable(err));
+        QCOMPARE(dicomLengthProblem("deflated.dcm"), std::string());
+        QCOMPARE(dicomLengthProblem("deflated.dcm", 1 << 20),
+                 std::string("its deflated data set inflates to more than 1 MB"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestDicomFiles)

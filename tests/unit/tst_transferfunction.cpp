@@ -28,6 +28,7 @@ const char* const kRefusals[][3] = {
     {"[1000.0, 3000]", "[900, 300]", "density window 900..300 is not lower < upper within 0..4095"},
     {"[1000.0, 3000]", "[0, 4096]", "density window 0..4096 is not lower < upper within 0..4095"},
     {"2000}", "3001}", "point 1: density 3001 is outside the window 1000..3000"},
+    {"1200,", "999,", "point 3: density 999 is outside the window 1000..3000"},
     {"2000}", "2000.5}", "point 1: density 2000.5 is not an integer"},
     {"1.0,", "1.0000001,", "point 1: opacity 1.0000001 is outside 0..1"},
     {"1.0,", "\"1\",", "point 1: opacity \"1\" is not a number"},
@@ -48,21 +49,25 @@ class TestTransferFunction : public QObject
     Q_OBJECT
 
 private slots:
-    // A refusal leaves the function as it was. Of the fuzz seeds, good-* are
-    // taken and bad-* refused; each, and each finding, passes the fuzz checks.
+    // A refusal leaves the function as it was. Windows line ends are white
+    // space; a file is read whole up to 64 KiB, and refused past it. Of the
+    // fuzz seeds, good-* are taken and bad-* refused; each, and each finding,
+    // passes the fuzz checks.
     void theReader()
     {
         TransferFunction read;
         QString fault;
-        QVERIFY(parseTransferFunction(kOther, read, fault));
+        QVERIFY(parseTransferFunction(QByteArray(kOther).replace("\n", "\r\n"), read, fault));
         for (const auto& [from, to, line] : kRefusals) {
             QCOMPARE(transferFunctionBytes(read), transferFunctionBytes(kRead));
             QVERIFY2(!parseTransferFunction(QByteArray(kOther).replace(from, to), read, fault), to);
             QCOMPARE(fault, QString(line));
         }
-        const QByteArray full = QByteArray(kOther).leftJustified(kTransferFileLimit, ' ');
-        QVERIFY(parseTransferFunction(full, read, fault));
-        QVERIFY(!parseTransferFunction(full + ' ', read, fault));
+        TestFolder folder;
+        folder.write("full.json", QByteArray(kOther).leftJustified(64 * 1024, ' '));
+        folder.write("over.json", QByteArray(kOther).leftJustified(64 * 1024 + 1, ' '));
+        QVERIFY(readTransferFunction("full.json", read, fault));
+        QVERIFY(!readTransferFunction("over.json", read, fault));
         QCOMPARE(fault, QString("the file is larger than 64 KiB"));
 
         const QDir corpus(KASTRA_FUZZ_DIR "/corpus-tf");
