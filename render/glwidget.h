@@ -73,6 +73,8 @@ public:
     // last frame's time (36 by default: a turning frame stays within about
     // 40 ms); the release draws the full picture.
     void setDragFrameBudget(double ms);
+    // The share of the view's width and height the next turning frame is cast at.
+    float turnScale() const { return m_turnResolution.scale(); }
 
     // The distance between samples along a ray, in voxels (1/64 to 8): 1,
     // as a frame is drawn; less for a converged reference to compare

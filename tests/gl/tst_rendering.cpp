@@ -438,9 +438,21 @@ private slots:
 
     // While the left button turns the view, frames are cast from fewer rays
     // and scaled up; the release itself draws the full picture, the very one
-    // the unturned view showed before.
+    // the unturned view showed before. The rays are as many as keep a frame
+    // within its time, the GL's work counted: frames made slow by short steps
+    // are cast from fewer rays too.
+    void aTurnCastsFewerRaysUntilReleased_data()
+    {
+        QTest::addColumn<double>("budget"); // ms
+        QTest::addColumn<double>("step");   // voxels
+        QTest::newRow("no time") << 0.0 << 1.0;
+        QTest::newRow("slow frames") << 20.0 << 1.0 / 64;
+    }
+
     void aTurnCastsFewerRaysUntilReleased()
     {
+        QFETCH(double, budget);
+        QFETCH(double, step);
         SampleVolume volume(96, 88, 80, 0);
         for (const int* b : kBoxes)
             fillBox(volume, b[0], b[1], b[2], b[3], b[4], b[5], uint16_t(b[6]));
@@ -448,7 +460,8 @@ private slots:
         TestView& view = scene.view;
         setTransfer(view.widget(), {{99, Qt::white, 0}, {100, QColor(255, 128, 0), 200},
                                     {4094, Qt::white, 200}});
-        view->setDragFrameBudget(0); // from the second turning frame on, the fewest rays
+        view->setDragFrameBudget(budget); // from the second turning frame on, fewer rays
+        view->setSampleDistance(step);
         const QImage still = view.render();
         QTest::mousePress(&view.widget(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
         ui::move(&view.widget(), QPoint(80, 50), Qt::LeftButton);
@@ -459,6 +472,7 @@ private slots:
         QTest::mouseRelease(&view.widget(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
         QCoreApplication::processEvents();
         const QImage released = view.readBack();
+        QVERIFY2(view->turnScale() < 1, "the turning frames were timed without the GL's work");
 
         int differing = 0, shown = 0, shownTurning = 0;
         for (int y = 0; y < still.height(); ++y)
