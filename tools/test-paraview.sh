@@ -31,6 +31,7 @@ if [ ! -d "$python_root/usr/lib/python3/dist-packages/paraview" ]; then
     (cd "$download" && apt-get download -q "python3-paraview=$version")
   }
   rm -rf "$python_root"
+  mkdir -p "$python_root"
   dpkg-deb -x "$download"/python3-paraview_*.deb "$python_root"
   rm -rf "$download"
 fi

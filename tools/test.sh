@@ -29,6 +29,14 @@ for file in bin/kastra bin/kastra-convert share/kastra/{slices,fbo,raycast}.{ver
   share/doc/kastra/README.md; do
   grep -q " \./usr/$file\$" <<<"$contents" || { echo "- $package lacks /usr/$file"; exit 1; }
 done
+# Every file the installed documents link to is installed beside them.
+for document in "$KASTRA_ROOT"/README.md "$KASTRA_ROOT"/docs/*.md; do
+  for link in $(grep -o '](\([^)#:]*\))' "$document" | sed 's/^](//; s/)$//'); do
+    target=$(realpath -m --relative-to="$KASTRA_ROOT" "$(dirname "$document")/$link")
+    grep -q " \./usr/share/doc/kastra/${target%/}/\?\$" <<<"$contents" ||
+      { echo "- $package lacks $target, which ${document#"$KASTRA_ROOT"/} links to"; exit 1; }
+  done
+done
 depends=$(dpkg-deb --field "$package" Depends)
 for dependency in libqt5widgets5 libinsighttoolkit5 libgl1-mesa-dri; do
   grep -q "$dependency" <<<"$depends" || { echo "- $package needs $dependency: $depends"; exit 1; }
