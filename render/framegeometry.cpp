@@ -1,5 +1,8 @@
 #include "render/framegeometry.h"
 
+#include <QMatrix4x4>
+#include <QVector3D>
+
 #include <algorithm>
 #include <cmath>
 
@@ -27,38 +30,28 @@ AspectScale aspectScale(int viewWidth, int viewHeight)
     return aspect;
 }
 
-PixelRect cubeFootprint(const FrameGeometry& frame, int xRotation, int yRotation, int viewWidth,
-                        int viewHeight)
+PixelRect boxFootprint(const QMatrix4x4& modelToNdc, const float low[3], const float high[3],
+                       int viewWidth, int viewHeight)
 {
     PixelRect rect;
     if (viewWidth <= 0 || viewHeight <= 0)
         return rect;
-    const double radians = 3.14159265358979323846 / 180.0;
-    const double cx = std::cos(xRotation * radians), sx = std::sin(xRotation * radians);
-    const double cy = std::cos(yRotation * radians), sy = std::sin(yRotation * radians);
-    const AspectScale aspect = aspectScale(viewWidth, viewHeight);
-
     double left = 1e300, right = -1e300, bottom = 1e300, top = -1e300;
     for (int corner = 0; corner < 8; ++corner) {
-        const double px = (corner & 1 ? 1 : -1) * double(frame.half[0]);
-        const double py = (corner & 2 ? 1 : -1) * double(frame.half[1]);
-        const double pz = (corner & 4 ? 1 : -1) * double(frame.half[2]);
-        // Rx (Ry p): the turn about y applies first.
-        const double qx = cy * px + sy * pz;
-        const double qz = -sy * px + cy * pz;
-        const double rx = qx;
-        const double ry = cx * py - sx * qz;
-        const double windowX = (rx * aspect.x + 1.0) * 0.5 * viewWidth;
-        const double windowY = (ry * aspect.y + 1.0) * 0.5 * viewHeight;
+        const QVector3D ndc = modelToNdc.map(QVector3D(corner & 1 ? high[0] : low[0],
+                                                       corner & 2 ? high[1] : low[1],
+                                                       corner & 4 ? high[2] : low[2]));
+        const double windowX = (double(ndc.x()) + 1.0) * 0.5 * viewWidth;
+        const double windowY = (double(ndc.y()) + 1.0) * 0.5 * viewHeight;
         left = std::min(left, windowX);
         right = std::max(right, windowX);
         bottom = std::min(bottom, windowY);
         top = std::max(top, windowY);
     }
-    const int x0 = std::max(0, int(std::floor(left)) - 1);
-    const int y0 = std::max(0, int(std::floor(bottom)) - 1);
-    const int x1 = std::min(viewWidth, int(std::ceil(right)) + 1);
-    const int y1 = std::min(viewHeight, int(std::ceil(top)) + 1);
+    const int x0 = int(std::clamp(std::floor(left) - 1, 0.0, double(viewWidth)));
+    const int y0 = int(std::clamp(std::floor(bottom) - 1, 0.0, double(viewHeight)));
+    const int x1 = int(std::clamp(std::ceil(right) + 1, 0.0, double(viewWidth)));
+    const int y1 = int(std::clamp(std::ceil(top) + 1, 0.0, double(viewHeight)));
     rect.x = x0;
     rect.y = y0;
     rect.width = std::max(0, x1 - x0);

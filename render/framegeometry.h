@@ -1,5 +1,7 @@
 #pragma once
 
+class QMatrix4x4;
+
 // Per-frame proportions of the volume: its longest side is one unit long and
 // the volume is centred on the origin.
 struct FrameGeometry {
@@ -20,15 +22,16 @@ struct AspectScale {
 };
 AspectScale aspectScale(int viewWidth, int viewHeight);
 
-// The pixels of a `viewWidth` x `viewHeight` view that the proxy cube can
-// cover when turned by xRotation about x after yRotation about y, under the
-// aspect-keeping projection: a rectangle, one pixel wider on every side than
-// the projected corners. Empty (width or height 0) for an empty view.
+// The pixels of a `viewWidth` x `viewHeight` view that the box from `low`
+// to `high` (in the cube's coordinates, within -half..half) can cover under
+// `modelToNdc`, the view's projection times its turn: a rectangle, one
+// pixel wider on every side than the projected corners, within the view.
+// Empty (width or height 0) for an empty view.
 struct PixelRect {
     int x = 0;
     int y = 0; // from the bottom, as the GL counts rows
     int width = 0;
     int height = 0;
 };
-PixelRect cubeFootprint(const FrameGeometry& frame, int xRotation, int yRotation, int viewWidth,
-                        int viewHeight);
+PixelRect boxFootprint(const QMatrix4x4& modelToNdc, const float low[3], const float high[3],
+                       int viewWidth, int viewHeight);

@@ -136,33 +136,44 @@ void GLWidget::setDragFrameBudget(double ms)
     m_turnResolution.setBudget(ms);
 }
 
+// A left press starts a turn, a middle one (or a left one with Shift) a pan.
 void GLWidget::mousePressEvent(QMouseEvent* event)
 {
     m_lastMousePos = event->pos();
-    m_turning = m_turning || event->button() == Qt::LeftButton;
+    m_panning = m_panning || event->button() == Qt::MiddleButton ||
+                (event->button() == Qt::LeftButton && (event->modifiers() & Qt::ShiftModifier));
+    m_turning = m_turning || (event->button() == Qt::LeftButton && !m_panning);
 }
 
-// The turn ends with the full picture.
+// The turn or pan ends with the full picture.
 void GLWidget::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton && m_turning) {
-        m_turning = false;
+    const bool panEnds = m_panning && event->button() != Qt::RightButton;
+    const bool turnEnds = m_turning && event->button() == Qt::LeftButton;
+    if (panEnds || turnEnds) {
+        m_panning = m_panning && !panEnds;
+        m_turning = m_turning && !turnEnds;
         update();
     }
 }
 
 // A drag turns the view one degree per pixel: vertical moves about the x
 // axis, horizontal moves about the y axis. Moves without the left button
-// only follow the cursor, so a later left drag measures from there.
+// only follow the cursor, so a later left drag measures from there. A pan
+// moves the picture with the mouse.
 void GLWidget::mouseMoveEvent(QMouseEvent* event)
 {
-    if (event->buttons() & Qt::LeftButton) {
-        const QPoint delta = event->pos() - m_lastMousePos;
+    const QPoint delta = event->pos() - m_lastMousePos;
+    if (m_panning && (event->buttons() & (Qt::LeftButton | Qt::MiddleButton))) {
+        panBy(delta);
+    } else if (event->buttons() & Qt::LeftButton) {
         m_xRotation += delta.y();
         m_yRotation += delta.x();
         update();
+        emit m_notifier.cameraChanged();
     }
     m_lastMousePos = event->pos();
+    emit m_notifier.voxelPointed(pickAt(event->pos()));
 }
 
 void GLWidget::resizeGL(int width, int height)
@@ -172,6 +183,10 @@ void GLWidget::resizeGL(int width, int height)
     // The viewport follows the widget, so the picture is never cut off or
     // stretched; the projection keeps the volume's proportions (paintGL).
     glViewport(0, 0, width, height);
+    // The ray passes' framebuffers follow too, once a load has made them.
+    if (!m_framebufferSize.isEmpty() && width > 0 && height > 0 &&
+        m_framebufferSize != QSize(width, height))
+        createFramebuffers();
 }
 
 VolumeData* GLWidget::loadVolume(std::string fileName)
@@ -185,6 +200,11 @@ VolumeData* GLWidget::loadVolume(std::string fileName)
                        return refusal;
                    });
     m_emptySpace.setVolume(m_volume);
+    // A crop and a cut belong to the volume they were made on.
+    m_cropBox = CropBox();
+    m_cut = false;
+    // The value under the mouse, from now on.
+    setMouseTracking(true);
     if (m_glInitialized) {
         // Called from a button, outside the GL callbacks.
         makeCurrent();

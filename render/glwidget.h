@@ -3,9 +3,13 @@
 // GLEW must come before any GL header, Qt's included.
 #include <GL/glew.h>
 
+#include "render/camera.h"
+#include "render/cropbox.h"
 #include "render/emptyspaceleaping.h"
 #include "render/transfertable.h"
 #include "render/turnresolution.h"
+#include "render/viewnotifier.h"
+#include "render/voxelpick.h"
 #include "tfeditor/controlpoint.h"
 #include "volume/volumedata.h"
 
@@ -87,6 +91,37 @@ public:
     void setSlicesInWindow(bool on);
     bool slicesInWindow() const { return m_slicesInWindow; }
 
+    // Where the view looks from beside its two turning angles (camera.h).
+    const Camera& camera() const { return m_camera; }
+    // Back to the unturned, unzoomed, centred view.
+    void resetView();
+    // A standard view (camera.h), unturned; the zoom and pan stay.
+    void setStandardView(Camera::Side side);
+    // Zooms by `notches` (positive: closer) about a pixel of the view, which
+    // stays where it is; pans by `pixels`.
+    void zoomAt(QPoint pixel, int notches);
+    void panBy(QPoint pixels);
+
+    // The part of the volume the ray caster draws (the whole by default).
+    void setCropBox(const CropBox& box);
+    const CropBox& cropBox() const { return m_cropBox; }
+    // The ray-cast view cut at the slice's plane (the slice axis and
+    // position): the part behind the plane, seen from the viewer, is drawn,
+    // and its cut face in Composite shows the slice as the slices do. Off
+    // by default.
+    void setCut(bool on);
+    bool isCut() const { return m_cut; }
+    // Frames are drawn from fewer rays, as while turning, as long as this is
+    // on: for a picture that changes with every mouse move elsewhere.
+    void setQuickFrames(bool on);
+
+    // The voxel under a pixel of the view: on a slice, the slice's voxel
+    // there; in the ray-cast view, the first voxel along the pixel's ray
+    // that the table makes visible.
+    VoxelPick pickAt(QPoint pixel) const;
+    // What the mouse over the view points at and asks for (viewnotifier.h).
+    ViewNotifier* notifier() { return &m_notifier; }
+
     // The current view drawn off screen at `scale` times the widget's size:
     // the full picture even while a turn draws fewer rays, in the view's
     // mode, turn, slice, table and density window; rows top first, opaque
@@ -141,6 +176,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void initializeGL() override;
     void resizeGL(int width, int height) override;
     void paintGL() override;
@@ -151,7 +187,7 @@ private:
     {
         GLint slices = -1, transfer = -1, entry = -1, exit = -1,
               volumeDimension = -1, mode = -1, sampleDistance = -1, jitter = -1,
-              gradientsXY = -1, gradientsZ = -1;
+              gradientsXY = -1, gradientsZ = -1, cutAxis = -1, cutPosition = -1, cutWindow = -1;
         EmptySpaceLeaping::Uniforms leaping;
     };
 
@@ -172,6 +208,19 @@ private:
     GLenum m_heldGLError = GL_NO_ERROR; // pending before the check, for the upload to report
     void paintSlice(const FrameGeometry& frame);
     void paintRaycast(const FrameGeometry& frame);
+    // The box the rays march through, in volume coordinates (0..1): the crop
+    // box, and of it the part behind the cut; the cut's axis (a volume
+    // coordinate's index, or -1) and where it cuts.
+    struct RaycastBox
+    {
+        float low[3], high[3];
+        int cutAxis = -1;
+        float cutAt = 0;
+    };
+    RaycastBox raycastBox() const;
+    std::array<int, 3> extents() const { return {m_volume.width, m_volume.height, m_volume.depth}; }
+    // The camera's projection for a `width` x `height` frame, loaded.
+    void loadProjection(int width, int height) const;
     // The share of the view's width and height a frame is ray cast at.
     float raycastScale() const;
 
@@ -234,10 +283,14 @@ private:
     RayProbe m_rayProbe = RayProbe::Picture;
     float m_sampleDistance = 1;
 
-    // Turning at reduced resolution: whether the left button is down, the
-    // scale the next such frame is drawn at, and the frame it goes to
-    // before it is scaled up to the view.
+    // Turning at reduced resolution: whether the left button is down (or the
+    // middle one, panning, or frames are asked to be quick), the scale the
+    // next such frame is drawn at, and the frame it goes to before it is
+    // scaled up to the view.
     bool m_turning = false;
+    bool m_panning = false;
+    bool m_quickFrames = false;
+    int m_wheelAngle = 0; // of a wheel turned less than a notch
     TurnResolution m_turnResolution;
     static constexpr GLenum kTurnUnit = GL_TEXTURE7;
     // The blue-noise tile each pixel's first sample is offset by
@@ -261,4 +314,11 @@ private:
     QSize frameSize() const { return m_frameSize.isEmpty() ? size() : m_frameSize; }
     QSize m_frameSize;
     GLuint m_frameTarget = 0;
+    // The size the entry, exit and turn framebuffers were made at, or empty.
+    QSize m_framebufferSize;
+
+    Camera m_camera;
+    CropBox m_cropBox;
+    bool m_cut = false;
+    ViewNotifier m_notifier;
 };

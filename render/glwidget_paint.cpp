@@ -26,17 +26,6 @@ const GLfloat kLightDiffuse[4] = {1.0f, 1.0f, 1.0f, 1.0f};
 const GLfloat kLightSpecular[4] = {1.0f, 1.0f, 1.0f, 1.0f};
 const GLfloat kLightPosition[4] = {1.0f, 1.0f, 0.0f, 1.0f};
 
-// Loads a projection that keeps one unit the same length on both axes of
-// the view, the square -1..1 fitting its shorter side. Depth is untouched.
-void loadAspectProjection(int viewWidth, int viewHeight)
-{
-    const AspectScale aspect = aspectScale(viewWidth, viewHeight);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glScalef(aspect.x, aspect.y, 1.0f);
-    glMatrixMode(GL_MODELVIEW);
-}
-
 void loadIdentityProjection()
 {
     glMatrixMode(GL_PROJECTION);
@@ -73,6 +62,22 @@ GLint uniformLocation(GLuint program, const char* name)
 
 } // namespace
 
+// A projection that keeps one unit the same length on both axes of the
+// view, the square -1..1 fitting its shorter side, then zoomed and panned.
+// Depth is untouched.
+void GLWidget::loadProjection(int width, int height) const
+{
+    glMatrixMode(GL_PROJECTION);
+    if (m_camera.zoomNotches() == 0 && m_camera.pan().isNull()) {
+        const AspectScale aspect = aspectScale(width, height);
+        glLoadIdentity();
+        glScalef(aspect.x, aspect.y, 1.0f);
+    } else {
+        glLoadMatrixf(m_camera.projection(width, height).constData());
+    }
+    glMatrixMode(GL_MODELVIEW);
+}
+
 void GLWidget::paintGL()
 {
     // Started by the first repaint, whether or not that frame draws anything.
@@ -90,7 +95,7 @@ void GLWidget::paintGL()
         paintRaycast(frame);
     glPopMatrix();
     loadIdentityProjection();
-    if (m_turning && !m_slicing && m_turnFramebufferReady) {
+    if ((m_turning || m_panning || m_quickFrames) && !m_slicing && m_turnFramebufferReady) {
         // The next turning frame's scale from this one's time.
         glFinish();
         m_turnResolution.frameTook(
@@ -103,7 +108,9 @@ void GLWidget::paintGL()
 
 float GLWidget::raycastScale() const
 {
-    return m_turning && m_turnFramebufferReady ? m_turnResolution.scale() : 1.0f;
+    return (m_turning || m_panning || m_quickFrames) && m_turnFramebufferReady
+               ? m_turnResolution.scale()
+               : 1.0f;
 }
 
 void GLWidget::paintSlice(const FrameGeometry& frame)
@@ -111,7 +118,7 @@ void GLWidget::paintSlice(const FrameGeometry& frame)
     glPushMatrix();
     if (m_volumeTexture == 0)
         return;
-    loadAspectProjection(frameSize().width(), frameSize().height());
+    loadProjection(frameSize().width(), frameSize().height());
 
     const GLFeatures features = availableGLFeatures();
     if (features.texture3D) {
@@ -161,7 +168,8 @@ void GLWidget::paintSlice(const FrameGeometry& frame)
 
 bool GLWidget::shadesFromTextures() const
 {
-    return (m_turning || m_sampleDistance > 1) && isLinked(m_texturedRaycast.program);
+    return (m_turning || m_panning || m_quickFrames || m_sampleDistance > 1) &&
+           isLinked(m_texturedRaycast.program);
 }
 
 void GLWidget::paintRaycast(const FrameGeometry& frame)
@@ -171,6 +179,8 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
     glLoadIdentity();
     glRotatef(float(m_xRotation), 1.0f, 0.0f, 0.0f);
     glRotatef(float(m_yRotation), 0.0f, 1.0f, 0.0f);
+    if (m_camera.side() != Camera::Side::Top)
+        glMultMatrixf(m_camera.orientation().constData());
     console::out() << "x: " << m_xRotation << " y: " << m_yRotation << std::endl;
 
     const GLFeatures features = availableGLFeatures();
@@ -189,18 +199,26 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
     if (scale < 1)
         glViewport(0, 0, drawWidth, drawHeight);
 
-    // Entry pass: the faces towards the viewer; exit pass: those turned away.
-    loadAspectProjection(drawWidth, drawHeight);
+    // Entry pass: the faces towards the viewer; exit pass: those turned
+    // away. Of a crop or a cut, the faces of its box.
+    const RaycastBox box = raycastBox();
+    const float *low = box.low, *high = box.high;
+    float boxLow[3], boxHigh[3]; // in the cube's coordinates
+    for (int axis = 0; axis < 3; ++axis) {
+        boxLow[axis] = (low[axis] - 0.5f) * 2.0f * frame.half[axis];
+        boxHigh[axis] = (high[axis] - 0.5f) * 2.0f * frame.half[axis];
+    }
+    loadProjection(drawWidth, drawHeight);
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, m_entryFramebuffer);
     glClear(GL_COLOR_BUFFER_BIT);
     glUseProgram(m_fboProgram);
     glUniform3fv(glGetUniformLocation(m_fboProgram, "scale"), 1, frame.scale);
-    drawProxyCube(frame.reciprocal);
+    drawProxyBox(frame.reciprocal, low, high);
 
     glCullFace(GL_FRONT);
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, m_exitFramebuffer);
     glClear(GL_COLOR_BUFFER_BIT);
-    drawProxyCube(frame.reciprocal);
+    drawProxyBox(frame.reciprocal, low, high);
 
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, m_frameTarget);
     glCullFace(GL_BACK);
@@ -243,6 +261,10 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
     glUniform1i(uniforms.gradientsZ, int(kGradientUnits[1] - GL_TEXTURE0));
     glUniform1i(uniforms.mode, m_renderMode);
     glUniform1f(uniforms.sampleDistance, m_sampleDistance);
+    glUniform1i(uniforms.cutAxis, box.cutAxis);
+    glUniform1f(uniforms.cutPosition, box.cutAt);
+    glUniform2f(uniforms.cutWindow, m_slicesInWindow ? float(m_minDensity) : 0.0f,
+                m_slicesInWindow ? float(m_maxDensity) : 0.0f);
     // The bricks index the volume's own voxels, not those of a texture
     // padded to powers of two.
     m_emptySpace.bind(uniforms.leaping, m_leaping && features.nonPowerOfTwo, m_renderMode);
@@ -261,8 +283,9 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
         glClear(GL_COLOR_BUFFER_BIT);
         glClearColor(clear[0], clear[1], clear[2], clear[3]);
     }
-    const PixelRect footprint =
-        cubeFootprint(frame, m_xRotation, m_yRotation, drawWidth, drawHeight);
+    const QMatrix4x4 turn = m_camera.modelView(m_xRotation, m_yRotation);
+    const PixelRect footprint = boxFootprint(m_camera.projection(drawWidth, drawHeight) * turn,
+                                             boxLow, boxHigh, drawWidth, drawHeight);
     glScissor(footprint.x, footprint.y, footprint.width, footprint.height);
     glEnable(GL_SCISSOR_TEST);
     const float viewWidth = float(drawWidth), viewHeight = float(drawHeight);
@@ -283,8 +306,8 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
         glBindFramebufferEXT(GL_READ_FRAMEBUFFER_EXT, m_turnFramebuffer);
         glBindFramebufferEXT(GL_DRAW_FRAMEBUFFER_EXT, m_frameTarget);
         glViewport(0, 0, fullWidth, fullHeight);
-        const PixelRect view =
-            cubeFootprint(frame, m_xRotation, m_yRotation, fullWidth, fullHeight);
+        const PixelRect view = boxFootprint(m_camera.projection(fullWidth, fullHeight) * turn,
+                                            boxLow, boxHigh, fullWidth, fullHeight);
         glScissor(view.x, view.y, view.width, view.height);
         glEnable(GL_SCISSOR_TEST);
         glBlitFramebufferEXT(0, 0, drawWidth, drawHeight, 0, 0, fullWidth, fullHeight,

@@ -200,6 +200,9 @@ GLWidget::RaycastUniforms GLWidget::locateRaycastUniforms(GLuint program)
     uniforms.jitter = glGetUniformLocation(program, "jitter_tile");
     uniforms.gradientsXY = glGetUniformLocation(program, "gradients_xy");
     uniforms.gradientsZ = glGetUniformLocation(program, "gradients_z");
+    uniforms.cutAxis = glGetUniformLocation(program, "cut_axis");
+    uniforms.cutPosition = glGetUniformLocation(program, "cut_position");
+    uniforms.cutWindow = glGetUniformLocation(program, "cut_window");
     uniforms.leaping = EmptySpaceLeaping::locate(program);
     return uniforms;
 }
@@ -253,6 +256,7 @@ void GLWidget::createFramebuffers()
             drainGLErrors() == GL_NO_ERROR;
     }
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    m_framebufferSize = frameSize();
 }
 
 void GLWidget::uploadVolumeTexture()

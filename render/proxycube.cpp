@@ -45,7 +45,21 @@ ProxyCube proxyCube(const float reciprocal[3])
 
 void drawProxyCube(const float reciprocal[3])
 {
-    const ProxyCube cube = proxyCube(reciprocal);
+    const float whole[2][3] = {{0, 0, 0}, {1, 1, 1}};
+    drawProxyBox(reciprocal, whole[0], whole[1]);
+}
+
+void drawProxyBox(const float reciprocal[3], const float low[3], const float high[3])
+{
+    ProxyCube cube = proxyCube(reciprocal);
+    // Each corner of the cube at -h or +h moves to the box's face there.
+    for (ProxyFace& face : cube)
+        for (ProxyCorner& corner : face.corners)
+            for (int axis = 0; axis < 3; ++axis) {
+                const float half = 0.5f / reciprocal[axis];
+                const float at = corner.position[axis] < 0 ? low[axis] : high[axis];
+                corner.position[axis] = (at - 0.5f) * 2.0f * half;
+            }
     glBegin(GL_QUADS);
     for (const ProxyFace& face : cube) {
         glColor3f(face.color[0], face.color[1], face.color[2]);

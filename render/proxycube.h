@@ -24,3 +24,7 @@ ProxyCube proxyCube(const float reciprocal[3]);
 // Draws the cube in immediate mode: one GL_QUADS block, a colour per face and
 // a texture coordinate and a vertex per corner. Touches no other GL state.
 void drawProxyCube(const float reciprocal[3]);
+
+// The same for the part of the cube from `low` to `high`, in volume
+// coordinates (0..1 over the whole volume): the box of a crop or a cut.
+void drawProxyBox(const float reciprocal[3], const float low[3], const float high[3]);

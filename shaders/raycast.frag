@@ -24,6 +24,10 @@ uniform bool leaping;          // off: march every sample
 uniform vec3 box_low;          // rays march only through this box (volume coordinates),
 uniform vec3 box_high;         // where samples read bricks that can show
 uniform float sample_distance;  // voxels between samples: 1; less for a converged reference
+uniform int cut_axis;          // the volume coordinate a cut fixes (0 x, 1 y, 2 z), or -1
+uniform float cut_position;    // where it cuts, as a volume coordinate
+uniform vec2 cut_window;       // the cut face black to white over this density window; (0, 0):
+                               // through the transfer table
 // PROBE: what to compute, for measuring where a frame's time goes and for checking
 // the gradient textures: 0 the picture, 1 the picture unshaded, 2 nothing
 // (the entry and exit passes alone), 3 the samples marched and shaded (red +
@@ -224,14 +228,37 @@ float meanDensity(Ray ray, float count)
     return sum / count;
 }
 
+// Where the ray enters through the face of a cut, the slice there, as the
+// slices show it, premultiplied: the first layer of what the ray composes.
+// The entry points hold 8 bits a coordinate, hence the tolerance.
+vec4 cutFace(vec3 start)
+{
+    if (cut_axis < 0)
+        return vec4(0.0);
+    float along = cut_axis == 0 ? start.x : (cut_axis == 1 ? start.y : start.z);
+    if (abs(along - cut_position) > 0.6 / 255.0)
+        return vec4(0.0);
+    vec3 onFace = vec3(cut_axis == 0 ? cut_position : start.x,
+                       cut_axis == 1 ? cut_position : start.y,
+                       cut_axis == 2 ? cut_position : start.z);
+    float density = densityAt(onFace);
+    if (cut_window.y > cut_window.x) {
+        float grey = clamp((density * 4095.0 - cut_window.x) / (cut_window.y - cut_window.x), 0.0, 1.0);
+        return vec4(grey, grey, grey, 1.0);
+    }
+    vec4 color = classify(density);
+    return vec4(color.rgb * color.a, color.a);
+}
+
 // Front-to-back emission-absorption with premultiplied colour. The ray
 // marches cheaply through samples the table makes transparent and leaves
 // that inner loop only to shade a visible one: the rasteriser runs a group
 // of pixels in lock step, so the costly shading must not sit in every step.
-vec4 composite(Ray ray, float spacing, vec3 towardsViewer)
+vec4 composite(Ray ray, float spacing, vec3 towardsViewer, vec4 sum)
 {
     vec3 voxel = 1.0 / vec3(volume_dimension);
-    vec4 sum = vec4(0.0);
+    if (sum.a > ERT_THRESHOLD)
+        return sum;
     float s = ray.first, runsEnd = s;
     // Each pass shades one sample, so ray.end passes cover the ray.
     for (float pass = 0.0; pass < ray.end; pass += 1.0) {
@@ -297,7 +324,7 @@ void main()
         Ray ray = makeRay(start + step * offset, step, floor(float(intervals) - offset) + 1.0);
         vec3 towardsViewer =
             lengthVoxels > 0.0 ? -rayVoxels / lengthVoxels : vec3(0.0, 0.0, 1.0);
-        gl_FragColor = composite(ray, spacing, towardsViewer);
+        gl_FragColor = composite(ray, spacing, towardsViewer, cutFace(start));
     } else {
         float count = float(intervals) + 1.0;
         Ray ray = makeRay(start, step, count);

@@ -682,9 +682,10 @@ private slots:
                  setup.console.err().c_str());
     }
 
-    // The entry and exit textures take the view's size at each load and keep
-    // it until the next; the viewport follows a resize at once. The clear
-    // colour turns from white to transparent black at the first load.
+    // The entry and exit textures take the view's size at each load, and
+    // follow a resize, as the viewport does: the picture keeps the volume's
+    // proportions at the new size (the cube half the shorter side). The
+    // clear colour turns from white to transparent black at the first load.
     void framebuffersAndClearColour()
     {
         Scene setup(300, 200, SampleVolume(16, 16, 16, 1000), false);
@@ -697,9 +698,13 @@ private slots:
         setup.view->resize(400, 240);
         QCoreApplication::processEvents();
         QCOMPARE(setup.view->viewportSize(), QSize(400, 240));
-        QCOMPARE(rectangleSize(setup.view->entryTexture()), QSize(300, 200));
-        setup.view->loadVolume("v.dat");
         QCOMPARE(rectangleSize(setup.view->entryTexture()), QSize(400, 240));
+        QCOMPARE(rectangleSize(setup.view->exitTexture()), QSize(400, 240));
+        setTransfer(setup.view.widget(), {{0, Qt::white}, {4095, Qt::white}});
+        const QImage picture = setup.view.render();
+        for (const auto& [x, y, shown] : {std::tuple(137, 120, false), std::tuple(143, 120, true),
+                                          std::tuple(257, 66, true), std::tuple(263, 120, false)})
+            QVERIFY2((qAlpha(picture.pixel(x, y)) > 0) == shown, qPrintable(QString::number(x)));
 
         // A view with no pixels gets framebuffers that cannot be drawn into: reported.
         setup.view->hide();

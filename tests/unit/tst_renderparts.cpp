@@ -8,6 +8,7 @@
 
 #include "platform/perfcounter.h"
 #include "render/bluenoise.h"
+#include "render/camera.h"
 #include "render/framegeometry.h"
 #include "render/perftimer.h"
 #include "render/textfile.h"
@@ -120,7 +121,7 @@ private slots:
     void theFootprintBoundsTheTurnedCube_data()
     {
         QTest::addColumn<QVector<int>>("volume"); // width, height, depth
-        QTest::addColumn<QVector<int>>("turn");   // about x, about y, view width, height
+        QTest::addColumn<QVector<int>>("turn"); // about x, about y, view width, height[, zoom notches]
         QTest::addColumn<QRectF>("bounds");       // left, bottom, width, height in pixels
         const QVector<int> cube = {64, 64, 64};
         QTest::newRow("cube, unturned") << cube << QVector<int>{0, 0, 700, 500}
@@ -134,6 +135,9 @@ private slots:
                                                  << QVector<int>{90, 0, 500, 500}
                                                  << QRectF(125, 218.75, 250, 62.5);
         QTest::newRow("no view") << cube << QVector<int>{0, 0, 0, 100} << QRectF();
+        // Twice the size about x = 525: the centre moves to 175, the left edge off the view.
+        QTest::newRow("cube, zoomed about a point")
+            << cube << QVector<int>{0, 0, 700, 500, 4} << QRectF(0, 0, 425, 500);
     }
 
     void theFootprintBoundsTheTurnedCube()
@@ -141,8 +145,13 @@ private slots:
         QFETCH(QVector<int>, volume);
         QFETCH(QVector<int>, turn);
         QFETCH(QRectF, bounds);
-        const PixelRect r = cubeFootprint(frameGeometryFor(volume[0], volume[1], volume[2]),
-                                          turn[0], turn[1], turn[2], turn[3]);
+        const FrameGeometry frame = frameGeometryFor(volume[0], volume[1], volume[2]);
+        const float low[3] = {-frame.half[0], -frame.half[1], -frame.half[2]};
+        Camera camera;
+        camera.zoomAbout(QPointF(0.5, 0), turn.value(4));
+        const PixelRect r = boxFootprint(camera.projection(turn[2], turn[3]) *
+                                             camera.modelView(turn[0], turn[1]),
+                                         low, frame.half, turn[2], turn[3]);
         if (bounds.isNull()) {
             QCOMPARE(r.width, 0);
             return;

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QMatrix4x4>
+#include <QPointF>
+
+// Where the view looks from, beside the two angles a drag turns it by
+// (about x after y, which the view keeps): the orientation they turn from,
+// and a zoom and pan. A value: the view reads it, the mouse and the menu
+// change it. The unturned, unzoomed, centred camera draws exactly as a view
+// without one.
+class Camera
+{
+public:
+    // The standard views of a volume whose axes run towards the patient's
+    // right, anterior and superior (x, y, z): from above is the unturned
+    // view (anterior up, the right on the right); from below, the front and
+    // the back, superior is up (below, anterior); from a side, superior is up.
+    enum class Side { Top, Bottom, Front, Back, Left, Right };
+
+    // A wheel notch zooms by a quarter of a doubling: four notches double
+    // the picture. From a quarter of the start size to 16 times.
+    static constexpr int kNotchesPerDoubling = 4;
+    static constexpr int kFewestNotches = -2 * kNotchesPerDoubling;
+    static constexpr int kMostNotches = 4 * kNotchesPerDoubling;
+
+    bool isReset() const { return m_side == Side::Top && m_notches == 0 && m_pan.isNull(); }
+    void reset() { *this = Camera(); }
+
+    void setSide(Side side) { m_side = side; }
+    Side side() const { return m_side; }
+    // The orientation's rotation of volume axes onto eye axes; identity from above.
+    QMatrix4x4 orientation() const;
+
+    double zoom() const;
+    int zoomNotches() const { return m_notches; }
+    // Pan in normalised device coordinates (-1..1 across the view).
+    QPointF pan() const { return m_pan; }
+
+    // Zooms by `notches` (positive: closer), keeping the point at `ndc`
+    // (normalised device coordinates) where it is. False where the zoom is
+    // at its end already.
+    bool zoomAbout(QPointF ndc, int notches);
+    // Moves the picture by `ndc`.
+    void panBy(QPointF ndc) { m_pan += ndc; }
+
+    // The projection for a view of `width` x `height` pixels: one unit the
+    // same length on both axes, the square -1..1 fitting the shorter side
+    // at zoom 1, then zoomed and panned.
+    QMatrix4x4 projection(int width, int height) const;
+    // The turn of the volume: xRotation about x after yRotation about y,
+    // after the orientation.
+    QMatrix4x4 modelView(int xRotation, int yRotation) const;
+
+private:
+    Side m_side = Side::Top;
+    int m_notches = 0;
+    QPointF m_pan;
+};
+
+// A pixel's centre in normalised device coordinates, `y` counted from the top.
+QPointF pixelToNdc(QPointF pixel, int width, int height);
