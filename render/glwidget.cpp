@@ -13,6 +13,8 @@ GLWidget::GLWidget(QWidget* parent)
     : QGLWidget(parent), m_transferTable(kDensityCount, TransferEntry{0, 0, 0, 255}),
       m_emptySpace(m_transferTable)
 {
+    // A click gives the view the keyboard, for its keys (Home).
+    setFocusPolicy(Qt::ClickFocus);
 }
 
 GLWidget::~GLWidget()
@@ -200,15 +202,21 @@ VolumeData* GLWidget::loadVolume(std::string fileName)
                        return refusal;
                    });
     m_emptySpace.setVolume(m_volume);
-    // A crop and a cut belong to the volume they were made on.
-    m_cropBox = CropBox();
-    m_cut = false;
-    // The value under the mouse, from now on.
-    setMouseTracking(true);
+    if (loads) {
+        // A crop and a cut belong to the volume they were made on.
+        m_cropBox = CropBox();
+        m_cut = false;
+        // The value under the mouse, from now on.
+        setMouseTracking(true);
+    }
     if (m_glInitialized) {
         // Called from a button, outside the GL callbacks.
         makeCurrent();
+        const bool gradientsWereHeld = m_gradientsHeld;
         uploadVolumeTexture();
+        // The ray caster's second build lives while the gradient textures hold the volume.
+        if (m_gradientsHeld != gradientsWereHeld && m_raycastProgram != 0)
+            rebuildRaycastProgram();
         m_emptySpace.uploadGrid();
         createFramebuffers();
     }
@@ -220,6 +228,7 @@ VolumeData* GLWidget::loadVolume(std::string fileName)
                        << " MB (" << bytes << " bytes a voxel"
                        << (m_gradientsHeld ? "" : "; shading reads the densities") << ")."
                        << std::endl;
+        emit m_notifier.volumeReplaced();
     }
     return &m_volume;
 }

@@ -115,6 +115,11 @@ public:
     // on: for a picture that changes with every mouse move elsewhere.
     void setQuickFrames(bool on);
 
+    // Whether the volume's axes run towards the patient's right, anterior and
+    // superior: the ray-cast view then marks the patient's sides at its edges.
+    void setPatientAxes(bool known);
+    bool patientAxes() const { return m_patientAxes; }
+
     // The voxel under a pixel of the view: on a slice, the slice's voxel
     // there; in the ray-cast view, the first voxel along the pixel's ray
     // that the table makes visible.
@@ -320,5 +325,8 @@ private:
     Camera m_camera;
     CropBox m_cropBox;
     bool m_cut = false;
+    bool m_patientAxes = false;
+    GLuint m_markerTexture = 0;
+    void drawOrientationMarker();
     ViewNotifier m_notifier;
 };

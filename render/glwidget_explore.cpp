@@ -1,12 +1,39 @@
-// Exploring the view: the camera's zoom, pan and standard views, the crop
+// Exploring the view: the camera (its projection, zoom, pan and standard
+// views), the frames drawn from fewer rays meanwhile, the crop
 // box and the cut, the wheel, and the voxel under the mouse.
 
 #include "render/glwidget.h"
+
+#include "render/framegeometry.h"
+#include "render/orientationmarker.h"
 
 #include <QVector3D>
 #include <QWheelEvent>
 
 #include <algorithm>
+
+// A projection that keeps one unit the same length on both axes of the
+// view, the square -1..1 fitting its shorter side, then zoomed and panned.
+// Depth is untouched.
+void GLWidget::loadProjection(int width, int height) const
+{
+    glMatrixMode(GL_PROJECTION);
+    if (m_camera.zoomNotches() == 0 && m_camera.pan().isNull()) {
+        const AspectScale aspect = aspectScale(width, height);
+        glLoadIdentity();
+        glScalef(aspect.x, aspect.y, 1.0f);
+    } else {
+        glLoadMatrixf(m_camera.projection(width, height).constData());
+    }
+    glMatrixMode(GL_MODELVIEW);
+}
+
+float GLWidget::raycastScale() const
+{
+    return (m_turning || m_panning || m_quickFrames) && m_turnFramebufferReady
+               ? m_turnResolution.scale()
+               : 1.0f;
+}
 
 void GLWidget::resetView()
 {
@@ -52,6 +79,73 @@ void GLWidget::setCut(bool on)
 {
     m_cut = on;
     update();
+}
+
+void GLWidget::setPatientAxes(bool known)
+{
+    m_patientAxes = known;
+    update();
+}
+
+// The patient's sides at the middle of each edge, in the window only: a
+// picture saved shows the volume alone. Each is drawn by Qt into an image
+// and blended over the frame from a texture, with the GL state put back.
+void GLWidget::drawOrientationMarker()
+{
+    const EdgeLetters letters = edgeLetters(m_camera.modelView(m_xRotation, m_yRotation));
+    QFont font = this->font();
+    font.setBold(true);
+    const int w = width(), h = height();
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    // The frame leaves textures enabled on the passes' units, which the
+    // fixed pipeline would apply too.
+    GLint units = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
+    for (GLint unit = units - 1; unit >= 0; --unit) {
+        glActiveTexture(GLenum(GL_TEXTURE0 + unit));
+        for (GLenum target : {GLenum(GL_TEXTURE_1D), GLenum(GL_TEXTURE_2D), GLenum(GL_TEXTURE_3D),
+                              GLenum(GL_TEXTURE_RECTANGLE_ARB)})
+            glDisable(target);
+    }
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, m_markerTexture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA); // the image is premultiplied
+    glDisable(GL_CULL_FACE);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, w, h, 0, -1, 1); // pixels, y down
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    const QString* texts[4] = {&letters.right, &letters.left, &letters.top, &letters.bottom};
+    for (int edge = 0; edge < 4; ++edge) {
+        const QImage image = markerImage(*texts[edge], font);
+        const int x = edge == 0 ? w - image.width() : edge == 1 ? 0 : (w - image.width()) / 2;
+        const int y = edge < 2 ? (h - image.height()) / 2 : edge == 2 ? 0 : h - image.height();
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width(), image.height(), 0, GL_RGBA,
+                     GL_UNSIGNED_BYTE, image.constBits());
+        glBegin(GL_QUADS);
+        glTexCoord2f(0, 0);
+        glVertex2i(x, y);
+        glTexCoord2f(1, 0);
+        glVertex2i(x + image.width(), y);
+        glTexCoord2f(1, 1);
+        glVertex2i(x + image.width(), y + image.height());
+        glTexCoord2f(0, 1);
+        glVertex2i(x, y + image.height());
+        glEnd();
+    }
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glPopAttrib();
 }
 
 void GLWidget::setQuickFrames(bool on)

@@ -62,22 +62,6 @@ GLint uniformLocation(GLuint program, const char* name)
 
 } // namespace
 
-// A projection that keeps one unit the same length on both axes of the
-// view, the square -1..1 fitting its shorter side, then zoomed and panned.
-// Depth is untouched.
-void GLWidget::loadProjection(int width, int height) const
-{
-    glMatrixMode(GL_PROJECTION);
-    if (m_camera.zoomNotches() == 0 && m_camera.pan().isNull()) {
-        const AspectScale aspect = aspectScale(width, height);
-        glLoadIdentity();
-        glScalef(aspect.x, aspect.y, 1.0f);
-    } else {
-        glLoadMatrixf(m_camera.projection(width, height).constData());
-    }
-    glMatrixMode(GL_MODELVIEW);
-}
-
 void GLWidget::paintGL()
 {
     // Started by the first repaint, whether or not that frame draws anything.
@@ -103,14 +87,9 @@ void GLWidget::paintGL()
                 .count());
     }
 
+    if (m_patientAxes && !m_slicing && m_frameTarget == 0)
+        drawOrientationMarker();
     reportFrameRate(frameTimer);
-}
-
-float GLWidget::raycastScale() const
-{
-    return (m_turning || m_panning || m_quickFrames) && m_turnFramebufferReady
-               ? m_turnResolution.scale()
-               : 1.0f;
 }
 
 void GLWidget::paintSlice(const FrameGeometry& frame)

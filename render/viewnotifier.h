@@ -18,4 +18,6 @@ signals:
     void sliceStepped(int steps);
     // The camera changed: zoom, pan, orientation or turn.
     void cameraChanged();
+    // A load replaced the volume (a refused file leaves the old one).
+    void volumeReplaced();
 };

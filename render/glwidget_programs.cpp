@@ -1,0 +1,145 @@
+// The view's shader programs: built from their files, with their compiler
+// logs on the console, and the ray caster's uniforms looked up once.
+
+#include "render/glwidget.h"
+
+#include "platform/console.h"
+#include "render/shaderfile.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <ostream>
+#include <string>
+
+namespace {
+
+struct ShaderFiles {
+    const char* fragmentFile;
+    const char* vertexFile;
+    const char* vertexLogHeader;
+    const char* fragmentLogHeader;
+};
+
+const ShaderFiles kSlicesFiles = {"slices.frag", "slices.vert", "compiler_log vertex-shader:\n",
+                                  "compiler_log fragment-shader:\n"};
+const ShaderFiles kFboFiles = {"fbo.frag", "fbo.vert", "compiler_log FBO vertex-shader:\n",
+                               "compiler_log FBO fragment-shader:\n"};
+const ShaderFiles kRaycastFiles = {"raycast.frag", "raycast.vert",
+                                   "compiler_log raycast vertex-shader:\n",
+                                   "compiler_log raycast fragment-shader:\n"};
+
+// Hands the file's text to the shader, `defines` after its first (#version)
+// line, and compiles it. A file found in no folder is reported by name and
+// leaves the shader without source (its program will not link), so the GL
+// is never given a null string.
+void compileShaderFile(GLuint shader, const char* name, const std::string& defines = {})
+{
+    char* text = readShaderFile(name);
+    if (!text) {
+        console::err() << "Could not read shader file: " << name << std::endl;
+        return;
+    }
+    const char* lineEnd = std::strchr(text, '\n');
+    const GLint firstLine = lineEnd ? GLint(lineEnd + 1 - text) : GLint(std::strlen(text));
+    const GLchar* sources[3] = {text, defines.c_str(), text + firstLine};
+    const GLint lengths[3] = {firstLine, GLint(defines.size()), -1};
+    glShaderSource(shader, 3, sources, lengths);
+    std::free(text);
+    glCompileShader(shader);
+}
+
+void printShaderLog(GLuint shader, const char* header)
+{
+    GLint length = 0;
+    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+    if (length <= 1)
+        return;
+    char* log = static_cast<char*>(std::malloc(size_t(length)));
+    if (!log)
+        return;
+    glGetInfoLogARB(shader, length, nullptr, log);
+    console::out() << header << log << "\n" << std::flush;
+    std::free(log);
+}
+
+void buildProgram(const ShaderFiles& files, GLuint& fragmentShader, GLuint& vertexShader,
+                  GLuint& program, const std::string& fragmentDefines = {})
+{
+    fragmentShader = glCreateShader(GL_FRAGMENT_SHADER);
+    vertexShader = glCreateShader(GL_VERTEX_SHADER);
+    compileShaderFile(fragmentShader, files.fragmentFile, fragmentDefines);
+    compileShaderFile(vertexShader, files.vertexFile);
+    printShaderLog(vertexShader, files.vertexLogHeader);
+    printShaderLog(fragmentShader, files.fragmentLogHeader);
+    program = glCreateProgram();
+    glAttachShader(program, vertexShader);
+    glAttachShader(program, fragmentShader);
+    glLinkProgram(program);
+}
+
+} // namespace
+
+void GLWidget::buildShaderPrograms()
+{
+    if (m_slicesFragmentShader != 0 && m_slicesProgram != 0)
+        return;
+    buildProgram(kSlicesFiles, m_slicesFragmentShader, m_slicesVertexShader, m_slicesProgram);
+    buildProgram(kFboFiles, m_fboFragmentShader, m_fboVertexShader, m_fboProgram);
+    buildRaycastProgram();
+}
+
+// The probe and where shading takes its gradients are compiled in: the
+// rasteriser runs a group of pixels in lock step through both sides of every
+// branch, so a choice made by a uniform would cost every frame both ways.
+void GLWidget::buildRaycastProgram()
+{
+    const std::string probe = "#define PROBE " + std::to_string(int(m_rayProbe)) + "\n";
+    buildProgram(kRaycastFiles, m_raycastFragmentShader, m_raycastVertexShader,
+                 m_raycastProgram, probe + "#define GRADIENTS_FROM_DENSITIES\n");
+    m_raycastUniforms = locateRaycastUniforms(m_raycastProgram);
+    if (m_gradientsHeld && m_rayProbe != RayProbe::GradientsFromDensities) {
+        TexturedRaycast& textured = m_texturedRaycast;
+        buildProgram(kRaycastFiles, textured.fragmentShader, textured.vertexShader,
+                     textured.program, probe);
+        textured.uniforms = locateRaycastUniforms(textured.program);
+    }
+}
+
+// An unlinked program's passes draw nothing, and it has no uniforms to find.
+GLWidget::RaycastUniforms GLWidget::locateRaycastUniforms(GLuint program)
+{
+    RaycastUniforms uniforms;
+    GLint linked = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    if (linked != GL_TRUE)
+        return uniforms;
+    uniforms.slices = glGetUniformLocation(program, "slices");
+    uniforms.transfer = glGetUniformLocation(program, "transfer");
+    uniforms.entry = glGetUniformLocation(program, "tex_entry");
+    uniforms.exit = glGetUniformLocation(program, "tex_exit");
+    uniforms.volumeDimension = glGetUniformLocation(program, "volume_dimension");
+    uniforms.mode = glGetUniformLocation(program, "mode");
+    uniforms.sampleDistance = glGetUniformLocation(program, "sample_distance");
+    uniforms.jitter = glGetUniformLocation(program, "jitter_tile");
+    uniforms.gradientsXY = glGetUniformLocation(program, "gradients_xy");
+    uniforms.gradientsZ = glGetUniformLocation(program, "gradients_z");
+    uniforms.cutAxis = glGetUniformLocation(program, "cut_axis");
+    uniforms.cutPosition = glGetUniformLocation(program, "cut_position");
+    uniforms.cutWindow = glGetUniformLocation(program, "cut_window");
+    uniforms.leaping = EmptySpaceLeaping::locate(program);
+    return uniforms;
+}
+
+void GLWidget::rebuildRaycastProgram()
+{
+    glDeleteProgram(m_raycastProgram);
+    glDeleteShader(m_raycastFragmentShader);
+    glDeleteShader(m_raycastVertexShader);
+    m_raycastUniforms = {};
+    TexturedRaycast& textured = m_texturedRaycast;
+    glDeleteProgram(textured.program);
+    glDeleteShader(textured.fragmentShader);
+    glDeleteShader(textured.vertexShader);
+    textured = {};
+    buildRaycastProgram();
+}
