@@ -41,7 +41,7 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(par
             });
     addMenuEntries();
     addViewMenu();
-    m_transferMenu = new TransferMenu(menuBar()->addMenu("&Transferfunktion"), this);
+    m_transferMenu = new TransferMenu(menuBar()->addMenu("&Transferfunktion"), this, this);
     setAcceptDrops(true);
     restoreGeometry(userSettings().value("windowGeometry").toByteArray());
 }

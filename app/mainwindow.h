@@ -1,7 +1,6 @@
 #pragma once
 
-#include "tfeditor/transferfunction.h"
-#include "tfeditor/transferpresets.h"
+#include "app/transfertarget.h"
 #include "ui_mainwindow.h"
 
 #include <QMainWindow>
@@ -18,7 +17,7 @@ class TransferMenu;
 // slicing controls, the histogram editor and the GL view, all from the form.
 // It keeps the two density spin boxes, the histogram and the view on one
 // density window, and the slice slider's range on the chosen axis.
-class MainWindow : public QMainWindow, public Ui_MainWindow
+class MainWindow : public QMainWindow, public Ui_MainWindow, public TransferTarget
 {
     Q_OBJECT
 
@@ -36,9 +35,12 @@ public:
     // The editor's transfer function by density, and one put in its place:
     // the density window set, the points placed on the editor, the view
     // repainted with it.
-    TransferFunction transferFunction() const;
-    void applyTransferFunction(const TransferFunction& function);
-    const DensityHistogram& densityHistogram() const { return m_glWidget->volume().histogram; }
+    TransferFunction transferFunction() const override;
+    void applyTransferFunction(const TransferFunction& function) override;
+    const DensityHistogram& densityHistogram() const override
+    {
+        return m_glWidget->volume().histogram;
+    }
     TransferMenu* transferMenu() const { return m_transferMenu; }
 
 public slots:

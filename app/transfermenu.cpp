@@ -2,8 +2,8 @@
 
 #include "app/transfermenu.h"
 
-#include "app/mainwindow.h"
 #include "app/recentfiles.h"
+#include "app/transfertarget.h"
 #include "app/usersettings.h"
 #include "tfeditor/transferfunctionfile.h"
 #include "tfeditor/transferpresets.h"
@@ -30,7 +30,8 @@ void rememberFolder(const QString& path)
 
 } // namespace
 
-TransferMenu::TransferMenu(QMenu* menu, MainWindow* window) : QObject(window), m_window(window)
+TransferMenu::TransferMenu(QMenu* menu, TransferTarget* target, QWidget* window)
+    : QObject(window), m_target(target), m_window(window)
 {
     bool ct = true;
     for (const TransferPreset& preset : transferPresets()) {
@@ -38,7 +39,7 @@ TransferMenu::TransferMenu(QMenu* menu, MainWindow* window) : QObject(window), m
             menu->addSeparator();
         ct = preset.forCT;
         connect(menu->addAction(preset.name), &QAction::triggered, this, [this, &preset] {
-            m_window->applyTransferFunction(preset.make(m_window->densityHistogram()));
+            m_target->applyTransferFunction(preset.make(m_target->densityHistogram()));
         });
     }
     menu->addSeparator();
@@ -58,7 +59,7 @@ void TransferMenu::open(const QString& path)
     QString fault;
     if (!readTransferFunction(path, function, fault))
         return refuse("kann nicht geöffnet werden", path, fault);
-    m_window->applyTransferFunction(function);
+    m_target->applyTransferFunction(function);
     m_recent->add(QFileInfo(path).absoluteFilePath());
 }
 
@@ -79,7 +80,7 @@ void TransferMenu::save()
     QString fault;
     if (path.isEmpty())
         return;
-    if (!writeTransferFunction(path, m_window->transferFunction(), fault))
+    if (!writeTransferFunction(path, m_target->transferFunction(), fault))
         return refuse("kann nicht gespeichert werden", path, fault);
     m_recent->add(QFileInfo(path).absoluteFilePath());
 }
@@ -89,7 +90,7 @@ void TransferMenu::exportForParaView()
     const QString path = askFileToWrite("Für ParaView exportieren", "ParaView-Presets (*.json)");
     QString fault;
     if (!path.isEmpty() &&
-        !writeParaViewPreset(path, m_window->transferFunction(),
+        !writeParaViewPreset(path, m_target->transferFunction(),
                              "Kastra " + QFileInfo(path).completeBaseName(), fault))
         refuse("kann nicht exportiert werden", path, fault);
 }

@@ -3,9 +3,10 @@
 #include <QObject>
 #include <QString>
 
-class MainWindow;
 class QMenu;
+class QWidget;
 class RecentFiles;
+class TransferTarget;
 
 // The window's transfer-function menu: the presets, opening and saving
 // function files (and the recent ones), and the export for ParaView. What
@@ -15,7 +16,8 @@ class TransferMenu : public QObject
     Q_OBJECT
 
 public:
-    TransferMenu(QMenu* menu, MainWindow* window);
+    // Dialogs and messages open over `window`.
+    TransferMenu(QMenu* menu, TransferTarget* target, QWidget* window);
 
     // Applies the function file at `path`; a file that cannot be read is
     // refused in a message box, and the current function stays.
@@ -30,6 +32,7 @@ private:
     QString askFileToWrite(const QString& title, const QString& filter);
     void refuse(const QString& what, const QString& path, const QString& fault);
 
-    MainWindow* m_window;
+    TransferTarget* m_target;
+    QWidget* m_window;
     RecentFiles* m_recent;
 };
