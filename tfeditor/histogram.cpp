@@ -17,6 +17,9 @@ namespace {
 // press selects the point when it lies strictly within 5 pixels on both axes.
 constexpr int kMarkerHalf = 5;
 
+// How far, in pixels on either axis, a press on a point may move and still be a click.
+constexpr int kClickSlack = 3;
+
 // Index of the first point (the one with the smallest x) whose marker the
 // position hits, or -1.
 int pointAt(const std::vector<ControlPoint>& points, const QPoint& pos)
@@ -55,26 +58,35 @@ Histogram::Histogram(QWidget* parent) : QWidget(parent) {}
 
 Histogram::~Histogram() = default;
 
-// Only presses edit: a left press on empty space adds a point there, a right
-// press on a point removes it. A left press on a point changes nothing, so
-// nothing is rebuilt.
+// A left press on empty space adds a point there, a right press on a point
+// removes it. A left press on a point changes nothing until the mouse leaves
+// the slack of a click: then it is a drag.
 void Histogram::mousePressEvent(QMouseEvent* event)
 {
     event->accept();
+    endDrag();
     const int index = pointAt(m_controlPoints, event->pos());
+    Edit edit;
     if (index < 0 && event->button() == Qt::LeftButton) {
         ControlPoint point;
         point.x = event->pos().x();
         point.y = event->pos().y();
         m_controlPoints.push_back(point);
+        edit = Edit::Add;
     } else if (index >= 0 && event->button() == Qt::RightButton) {
         m_controlPoints.erase(m_controlPoints.begin() + index);
+        edit = Edit::Remove;
     } else {
+        if (index >= 0 && event->button() == Qt::LeftButton) {
+            m_pressed = index;
+            m_pressAt = event->pos();
+        }
         return;
     }
     std::stable_sort(m_controlPoints.begin(), m_controlPoints.end(), lessByX);
     update();
     rebuildTransferFunction();
+    emit edited(edit);
 }
 
 void Histogram::rebuildTransferFunction()
@@ -83,15 +95,62 @@ void Histogram::rebuildTransferFunction()
         m_renderer->updateTransferFunction(m_controlPoints, width(), height());
 }
 
-// Points cannot be dragged; the events stop here so the parent never sees them.
 void Histogram::mouseReleaseEvent(QMouseEvent* event)
 {
     event->accept();
+    if (event->button() != Qt::LeftButton)
+        return;
+    if (m_dragging)
+        dragTo(event->pos());
+    endDrag();
 }
 
 void Histogram::mouseMoveEvent(QMouseEvent* event)
 {
     event->accept();
+    if (m_pressed < 0 || !(event->buttons() & Qt::LeftButton))
+        return;
+    const QPoint moved = event->pos() - m_pressAt;
+    if (!m_dragging && std::max(std::abs(moved.x()), std::abs(moved.y())) <= kClickSlack)
+        return;
+    // The view draws reduced frames while the drag rebuilds its table at every move.
+    if (!m_dragging && m_renderer)
+        m_renderer->setQuickFrames(true);
+    m_dragging = true;
+    dragTo(event->pos());
+}
+
+// The point follows the mouse between its neighbours, so that the order of
+// the points, and which point is which, never change; and inside the widget.
+void Histogram::dragTo(QPoint pos)
+{
+    const size_t i = size_t(m_pressed);
+    // An undo or a load while the button is held may have taken the point away.
+    if (i >= m_controlPoints.size())
+        return endDrag();
+    const int left = i > 0 ? m_controlPoints[i - 1].x : 0;
+    const int right = i + 1 < m_controlPoints.size() ? m_controlPoints[i + 1].x : width() - 1;
+    ControlPoint& point = m_controlPoints[i];
+    const int x = std::max({left, 0, std::min({pos.x(), right, width() - 1})});
+    const int y = std::max(0, std::min(pos.y(), height() - 1));
+    if (x == point.x && y == point.y)
+        return;
+    point.x = x;
+    point.y = y;
+    update();
+    rebuildTransferFunction();
+}
+
+void Histogram::endDrag()
+{
+    const bool dragged = m_dragging;
+    m_pressed = -1;
+    m_dragging = false;
+    if (!dragged)
+        return;
+    if (m_renderer)
+        m_renderer->setQuickFrames(false);
+    emit edited(Edit::Move);
 }
 
 // A left double click recolours the point under it. On empty space the press
@@ -114,6 +173,7 @@ void Histogram::mouseDoubleClickEvent(QMouseEvent* event)
     m_controlPoints[size_t(index)].color = color;
     update();
     rebuildTransferFunction();
+    emit edited(Edit::Recolour);
 }
 
 void Histogram::paintEvent(QPaintEvent*)

@@ -13,13 +13,15 @@ class GLWidget;
 // The transfer-function editor: the density histogram of the loaded volume
 // for the current density window, as red bars on white, and over it the
 // control points joined by a colour-graded polyline. A left click adds a
-// point, a right click removes one, a left double click recolours one; each
-// edit rebuilds the view's transfer function.
+// point, a right click removes one, a left double click recolours one, a
+// left drag moves one; each edit rebuilds the view's transfer function.
 class Histogram : public QWidget
 {
     Q_OBJECT
 
 public:
+    enum class Edit { Add, Move, Recolour, Remove };
+
     explicit Histogram(QWidget* parent);
     ~Histogram() override;
 
@@ -34,10 +36,24 @@ public:
     // window, to the view's transfer function.
     void rebuildTransferFunction();
 
+signals:
+    // A mouse edit is complete; a drag once, when it ends.
+    void edited(Histogram::Edit edit);
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    void dragTo(QPoint pos);
+    void endDrag();
+
+    // The point a left press landed on (or -1) and where it landed; whether
+    // the mouse has since left the slack of a click.
+    int m_pressed = -1;
+    QPoint m_pressAt;
+    bool m_dragging = false;
 };

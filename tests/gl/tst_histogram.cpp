@@ -232,6 +232,44 @@ private slots:
         }
     }
 
+    // A left drag on a point takes it to the mouse, between its neighbours and inside the widget,
+    // with its colour; the view follows each move, and the table is that of the points placed
+    // there. Within 3 pixels of the press it is a click: nothing changes or is rebuilt.
+    void dragMovesAPoint_data()
+    {
+        QTest::addColumn<QPoint>("from");
+        QTest::addColumn<QPoint>("to");
+        QTest::addColumn<QPoint>("at");
+        QTest::newRow("3 px is a click") << QPoint(200, 100) << QPoint(203, 97) << QPoint(200, 100);
+        QTest::newRow("4 px is a drag") << QPoint(202, 97) << QPoint(206, 97) << QPoint(206, 97);
+        QTest::newRow("previous") << QPoint(200, 100) << QPoint(20, 100) << QPoint(100, 100);
+        QTest::newRow("next, bottom") << QPoint(200, 100) << QPoint(390, 260) << QPoint(300, 199);
+        QTest::newRow("top left") << QPoint(100, 50) << QPoint(-30, -20) << QPoint(0, 0);
+        QTest::newRow("right edge") << QPoint(300, 150) << QPoint(500, 150) << QPoint(399, 150);
+    }
+
+    void dragMovesAPoint()
+    {
+        QFETCH(QPoint, from);
+        QFETCH(QPoint, to);
+        QFETCH(QPoint, at);
+        std::vector<ControlPoint> placed = {{kRed, 100, 50}, {kWhite, 200, 100}, {kRed, 300, 150}};
+        m_histogram->m_controlPoints = placed;
+        m_histogram->rebuildTransferFunction();
+        const std::vector<TransferEntry> before = watchForRebuilds();
+        ControlPoint& moved = placed[size_t(from.x() / 100 - 1)]; // the one pressed on
+        const bool moves = at != QPoint(moved.x, moved.y);
+        moved.x = at.x();
+        moved.y = at.y();
+        QTest::mousePress(m_histogram.get(), Qt::LeftButton, Qt::NoModifier, from);
+        ui::move(m_histogram.get(), to, Qt::LeftButton);
+        QCOMPARE(table() == before, !moves);
+        QTest::mouseRelease(m_histogram.get(), Qt::LeftButton, Qt::NoModifier, to);
+        std::vector<TransferEntry> expected;
+        buildTransferTable(expected, placed, 400, 200, 1000, 4095);
+        QVERIFY(moves ? table() == expected : table() == before);
+    }
+
     // Points stay sorted by x, and a press where two squares overlap acts on the one with the
     // smaller x, whichever came first.
     void overlappingSquaresActOnTheSmallerX()
