@@ -3,10 +3,12 @@
 
 #include "app/mainwindow.h"
 
+#include "app/densitywindow.h"
 #include "app/openfiledialog.h"
 #include "app/picturesaver.h"
 #include "app/recentfiles.h"
 #include "app/scanopener.h"
+#include "app/transferhistory.h"
 #include "app/transfermenu.h"
 #include "app/usersettings.h"
 #include "platform/folderlisting.h"
@@ -41,7 +43,10 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(par
             });
     addMenuEntries();
     addViewMenu();
-    m_transferMenu = new TransferMenu(menuBar()->addMenu("&Transferfunktion"), this, this);
+    QMenu* transfer = menuBar()->addMenu("&Transferfunktion");
+    m_history = new TransferHistory(m_graphic_view, m_min_density, m_max_density, this);
+    m_history->addActions(transfer);
+    m_transferMenu = new TransferMenu(transfer, this, this);
     setAcceptDrops(true);
     restoreGeometry(userSettings().value("windowGeometry").toByteArray());
 }
@@ -53,6 +58,7 @@ void MainWindow::loadFile()
     const QList<QListWidgetItem*> selection = m_listwidget_fileList->selectedItems();
     if (selection.isEmpty())
         return;
+    const TransferHistory::Step step(m_history, "Volumen laden");
 
     // The item text came from the listing by a Latin-1 conversion, so
     // converting back gives the name's bytes unchanged, whatever they are.
@@ -160,6 +166,7 @@ void MainWindow::showVolume(const QString& volume, const QString& name, const QS
         item->setToolTip(opened);
     }
     list->setCurrentItem(item, QItemSelectionModel::ClearAndSelect);
+    const TransferHistory::Step step(m_history, "Volumen öffnen");
     loadFile();
     // Its first picture needs no click.
     applyTransferFunction(ct ? skinAndBonePreset(densityHistogram())
@@ -176,15 +183,8 @@ TransferFunction MainWindow::transferFunction() const
 
 void MainWindow::applyTransferFunction(const TransferFunction& function)
 {
-    // Each box's range excludes the other's value: the end that moves away
-    // from the other goes first.
-    if (function.minDensity < m_max_density->value()) {
-        m_min_density->setValue(function.minDensity);
-        m_max_density->setValue(function.maxDensity);
-    } else {
-        m_max_density->setValue(function.maxDensity);
-        m_min_density->setValue(function.minDensity);
-    }
+    const TransferHistory::Step step(m_history, "Transferfunktion");
+    setDensityWindow(m_min_density, m_max_density, function.minDensity, function.maxDensity);
     m_graphic_view->m_controlPoints =
         pointsOfFunction(function, m_graphic_view->width(), m_graphic_view->height());
     m_graphic_view->update();

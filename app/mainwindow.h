@@ -11,6 +11,7 @@ class QDropEvent;
 class QKeyEvent;
 class RecentFiles;
 class ScanOpener;
+class TransferHistory;
 class TransferMenu;
 
 // The program's main window: the file list and load button, the density and
@@ -72,4 +73,5 @@ private:
     ScanOpener* m_opener;
     RecentFiles* m_recent;
     TransferMenu* m_transferMenu;
+    TransferHistory* m_history;
 };

@@ -48,6 +48,22 @@ Colours coloursOf(const QImage& picture)
             shares.grey / n};
 }
 
+// What the window shows of its transfer function: the density window, the points, and digests
+// of the table and the picture.
+QString shown(MainWindow& window)
+{
+    GLWidget* view = window.m_glWidget;
+    QString text = QString("%1..%2:").arg(view->m_minDensity).arg(view->m_maxDensity);
+    for (const ControlPoint& p : window.m_graphic_view->m_controlPoints)
+        text += QString(" %1,%2 %3").arg(p.x).arg(p.y).arg(p.color.name());
+    view->updateGL();
+    const QImage picture = view->grabFrameBuffer();
+    const std::vector<TransferEntry>& table = view->transferTable();
+    return text + QString(" table %1 picture %2")
+                      .arg(qHashBits(table.data(), table.size() * sizeof(TransferEntry)))
+                      .arg(qHashBits(picture.constBits(), size_t(picture.sizeInBytes())));
+}
+
 } // namespace
 
 class TestTransferFunctions : public QObject
@@ -170,6 +186,57 @@ private slots:
         QCOMPARE(kept.minDensity, 1000);
         QCOMPARE(kept.points.size(), size_t(1));
         QCOMPARE(kept.points[0].density, opened.points[0].density);
+    }
+
+    // Every change of the function is one step, a drag of many moves and steps of one box in a
+    // row too: undo brings back each state before, redo each after, exactly. Undo after a load
+    // brings back the points on the new volume and loads nothing.
+    void undoAndRedoEveryChange()
+    {
+        ConsoleCapture console;
+        QVERIFY(writeVolumeFile("dat/small.dat", SampleVolume(8, 8, 8, 2000)));
+        MainWindow window;
+        QVERIFY(ui::show(window));
+        window.activateWindow(); // the shortcuts are the active window's
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        Histogram* editor = window.m_graphic_view;
+        QVERIFY(ui::load(window, "head.dat"));
+        window.applyTransferFunction({200, 900, {{300, 0.2, Qt::red}, {800, 0.9, Qt::white}}});
+        const QPoint added = editor->rect().center(), moved = added + QPoint(20, -30);
+        const auto undo = [&] { QTest::keySequence(&window, QKeySequence("Ctrl+Z")); };
+        ui::ColourDialogAnswer green{Qt::green};
+        const std::function<void()> changes[] = {
+            [&] { QTest::mouseClick(editor, Qt::LeftButton, Qt::NoModifier, added); },
+            [&] {
+                QTest::mousePress(editor, Qt::LeftButton, Qt::NoModifier, added);
+                ui::move(editor, added + QPoint(10, 10), Qt::LeftButton);
+                QTest::mouseRelease(editor, Qt::LeftButton, Qt::NoModifier, moved);
+            },
+            [&] { ui::doubleClick(editor, moved); },
+            [&] { QTest::mouseClick(editor, Qt::RightButton, Qt::NoModifier, moved); },
+            [&] { QVERIFY(ui::chooseMenuEntry(window, "&Transferfunktion", "CT: Knochen")); },
+            [&] {
+                QTest::keyClick(window.m_min_density, Qt::Key_Up);
+                QTest::keyClick(window.m_min_density, Qt::Key_Up);
+            }};
+        QStringList states = {shown(window)};
+        for (const std::function<void()>& change : changes) {
+            change();
+            states << shown(window);
+        }
+        QVERIFY(states[5].startsWith("1024..4095:")); // the preset's window, above 200..900
+        // Undo back to the first state (i up to 0), then redo to the last.
+        for (int i = 2 - states.size(); i < states.size(); ++i) {
+            i > 0 ? QTest::keySequence(&window, QKeySequence("Ctrl+Shift+Z")) : undo();
+            QCOMPARE(shown(window), states[std::abs(i)]);
+        }
+
+        undo(); // a step undone, then a load
+        QVERIFY(ui::load(window, "small.dat"));
+        console.clear();
+        undo();
+        QCOMPARE(console.out(), std::string());
+        QCOMPARE(shown(window).section(" picture", 0, 0), states[5].section(" picture", 0, 0));
     }
 
     // The choice shows the window's densities black to white (1000 in
