@@ -203,7 +203,12 @@ private slots:
         QVERIFY(ui::load(window, "head.dat"));
         window.applyTransferFunction({200, 900, {{300, 0.2, Qt::red}, {800, 0.9, Qt::white}}});
         const QPoint added = editor->rect().center(), moved = added + QPoint(20, -30);
-        const auto undo = [&] { QTest::keySequence(&window, QKeySequence("Ctrl+Z")); };
+        // The shortcuts wait for the window to be active again after a menu or dialog.
+        const auto press = [&](const char* keys) {
+            QTRY_VERIFY(QApplication::activeWindow() == &window);
+            QTest::keySequence(&window, QKeySequence(keys));
+        };
+        const auto undo = [&] { press("Ctrl+Z"); };
         ui::ColourDialogAnswer green{Qt::green};
         const std::function<void()> changes[] = {
             [&] { QTest::mouseClick(editor, Qt::LeftButton, Qt::NoModifier, added); },
@@ -227,7 +232,7 @@ private slots:
         QVERIFY(states[5].startsWith("1024..4095:")); // the preset's window, above 200..900
         // Undo back to the first state (i up to 0), then redo to the last.
         for (int i = 2 - states.size(); i < states.size(); ++i) {
-            i > 0 ? QTest::keySequence(&window, QKeySequence("Ctrl+Shift+Z")) : undo();
+            i > 0 ? press("Ctrl+Shift+Z") : undo();
             QCOMPARE(shown(window), states[std::abs(i)]);
         }
 
