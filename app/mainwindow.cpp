@@ -11,6 +11,8 @@
 #include "app/transferhistory.h"
 #include "app/transfermenu.h"
 #include "app/usersettings.h"
+#include "app/viewmenu.h"
+#include "app/viewreadout.h"
 #include "platform/folderlisting.h"
 
 #include <QCloseEvent>
@@ -31,18 +33,29 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(par
     // slot runs while the window is built. Its spin box ranges already
     // exclude the other box's value, as the density slots keep them.
     setupUi(this);
+    m_formSize = size();
+    m_formViewSize = m_glWidget->size();
     connect(m_button_fileLoad, &QPushButton::clicked, this, &MainWindow::loadFile);
     fillFileList();
     m_graphic_view->m_renderer = m_glWidget;
 
     m_opener = new ScanOpener(this);
     connect(m_opener, &ScanOpener::opened, this,
-            [this](const QString& volume, const QString& scan, const QString& choice, bool ct) {
+            [this](const QString& volume, const QString& scan, const QString& choice,
+                   const ScanKind& kind) {
                 const QString name = QFileInfo(scan).fileName();
-                showVolume(volume, choice.isEmpty() ? name : name + " (" + choice + ")", scan, ct);
+                showVolume(volume, choice.isEmpty() ? name : name + " (" + choice + ")", scan,
+                           kind);
             });
     addMenuEntries();
-    addViewMenu();
+    m_viewMenu = new ViewMenu(menuBar()->addMenu("&Ansicht"), m_glWidget, this);
+    m_readout = new ViewReadout(m_glWidget, m_Slices, statusBar());
+    connect(m_glWidget->notifier(), &ViewNotifier::sliceStepped, this,
+            [this](int steps) { m_Slices->setValue(m_Slices->value() + steps); });
+    connect(m_glWidget->notifier(), &ViewNotifier::volumeReplaced, this, [this] {
+        m_viewMenu->volumeLoaded(m_loadingKind);
+        m_readout->volumeLoaded(m_loadingKind);
+    });
     QMenu* transfer = menuBar()->addMenu("&Transferfunktion");
     m_history = new TransferHistory(m_graphic_view, m_min_density, m_max_density, this);
     m_history->addActions(transfer);
@@ -65,6 +78,7 @@ void MainWindow::loadFile()
     // An opened volume keeps its path beside its name.
     const QListWidgetItem* item = selection.first();
     const QString opened = item->data(Qt::UserRole).toString();
+    m_loadingKind = {item->data(kCTRole).toBool(), item->data(kPatientAxesRole).toBool()};
     const std::string path = opened.isEmpty() ? "dat/" + item->text().toLatin1().toStdString()
                                               : QFile::encodeName(opened).toStdString();
 
@@ -147,13 +161,13 @@ void MainWindow::openPath(const QString& path)
 
     const QFileInfo info(path);
     if (info.isFile() && info.suffix().compare("dat", Qt::CaseInsensitive) == 0)
-        showVolume(info.absoluteFilePath(), info.fileName(), info.absoluteFilePath(), false);
+        showVolume(info.absoluteFilePath(), info.fileName(), info.absoluteFilePath(), {});
     else
         m_opener->open(path);
 }
 
 void MainWindow::showVolume(const QString& volume, const QString& name, const QString& opened,
-                            bool ct)
+                            const ScanKind& kind)
 {
     QListWidget* list = m_listwidget_fileList;
     QListWidgetItem* item = nullptr;
@@ -163,13 +177,15 @@ void MainWindow::showVolume(const QString& volume, const QString& name, const QS
     if (!item) {
         item = new QListWidgetItem(name, list);
         item->setData(Qt::UserRole, volume);
+        item->setData(kCTRole, kind.ct);
+        item->setData(kPatientAxesRole, kind.patientAxes);
         item->setToolTip(opened);
     }
     list->setCurrentItem(item, QItemSelectionModel::ClearAndSelect);
     const TransferHistory::Step step(m_history, "Volumen öffnen");
     loadFile();
     // Its first picture needs no click.
-    applyTransferFunction(ct ? skinAndBonePreset(densityHistogram())
+    applyTransferFunction(kind.ct ? skinAndBonePreset(densityHistogram())
                              : greyRampPreset(densityHistogram()));
     m_recent->add(opened);
 }
@@ -191,17 +207,12 @@ void MainWindow::applyTransferFunction(const TransferFunction& function)
     m_graphic_view->rebuildTransferFunction();
 }
 
-void MainWindow::addViewMenu()
+// The view takes what the window has beyond the form's size: at that size
+// every widget stands where the form puts it.
+void MainWindow::resizeEvent(QResizeEvent* event)
 {
-    QMenu* view = menuBar()->addMenu("&Ansicht");
-    QAction* windowed = view->addAction("&Schnitte im Dichtefenster");
-    windowed->setCheckable(true);
-    windowed->setChecked(userSettings().value("slicesInWindow", false).toBool());
-    m_glWidget->setSlicesInWindow(windowed->isChecked());
-    connect(windowed, &QAction::toggled, this, [this](bool on) {
-        m_glWidget->setSlicesInWindow(on);
-        userSettings().setValue("slicesInWindow", on);
-    });
+    QMainWindow::resizeEvent(event);
+    m_glWidget->resize(m_formViewSize + (size() - m_formSize).expandedTo(QSize(0, 0)));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

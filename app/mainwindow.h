@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/scankind.h"
 #include "app/transfertarget.h"
 #include "ui_mainwindow.h"
 
@@ -9,10 +10,13 @@ class QCloseEvent;
 class QDragEnterEvent;
 class QDropEvent;
 class QKeyEvent;
+class QResizeEvent;
 class RecentFiles;
 class ScanOpener;
 class TransferHistory;
 class TransferMenu;
+class ViewMenu;
+class ViewReadout;
 
 // The program's main window: the file list and load button, the density and
 // slicing controls, the histogram editor and the GL view, all from the form.
@@ -58,6 +62,7 @@ public slots:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -65,13 +70,20 @@ private:
     void fillFileList();
     void addMenuEntries();
     void chooseAndOpen();
-    void addViewMenu();
     // Lists the volume file `volume` as `name` (once) and loads it with a
     // preset for its kind, CT or not; `opened` goes to the recent files.
-    void showVolume(const QString& volume, const QString& name, const QString& opened, bool ct);
+    void showVolume(const QString& volume, const QString& name, const QString& opened,
+                    const ScanKind& kind);
 
     ScanOpener* m_opener;
     RecentFiles* m_recent;
     TransferMenu* m_transferMenu;
+    ViewMenu* m_viewMenu;
+    ViewReadout* m_readout;
+    ScanKind m_loadingKind; // of the volume a load reads
+    QSize m_formSize, m_formViewSize;
+    // Where a list entry of an opened scan keeps what the scan was.
+    static constexpr int kCTRole = Qt::UserRole + 1;
+    static constexpr int kPatientAxesRole = Qt::UserRole + 2;
     TransferHistory* m_history;
 };

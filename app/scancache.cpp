@@ -47,15 +47,25 @@ bool ScanCache::take(const QString& volume) const
            file.setFileTime(QDateTime::currentDateTime(), QFileDevice::FileModificationTime);
 }
 
-void ScanCache::setCT(const QString& volume, bool ct) const
+namespace {
+
+// The notes kept beside a volume, an empty file each.
+const char* const kNotes[] = {".ct", ".ras"};
+
+} // namespace
+
+void ScanCache::setKind(const QString& volume, const ScanKind& kind) const
 {
-    QFile note(volume + ".ct");
-    ct ? void(note.open(QIODevice::WriteOnly)) : void(note.remove());
+    const bool noted[] = {kind.ct, kind.patientAxes};
+    for (int i = 0; i < 2; ++i) {
+        QFile note(volume + kNotes[i]);
+        noted[i] ? void(note.open(QIODevice::WriteOnly)) : void(note.remove());
+    }
 }
 
-bool ScanCache::isCT(const QString& volume) const
+ScanKind ScanCache::kind(const QString& volume) const
 {
-    return QFile::exists(volume + ".ct");
+    return {QFile::exists(volume + kNotes[0]), QFile::exists(volume + kNotes[1])};
 }
 
 void ScanCache::trim(qint64 limit, const QString& spared) const
@@ -71,7 +81,8 @@ void ScanCache::trim(qint64 limit, const QString& spared) const
             continue;
         if (QFile::remove(oldest.absoluteFilePath()))
             held -= oldest.size();
-        QFile::remove(oldest.absoluteFilePath() + ".ct");
+        for (const char* note : kNotes)
+            QFile::remove(oldest.absoluteFilePath() + note);
     }
 }
 
@@ -79,7 +90,7 @@ int ScanCache::clear() const
 {
     QDir folder(m_folder);
     const QStringList volumes = folder.entryList({"*.dat"}, QDir::Files);
-    for (const QString& leftover : folder.entryList({"*.part", "*.ct"}, QDir::Files | QDir::Dirs))
+    for (const QString& leftover : folder.entryList({"*.part", "*.ct", "*.ras"}, QDir::Files | QDir::Dirs))
         QFileInfo(folder.filePath(leftover)).isDir()
             ? QDir(folder.filePath(leftover)).removeRecursively()
             : folder.remove(leftover);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/scankind.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -26,9 +28,9 @@ public:
     // Whether `volume` is kept; it then counts as used now.
     bool take(const QString& volume) const;
 
-    // Whether a kept volume holds CT densities (HU + 1024), noted beside it.
-    void setCT(const QString& volume, bool ct) const;
-    bool isCT(const QString& volume) const;
+    // What a kept volume's scan was (scankind.h), noted beside it.
+    void setKind(const QString& volume, const ScanKind& kind) const;
+    ScanKind kind(const QString& volume) const;
 
     // Removes the volumes used longest ago until the rest hold at most
     // `limit` bytes, sparing `spared`.

@@ -88,7 +88,7 @@ void ScanOpener::open(const QString& scan)
     // listing either.
     const QString plain = m_cache.volumeFor(m_scan, {});
     if (m_cache.take(plain))
-        return emit opened(plain, m_scan, {}, m_cache.isCT(plain));
+        return emit opened(plain, m_scan, {}, m_cache.kind(plain));
     list({}, {});
 }
 
@@ -164,14 +164,14 @@ void ScanOpener::convert(const QStringList& options, const QString& choice)
 {
     const QString volume = m_cache.volumeFor(m_scan, options);
     if (m_cache.take(volume))
-        return emit opened(volume, m_scan, choice, m_cache.isCT(volume));
+        return emit opened(volume, m_scan, choice, m_cache.kind(volume));
     QDir().mkpath(m_cache.folder());
     m_output = volume;
     run(QStringList{m_scan, volume, "--progress"} + options, scanName() + " wird konvertiert …",
         [this, volume, choice](const QByteArray&) {
-            m_cache.setCT(volume, m_ct);
+            m_cache.setKind(volume, m_kind);
             m_cache.trim(ScanCache::kLimitBytes, volume);
-            emit opened(volume, m_scan, choice, m_ct);
+            emit opened(volume, m_scan, choice, m_kind);
         });
 }
 
@@ -179,7 +179,8 @@ void ScanOpener::run(const QStringList& arguments, const QString& doing, Done do
 {
     m_done = std::move(done);
     m_stdout.clear();
-    m_cancelled = m_hung = m_ct = false;
+    m_cancelled = m_hung = false;
+    m_kind = {};
     m_process = new QProcess(this);
     m_process->setProcessChannelMode(QProcess::SeparateChannels);
     connect(m_process, &QProcess::readyReadStandardOutput, this, &ScanOpener::readOutput);
@@ -223,7 +224,9 @@ void ScanOpener::readOutput()
             m_progress->setRange(0, 100);
             m_progress->setValue(words[2].toInt());
         } else {
-            m_ct = m_ct || line.startsWith("- Values: HU + 1024");
+            m_kind.ct = m_kind.ct || line.startsWith("- Values: HU + 1024");
+            m_kind.patientAxes =
+                m_kind.patientAxes || line.startsWith("- Orientation: stored axes run towards");
             console::out() << line.toStdString() << std::endl;
         }
     }

@@ -46,9 +46,10 @@ public:
 
 signals:
     // `volume` holds `scan`'s chosen volume; `choice` says which, where the
-    // scan held several ("volume 2"), or is empty; `ct` whether the converter
-    // took it for CT (densities HU + 1024).
-    void opened(const QString& volume, const QString& scan, const QString& choice, bool ct);
+    // scan held several ("volume 2"), or is empty; `kind` what the converter
+    // found it to be.
+    void opened(const QString& volume, const QString& scan, const QString& choice,
+                const ScanKind& kind);
 
 private:
     using Done = std::function<void(const QByteArray& output)>;
@@ -80,5 +81,5 @@ private:
     QByteArray m_stdout;
     bool m_cancelled = false;
     bool m_hung = false;
-    bool m_ct = false;
+    ScanKind m_kind;
 };

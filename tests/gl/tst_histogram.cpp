@@ -17,7 +17,7 @@
 
 namespace {
 
-const QColor kWhite(Qt::white), kRed(Qt::red), kBlack(Qt::black);
+const QColor kWhite(Qt::white), kBlack(Qt::black); // red is kRed (testview.h)
 
 // A bar picture: the window on a widget `width` x 100, the count of each bin
 // and the expected bar height of each pixel column.

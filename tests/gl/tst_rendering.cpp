@@ -65,8 +65,6 @@ std::vector<TablePoint> steep(const std::vector<std::pair<int, QColor>>& densiti
     return points;
 }
 
-const QRgb kClear = qRgba(0, 0, 0, 0), kRed = qRgba(255, 0, 0, 255),
-           kGreen = qRgba(0, 255, 0, 255), kBlue = qRgba(0, 0, 255, 255);
 
 // The length of the non-transparent part of a column.
 int coveredRun(const QImage& image, int column)

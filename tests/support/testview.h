@@ -62,6 +62,8 @@ struct TablePoint {
 };
 void setTransfer(GLWidget& view, const std::vector<TablePoint>& points);
 
+constexpr QRgb kClear = 0, kRed = 0xffff0000, kGreen = 0xff00ff00, kBlue = 0xff0000ff;
+
 // "(r, g, b, a)", and whether each channel lies within `fuzz` of the expected one.
 QString rgbaText(QRgb pixel);
 bool nearPixel(QRgb actual, QRgb expected, int fuzz);

@@ -1,0 +1,72 @@
+#include "app/cropdialog.h"
+
+#include "render/glwidget.h"
+
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+
+CropDialog::CropDialog(GLWidget* view, QWidget* parent) : QDialog(parent), m_view(view)
+{
+    setWindowTitle("Zuschneiden");
+    QGridLayout* grid = new QGridLayout(this);
+    grid->addWidget(new QLabel("von"), 0, 1);
+    grid->addWidget(new QLabel("bis"), 0, 2);
+    const char* const axes[3] = {"&x", "&y", "&z"};
+    for (int axis = 0; axis < 3; ++axis) {
+        QLabel* label = new QLabel(axes[axis]);
+        m_from[axis] = new QSpinBox;
+        m_to[axis] = new QSpinBox;
+        label->setBuddy(m_from[axis]);
+        grid->addWidget(label, axis + 1, 0);
+        grid->addWidget(m_from[axis], axis + 1, 1);
+        grid->addWidget(m_to[axis], axis + 1, 2);
+        for (QSpinBox* box : {m_from[axis], m_to[axis]})
+            connect(box, qOverload<int>(&QSpinBox::valueChanged), this, &CropDialog::apply);
+    }
+    QDialogButtonBox* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
+    buttons->button(QDialogButtonBox::Close)->setText("&Schließen");
+    QPushButton* whole = buttons->addButton("&Ganzes Volumen", QDialogButtonBox::ResetRole);
+    connect(whole, &QPushButton::clicked, this, [this] {
+        m_view->setCropBox(CropBox());
+        followView();
+    });
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
+    grid->addWidget(buttons, 4, 0, 1, 3);
+    followView();
+}
+
+void CropDialog::followView()
+{
+    const VolumeData& volume = m_view->volume();
+    const std::array<int, 3> extents = {volume.width, volume.height, volume.depth};
+    const CropBox box = m_view->cropBox().clampedTo(extents);
+    m_following = true;
+    for (int axis = 0; axis < 3; ++axis) {
+        for (QSpinBox* spin : {m_from[axis], m_to[axis]})
+            spin->setRange(0, extents[axis] - 1);
+        m_from[axis]->setValue(box.from[axis]);
+        m_to[axis]->setValue(box.to[axis]);
+    }
+    m_following = false;
+}
+
+// A range whose ends cross keeps the end just set and moves the other.
+void CropDialog::apply()
+{
+    if (m_following)
+        return;
+    CropBox box;
+    for (int axis = 0; axis < 3; ++axis) {
+        box.from[axis] = m_from[axis]->value();
+        box.to[axis] = m_to[axis]->value();
+        if (box.from[axis] > box.to[axis]) {
+            const bool fromMoved = sender() == m_from[axis];
+            (fromMoved ? box.to : box.from)[axis] = fromMoved ? box.from[axis] : box.to[axis];
+        }
+    }
+    m_view->setCropBox(box);
+    followView();
+}

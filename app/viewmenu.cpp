@@ -1,0 +1,61 @@
+#include "app/viewmenu.h"
+
+#include "app/cropdialog.h"
+#include "app/usersettings.h"
+#include "render/glwidget.h"
+
+#include <QMenu>
+
+ViewMenu::ViewMenu(QMenu* menu, GLWidget* view, QWidget* window)
+    : QObject(window), m_view(view), m_window(window)
+{
+    QAction* windowed = menu->addAction("&Schnitte im Dichtefenster");
+    windowed->setCheckable(true);
+    windowed->setChecked(userSettings().value("slicesInWindow", false).toBool());
+    view->setSlicesInWindow(windowed->isChecked());
+    connect(windowed, &QAction::toggled, this, [view](bool on) {
+        view->setSlicesInWindow(on);
+        userSettings().setValue("slicesInWindow", on);
+    });
+    menu->addSeparator();
+
+    // Home belongs to the view: in the lists and boxes it keeps its own meaning.
+    QAction* reset = menu->addAction("Ansicht &zurücksetzen", view, &GLWidget::resetView);
+    reset->setShortcut(Qt::Key_Home);
+    reset->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    view->addAction(reset);
+    m_standardViews = menu->addMenu("Standard&ansichten");
+    const std::pair<const char*, Camera::Side> sides[] = {
+        {"Von &vorn", Camera::Side::Front}, {"Von &hinten", Camera::Side::Back},
+        {"Von &links", Camera::Side::Left}, {"Von &rechts", Camera::Side::Right},
+        {"Von &oben", Camera::Side::Top},   {"Von &unten", Camera::Side::Bottom}};
+    for (int i = 0; i < 6; ++i) {
+        const Camera::Side side = sides[i].second;
+        QAction* action = m_standardViews->addAction(sides[i].first, view,
+                                                     [view, side] { view->setStandardView(side); });
+        action->setShortcut(QKeySequence(int(Qt::CTRL) | (Qt::Key_1 + i)));
+    }
+    m_standardViews->setEnabled(false);
+    menu->addSeparator();
+
+    menu->addAction("Zuschnei&den …", this, [this] {
+        if (!m_cropDialog)
+            m_cropDialog = new CropDialog(m_view, m_window);
+        m_cropDialog->show();
+        m_cropDialog->raise();
+    });
+    m_cut = menu->addAction("S&chnitt durch das Volumen");
+    m_cut->setCheckable(true);
+    connect(m_cut, &QAction::toggled, view, &GLWidget::setCut);
+}
+
+void ViewMenu::volumeLoaded(const ScanKind& kind)
+{
+    m_cut->setChecked(false);
+    if (m_cropDialog)
+        m_cropDialog->followView();
+    m_standardViews->setEnabled(kind.patientAxes);
+    for (QAction* action : m_standardViews->actions()) // their keys too
+        action->setEnabled(kind.patientAxes);
+    m_view->setPatientAxes(kind.patientAxes);
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "app/scankind.h"
+
+#include <QObject>
+
+class CropDialog;
+class GLWidget;
+class QAction;
+class QMenu;
+class QWidget;
+
+// The window's "Ansicht" menu: slices in the density window, back to the
+// first view (Home), the standard views of a volume in the patient's axes
+// (Ctrl+1 to Ctrl+6), the crop box and the cut through the volume.
+class ViewMenu : public QObject
+{
+    Q_OBJECT
+
+public:
+    ViewMenu(QMenu* menu, GLWidget* view, QWidget* window);
+
+    // A volume was loaded: no crop, no cut; standard views where its axes
+    // are the patient's.
+    void volumeLoaded(const ScanKind& kind);
+
+private:
+    GLWidget* m_view;
+    QWidget* m_window;
+    QMenu* m_standardViews;
+    QAction* m_cut;
+    CropDialog* m_cropDialog = nullptr;
+};

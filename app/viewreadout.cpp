@@ -1,0 +1,67 @@
+#include "app/viewreadout.h"
+
+#include "render/glwidget.h"
+
+#include <QLabel>
+#include <QSlider>
+#include <QStatusBar>
+
+namespace {
+
+// The planes the slice axes show in a volume of the patient's axes: the x
+// button cuts across z, y across y, z across x.
+const char* const kPlanes[3] = {"axial", "koronal", "sagittal"};
+
+} // namespace
+
+ViewReadout::ViewReadout(GLWidget* view, QSlider* slider, QStatusBar* status)
+    : QObject(view), m_view(view), m_slider(slider), m_voxel(new QLabel), m_slice(new QLabel)
+{
+    status->addPermanentWidget(m_voxel);
+    // Beside the slider, where the form leaves room.
+    m_slice->setParent(slider->parentWidget());
+    m_slice->setGeometry(slider->geometry().right() + 6, slider->y(), 80, slider->height());
+    connect(view->notifier(), &ViewNotifier::voxelPointed, this, &ViewReadout::showVoxel);
+    connect(slider, &QSlider::valueChanged, this, &ViewReadout::showSlice);
+    connect(slider, &QSlider::rangeChanged, this, &ViewReadout::showSlice);
+    showSlice();
+}
+
+void ViewReadout::volumeLoaded(const ScanKind& kind)
+{
+    m_kind = kind;
+    m_voxel->clear();
+    showSlice();
+}
+
+void ViewReadout::showVoxel(const VoxelPick& pick)
+{
+    QString text = voxelText(pick, m_kind.ct);
+    if (!text.isEmpty() && m_view->isSlicing() && m_kind.patientAxes)
+        text = QString(kPlanes[std::clamp(int(m_view->m_sliceAxis), 0, 2)]) + ", " + text;
+    m_voxel->setText(text);
+}
+
+void ViewReadout::showSlice()
+{
+    m_slice->setText(QString("%1 / %2").arg(m_slider->value()).arg(m_slider->maximum()));
+    m_slice->setToolTip(m_kind.patientAxes
+                            ? QString("Schicht %1 von %2, %3")
+                                  .arg(m_slider->value())
+                                  .arg(m_slider->maximum())
+                                  .arg(kPlanes[std::clamp(int(m_view->m_sliceAxis), 0, 2)])
+                            : QString("Schicht %1 von %2")
+                                  .arg(m_slider->value())
+                                  .arg(m_slider->maximum()));
+}
+
+QString voxelText(const VoxelPick& pick, bool ct)
+{
+    if (!pick.found)
+        return {};
+    QString text =
+        QString("x %1, y %2, z %3: Dichte %4").arg(pick.x).arg(pick.y).arg(pick.z).arg(pick.density);
+    if (ct)
+        text += QString(" (%1 HU)").arg(pick.density - 1024);
+    return text;
+}

@@ -1,0 +1,250 @@
+// Exploring a volume as a user does: the wheel's zoom about the mouse, a
+// pan, the way back, the crop box and the cut through the volume, the
+// window that grows with its view, and the voxel under the mouse.
+
+#include "app/mainwindow.h"
+#include "render/orientationmarker.h"
+#include "tests/support/consolecapture.h"
+#include "tests/support/testfolder.h"
+#include "tests/support/testview.h"
+#include "tools/uidriver.h"
+#include "volume/volumewriter.h"
+
+#include <QLabel>
+#include <QStatusBar>
+#include <QtTest>
+
+namespace {
+
+// 64 voxels a side of air: a block of 1000 (red) at x, y 10..20, z 10..14,
+// one of 3000 (green) at x, y 40..50, z 20..40, and one of 2000 (blue) in
+// front of the red one, at z 50..54. Seen unturned along -z, the cube
+// spans the middle half of the view's shorter side.
+SampleVolume phantom()
+{
+    SampleVolume volume(64, 64, 64, 0);
+    const int blocks[][7] = {{10, 20, 10, 14, 1000}, {40, 50, 20, 40, 3000}, {10, 20, 50, 54, 2000}};
+    for (const int* b : blocks)
+        for (int z = b[2]; z <= b[3]; ++z)
+            for (int y = b[0]; y <= b[1]; ++y)
+                for (int x = b[0]; x <= b[1]; ++x)
+                    volume.at(x, y, z) = uint16_t(b[4]);
+    return volume;
+}
+
+const std::vector<TablePoint> kColours = {
+    {999, Qt::black, 0}, {1000, Qt::red}, {1001, Qt::black, 0}, {1999, Qt::black, 0},
+    {2000, Qt::blue},    {2001, Qt::black, 0}, {2999, Qt::black, 0}, {3000, Qt::green},
+    {3001, Qt::black, 0}};
+
+// The bounding box of the pixels of `image` close to `colour`.
+QRect pixelsOf(const QImage& image, QRgb colour)
+{
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (nearPixel(image.pixel(x, y), colour, 60))
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+// A pixel's place within a box, as shares of its width and height.
+QPointF placeIn(const QRect& box, QPoint pixel)
+{
+    return QPointF(double(pixel.x() - box.left()) / box.width(),
+                   double(pixel.y() - box.top()) / box.height());
+}
+
+struct Scene
+{
+    TestFolder folder{TestFolder::WithShaders};
+    ConsoleCapture console;
+    TestView view{300, 300};
+    Scene()
+    {
+        QVERIFY(writeVolumeFile("v.dat", phantom()));
+        view->loadVolume("v.dat");
+        setTransfer(view.widget(), kColours);
+    }
+};
+
+QWheelEvent wheel(QPoint at, int notches, Qt::KeyboardModifiers modifiers = {})
+{
+    return QWheelEvent(at, at, {}, QPoint(0, 120 * notches), Qt::NoButton, modifiers,
+                       Qt::NoScrollPhase, false);
+}
+
+} // namespace
+
+class TestExploring : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { requestAlphaChannel(); }
+
+    // The wheel zooms about the mouse: the point under it stays there as
+    // the block grows (four notches double it); as many notches back give
+    // the same picture. A middle drag moves the picture with the mouse,
+    // Shift with a left drag too; the reset brings back the picture of the
+    // load, unturned, unzoomed, centred.
+    void zoomPanAndBack()
+    {
+        Scene scene;
+        TestView& view = scene.view;
+        const QImage loaded = view.render();
+        const QRect blue = pixelsOf(loaded, kBlue);
+        const QPoint mouse = blue.topLeft() + QPoint(3, 4);
+        for (int notches : {4, -4}) {
+            QWheelEvent event = wheel(mouse, notches);
+            QApplication::sendEvent(&view.widget(), &event);
+        }
+        QCOMPARE(view.render(), loaded);
+        QWheelEvent closer = wheel(mouse, 4);
+        QApplication::sendEvent(&view.widget(), &closer);
+        const QRect zoomed = pixelsOf(view.render(), kBlue);
+        QVERIFY2(std::abs(zoomed.width() - 2 * blue.width()) <= 2, qPrintable(QString::number(zoomed.width())));
+        const QPointF before = placeIn(blue, mouse), after = placeIn(zoomed, mouse);
+        QVERIFY2(std::abs(before.x() - after.x()) < 0.04 && std::abs(before.y() - after.y()) < 0.04,
+                 qPrintable(QString("%1, %2 against %3, %4")
+                                .arg(before.x()).arg(before.y()).arg(after.x()).arg(after.y())));
+
+        ui::drag(&view.widget(), QPoint(100, 100), QPoint(130, 120), Qt::MiddleButton);
+        QCOMPARE(pixelsOf(view.render(), kBlue), zoomed.translated(30, 20));
+        QTest::mousePress(&view.widget(), Qt::LeftButton, Qt::ShiftModifier, QPoint(50, 50));
+        ui::move(&view.widget(), QPoint(40, 45), Qt::LeftButton);
+        QTest::mouseRelease(&view.widget(), Qt::LeftButton, Qt::ShiftModifier, QPoint(40, 45));
+        QCOMPARE(pixelsOf(view.render(), kBlue), zoomed.translated(20, 15));
+        QCOMPARE(QPoint(view->xRotation(), view->yRotation()), QPoint(0, 0));
+
+        ui::drag(&view.widget(), QPoint(50, 50), QPoint(80, 60)); // a turn
+        view->resetView();
+        QCOMPARE(view.render(), loaded);
+
+        // In the patient's axes, the sides are marked at the edges of the
+        // view, not in a picture saved.
+        view->setPatientAxes(true);
+        const QRgb marker = qRgb(255, 215, 50);
+        QVERIFY(pixelsOf(view.render(), marker).intersects(QRect(280, 140, 20, 20)));
+        QString fault;
+        QVERIFY(!pixelsOf(view->renderPicture(1, fault), marker).isValid());
+    }
+
+    // A crop box draws nothing outside it; the cut at the slice's plane
+    // (z = 32 for the x button's slice 32 of 64, seen from +z) removes what
+    // lies in front of it, the blue block, and its face shows the slice:
+    // grey over the density window (the green block's 3000 of 4095, black
+    // around it, opaque), or through the table (green; clear around it, so
+    // that the red block behind shows).
+    void cropAndCut()
+    {
+        Scene scene;
+        TestView& view = scene.view;
+        const QImage whole = view.render();
+        const QPoint red = pixelsOf(whole, kBlue).center(), green = pixelsOf(whole, kGreen).center();
+        QVERIFY(!pixelsOf(whole, kRed).isValid()); // hidden by the blue block
+        CropBox box;
+        box.to[0] = 31;
+        view->setCropBox(box);
+        const QImage cropped = view.render();
+        for (int y = 0; y < 300; y += 7)
+            for (int x = 151; x < 300; x += 7)
+                QCOMPARE(cropped.pixel(x, y), kClear);
+        QCOMPARE(qAlpha(cropped.pixel(red.x(), red.y())), 255);
+
+        view->setCropBox(CropBox());
+        view->setXAxis();
+        view->setSlice(32);
+        view->setCut(true);
+        QImage cut = view.render();
+        VERIFY_PIXEL(cut, green.x(), green.y(), kGreen, 8);
+        VERIFY_PIXEL(cut, red.x(), red.y(), kRed, 60);
+        view->setSlicesInWindow(true);
+        cut = view.render();
+        VERIFY_PIXEL(cut, green.x(), green.y(), qRgba(187, 187, 187, 255), 2);
+        VERIFY_PIXEL(cut, red.x(), red.y(), qRgba(0, 0, 0, 255), 0);
+    }
+
+    // The window grows and the view with it, from where the form puts it;
+    // the status bar names the voxel under the mouse: on the slice, the
+    // slice's (x, y across and up, z the slice 32), in the ray-cast view the
+    // first one the table shows along the ray, the blue block's front face.
+    void theWindowAndTheVoxelUnderTheMouse()
+    {
+        TestFolder folder(TestFolder::WithShaders);
+        QVERIFY(QDir().mkdir("dat") && writeVolumeFile("dat/v.dat", phantom()));
+        ConsoleCapture quiet;
+        MainWindow window;
+        QVERIFY(ui::show(window));
+        GLWidget* view = window.m_glWidget;
+        QCOMPARE(view->geometry(), QRect(10, 400, 700, 500));
+        window.resize(window.size() + QSize(200, 100));
+        QTRY_COMPARE(view->geometry(), QRect(10, 400, 900, 600));
+        window.resize(window.size() - QSize(200, 100));
+        QTRY_COMPARE(view->size(), QSize(700, 500));
+
+        QVERIFY(ui::load(window, "v.dat"));
+        setTransfer(*view, kColours);
+        const QLabel* said = window.statusBar()->findChildren<QLabel*>().last();
+        // A 700 x 500 view: the volume spans x 225..475 and y 125..375, 250 / 64 pixels a voxel.
+        const auto pixel = [](double x, double y) {
+            return QPoint(int(225 + 250 * x / 64), int(375 - 250 * y / 64));
+        };
+        ui::move(view, pixel(15.5, 15.5), Qt::NoButton);
+        QCOMPARE(said->text(), QString("x 15, y 15, z 54: Dichte 2000"));
+        ui::move(view, pixel(30.5, 30.5), Qt::NoButton);
+        QCOMPARE(said->text(), QString());
+        QVERIFY(ui::click(window, "Slicing active"));
+        QVERIFY(ui::click(window, "x - axis"));
+        window.m_Slices->setValue(32);
+        ui::move(view, pixel(45.5, 44.5), Qt::NoButton);
+        QCOMPARE(said->text(), QString("x 45, y 44, z 32: Dichte 3000"));
+        ui::move(view, pixel(30.5, 2.5), Qt::NoButton);
+        QCOMPARE(said->text(), QString("x 30, y 2, z 32: Dichte 0"));
+        // The wheel over a slice steps through the slices; Home on the view
+        // undoes a turn and a zoom, as "Ansicht zurücksetzen" does.
+        QWheelEvent down = wheel(pixel(30, 30), -1);
+        QApplication::sendEvent(view, &down);
+        QCOMPARE(window.m_Slices->value(), 31);
+        QVERIFY(ui::click(window, "Slicing active"));
+        ui::drag(view, QPoint(50, 50), QPoint(80, 60));
+        QWheelEvent closer = wheel(pixel(30, 30), 2);
+        QApplication::sendEvent(view, &closer);
+        window.activateWindow();
+        view->setFocus();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTest::keyClick(view, Qt::Key_Home);
+        QVERIFY(view->camera().isReset() && view->xRotation() == 0 && view->yRotation() == 0);
+    }
+
+    // The letters at the edges name the patient's side each points to.
+    void theOrientationMarkerNamesTheSides_data()
+    {
+        QTest::addColumn<int>("side");
+        QTest::addColumn<QPoint>("turn");
+        QTest::addColumn<QString>("letters"); // right, left, top, bottom
+        using Side = Camera::Side;
+        QTest::newRow("from above") << int(Side::Top) << QPoint() << "R L A P";
+        QTest::newRow("from below") << int(Side::Bottom) << QPoint() << "L R A P";
+        QTest::newRow("from the front") << int(Side::Front) << QPoint() << "L R S I";
+        QTest::newRow("from the back") << int(Side::Back) << QPoint() << "R L S I";
+        QTest::newRow("from the left") << int(Side::Left) << QPoint() << "P A S I";
+        QTest::newRow("from the right") << int(Side::Right) << QPoint() << "A P S I";
+        QTest::newRow("from the front, 30 degrees about y")
+            << int(Side::Front) << QPoint(0, 30) << "LA RP S I";
+    }
+
+    void theOrientationMarkerNamesTheSides()
+    {
+        QFETCH(int, side);
+        QFETCH(QPoint, turn);
+        QFETCH(QString, letters);
+        Camera camera;
+        camera.setSide(Camera::Side(side));
+        const EdgeLetters edges = edgeLetters(camera.modelView(turn.x(), turn.y()));
+        QCOMPARE(QStringList({edges.right, edges.left, edges.top, edges.bottom}).join(' '), letters);
+    }
+};
+
+QTEST_MAIN(TestExploring)
+#include "tst_exploring.moc"
