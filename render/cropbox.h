@@ -20,3 +20,13 @@ struct CropBox
     // first voxel's near face to its last voxel's far face.
     void coordinates(const std::array<int, 3>& extents, float low[3], float high[3]) const;
 };
+
+// The box the rays march through, in volume coordinates (0..1): a crop box,
+// and where the volume is cut, the part of it behind the cut, which lies on
+// the volume coordinate `cutAxis` (or -1: no cut) at `cutAt`.
+struct RayBox
+{
+    float low[3], high[3];
+    int cutAxis = -1;
+    float cutAt = 0;
+};

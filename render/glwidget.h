@@ -6,6 +6,7 @@
 #include "render/camera.h"
 #include "render/cropbox.h"
 #include "render/emptyspaceleaping.h"
+#include "render/raycastuniforms.h"
 #include "render/transfertable.h"
 #include "render/turnresolution.h"
 #include "render/viewnotifier.h"
@@ -60,16 +61,8 @@ public:
     void setLeaping(bool on);
     bool leaping() const { return m_leaping; }
 
-    // What the ray caster computes, for measuring where a frame's time goes.
-    enum class RayProbe : int32_t {
-        Picture = 0,      // the picture
-        Unshaded = 1,     // the picture without shading
-        PassesOnly = 2,   // nothing past the entry and exit passes
-        SampleCounts = 3, // per pixel the samples marched (red + 256 green) and shaded
-                          // (blue + 256 alpha), in 255ths
-        GradientsFromDensities = 4, // the picture, shaded from six density reads a sample
-                                    // at every step and while turning
-    };
+    // What the ray caster computes (raycastuniforms.h).
+    using RayProbe = ::RayProbe;
     void setRayProbe(RayProbe probe);
 
     // While the left button turns the ray-cast view, frames are drawn from
@@ -91,41 +84,32 @@ public:
     void setSlicesInWindow(bool on);
     bool slicesInWindow() const { return m_slicesInWindow; }
 
-    // Where the view looks from beside its two turning angles (camera.h).
+    // Where the view looks from beside its two turning angles (camera.h); back
+    // to the unturned, unzoomed, centred view; a standard view, unturned (the
+    // zoom and pan stay); a zoom by `notches` (positive: closer) about a pixel
+    // that stays where it is; a pan by `pixels`.
     const Camera& camera() const { return m_camera; }
-    // Back to the unturned, unzoomed, centred view.
     void resetView();
-    // A standard view (camera.h), unturned; the zoom and pan stay.
     void setStandardView(Camera::Side side);
-    // Zooms by `notches` (positive: closer) about a pixel of the view, which
-    // stays where it is; pans by `pixels`.
     void zoomAt(QPoint pixel, int notches);
     void panBy(QPoint pixels);
 
-    // The part of the volume the ray caster draws (the whole by default).
+    // The part of the volume the ray caster draws (the whole by default); the
+    // cut at the slice's plane (off by default): what lies behind it, as seen,
+    // is drawn, and in Composite its face shows the slice as the slices do.
     void setCropBox(const CropBox& box);
     const CropBox& cropBox() const { return m_cropBox; }
-    // The ray-cast view cut at the slice's plane (the slice axis and
-    // position): the part behind the plane, seen from the viewer, is drawn,
-    // and its cut face in Composite shows the slice as the slices do. Off
-    // by default.
     void setCut(bool on);
-    bool isCut() const { return m_cut; }
-    // Frames are drawn from fewer rays, as while turning, as long as this is
-    // on: for a picture that changes with every mouse move elsewhere.
+    // Frames from fewer rays, as while turning, while this is on.
     void setQuickFrames(bool on);
-
-    // Whether the volume's axes run towards the patient's right, anterior and
-    // superior: the ray-cast view then marks the patient's sides at its edges.
+    // The volume's axes run to the patient's right, anterior and superior:
+    // the ray-cast view marks the patient's sides at its edges.
     void setPatientAxes(bool known);
-    bool patientAxes() const { return m_patientAxes; }
 
-    // The voxel under a pixel of the view: on a slice, the slice's voxel
-    // there; in the ray-cast view, the first voxel along the pixel's ray
-    // that the table makes visible.
+    // The voxel under a pixel: on a slice, the slice's; in the ray-cast view,
+    // the first along the pixel's ray that the table makes visible.
     VoxelPick pickAt(QPoint pixel) const;
-    // What the mouse over the view points at and asks for (viewnotifier.h).
-    ViewNotifier* notifier() { return &m_notifier; }
+    ViewNotifier* notifier() { return &m_notifier; } // viewnotifier.h
 
     // The current view drawn off screen at `scale` times the widget's size:
     // the full picture even while a turn draws fewer rays, in the view's
@@ -187,19 +171,9 @@ protected:
     void paintGL() override;
 
 private:
-    // Where the ray-cast program takes its inputs, looked up once it is linked.
-    struct RaycastUniforms
-    {
-        GLint slices = -1, transfer = -1, entry = -1, exit = -1,
-              volumeDimension = -1, mode = -1, sampleDistance = -1, jitter = -1,
-              gradientsXY = -1, gradientsZ = -1, cutAxis = -1, cutPosition = -1, cutWindow = -1;
-        EmptySpaceLeaping::Uniforms leaping;
-    };
-
     void buildShaderPrograms();
     void buildRaycastProgram();
     void rebuildRaycastProgram(); // after a change to what it compiles in
-    static RaycastUniforms locateRaycastUniforms(GLuint program);
     // Whether this frame shades from the gradient textures: see m_texturedRaycast.
     bool shadesFromTextures() const;
     void createFramebuffers();
@@ -213,21 +187,14 @@ private:
     GLenum m_heldGLError = GL_NO_ERROR; // pending before the check, for the upload to report
     void paintSlice(const FrameGeometry& frame);
     void paintRaycast(const FrameGeometry& frame);
-    // The box the rays march through, in volume coordinates (0..1): the crop
-    // box, and of it the part behind the cut; the cut's axis (a volume
-    // coordinate's index, or -1) and where it cuts.
-    struct RaycastBox
-    {
-        float low[3], high[3];
-        int cutAxis = -1;
-        float cutAt = 0;
-    };
-    RaycastBox raycastBox() const;
+    // The box the rays march through: the crop box, and of it the part behind the cut.
+    RayBox rayBox() const;
     std::array<int, 3> extents() const { return {m_volume.width, m_volume.height, m_volume.depth}; }
     // The camera's projection for a `width` x `height` frame, loaded.
     void loadProjection(int width, int height) const;
     // The share of the view's width and height a frame is ray cast at.
     float raycastScale() const;
+    void drawOrientationMarker();
 
     // The fields keep one order; the slice axis and the density window are
     // open to the main window, which repaints the view after writing them.
@@ -288,10 +255,9 @@ private:
     RayProbe m_rayProbe = RayProbe::Picture;
     float m_sampleDistance = 1;
 
-    // Turning at reduced resolution: whether the left button is down (or the
-    // middle one, panning, or frames are asked to be quick), the scale the
-    // next such frame is drawn at, and the frame it goes to before it is
-    // scaled up to the view.
+    // Frames at reduced resolution: while the left button turns, a pan, quick
+    // frames; the scale the next is drawn at, and the frame it goes to
+    // before it is scaled up to the view.
     bool m_turning = false;
     bool m_panning = false;
     bool m_quickFrames = false;
@@ -326,7 +292,6 @@ private:
     CropBox m_cropBox;
     bool m_cut = false;
     bool m_patientAxes = false;
-    GLuint m_markerTexture = 0;
-    void drawOrientationMarker();
+    GLuint m_markerTexture = 0; // the letters of the patient's sides, drawn one by one
     ViewNotifier m_notifier;
 };

@@ -172,9 +172,9 @@ void GLWidget::wheelEvent(QWheelEvent* event)
         zoomAt(event->position().toPoint(), notches);
 }
 
-GLWidget::RaycastBox GLWidget::raycastBox() const
+RayBox GLWidget::rayBox() const
 {
-    RaycastBox box;
+    RayBox box;
     m_cropBox.coordinates(extents(), box.low, box.high);
     if (!m_cut)
         return box;
@@ -199,7 +199,7 @@ VoxelPick GLWidget::pickAt(QPoint pixel) const
     const QMatrix4x4 projection = m_camera.projection(width(), height());
     if (m_slicing)
         return pickOnSlice(m_volume, m_sliceAxis, m_slicePosition, projection, ndc);
-    const RaycastBox box = raycastBox();
+    const RayBox box = rayBox();
     return pickAlongRay(m_volume, m_transferTable,
                         projection * m_camera.modelView(m_xRotation, m_yRotation), box.low,
                         box.high, ndc);

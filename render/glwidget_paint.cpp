@@ -180,7 +180,7 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
 
     // Entry pass: the faces towards the viewer; exit pass: those turned
     // away. Of a crop or a cut, the faces of its box.
-    const RaycastBox box = raycastBox();
+    const RayBox box = rayBox();
     const float *low = box.low, *high = box.high;
     float boxLow[3], boxHigh[3]; // in the cube's coordinates
     for (int axis = 0; axis < 3; ++axis) {

@@ -96,38 +96,13 @@ void GLWidget::buildRaycastProgram()
     const std::string probe = "#define PROBE " + std::to_string(int(m_rayProbe)) + "\n";
     buildProgram(kRaycastFiles, m_raycastFragmentShader, m_raycastVertexShader,
                  m_raycastProgram, probe + "#define GRADIENTS_FROM_DENSITIES\n");
-    m_raycastUniforms = locateRaycastUniforms(m_raycastProgram);
+    m_raycastUniforms = RaycastUniforms::locate(m_raycastProgram);
     if (m_gradientsHeld && m_rayProbe != RayProbe::GradientsFromDensities) {
         TexturedRaycast& textured = m_texturedRaycast;
         buildProgram(kRaycastFiles, textured.fragmentShader, textured.vertexShader,
                      textured.program, probe);
-        textured.uniforms = locateRaycastUniforms(textured.program);
+        textured.uniforms = RaycastUniforms::locate(textured.program);
     }
-}
-
-// An unlinked program's passes draw nothing, and it has no uniforms to find.
-GLWidget::RaycastUniforms GLWidget::locateRaycastUniforms(GLuint program)
-{
-    RaycastUniforms uniforms;
-    GLint linked = GL_FALSE;
-    glGetProgramiv(program, GL_LINK_STATUS, &linked);
-    if (linked != GL_TRUE)
-        return uniforms;
-    uniforms.slices = glGetUniformLocation(program, "slices");
-    uniforms.transfer = glGetUniformLocation(program, "transfer");
-    uniforms.entry = glGetUniformLocation(program, "tex_entry");
-    uniforms.exit = glGetUniformLocation(program, "tex_exit");
-    uniforms.volumeDimension = glGetUniformLocation(program, "volume_dimension");
-    uniforms.mode = glGetUniformLocation(program, "mode");
-    uniforms.sampleDistance = glGetUniformLocation(program, "sample_distance");
-    uniforms.jitter = glGetUniformLocation(program, "jitter_tile");
-    uniforms.gradientsXY = glGetUniformLocation(program, "gradients_xy");
-    uniforms.gradientsZ = glGetUniformLocation(program, "gradients_z");
-    uniforms.cutAxis = glGetUniformLocation(program, "cut_axis");
-    uniforms.cutPosition = glGetUniformLocation(program, "cut_position");
-    uniforms.cutWindow = glGetUniformLocation(program, "cut_window");
-    uniforms.leaping = EmptySpaceLeaping::locate(program);
-    return uniforms;
 }
 
 void GLWidget::rebuildRaycastProgram()

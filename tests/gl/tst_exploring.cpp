@@ -3,6 +3,7 @@
 // window that grows with its view, and the voxel under the mouse.
 
 #include "app/mainwindow.h"
+#include "app/viewreadout.h"
 #include "render/orientationmarker.h"
 #include "tests/support/consolecapture.h"
 #include "tests/support/testfolder.h"
@@ -197,8 +198,12 @@ private slots:
         QVERIFY(ui::click(window, "Slicing active"));
         QVERIFY(ui::click(window, "x - axis"));
         window.m_Slices->setValue(32);
+        const QList<QLabel*> labels = window.centralWidget()->findChildren<QLabel*>();
+        QVERIFY(std::any_of(labels.begin(), labels.end(),
+                            [](QLabel* label) { return label->text() == "32 / 64"; }));
         ui::move(view, pixel(45.5, 44.5), Qt::NoButton);
         QCOMPARE(said->text(), QString("x 45, y 44, z 32: Dichte 3000"));
+        QCOMPARE(voxelText({true, 45, 44, 32, 3000}, true), said->text() + " (1976 HU)");
         ui::move(view, pixel(30.5, 2.5), Qt::NoButton);
         QCOMPARE(said->text(), QString("x 30, y 2, z 32: Dichte 0"));
         // The wheel over a slice steps through the slices; Home on the view
