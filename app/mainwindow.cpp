@@ -15,6 +15,7 @@
 #include "app/viewreadout.h"
 #include "platform/folderlisting.h"
 
+#include <QButtonGroup>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -35,6 +36,12 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(par
     setupUi(this);
     m_formSize = size();
     m_formViewSize = m_glWidget->size();
+    // Qt takes every radio button under the central widget, the mode
+    // buttons in their box too, for one group: the checked axis button
+    // would then uncheck when clicked. A group of their own keeps one checked.
+    QButtonGroup* axes = new QButtonGroup(this);
+    for (QRadioButton* axis : {m_radiobutton_x_axis, m_radiobutton_y_axis, m_radiobutton_z_axis})
+        axes->addButton(axis);
     connect(m_button_fileLoad, &QPushButton::clicked, this, &MainWindow::loadFile);
     fillFileList();
     m_graphic_view->m_renderer = m_glWidget;

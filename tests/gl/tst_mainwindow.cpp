@@ -221,9 +221,11 @@ private slots:
         GLWidget* view = window->m_glWidget;
         QSlider* slider = window->m_Slices;
 
-        // Before a load every extent is 1; the checked x button runs its slot too.
+        // Before a load every extent is 1; the checked x button runs its slot
+        // too, and stays checked.
         QVERIFY(ui::click(*window, "x - axis"));
         QCOMPARE(slider->maximum(), 1);
+        QVERIFY(window->m_radiobutton_x_axis->isChecked());
         QVERIFY(ui::click(*window, "y - axis"));
         QCOMPARE(view->m_sliceAxis, int(YAxis));
 
