@@ -50,7 +50,8 @@ int main(int argc, char** argv)
     FrameOptions options;
     if (!parse(argc, argv, options)) {
         std::cerr << "usage: kastra-bench-frames [--frames N] [--size WxH] [--shaders DIR] "
-                     "[--phantom WxHxD] [--no-leaping] [--breakdown] [VOLUME.dat]\n";
+                     "[--phantom WxHxD] [--no-leaping] [--breakdown] [--crop SHARE] "
+                     "[--zoom NOTCHES] [VOLUME.dat]\n";
         return 2;
     }
 
@@ -93,6 +94,16 @@ int main(int argc, char** argv)
     glFinish();
     const double loadMs = millisecondsSince(loadStart);
     const VolumeData& volume = view.volume();
+    // A crop box about the centre, and a zoom about the view's centre.
+    CropBox box;
+    const int extents[3] = {volume.width, volume.height, volume.depth};
+    for (int axis = 0; axis < 3; ++axis) {
+        const int kept = std::max(1, int(extents[axis] * options.crop));
+        box.from[axis] = (extents[axis] - kept) / 2;
+        box.to[axis] = box.from[axis] + kept - 1;
+    }
+    view.setCropBox(box);
+    view.zoomAt(QPoint(options.width / 2, options.height / 2), options.zoomNotches);
 
     const int editorWidth = 771, editorHeight = 200; // the main window's editor
     const BenchClock::time_point tableStart = BenchClock::now();

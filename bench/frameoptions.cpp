@@ -27,6 +27,10 @@ bool parse(int argc, char** argv, FrameOptions& options)
             options.leaping = false;
         else if (arg == "--breakdown")
             options.breakdown = true;
+        else if (arg == "--crop" && hasValue)
+            options.crop = std::clamp(std::atof(argv[++i]), 0.01, 1.0);
+        else if (arg == "--zoom" && hasValue)
+            options.zoomNotches = std::atoi(argv[++i]);
         else if (arg.rfind("--", 0) == 0)
             return false;
         else

@@ -16,6 +16,8 @@ struct FrameOptions
     bool generate = false; // --phantom given
     bool leaping = true;
     bool breakdown = false;
+    double crop = 1;  // --crop SHARE: the central box of that share of each side
+    int zoomNotches = 0; // --zoom NOTCHES: wheel notches about the view's centre
 };
 
 // Reads the command line into `options`; false where it is not understood.
