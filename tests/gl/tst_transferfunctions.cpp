@@ -197,15 +197,14 @@ private slots:
         QVERIFY(writeVolumeFile("dat/small.dat", SampleVolume(8, 8, 8, 2000)));
         MainWindow window;
         QVERIFY(ui::show(window));
-        window.activateWindow(); // the shortcuts are the active window's
-        QVERIFY(QTest::qWaitForWindowActive(&window));
         Histogram* editor = window.m_graphic_view;
         QVERIFY(ui::load(window, "head.dat"));
         window.applyTransferFunction({200, 900, {{300, 0.2, Qt::red}, {800, 0.9, Qt::white}}});
         const QPoint added = editor->rect().center(), moved = added + QPoint(20, -30);
-        // The shortcuts wait for the window to be active again after a menu or dialog.
+        // The shortcuts are the active window's; the window system's focus
+        // may be with another test's window on the same display.
         const auto press = [&](const char* keys) {
-            QTRY_VERIFY(QApplication::activeWindow() == &window);
+            QApplication::setActiveWindow(&window);
             QTest::keySequence(&window, QKeySequence(keys));
         };
         const auto undo = [&] { press("Ctrl+Z"); };
