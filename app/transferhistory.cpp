@@ -20,7 +20,7 @@ TransferHistory::TransferHistory(Histogram* editor, QSpinBox* lower, QSpinBox* u
     : QObject(parent), m_editor(editor), m_lower(lower), m_upper(upper),
       m_stack(new QUndoStack(this)), m_recorded(state())
 {
-    connect(editor, &Histogram::edited, this, &TransferHistory::recordEdit);
+    connect(editor->notifier(), &EditNotifier::edited, this, &TransferHistory::recordEdit);
     // Connected after the window's own slots, so the window is set when these run.
     connect(lower, QOverload<int>::of(&QSpinBox::valueChanged), this,
             [this] { record("Dichtefenster", kLowerBox); });

@@ -86,7 +86,7 @@ void Histogram::mousePressEvent(QMouseEvent* event)
     std::stable_sort(m_controlPoints.begin(), m_controlPoints.end(), lessByX);
     update();
     rebuildTransferFunction();
-    emit edited(edit);
+    emit m_notifier.edited(edit);
 }
 
 void Histogram::rebuildTransferFunction()
@@ -150,7 +150,7 @@ void Histogram::endDrag()
         return;
     if (m_renderer)
         m_renderer->setQuickFrames(false);
-    emit edited(Edit::Move);
+    emit m_notifier.edited(Edit::Move);
 }
 
 // A left double click recolours the point under it. On empty space the press
@@ -173,7 +173,7 @@ void Histogram::mouseDoubleClickEvent(QMouseEvent* event)
     m_controlPoints[size_t(index)].color = color;
     update();
     rebuildTransferFunction();
-    emit edited(Edit::Recolour);
+    emit m_notifier.edited(Edit::Recolour);
 }
 
 void Histogram::paintEvent(QPaintEvent*)

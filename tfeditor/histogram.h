@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tfeditor/controlpoint.h"
+#include "tfeditor/editnotifier.h"
 #include "volume/volumedata.h"
 
 #include <QWidget>
@@ -20,7 +21,7 @@ class Histogram : public QWidget
     Q_OBJECT
 
 public:
-    enum class Edit { Add, Move, Recolour, Remove };
+    using Edit = EditNotifier::Edit;
 
     explicit Histogram(QWidget* parent);
     ~Histogram() override;
@@ -36,9 +37,8 @@ public:
     // window, to the view's transfer function.
     void rebuildTransferFunction();
 
-signals:
-    // A mouse edit is complete; a drag once, when it ends.
-    void edited(Histogram::Edit edit);
+    // Tells each mouse edit as it completes (editnotifier.h).
+    EditNotifier* notifier() { return &m_notifier; }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -56,4 +56,5 @@ private:
     int m_pressed = -1;
     QPoint m_pressAt;
     bool m_dragging = false;
+    EditNotifier m_notifier;
 };
