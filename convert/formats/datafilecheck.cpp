@@ -6,6 +6,11 @@
 #include "convert/formats/converterror.h"
 
 #include <sys/stat.h>
+#include <zlib.h>
+
+#include <fstream>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -38,4 +43,42 @@ void checkDataFile(const std::string& input, const std::string& dataFile, uint64
                            std::to_string(announced) + " bytes of samples, '" + dataFile +
                            "' holds " + std::to_string(held) +
                            (encoding == DataEncoding::Gzip ? " compressed" : ""));
+}
+
+void checkDeflatedData(const std::string& input, const std::string& dataFile, uint64_t offset,
+                       uint64_t compressed, uint64_t announced)
+{
+    z_stream stream{};
+    // As MetaIO inflates: a zlib or a gzip header.
+    if (inflateInit2(&stream, 15 + 32) != Z_OK)
+        throw ConvertError("cannot read '" + input + "': out of memory");
+    const std::unique_ptr<z_stream, int (*)(z_stream*)> ending(&stream, inflateEnd);
+    std::ifstream file(dataFile, std::ios::binary);
+    file.seekg(std::streamoff(offset));
+    std::vector<char> in(1 << 16), out(1 << 16);
+    uint64_t left = compressed == 0 ? ~uint64_t(0) : compressed, inflated = 0;
+    int status = Z_OK;
+    while (inflated < announced && status == Z_OK) {
+        if (stream.avail_in == 0 && left > 0) {
+            file.read(in.data(), std::streamsize(std::min<uint64_t>(in.size(), left)));
+            stream.next_in = reinterpret_cast<Bytef*>(in.data());
+            stream.avail_in = uInt(file.gcount());
+            left -= stream.avail_in;
+            if (file.gcount() == 0)
+                left = 0;
+        }
+        const uInt before = stream.avail_in;
+        stream.next_out = reinterpret_cast<Bytef*>(out.data());
+        stream.avail_out = uInt(out.size());
+        status = inflate(&stream, Z_NO_FLUSH);
+        inflated += out.size() - stream.avail_out;
+        if (status == Z_OK && stream.avail_in == before && stream.avail_out == out.size())
+            break; // no progress: the input ended, or the stream is stuck
+    }
+    if (inflated < announced)
+        throw ConvertError("cannot read '" + input + "': its compressed samples inflate to " +
+                           (status == Z_DATA_ERROR || status == Z_NEED_DICT
+                                ? "a damaged stream after " + std::to_string(inflated) + " bytes"
+                                : std::to_string(inflated) + " bytes") +
+                           ", the header announces " + std::to_string(announced));
 }

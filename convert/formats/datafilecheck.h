@@ -17,6 +17,14 @@ enum class DataEncoding { Raw, Gzip, Unknown };
 void checkDataFile(const std::string& input, const std::string& dataFile, uint64_t offset,
                    uint64_t announced, DataEncoding encoding);
 
+// Throws ConvertError when the deflated samples of `dataFile` from byte
+// `offset` on (`compressed` bytes of them, or up to its end where 0) do not
+// inflate to at least `announced` bytes. MetaIO's inflation loops for ever on
+// some damaged streams; this one ends at the first step that makes no
+// progress. It reads the data once more, a piece at a time.
+void checkDeflatedData(const std::string& input, const std::string& dataFile, uint64_t offset,
+                       uint64_t compressed, uint64_t announced);
+
 // Whether `millimetres` can be a voxel's spacing: above 0 and at most a
 // kilometre. A header's NaN or 0 would make the cube grid meaningless, and a
 // larger size, which no scan has, overflows it once shrunk.

@@ -69,8 +69,8 @@ std::string shortened(std::string text)
 // line, and every key short, before the file is handed over. As in MetaIO, a
 // key ends at '=' or ':' and the header at ElementDataFile; MetaIO takes a
 // key's value from the next lines when its own is empty, which is refused
-// here.
-void checkMetaImageHeader(const std::string& path)
+// here. Returns the CompressedDataSize, 0 where none is given.
+uint64_t checkMetaImageHeader(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary);
     std::string line;
@@ -123,6 +123,7 @@ void checkMetaImageHeader(const std::string& path)
         throw ConvertError("cannot read '" + path + "': its CompressedDataSize is " +
                            std::to_string(compressedSize) +
                            " bytes, more than its data file holds");
+    return uint64_t(compressedSize);
 }
 
 } // namespace
@@ -135,7 +136,7 @@ ImageFileInput::ImageFileInput(const std::string& path, Format format) : m_path(
     else
         m_io = itk::MetaImageIO::New();
     if (format == MetaImageFile)
-        checkMetaImageHeader(path);
+        m_compressedSize = checkMetaImageHeader(path);
     {
         const LibraryCall call(format == NrrdFile ? "ITK's NRRD reader" : "ITK's MetaImage reader",
                                path);
@@ -236,10 +237,22 @@ void ImageFileInput::checkMetaImageData(uint64_t announced) const
                            " dimensions, which ITK's reader writes past its buffer; store them "
                            "in binary");
     const DataEncoding encoding = meta->CompressedData() ? DataEncoding::Gzip : DataEncoding::Raw;
-    if (attachedData(name))
-        checkDataFile(m_path, m_path, 0, announced, encoding);
-    else
-        checkDataFile(m_path, besideHeader(m_path, name), 0, announced, encoding);
+    const std::string dataFile = attachedData(name) ? m_path : besideHeader(m_path, name);
+    checkDataFile(m_path, dataFile, 0, announced, encoding);
+    if (encoding != DataEncoding::Gzip)
+        return;
+    // Attached samples begin after the ElementDataFile line, which ends the header.
+    uint64_t offset = 0;
+    if (attachedData(name)) {
+        std::ifstream header(m_path, std::ios::binary);
+        for (std::string line; std::getline(header, line);)
+            if (line.substr(0, line.find_first_of("=:")).find("ElementDataFile") !=
+                std::string::npos) {
+                offset = uint64_t(header.tellg());
+                break;
+            }
+    }
+    checkDeflatedData(m_path, dataFile, offset, m_compressedSize, announced);
 }
 
 SourceImage ImageFileInput::read(ProgressBar& progress)

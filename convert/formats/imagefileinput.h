@@ -22,4 +22,5 @@ private:
 
     std::string m_path;
     itk::ImageIOBase::Pointer m_io;
+    uint64_t m_compressedSize = 0; // a MetaImage's CompressedDataSize, or 0
 };

@@ -74,14 +74,16 @@ template <class Pixel> typename itk::Image<Pixel, 3>::Pointer toolkitImage(const
     return image;
 }
 
-// .nrrd or .mha/.mhd, of int16 samples or float ones.
-template <class Pixel> void writeToolkitFile(const Scan& scan, const std::string& path)
+// .nrrd or .mha/.mhd, of int16 samples or float ones, compressed on request.
+template <class Pixel>
+void writeToolkitFile(const Scan& scan, const std::string& path, bool compressed = false)
 {
     auto writer = itk::ImageFileWriter<itk::Image<Pixel, 3>>::New();
     writer->SetImageIO(path.find(".nrrd") != std::string::npos
                            ? itk::ImageIOBase::Pointer(itk::NrrdImageIO::New())
                            : itk::MetaImageIO::New());
     writer->SetFileName(path);
+    writer->SetUseCompression(compressed);
     writer->SetInput(toolkitImage<Pixel>(scan));
     writer->Update();
 }
@@ -413,7 +415,7 @@ QString writeScan(const Scan& scan, const QString& format)
     else if (format.endsWith("float"))
         writeToolkitFile<float>(scan, name);
     else
-        writeToolkitFile<int16_t>(scan, name);
+        writeToolkitFile<int16_t>(scan, name, format.endsWith("gzip"));
     return QString::fromStdString(name);
 }
 
@@ -606,6 +608,11 @@ private slots:
             << "nrrd" << QStringList{} << In{0, 7, 4000} << Out{0, 7, 4000} << 0;
         QTest::newRow("up to 4095: unchanged")
             << "nrrd" << QStringList{} << In{1, 4095} << Out{1, 4095} << 0;
+        // Compressed MetaImage samples, tried before MetaIO reads them.
+        QTest::newRow("compressed MetaImage")
+            << "mha-gzip" << QStringList{} << In{0, 7, 4000} << Out{0, 7, 4000} << 0;
+        QTest::newRow("compressed MetaImage, samples beside")
+            << "mhd-gzip" << QStringList{} << In{0, 7, 4000} << Out{0, 7, 4000} << 0;
         QTest::newRow("integers outside: their range") // 100 / 400 * 4095 = 1023.75
             << "nrrd" << QStringList{} << In{-100, 0, 300} << Out{0, 1024, 4095} << 0;
         QTest::newRow("floats: their range")
