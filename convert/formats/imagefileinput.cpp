@@ -72,6 +72,10 @@ std::string shortened(std::string text)
 // here. Returns the CompressedDataSize, 0 where none is given.
 uint64_t checkMetaImageHeader(const std::string& path)
 {
+    const auto said = [](const std::string& value) {
+        const std::string text = shortened(value);
+        return text.empty() ? std::string("empty") : text;
+    };
     std::ifstream file(path, std::ios::binary);
     std::string line;
     long long dimensions = 0;
@@ -81,6 +85,8 @@ uint64_t checkMetaImageHeader(const std::string& path)
     while (std::getline(file, line)) {
         const size_t separator = line.find_first_of("=:");
         std::string key = line.substr(0, separator);
+        // MetaIO compares keys as C strings: a NUL ends one ("NDims\0...").
+        key.erase(std::min(key.find('\0'), key.size()));
         key.erase(0, key.find_first_not_of(" \t\r"));
         key.erase(key.find_last_not_of(" \t\r") + 1);
         const std::string value = separator == std::string::npos ? "" : line.substr(separator + 1);
@@ -91,21 +97,21 @@ uint64_t checkMetaImageHeader(const std::string& path)
         if (key == "NDims") {
             if (!parseIntegers(value, numbers) || numbers.size() != 1 || numbers[0] < 1 ||
                 numbers[0] > 16)
-                throw ConvertError("cannot read '" + path + "': its NDims is " + shortened(value) +
+                throw ConvertError("cannot read '" + path + "': its NDims is " + said(value) +
                                    ", not a number of dimensions from 1 to 16");
             dimensions = numbers[0];
         } else if (key == "DimSize") {
             if (!parseIntegers(value, numbers) || numbers.size() != size_t(dimensions) ||
                 std::any_of(numbers.begin(), numbers.end(),
                             [](long long size) { return size < 1; }))
-                throw ConvertError("cannot read '" + path + "': its DimSize is " +
-                                   shortened(value) + ", not " + std::to_string(dimensions) +
+                throw ConvertError("cannot read '" + path + "': its DimSize is " + said(value) +
+                                   ", not " + std::to_string(dimensions) +
                                    " extents of at least 1");
             sized = true;
         } else if (key == "CompressedDataSize") {
             if (!parseIntegers(value, numbers) || numbers.size() != 1 || numbers[0] < 0)
                 throw ConvertError("cannot read '" + path + "': its CompressedDataSize is " +
-                                   shortened(value) + ", not a number of bytes");
+                                   said(value) + ", not a number of bytes");
             compressedSize = numbers[0];
         } else if (key == "ElementDataFile") {
             dataFile = shortened(value);
