@@ -170,6 +170,11 @@ ImageFileInput::ImageFileInput(const std::string& path, Format format) : m_path(
     }
     for (unsigned axis = dimensions; axis < 3; ++axis)
         m_header.extents[axis] = 1;
+    // A size beyond what ITK holds arrives as 0 (NRRD's "2000...0"), and the
+    // library would then allocate the size it read.
+    if (std::find(m_header.extents.begin(), m_header.extents.end(), 0) != m_header.extents.end())
+        throw ConvertError("cannot read '" + path + "': its header gives an extent of 0, or one " +
+                           "too large to hold");
     const std::array<double, 3>& spacing = m_header.spacing;
     if (!std::all_of(spacing.begin(), spacing.end(), plausibleSpacing)) {
         std::ostringstream text;
