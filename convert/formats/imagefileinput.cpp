@@ -222,8 +222,18 @@ void ImageFileInput::checkNrrdData(uint64_t announced) const
         dataFile = m_path; // attached
     else if (loaded && state->dataFNArr->len == 1 && !state->dataFNFormat)
         dataFile = besideHeader(m_path, state->dataFN[0]);
+    // The library reads the sizes again for the samples, and may make a size
+    // too large to hold into another number than ITK did: it would allocate
+    // that. Both must count the same voxels.
+    uint64_t voxels = 1;
+    for (unsigned axis = 0; loaded && axis < nrrd->dim; ++axis) {
+        const uint64_t size = nrrd->axis[axis].size;
+        voxels = size != 0 && voxels <= UINT64_MAX / size ? voxels * size : 0;
+    }
     nrrdIoStateNix(state);
     nrrdNuke(nrrd);
+    if (loaded && voxels != announced / std::max<uint64_t>(m_io->GetComponentSize(), 1))
+        throw ConvertError("cannot read '" + m_path + "': its sizes hold a number too large to be an extent");
     if (!dataFile.empty())
         checkDataFile(m_path, dataFile, 0, announced, encoding);
 }
