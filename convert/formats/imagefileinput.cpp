@@ -233,7 +233,8 @@ void ImageFileInput::checkNrrdData(uint64_t announced) const
     nrrdIoStateNix(state);
     nrrdNuke(nrrd);
     if (loaded && voxels != announced / std::max<uint64_t>(m_io->GetComponentSize(), 1))
-        throw ConvertError("cannot read '" + m_path + "': its sizes hold a number too large to be an extent");
+        throw ConvertError("cannot read '" + m_path +
+                           "': its sizes hold a number too large to be an extent");
     if (!dataFile.empty())
         checkDataFile(m_path, dataFile, 0, announced, encoding);
 }
