@@ -41,6 +41,8 @@ std::string parseConvertOptions(const std::vector<std::string>& arguments, Conve
             options.verbose = true;
         } else if (argument == "--keep-grid") {
             options.keepGrid = true;
+        } else if (argument == "--all-volumes") {
+            options.allVolumes = true;
         } else if (argument == "--list") {
             options.list = true;
         } else if (argument == "--progress") {
@@ -75,8 +77,9 @@ std::string parseConvertOptions(const std::vector<std::string>& arguments, Conve
         return {};
     if (options.list && paths.size() != 1)
         return "expected INPUT alone with --list, got " + std::to_string(paths.size()) + " paths";
-    if (options.list && (options.volume != 0 || options.ct || options.window || options.keepGrid ||
-                         options.shrink != 1 || options.progress))
+    if (options.list &&
+        (options.volume != 0 || options.allVolumes || options.ct || options.window ||
+         options.keepGrid || options.shrink != 1 || options.progress))
         return "--list takes no options but --series and --verbose";
     if (options.list) {
         options.input = paths[0];
@@ -86,6 +89,8 @@ std::string parseConvertOptions(const std::vector<std::string>& arguments, Conve
         return "expected INPUT and OUTPUT, got " + std::to_string(paths.size()) + " paths";
     if (options.ct && options.window)
         return "--ct and --window exclude each other";
+    if (options.allVolumes && options.volume != 0)
+        return "--volume and --all-volumes exclude each other";
     options.input = paths[0];
     options.output = paths[1];
     return {};

@@ -8,9 +8,10 @@ struct ConvertOptions
 {
     std::string input;
     std::string output;
-    std::string series; // --series UID: the DICOM series, when a folder holds several
-    int volume = 0;     // --volume N: the volume of a 4-D series or file
-    bool ct = false;    // --ct: the samples are Hounsfield units
+    std::string series;      // --series UID: the DICOM series, when a folder holds several
+    int volume = 0;          // --volume N: the volume of a 4-D series or file
+    bool allVolumes = false; // --all-volumes: every volume, into a folder
+    bool ct = false;         // --ct: the samples are Hounsfield units
     bool window = false;
     double windowLow = 0, windowHigh = 0; // --window LO HI
     bool keepGrid = false;                // --keep-grid: no resampling to cubes
