@@ -37,6 +37,8 @@ std::string parseConvertOptions(const std::vector<std::string>& arguments, Conve
             options.version = true;
         } else if (argument == "--ct") {
             options.ct = true;
+        } else if (argument == "--no-ct") {
+            options.noCt = true;
         } else if (argument == "--verbose") {
             options.verbose = true;
         } else if (argument == "--keep-grid") {
@@ -75,11 +77,13 @@ std::string parseConvertOptions(const std::vector<std::string>& arguments, Conve
     }
     if (options.help || options.version)
         return {};
+    if (options.ct && options.noCt)
+        return "--ct and --no-ct exclude each other";
     if (options.list && paths.size() != 1)
         return "expected INPUT alone with --list, got " + std::to_string(paths.size()) + " paths";
     if (options.list &&
-        (options.volume != 0 || options.allVolumes || options.ct || options.window ||
-         options.keepGrid || options.shrink != 1 || options.progress))
+        (options.volume != 0 || options.allVolumes || options.ct || options.noCt ||
+         options.window || options.keepGrid || options.shrink != 1 || options.progress))
         return "--list takes no options but --series and --verbose";
     if (options.list) {
         options.input = paths[0];

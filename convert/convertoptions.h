@@ -12,6 +12,7 @@ struct ConvertOptions
     int volume = 0;          // --volume N: the volume of a 4-D series or file
     bool allVolumes = false; // --all-volumes: every volume, into a folder
     bool ct = false;         // --ct: the samples are Hounsfield units
+    bool noCt = false;       // --no-ct: they are not, whatever the input says
     bool window = false;
     double windowLow = 0, windowHigh = 0; // --window LO HI
     bool keepGrid = false;                // --keep-grid: no resampling to cubes
