@@ -95,7 +95,7 @@ void exportDat(const ConvertOptions& options, Clock::time_point started)
     if (!isVolumeFile(options.input))
         throw ConvertError("cannot write '" + options.output + "': only a .dat INPUT exports to " +
                            exportFormatsText());
-    if (options.ct || options.window || options.keepGrid || options.shrink != 1 ||
+    if (options.ct || options.noCt || options.window || options.keepGrid || options.shrink != 1 ||
         !options.series.empty() || options.volume != 0)
         throw ConvertError("cannot write '" + options.output +
                            "': an export writes the samples unchanged and takes no options");
@@ -160,7 +160,8 @@ void convertToDat(const ConvertOptions& options, bool progressBar, Clock::time_p
     SourceImage image = input->read(progress);
     progress.finish();
     const ValueRange range = valueRange(image);
-    const ValueMapping mapping = chooseValueMapping(options, header, range);
+    const ValueMapping mapping = chooseValueMapping(options, header, range, image);
+    const uint64_t padded = replacePadding(image, mapping);
     if (options.shrink > 1) {
         progress.start("Shrinking");
         image = shrinkImage(image, options.shrink, progress);
@@ -185,9 +186,7 @@ void convertToDat(const ConvertOptions& options, bool progressBar, Clock::time_p
     progress.finish();
     if (!mapped.storage.samples.empty())
         image = FloatImage::Pointer(); // the source's memory goes before the writing
-    console::out() << "- Values: " << mapping.description << ", " << mapped.clamped
-                   << (mapped.clamped == 1 ? " sample" : " samples") << " clamped to 0..4095"
-                   << std::endl;
+    console::out() << valuesLine(mapping, mapped.clamped, padded) << std::endl;
     checkStandardOutput(); // before the output exists, which a failure leaves alone
     if (!writeVolumeFile(options.output, mapped.extents[0], mapped.extents[1], mapped.extents[2],
                          mapped.samples))
@@ -219,7 +218,12 @@ std::string convertUsage()
            "Options:\n"
            "  --series UID    the DICOM series to convert when the folder holds several\n"
            "  --volume N      the volume of a 4-D series or file, counted from 0 (default 0)\n"
-           "  --ct            the samples are Hounsfield units: write HU + 1024\n"
+           "  --ct            the samples are Hounsfield units: write HU + 1024 (the rule\n"
+           "                  for a DICOM series of modality CT, a NIfTI file whose BIDS\n"
+           "                  sidecar gives the modality CT, or integer samples from -1024\n"
+           "                  with a peak of air near -1000; a padding value, -2000, -2048,\n"
+           "                  -3024 or -32768, is written as air, 0)\n"
+           "  --no-ct         the samples are not Hounsfield units, whatever the input says\n"
            "  --window LO HI  map the values LO..HI onto 0..4095, clamping outside\n"
            "  --keep-grid     keep the voxel grid: no resampling to cubes, to an even slice\n"
            "                  spacing or across a gantry tilt (refused where it is uneven)\n"

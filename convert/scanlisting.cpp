@@ -4,7 +4,11 @@
 
 #include "convert/dicom/dicominput.h"
 #include "convert/formats/converterror.h"
+#include "convert/formats/progressbar.h"
 #include "convert/scanformat.h"
+#include "convert/sizecheck.h"
+#include "convert/valuemapping.h"
+#include "platform/systemmemory.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -97,6 +101,18 @@ std::string scanListing(const ConvertOptions& options)
                            : header.volumeCount > 1      ? "volume " + std::to_string(v)
                                                          : "")
              << "}";
-    json << "], \"toldApartBy\": " << jsonString(header.toldApartBy) << "}\n";
+    json << "], \"toldApartBy\": " << jsonString(header.toldApartBy);
+    // Where the header does not say whether it is CT, the samples of the
+    // volume that converts by default do, as in the conversion.
+    SourceImage image;
+    const bool read = !headerDecidesHounsfield(options, header);
+    if (read) {
+        checkConversionMemory(header, VoxelGrid{}, options.input, physicalMemoryBytes());
+        ProgressBar quiet(false);
+        image = input->read(quiet);
+    }
+    const HounsfieldDecision ct = decideHounsfield(options, header, read ? &image : nullptr);
+    json << ", \"ct\": " << (ct.hounsfield ? "true" : "false")
+         << ", \"ctReason\": " << jsonString(ct.reason) << "}\n";
     return json.str();
 }

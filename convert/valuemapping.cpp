@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iomanip>
+#include <iterator>
 #include <limits>
 #include <sstream>
 #include <type_traits>
@@ -101,6 +103,59 @@ MappedSamples mapImage(itk::Image<Pixel, 3>& image, const AxisMapping& axes,
     return result;
 }
 
+// What scanners write outside the reconstructed circle, below any density.
+constexpr double kPaddingValues[] = {-2000, -2048, -3024, -32768};
+
+bool isPadding(double value)
+{
+    return std::find(std::begin(kPaddingValues), std::end(kPaddingValues), value) !=
+           std::end(kPaddingValues);
+}
+
+// The histogram of the samples in bins of 40 HU from -1100 to 1100, the
+// padding left out.
+constexpr int kBinWidth = 40, kFirstBin = -1100, kBins = 55;
+
+// Whether the samples look like Hounsfield units: integers from -1024 or
+// below, and air's bin (the fullest of those centred from -1080 to -880) a
+// peak: at least 1 % of the samples, and at least twice the bin 80 HU above
+// it. Noise spread evenly, a phase map, or data peaking at 0 have no such peak.
+template <class Pixel> HounsfieldDecision judgeSamples(const Pixel* samples, size_t count)
+{
+    double low = std::numeric_limits<double>::infinity();
+    for (size_t i = 0; i < count; ++i) {
+        const double value = double(samples[i]);
+        if (!std::is_integral<Pixel>::value &&
+            !(std::isfinite(value) && value == std::floor(value)))
+            return {false, "its samples are not all integers"};
+        low = std::min(low, value);
+    }
+    if (!(low <= -1024))
+        return {false, "its samples' minimum " + number(low) + " lies above -1024"};
+    const double padding = isPadding(low) ? low : std::numeric_limits<double>::quiet_NaN();
+    std::array<uint64_t, kBins> bins{};
+    uint64_t counted = 0;
+    for (size_t i = 0; i < count; ++i) {
+        const double value = double(samples[i]);
+        if (value == padding)
+            continue;
+        ++counted;
+        const double bin = std::floor((value - kFirstBin) / kBinWidth);
+        if (bin >= 0 && bin < kBins)
+            ++bins[size_t(bin)];
+    }
+    const auto air = std::max_element(bins.begin(), bins.begin() + 6);
+    const int centre = kFirstBin + kBinWidth / 2 + kBinWidth * int(air - bins.begin());
+    if (double(*air) < 0.01 * double(counted) || *air < 2 * *(air + 2))
+        return {false, "its samples have no peak of air near -1000"};
+    std::ostringstream reason;
+    reason << "its samples look like Hounsfield units: integers from "
+           << (std::isnan(padding) ? "" : "the padding value ") << low << ", with a peak of air at "
+           << centre << " holding " << std::setprecision(2)
+           << 100.0 * double(*air) / double(counted) << " % of them";
+    return {true, reason.str()};
+}
+
 } // namespace
 
 ValueRange valueRange(const SourceImage& source)
@@ -121,8 +176,32 @@ ValueRange valueRange(const SourceImage& source)
         source);
 }
 
+bool headerDecidesHounsfield(const ConvertOptions& options, const ScanHeader& header)
+{
+    return options.ct || options.noCt || !header.valuesStatedBy.empty() ||
+           header.sampleType == SampleType::UInt16;
+}
+
+HounsfieldDecision decideHounsfield(const ConvertOptions& options, const ScanHeader& header,
+                                    const SourceImage* image)
+{
+    if (options.ct || options.noCt)
+        return {options.ct, options.ct ? "as --ct says" : "as --no-ct says"};
+    if (!header.valuesStatedBy.empty())
+        return {header.hounsfield, header.valuesStatedBy};
+    if (header.sampleType == SampleType::UInt16)
+        return {false, "its samples are unsigned"};
+    if (!image)
+        return {false, "its samples were not read"};
+    return std::visit(
+        [](const auto& read) {
+            return judgeSamples(read->GetBufferPointer(), read->GetPixelContainer()->Size());
+        },
+        *image);
+}
+
 ValueMapping chooseValueMapping(const ConvertOptions& options, const ScanHeader& header,
-                                const ValueRange& range)
+                                const ValueRange& range, const SourceImage& image)
 {
     ValueMapping mapping;
     if (options.window) {
@@ -131,10 +210,16 @@ ValueMapping chooseValueMapping(const ConvertOptions& options, const ScanHeader&
         mapping.offset = -options.windowLow * mapping.scale;
         mapping.description = "window " + number(options.windowLow) + ".." +
                               number(options.windowHigh) + " onto 0..4095";
-    } else if (options.ct || header.hounsfield) {
+        return mapping;
+    }
+    const HounsfieldDecision ct = decideHounsfield(options, header, &image);
+    mapping.reason = (ct.hounsfield ? "CT: " : "not CT: ") + ct.reason;
+    if (ct.hounsfield) {
         mapping.rule = ValueMapping::Hounsfield;
         mapping.offset = 1024;
         mapping.description = "HU + 1024";
+        if (isPadding(range.low))
+            mapping.padding = range.low;
     } else if (header.integerSamples && range.low >= 0 && range.high <= 4095) {
         mapping.description = "unchanged";
     } else {
@@ -148,6 +233,39 @@ ValueMapping chooseValueMapping(const ConvertOptions& options, const ScanHeader&
             "the data's range " + number(range.low) + ".." + number(range.high) + " onto 0..4095";
     }
     return mapping;
+}
+
+uint64_t replacePadding(SourceImage& image, const ValueMapping& mapping)
+{
+    if (std::isnan(mapping.padding))
+        return 0;
+    return std::visit(
+        [&](const auto& read) {
+            using Pixel = typename std::decay_t<decltype(read)>::ObjectType::PixelType;
+            Pixel* samples = read->GetBufferPointer();
+            const size_t count = read->GetPixelContainer()->Size();
+            uint64_t replaced = 0;
+            for (size_t i = 0; i < count; ++i)
+                if (double(samples[i]) == mapping.padding) {
+                    samples[i] = Pixel(-1024);
+                    ++replaced;
+                }
+            return replaced;
+        },
+        image);
+}
+
+std::string valuesLine(const ValueMapping& mapping, uint64_t clamped, uint64_t padded)
+{
+    std::ostringstream line;
+    line << "- Values: " << mapping.description;
+    if (!mapping.reason.empty())
+        line << " (" << mapping.reason << ")";
+    if (padded > 0)
+        line << ", the padding " << mapping.padding << " written as air's 0 (" << padded
+             << (padded == 1 ? " sample)" : " samples)");
+    line << ", " << clamped << (clamped == 1 ? " sample" : " samples") << " clamped to 0..4095";
+    return line.str();
 }
 
 MappedSamples mapSamples(const SourceImage& image, const AxisMapping& axes,

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <string>
 
 // The smallest and largest sample value, NaN left out.
@@ -19,6 +20,27 @@ struct ValueRange
 
 ValueRange valueRange(const SourceImage& image);
 
+// Whether the values are CT in Hounsfield units, and why ("its modality is
+// MR"), for the console and the listing.
+struct HounsfieldDecision
+{
+    bool hounsfield = false;
+    std::string reason;
+};
+
+// Whether the options or the input's header decide it: where not, the
+// samples must be read.
+bool headerDecidesHounsfield(const ConvertOptions& options, const ScanHeader& header);
+
+// The first that speaks: --ct or --no-ct; what the input states (a DICOM
+// series' modality, a NIfTI file's sidecar); unsigned samples, which are not;
+// else the samples of `image` (null only where the header decides), which are
+// CT when they are integers (in any type) from -1024 or below with a peak of
+// air near -1000. A minimum at a padding value (-2000, -2048, -3024, -32768)
+// is left out of the peak.
+HounsfieldDecision decideHounsfield(const ConvertOptions& options, const ScanHeader& header,
+                                    const SourceImage* image);
+
 // How sample values become 12-bit samples: value * scale + offset, rounded
 // and clamped to 0..4095.
 struct ValueMapping
@@ -27,15 +49,26 @@ struct ValueMapping
     Rule rule = Unchanged;
     double scale = 1;
     double offset = 0;
-    std::string description; // for the console
+    // A CT's padding value, the source's minimum, which is read as air
+    // (-1024, written 0) before any resampling; NaN where there is none.
+    double padding = std::numeric_limits<double>::quiet_NaN();
+    std::string description; // for the console: "HU + 1024"
+    std::string reason;      // why CT or not: "CT: its modality is CT"; "" for --window
 };
 
-// The first rule that applies: --window LO HI; CT in Hounsfield units (a CT
-// series, or --ct): HU + 1024; integer samples within 0..4095: unchanged;
-// otherwise the data's range onto 0..4095 (all 0 when the data is constant).
-// Throws ConvertError when the data's range is not finite.
+// The first rule that applies: --window LO HI; CT in Hounsfield units
+// (decideHounsfield, on `image`): HU + 1024; integer samples within 0..4095:
+// unchanged; otherwise the data's range onto 0..4095 (all 0 when the data is
+// constant). Throws ConvertError when the data's range is not finite.
 ValueMapping chooseValueMapping(const ConvertOptions& options, const ScanHeader& header,
-                                const ValueRange& range);
+                                const ValueRange& range, const SourceImage& image);
+
+// Sets the mapping's padding samples in `image` to air; returns how many.
+uint64_t replacePadding(SourceImage& image, const ValueMapping& mapping);
+
+// The console's line: "- Values: HU + 1024 (CT: its modality is CT), 3
+// samples clamped to 0..4095", with the padding where there was some.
+std::string valuesLine(const ValueMapping& mapping, uint64_t clamped, uint64_t padded);
 
 // The written samples, with what the mapping saw.
 struct MappedSamples

@@ -4,12 +4,12 @@
 KASTRA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # Debian 12 packages for building, running and testing. The converter needs
-# ITK, GDCM, the NIfTI library and zlib; CPack's Debian package needs
-# dpkg-shlibdeps (dpkg-dev) and file.
+# ITK, GDCM, the NIfTI library, zlib and nlohmann's JSON (for BIDS sidecars);
+# CPack's Debian package needs dpkg-shlibdeps (dpkg-dev) and file.
 KASTRA_PACKAGES=(
   cmake make g++ pkg-config dpkg-dev file
   qtbase5-dev libqt5opengl5-dev libglew-dev libglu1-mesa-dev libgl1-mesa-dri
-  libinsighttoolkit5-dev libgdcm-dev libnifti2-dev zlib1g-dev
+  libinsighttoolkit5-dev libgdcm-dev libnifti2-dev zlib1g-dev nlohmann-json3-dev
   xvfb xauth fonts-dejavu-core
 )
 

@@ -146,6 +146,8 @@ DicomInput::DicomInput(const DicomFolder& scan, const std::string& input, const 
                                            : "") +
                       ")";
     m_header.hounsfield = series.modality == "CT";
+    m_header.valuesStatedBy = series.modality.empty() ? "its series states no modality"
+                                                      : "its modality is " + series.modality;
     m_header.statesPatientFrame = true;
     for (size_t axis = 0; axis < 3; ++axis) {
         m_header.extents[axis] = m_geometry.extents[axis];

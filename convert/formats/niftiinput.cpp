@@ -1,5 +1,6 @@
 // NIfTI-1 and NIfTI-2 through the format's reference library: one volume
-// of the file, its values scaled, its patient frame from the sform or qform.
+// of the file, its values scaled, its patient frame from the sform or qform;
+// whether it is CT from a BIDS sidecar beside it.
 
 #include "convert/formats/niftiinput.h"
 
@@ -9,9 +10,16 @@
 #include "convert/guard/librarycall.h"
 
 #include <nifti2_io.h>
+#include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <sstream>
 
@@ -88,6 +96,67 @@ void checkDimensionCount(const std::string& path, const void* header, int versio
     if (count < 1 || count > 7)
         throw ConvertError("cannot read '" + path + "': its dim[0] is " + std::to_string(count) +
                            ", not a number of dimensions from 1 to 7");
+}
+
+// A BIDS sidecar is a few kilobytes; a larger file is no sidecar.
+constexpr std::uintmax_t kSidecarLimit = 16 << 20;
+
+std::string lowerCase(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    return text;
+}
+
+// The sidecar a BIDS dataset keeps beside `path`: scan.json beside
+// scan.nii.gz or scan.nii.
+std::string sidecarPath(const std::string& path)
+{
+    const std::string name = lowerCase(path);
+    for (const char* ending : {".nii.gz", ".nii"})
+        if (name.size() > std::strlen(ending) &&
+            name.compare(name.size() - std::strlen(ending), std::string::npos, ending) == 0)
+            return path.substr(0, path.size() - std::strlen(ending)) + ".json";
+    return {};
+}
+
+// What the sidecar says of the values: its Modality, "CT" or another. One
+// that cannot be read says nothing and leaves a note: the NIfTI file is whole
+// without it, and its samples decide then.
+void readSidecar(const std::string& path, ScanHeader& header)
+{
+    const std::string sidecar = sidecarPath(path);
+    std::error_code error;
+    if (sidecar.empty() || !std::filesystem::is_regular_file(sidecar, error))
+        return;
+    const std::string name = named(std::filesystem::path(sidecar).filename().string());
+    const auto unread = [&](const std::string& why) {
+        header.notes.push_back("- Sidecar: " + name + " " + why +
+                               "; the samples decide whether they are CT");
+    };
+    const std::uintmax_t size = std::filesystem::file_size(sidecar, error);
+    std::ifstream file(sidecar, std::ios::binary);
+    if (error || !file)
+        return unread("cannot be read");
+    if (size > kSidecarLimit)
+        return unread("holds " + std::to_string(size) + " bytes, too many for a sidecar");
+    const std::string text{std::istreambuf_iterator<char>(file), {}};
+    nlohmann::json json;
+    try {
+        json = nlohmann::json::parse(text);
+    } catch (const nlohmann::json::parse_error& failure) {
+        return unread("is not valid JSON (at byte " + std::to_string(failure.byte) + ")");
+    }
+    if (!json.is_object())
+        return unread("is no JSON object");
+    const auto modality = json.find("Modality");
+    if (modality == json.end())
+        return;
+    if (!modality->is_string())
+        return unread("gives a Modality that is no text");
+    const std::string said = modality->get<std::string>();
+    header.hounsfield = lowerCase(said) == "ct";
+    header.valuesStatedBy = "its sidecar " + name + " gives the modality " + said;
 }
 
 } // namespace
@@ -176,6 +245,7 @@ NiftiInput::NiftiInput(const std::string& path, int volume) : m_path(path), m_vo
     checkDataFile(path, nim.iname ? nim.iname : path, uint64_t(nim.iname_offset), announced,
                   nifti_is_gzfile(nim.iname ? nim.iname : path.c_str()) ? DataEncoding::Gzip
                                                                         : DataEncoding::Raw);
+    readSidecar(path, m_header);
 }
 
 NiftiInput::~NiftiInput() = default;

@@ -7,7 +7,8 @@
 
 // A NIfTI-1 or NIfTI-2 file (.nii, .nii.gz), read with the format's reference
 // library. Its sform, or else its qform, states the patient's frame; a file
-// with neither keeps its stored order. Of a 4-D file, one volume.
+// with neither keeps its stored order. Of a 4-D file, one volume. A BIDS
+// sidecar beside it (scan.json) may say whether it is CT, by its Modality.
 class NiftiInput : public ScanInput
 {
 public:

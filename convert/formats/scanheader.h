@@ -30,7 +30,12 @@ struct ScanHeader
     bool statesPatientFrame = false; // the direction is the patient's: reorient by it
     SampleType sampleType = SampleType::Float;
     bool integerSamples = false; // every value is an integer
-    bool hounsfield = false;     // CT in Hounsfield units, as the scanner says
+    // Whether the values are CT in Hounsfield units, where the input says so
+    // or not (a DICOM series' modality, a NIfTI file's sidecar): who says it
+    // ("its modality is MR"); empty where the input is silent and its samples
+    // decide.
+    bool hounsfield = false;
+    std::string valuesStatedBy;
     // Bytes the reading holds per source voxel at its peak (a converted
     // copy beside the file's own samples, for instance).
     double readBytesPerVoxel = 4;
