@@ -2,12 +2,12 @@
 
 #include "app/scanopener.h"
 
+#include "app/scanchooser.h"
 #include "platform/console.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QInputDialog>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -119,8 +119,8 @@ void ScanOpener::listed(const QByteArray& json, const QStringList& chosen, const
                               one.value("modality").toString())
                          .arg(one.value("files").toInt());
         }
-        return ask("Serie wählen", scanName() + " enthält mehrere Serien:", items,
-                   [this, series](int index) {
+        return ask("Serie wählen", scanName() + " enthält mehrere Serien:", items, {},
+                   [this, series](int index, const QStringList&) {
                        const QJsonObject one = series[index].toObject();
                        const QString description = one.value("description").toString();
                        list({"--series", one.value("uid").toString()},
@@ -138,25 +138,36 @@ void ScanOpener::listed(const QByteArray& json, const QStringList& chosen, const
         return ask("Volumen wählen",
                    scanName() + QString(" enthält %1 Volumen").arg(volumes.size()) +
                        (apart.isEmpty() ? ":" : ", unterschieden nach " + apart + ":"),
-                   items, [this, chosen, choice](int index) {
-                       convert(chosen + QStringList{"--volume", QString::number(index)},
+                   items, listing, [this, chosen, choice](int index, const QStringList& ct) {
+                       convert(chosen + QStringList{"--volume", QString::number(index)} + ct,
                                (choice.isEmpty() ? "" : choice + ", ") +
                                    QString("Volumen %1").arg(index));
                    });
     }
+    // Nothing else to choose: whether it is CT, where the converter says.
+    if (listing.value("ct").isBool())
+        return ask(
+            "Scan öffnen", scanName() + " öffnen:", {}, listing,
+            [this, chosen, choice](int, const QStringList& ct) { convert(chosen + ct, choice); });
     convert(chosen, choice);
 }
 
 void ScanOpener::ask(const QString& title, const QString& label, const QStringList& items,
-                     std::function<void(int)> take)
+                     const QJsonObject& listing, std::function<void(int, const QStringList&)> take)
 {
-    QInputDialog* dialog = new QInputDialog(m_window);
+    ScanChooser* dialog = new ScanChooser(title, label, items, m_window);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowTitle(title);
-    dialog->setLabelText(label);
-    dialog->setComboBoxItems(items);
-    connect(dialog, &QInputDialog::textValueSelected, this,
-            [items, take](const QString& item) { take(int(items.indexOf(item))); });
+    const QJsonValue decided = listing.value("ct");
+    if (decided.isBool())
+        dialog->offerCt(decided.toBool(), listing.value("ctReason").toString());
+    // The converter's own decision needs no option, so that its volume is
+    // the one an open without a choice finds in the cache.
+    connect(dialog, &QDialog::accepted, this, [dialog, decided, take] {
+        const bool ct = dialog->ctChecked();
+        take(dialog->chosen(), !decided.isBool() || ct == decided.toBool()
+                                   ? QStringList()
+                                   : QStringList{ct ? "--ct" : "--no-ct"});
+    });
     dialog->open();
 }
 

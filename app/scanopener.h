@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QTimer>
 
+class QJsonObject;
+
 #include <functional>
 
 class QProgressDialog;
@@ -15,8 +17,9 @@ class QWidget;
 
 // Opens a scan that is not a volume file through kastra-convert, run as a
 // child process, so that no fault of the scan libraries can reach the
-// program: lists what the scan holds (a small chooser where it holds
-// several series or volumes), converts the chosen volume into the cache
+// program: lists what the scan holds and asks what to open (a chooser of its
+// series or volumes where it holds several) and whether its values are CT
+// (preset to the converter's decision), converts the chosen volume into the cache
 // (scancache.h) with a progress dialog whose Cancel ends the child, and
 // hands over the volume file. A refusal, a converter that fails, hangs or is
 // missing: one message, and nothing else changes. The window stays
@@ -63,9 +66,11 @@ private:
     // it holds.
     void list(const QStringList& chosen, const QString& choice);
     void listed(const QByteArray& json, const QStringList& chosen, const QString& choice);
-    // Asks which of `items` to take; `take` gets its index.
+    // Asks which of `items` to take and, where `listing` says whether the
+    // scan is CT, whether to read it so; `take` gets the item's index and the
+    // options that change the converter's decision (--ct, --no-ct, or none).
     void ask(const QString& title, const QString& label, const QStringList& items,
-             std::function<void(int)> take);
+             const QJsonObject& listing, std::function<void(int, const QStringList&)> take);
     void convert(const QStringList& options, const QString& choice);
     void fail(const QString& why);
     QString scanName() const;

@@ -10,6 +10,7 @@
 //   kastra-screenshot OUTPUT.png [VOLUME.dat|SCAN] [composite|average|mip|slice] [PRESET]
 
 #include "app/mainwindow.h"
+#include "app/scanchooser.h"
 #include "tfeditor/histogram.h"
 #include "tools/uidriver.h"
 
@@ -25,7 +26,8 @@
 
 namespace {
 
-struct EditorPoint {
+struct EditorPoint
+{
     double density; // 0..4095, across the histogram
     double opacity; // 0..1, down the histogram
     QColor color;
@@ -65,8 +67,14 @@ int main(int argc, char** argv)
     const bool listed = !list->findItems(volume, Qt::MatchExactly).isEmpty();
     if (!listed)
         window.openPath(volume); // converted into the cache, as "Öffnen …" does
-    if (listed ? !ui::load(window, volume)
-               : !QTest::qWaitFor([list] { return list->currentItem() != nullptr; }, 120000)) {
+    // A scan opens with the converter's reading of its values, as a user
+    // who accepts the chooser has it.
+    const auto opened = [&window, list] {
+        if (ScanChooser* chooser = window.findChild<ScanChooser*>())
+            chooser->accept();
+        return list->currentItem() != nullptr;
+    };
+    if (listed ? !ui::load(window, volume) : !QTest::qWaitFor(opened, 120000)) {
         std::fprintf(stderr, "cannot open %s\n", qPrintable(volume));
         return 1;
     }
@@ -82,9 +90,9 @@ int main(int argc, char** argv)
 
         // Skin and soft tissue as a faint veil, bone opaque and ivory, metal white.
         const EditorPoint points[] = {
-            {900, 0.0, QColor(0, 0, 0)},          {1010, 0.05, QColor(210, 130, 100)},
-            {1150, 0.0, QColor(220, 150, 120)},   {1750, 0.0, QColor(230, 200, 170)},
-            {2200, 0.85, QColor(235, 225, 205)},  {4000, 1.0, QColor(255, 255, 255)},
+            {900, 0.0, QColor(0, 0, 0)},         {1010, 0.05, QColor(210, 130, 100)},
+            {1150, 0.0, QColor(220, 150, 120)},  {1750, 0.0, QColor(230, 200, 170)},
+            {2200, 0.85, QColor(235, 225, 205)}, {4000, 1.0, QColor(255, 255, 255)},
         };
         for (const EditorPoint& point : points)
             placePoint(window.m_graphic_view, point);

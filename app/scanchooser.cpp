@@ -1,0 +1,57 @@
+#include "app/scanchooser.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+ScanChooser::ScanChooser(const QString& title, const QString& label, const QStringList& items,
+                         QWidget* parent)
+    : QDialog(parent)
+{
+    setWindowTitle(title);
+    QVBoxLayout* layout = new QVBoxLayout(this);
+    QLabel* text = new QLabel(label);
+    text->setWordWrap(true);
+    layout->addWidget(text);
+    if (!items.isEmpty()) {
+        m_items = new QComboBox;
+        m_items->addItems(items);
+        layout->addWidget(m_items);
+    }
+    m_ct = new QCheckBox("Werte als &CT (HU) lesen");
+    m_reason = new QLabel;
+    m_reason->setWordWrap(true);
+    m_reason->setEnabled(false); // greyed: a note, not a control
+    layout->addWidget(m_ct);
+    layout->addWidget(m_reason);
+    m_ct->hide();
+    m_reason->hide();
+    QDialogButtonBox* buttons =
+        new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    buttons->button(QDialogButtonBox::Ok)->setText("Ö&ffnen");
+    buttons->button(QDialogButtonBox::Cancel)->setText("&Abbrechen");
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+}
+
+void ScanChooser::offerCt(bool ct, const QString& reason)
+{
+    m_ct->setChecked(ct);
+    m_reason->setText("kastra-convert: " + QString(ct ? "CT, " : "kein CT, ") + reason);
+    m_ct->show();
+    m_reason->show();
+}
+
+int ScanChooser::chosen() const
+{
+    return m_items ? m_items->currentIndex() : 0;
+}
+
+bool ScanChooser::ctChecked() const
+{
+    return m_ct->isChecked();
+}
