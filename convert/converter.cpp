@@ -15,6 +15,7 @@
 #include "convert/sizecheck.h"
 #include "convert/valuemapping.h"
 #include "convert/volumeexport.h"
+#include "convert/volumesequence.h"
 #include "convert/voxelgrid.h"
 #include "platform/console.h"
 #include "platform/systemmemory.h"
@@ -24,13 +25,17 @@
 #include <itkMacro.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstring>
+#include <filesystem>
 #include <iomanip>
+#include <limits>
 #include <new>
+#include <optional>
 #include <ostream>
 #include <sstream>
 
@@ -96,7 +101,7 @@ void exportDat(const ConvertOptions& options, Clock::time_point started)
         throw ConvertError("cannot write '" + options.output + "': only a .dat INPUT exports to " +
                            exportFormatsText());
     if (options.ct || options.noCt || options.window || options.keepGrid || options.shrink != 1 ||
-        !options.series.empty() || options.volume != 0)
+        !options.series.empty() || options.volume != 0 || options.allVolumes)
         throw ConvertError("cannot write '" + options.output +
                            "': an export writes the samples unchanged and takes no options");
     SampleVolume volume;
@@ -116,8 +121,8 @@ void exportDat(const ConvertOptions& options, Clock::time_point started)
 void printOrientation(const ScanHeader& header, const AxisMapping& axes)
 {
     if (!header.statesPatientFrame) {
-        console::out() << "- Orientation: kept as stored (" << header.format
-                       << " states no patient frame to go by)" << std::endl;
+        console::out() << "- Orientation: kept as stored, its first row at the top ("
+                       << header.format << " states no patient frame to go by)" << std::endl;
         return;
     }
     const Direction written = mappedDirection(header.direction, axes);
@@ -133,22 +138,84 @@ void printOrientation(const ScanHeader& header, const AxisMapping& axes)
     console::out() << std::endl;
 }
 
+// The header's notes, of which the one on volumes says all are written.
+void printNotes(const ScanHeader& header, bool allVolumes)
+{
+    for (std::string note : header.notes) {
+        const size_t writing = note.find("; writing volume ");
+        if (allVolumes && note.rfind("- Volumes: ", 0) == 0 && writing != std::string::npos)
+            note = note.substr(0, writing) + "; writing every one (--all-volumes)";
+        console::out() << note << std::endl;
+    }
+}
+
+// The range of every volume's values, where the mapping must be one for all
+// of them: densities compare across time only under one mapping.
+ValueRange rangeOfAll(VolumeSequence& volumes, ProgressBar& progress)
+{
+    ValueRange all{std::numeric_limits<double>::infinity(),
+                   -std::numeric_limits<double>::infinity()};
+    for (int v = 0; v < volumes.count(); ++v) {
+        progress.share(v, volumes.count());
+        progress.start("Measuring");
+        const ValueRange range = valueRange(volumes.read(v, progress));
+        all = {std::min(all.low, range.low), std::max(all.high, range.high)};
+    }
+    progress.finish();
+    progress.share(0, 1);
+    return all;
+}
+
+// The folder --all-volumes writes into, removed unless it was completed.
+class PartFolder
+{
+public:
+    explicit PartFolder(const std::string& path) : m_path(path + ".part")
+    {
+        std::filesystem::remove_all(m_path);
+        std::filesystem::create_directories(m_path);
+    }
+    ~PartFolder()
+    {
+        std::error_code error;
+        if (!m_path.empty())
+            std::filesystem::remove_all(m_path, error);
+    }
+    // Volume v of `count`, by a name that sorts in their order.
+    std::string volumePath(int v, int count) const
+    {
+        const int digits = std::max(3, int(std::to_string(count - 1).size()));
+        std::string number = std::to_string(v);
+        return m_path + "/" + std::string(size_t(digits) - number.size(), '0') + number + ".dat";
+    }
+    void complete(const std::string& path)
+    {
+        std::filesystem::rename(m_path, path);
+        m_path.clear();
+    }
+
+private:
+    std::string m_path;
+};
+
 void convertToDat(const ConvertOptions& options, bool progressBar, Clock::time_point started)
 {
-    if (!isVolumeFile(options.output))
+    std::error_code error;
+    if (options.allVolumes ? std::filesystem::exists(options.output, error)
+                           : !isVolumeFile(options.output))
         throw ConvertError("cannot write '" + options.output +
-                           "': OUTPUT must be a .dat file, or from a .dat INPUT a " +
-                           exportFormatsText() + " file");
-    const std::unique_ptr<ScanInput> input = openScanInput(options);
-    const ScanHeader& header = input->header();
+                           (options.allVolumes
+                                ? "': it exists; --all-volumes writes a new folder"
+                                : "': OUTPUT must be a .dat file, or from a .dat INPUT a " +
+                                      exportFormatsText() + " file"));
+    VolumeSequence volumes(options);
+    const ScanHeader& header = volumes.header();
     console::out() << "- Input: " << header.format << " " << named(options.input) << ", "
                    << extentsText(header.extents) << " voxels of " << spacingText(header.spacing)
                    << std::endl;
-    for (const std::string& note : header.notes)
-        console::out() << note << std::endl;
+    printNotes(header, options.allVolumes);
 
-    const AxisMapping axes =
-        header.statesPatientFrame ? patientAxisMapping(header.direction) : AxisMapping{};
+    const AxisMapping axes = writtenAxisMapping(header);
     const VoxelGrid grid =
         voxelGridFor(header.extents, header.spacing, options.shrink, options.keepGrid);
     checkProgramTakes(grid, axes, header, options, defaultVolumeMemoryBudget());
@@ -156,45 +223,68 @@ void convertToDat(const ConvertOptions& options, bool progressBar, Clock::time_p
     printOrientation(header, axes);
 
     ProgressBar progress(progressBar, options.progress);
-    progress.start("Reading");
-    SourceImage image = input->read(progress);
-    progress.finish();
-    const ValueRange range = valueRange(image);
-    const ValueMapping mapping = chooseValueMapping(options, header, range, image);
-    const uint64_t padded = replacePadding(image, mapping);
-    if (options.shrink > 1) {
-        progress.start("Shrinking");
-        image = shrinkImage(image, options.shrink, progress);
-        progress.finish();
-    }
-    if (grid.resampled) {
-        progress.start("Resampling");
-        image = resampleImage(image, grid, progress);
-        progress.finish();
-    }
+    const int count = volumes.count();
+    const bool several = options.allVolumes;
+    ValueRange range;
+    if (several)
+        range = rangeOfAll(volumes, progress);
+    std::optional<PartFolder> folder;
+    if (several)
+        folder.emplace(options.output);
     const std::array<uint64_t, 3> written = axes.permuted(grid.extents);
     const std::array<double, 3> writtenSpacing = axes.permuted(grid.spacing);
-    console::out() << "- Output: " << extentsText(written) << " voxels of "
-                   << spacingText(writtenSpacing)
-                   << (grid.resampled     ? ", resampled to cubes (linear)"
-                       : options.keepGrid ? ", the source's grid (--keep-grid)"
-                                          : "")
-                   << std::endl;
+    ValueMapping mapping;
+    uint64_t clamped = 0, padded = 0;
+    for (int v = 0; v < count; ++v) {
+        progress.share(v, count);
+        progress.start("Reading");
+        SourceImage image = volumes.read(v, progress);
+        progress.finish();
+        if (!several)
+            range = valueRange(image);
+        if (v == 0)
+            mapping = chooseValueMapping(options, header, range, image);
+        padded += replacePadding(image, mapping);
+        if (options.shrink > 1) {
+            progress.start("Shrinking");
+            image = shrinkImage(image, options.shrink, progress);
+            progress.finish();
+        }
+        if (grid.resampled) {
+            progress.start("Resampling");
+            image = resampleImage(image, grid, progress);
+            progress.finish();
+        }
+        if (v == 0)
+            console::out() << "- Output: "
+                           << (several ? std::to_string(count) + " volumes of " : "")
+                           << extentsText(written) << " voxels of " << spacingText(writtenSpacing)
+                           << (grid.resampled     ? ", resampled to cubes (linear)"
+                               : options.keepGrid ? ", the source's grid (--keep-grid)"
+                                                  : "")
+                           << std::endl;
 
-    progress.start("Mapping");
-    MappedSamples mapped = mapSamples(image, axes, mapping, progress);
-    progress.finish();
-    if (!mapped.storage.samples.empty())
-        image = FloatImage::Pointer(); // the source's memory goes before the writing
-    console::out() << valuesLine(mapping, mapped.clamped, padded) << std::endl;
-    checkStandardOutput(); // before the output exists, which a failure leaves alone
-    if (!writeVolumeFile(options.output, mapped.extents[0], mapped.extents[1], mapped.extents[2],
-                         mapped.samples))
-        throw ConvertError("cannot write '" + options.output + "'");
+        progress.start("Mapping");
+        MappedSamples mapped = mapSamples(image, axes, mapping, progress);
+        progress.finish();
+        if (!mapped.storage.samples.empty())
+            image = FloatImage::Pointer(); // the source's memory goes before the writing
+        clamped += mapped.clamped;
+        if (v + 1 == count)
+            console::out() << valuesLine(mapping, clamped, padded) << std::endl;
+        checkStandardOutput(); // before the output exists, which a failure leaves alone
+        const std::string path = several ? folder->volumePath(v, count) : options.output;
+        if (!writeVolumeFile(path, mapped.extents[0], mapped.extents[1], mapped.extents[2],
+                             mapped.samples))
+            throw ConvertError("cannot write '" + path + "'");
+    }
+    if (several)
+        folder->complete(options.output);
 
     console::out() << "- Converted " << header.format << ", " << extentsText(header.extents)
                    << " voxels of " << spacingText(header.spacing) << ", values " << range.low
                    << ".." << range.high << ", into " << named(options.output) << ", "
+                   << (several ? std::to_string(count) + " volumes of " : "")
                    << extentsText(written) << " voxels of " << spacingText(writtenSpacing) << ", "
                    << mapping.description << ", in " << std::fixed << std::setprecision(1)
                    << std::chrono::duration<double>(Clock::now() - started).count() << " s."
@@ -218,6 +308,8 @@ std::string convertUsage()
            "Options:\n"
            "  --series UID    the DICOM series to convert when the folder holds several\n"
            "  --volume N      the volume of a 4-D series or file, counted from 0 (default 0)\n"
+           "  --all-volumes   every volume of a 4-D series or file, under one mapping of the\n"
+           "                  values, into the folder OUTPUT (000.dat, 001.dat, ...)\n"
            "  --ct            the samples are Hounsfield units: write HU + 1024 (the rule\n"
            "                  for a DICOM series of modality CT, a NIfTI file whose BIDS\n"
            "                  sidecar gives the modality CT, or integer samples from -1024\n"

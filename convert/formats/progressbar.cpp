@@ -29,12 +29,13 @@ void ProgressBar::start(const std::string& stage)
     m_stage = stage;
     m_started = Clock::now();
     m_linePercent = -1;
-    printLine(0);
+    printLine(int(whole(0) * 100));
 }
 
 void ProgressBar::update(double fraction)
 {
-    printLine(int(std::clamp(fraction, 0.0, 1.0) * 100));
+    fraction = whole(std::clamp(fraction, 0.0, 1.0));
+    printLine(int(fraction * 100));
     const Clock::time_point now = Clock::now();
     if (!m_enabled || now - m_started < kQuietStart ||
         (m_drawn && fraction < 1 && now - m_lastDrawn < kRedrawInterval))
@@ -56,13 +57,21 @@ void ProgressBar::update(double fraction)
 void ProgressBar::finish()
 {
     if (!m_stage.empty())
-        printLine(100);
+        printLine(int(whole(1) * 100));
     if (m_drawn) {
         update(1);
         console::out() << std::endl;
     }
     m_drawn = false;
     m_shownPercent = -1;
+}
+
+void ProgressBar::share(int part, int parts)
+{
+    finish(); // the stage under way, in its own share
+    m_stage.clear();
+    m_part = part;
+    m_parts = parts;
 }
 
 void ProgressBar::printLine(int percent)

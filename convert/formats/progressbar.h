@@ -21,13 +21,20 @@ public:
     void finish();
     // Shows the progress ITK's `filter` reports, in the current stage.
     void follow(itk::ProcessObject& filter);
+    // The stages that follow are part `part` of `parts` alike (one volume of
+    // several): each shows its 0..1 as that share of the whole.
+    void share(int part, int parts);
 
 private:
     using Clock = std::chrono::steady_clock;
     // The line for `percent` of the current stage, unless one said as much.
     void printLine(int percent);
 
+    // A stage's fraction as the share of the whole.
+    double whole(double fraction) const { return (m_part + fraction) / m_parts; }
+
     bool m_enabled;
+    int m_part = 0, m_parts = 1;
     bool m_lines;
     int m_linePercent = -1;
     bool m_drawn = false;

@@ -750,6 +750,49 @@ private slots:
         QCOMPARE(run.volume.at(1, 0, marker), uint16_t(1924));
     }
 
+    // --all-volumes: a folder of every volume, in order and nothing beside,
+    // under the one mapping the values of all of them choose.
+    void everyVolumeIsWrittenUnderOneMapping_data()
+    {
+        QTest::addColumn<QString>("layout");
+        QTest::addColumn<std::vector<uint16_t>>("samples"); // of all volumes, one after another
+        // -100, 0, 200 plus 1000 v: the range -100..2200 of all three onto
+        // 0..4095, (value + 100) * 4095 / 2300.
+        QTest::newRow("NIfTI, the range of all volumes")
+            << "nifti" << std::vector<uint16_t>{0, 178, 534, 1780, 1958, 2315, 3561, 3739, 4095};
+        // HU + 1024: 100 everywhere but volume v's marker of 900 at (1, 0, v).
+        std::vector<uint16_t> markers(36, 1124);
+        for (size_t v = 0; v < 3; ++v)
+            markers[12 * v + 1 + 4 * v] = 1924;
+        QTest::newRow("DICOM series, each volume's marker") << "classic" << markers;
+    }
+
+    void everyVolumeIsWrittenUnderOneMapping()
+    {
+        QFETCH(QString, layout);
+        QFETCH(std::vector<uint16_t>, samples);
+        TestFolder folder;
+        Scan scan(3, 1, 1);
+        scan.values = {-100, 0, 200};
+        if (layout == "nifti")
+            writeNifti(scan, "in.nii", false, 3);
+        else
+            writeClassic4d("in");
+        const Run run = convert({layout == "nifti" ? "in.nii" : "in", "out", "--all-volumes"});
+        QVERIFY2(run.status == 0 && run.out.contains("- Output: 3 volumes of "),
+                 qPrintable(run.out + run.err));
+        QCOMPARE(QDir("out").entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList({"000.dat", "001.dat", "002.dat"}));
+        QVERIFY(!QFileInfo::exists("out.part"));
+        std::vector<uint16_t> written;
+        for (const char* name : {"out/000.dat", "out/001.dat", "out/002.dat"}) {
+            SampleVolume volume;
+            QCOMPARE(readVolumeSamples(name, volume), std::string());
+            written.insert(written.end(), volume.samples.begin(), volume.samples.end());
+        }
+        QCOMPARE(written, samples);
+    }
+
     // Axial slices of 2 x 2 pixels of 2 mm, 2 mm apart: slice k holds
     // 100 k HU + the pixel's number (x + 2 y). Written x = 1 - i, y = (rows
     // - 1) - j, z = k.
@@ -917,6 +960,8 @@ private slots:
             << QStringList{"large.nrrd", "out.dat"} << "--shrink 2 writes 39999 x 1 x 1";
         QTest::newRow("a volume the 4-D file lacks")
             << QStringList{"4d.nii", "out.dat", "--volume", "2"} << "it holds volumes 0..1";
+        QTest::newRow("--all-volumes into what exists")
+            << QStringList{"4d.nii", "out.dat", "--all-volumes"} << "it exists; --all-volumes";
         QTest::newRow("two series, none chosen")
             << QStringList{"two", "out.dat"} << "choose one with --series UID";
         QTest::newRow("an export of a scan")
