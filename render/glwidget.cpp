@@ -238,6 +238,7 @@ void GLWidget::updateTransferFunction(const std::vector<ControlPoint>& points, i
 {
     m_transferReady = true;
     buildTransferTable(m_transferTable, points, width, height, m_minDensity, m_maxDensity);
+    m_transferTop = transferTableTop(width, m_minDensity, m_maxDensity);
     // A picture of the old table would stay on screen until something else
     // asked for a frame.
     update();

@@ -50,6 +50,7 @@ public:
     // Reads `fileName` into the view's volume, uploads it and prepares the
     // ray-casting framebuffers; returns the view's volume (never null).
     VolumeData* loadVolume(std::string fileName);
+    void showTimeStep(VolumeData& next); // swaps in voxels of the same extents, the view kept
 
     // Rebuilds the transfer table from control points placed on a widget of
     // `width` x `height` pixels, uploads it and repaints the view with it.
@@ -212,6 +213,7 @@ private:
     int32_t m_viewportWidth = 770;
     int32_t m_viewportHeight = 500;
     std::vector<TransferEntry> m_transferTable;
+    int m_transferTop = kDensityCount - 1; // the table's top entry (transferTableTop)
     GLuint m_slicesFragmentShader = 0;
     GLuint m_slicesVertexShader = 0;
     GLuint m_slicesProgram = 0;

@@ -20,6 +20,7 @@ RaycastUniforms RaycastUniforms::locate(GLuint program)
     uniforms.cutAxis = glGetUniformLocation(program, "cut_axis");
     uniforms.cutPosition = glGetUniformLocation(program, "cut_position");
     uniforms.cutWindow = glGetUniformLocation(program, "cut_window");
+    uniforms.tableTop = glGetUniformLocation(program, "table_top");
     uniforms.leaping = EmptySpaceLeaping::locate(program);
     return uniforms;
 }

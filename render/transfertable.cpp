@@ -5,7 +5,8 @@
 
 namespace {
 
-struct RunningValues {
+struct RunningValues
+{
     float red, green, blue, alpha;
 };
 
@@ -96,4 +97,13 @@ void buildTransferTable(std::vector<TransferEntry>& table, const std::vector<Con
 
     for (size_t k = 0; k + 1 < sorted.size(); ++k)
         fillSegment(table, sorted[k], sorted[k + 1], scale, height, minDensity);
+}
+
+int transferTableTop(int width, int minDensity, int maxDensity)
+{
+    if (width <= 0)
+        return std::clamp(maxDensity, 0, kDensityCount - 1);
+    const float scale = float(maxDensity - minDensity) / float(width);
+    return std::clamp(std::min(tableIndex(width, scale, minDensity), maxDensity), 0,
+                      kDensityCount - 1);
 }

@@ -7,7 +7,8 @@
 #include <vector>
 
 // One entry of the transfer table: colour and opacity of one density.
-struct TransferEntry {
+struct TransferEntry
+{
     uint8_t red = 0;
     uint8_t green = 0;
     uint8_t blue = 0;
@@ -24,3 +25,9 @@ inline bool operator==(const TransferEntry& a, const TransferEntry& b)
 // minDensity..maxDensity. See transfertable.cpp for the exact rules.
 void buildTransferTable(std::vector<TransferEntry>& table, const std::vector<ControlPoint>& points,
                         int width, int height, int minDensity, int maxDensity);
+
+// The table's top entry: where the white end point lands, the window's top
+// density or, where the scale's rounding stops short of it, the one below.
+// Projections classify densities above it as this entry, so that the densest
+// voxels, which the window leaves out, stay the brightest.
+int transferTableTop(int width, int minDensity, int maxDensity);

@@ -6,6 +6,8 @@
 //   0 Composite: front-to-back emission-absorption, headlight-shaded;
 //   1 Average: the mean density along the ray, through the transfer table;
 //   2 Maximum intensity projection: the largest density, through the table.
+// The projections take densities above the window as its top entry, so that
+// the densest voxels are the brightest; Composite draws the window's range.
 
 uniform sampler3D slices;         // normalised densities 0..1
 uniform sampler1D transfer;       // 4096 RGBA entries, one per 12-bit density
@@ -28,6 +30,8 @@ uniform int cut_axis;          // the volume coordinate a cut fixes (0 x, 1 y, 2
 uniform float cut_position;    // where it cuts, as a volume coordinate
 uniform vec2 cut_window;       // the cut face black to white over this density window; (0, 0):
                                // through the transfer table
+uniform float table_top;       // the table's top entry as a density 0..1: projections
+                               // classify denser samples as it
 // PROBE: what to compute, for measuring where a frame's time goes and for checking
 // the gradient textures: 0 the picture, 1 the picture unshaded, 2 nothing
 // (the entry and exit passes alone), 3 the samples marched and shaded (red +
@@ -246,7 +250,7 @@ vec4 cutFace(vec3 start)
         float grey = clamp((density * 4095.0 - cut_window.x) / (cut_window.y - cut_window.x), 0.0, 1.0);
         return vec4(grey, grey, grey, 1.0);
     }
-    vec4 color = classify(density);
+    vec4 color = classify(min(density, table_top));
     return vec4(color.rgb * color.a, color.a);
 }
 
@@ -328,7 +332,8 @@ void main()
     } else {
         float count = float(intervals) + 1.0;
         Ray ray = makeRay(start, step, count);
-        vec4 color = classify(mode == 1 ? meanDensity(ray, count) : largestDensity(ray));
+        float density = mode == 1 ? meanDensity(ray, count) : largestDensity(ray);
+        vec4 color = classify(min(density, table_top));
         gl_FragColor = vec4(color.rgb * color.a, color.a);
     }
     if (PROBE == 3)

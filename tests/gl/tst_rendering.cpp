@@ -30,7 +30,8 @@ void fillBox(SampleVolume& volume, int x0, int y0, int z0, int x1, int y1, int z
 // A shown view with the shader files in its working folder, a volume written
 // as "v.dat" and loaded, unless the test loads it itself, and the console
 // captured.
-struct Scene {
+struct Scene
+{
     TestFolder folder{TestFolder::WithShaders};
     ConsoleCapture console;
     TestView view;
@@ -59,12 +60,10 @@ std::vector<TablePoint> steep(const std::vector<std::pair<int, QColor>>& densiti
 {
     std::vector<TablePoint> points;
     for (const auto& [density, color] : densities)
-        points.insert(points.end(), {{density - 1, Qt::black, 0},
-                                     {density, color},
-                                     {density + 1, Qt::black, 0}});
+        points.insert(points.end(),
+                      {{density - 1, Qt::black, 0}, {density, color}, {density + 1, Qt::black, 0}});
     return points;
 }
-
 
 // The length of the non-transparent part of a column.
 int coveredRun(const QImage& image, int column)
@@ -136,7 +135,8 @@ private slots:
         fillBox(volume, 0, 96, 0, 256, 128, 32, kMiddle);
         Scene scene(700, 500, volume);
         TestView& view = scene.view;
-        setTransfer(view.widget(), steep({{kLow, Qt::red}, {kMiddle, Qt::green}, {kHigh, Qt::blue}}));
+        setTransfer(view.widget(),
+                    steep({{kLow, Qt::red}, {kMiddle, Qt::green}, {kHigh, Qt::blue}}));
         view->setSlicing(true);
 
         // Axis x: width across, height up, at depth 0.75 (no band). One unit
@@ -147,8 +147,8 @@ private slots:
         VERIFY_PIXEL(image, 260, 250, kRed, 2);
         VERIFY_PIXEL(image, 440, 250, kBlue, 2);
         VERIFY_PIXEL(image, 226, 189, kRed, 2);
-        for (const QPoint& outside : {QPoint(222, 250), QPoint(350, 185), QPoint(478, 250),
-                                      QPoint(350, 315)})
+        for (const QPoint& outside :
+             {QPoint(222, 250), QPoint(350, 185), QPoint(478, 250), QPoint(350, 315)})
             VERIFY_PIXEL(image, outside.x(), outside.y(), kClear, 0);
 
         // Axis y: width across, depth up, at height 0.875 (in the band).
@@ -193,6 +193,45 @@ private slots:
         VERIFY_PIXEL(image, at.x(), at.y(), kBlue, 2);
         const QPoint swapped(354, 235); // 40 about y after 30 about x
         VERIFY_PIXEL(image, swapped.x(), swapped.y(), kClear, 0);
+    }
+
+    // A ball of 4095 in tissue of 1500: projections take densities above
+    // the window as its top entry, so the ball is the brightest thing
+    // whatever window the table was built for. A grey ramp on 300 pixels of
+    // the window 0..4095 ends at entry 4094 (300 x 13.65f truncates there),
+    // the grey ramp's own window ends below the ball, and a mean of 3000
+    // lies above it too.
+    void projectionsShowTheDensestVoxelsBrightest_data()
+    {
+        QTest::addColumn<bool>("average");
+        QTest::addColumn<int>("windowTop");
+        QTest::addColumn<int>("editorWidth");
+        QTest::newRow("MIP, the table ending at 4094") << false << 4095 << 300;
+        QTest::newRow("MIP, a window below the ball") << false << 2416 << 400;
+        QTest::newRow("average above the window") << true << 2416 << 400;
+    }
+    void projectionsShowTheDensestVoxelsBrightest()
+    {
+        QFETCH(bool, average);
+        QFETCH(int, windowTop);
+        QFETCH(int, editorWidth);
+        SampleVolume volume(64, 64, 64, average ? 3000 : 1500);
+        for (int z = 0; z < 64; ++z)
+            for (int y = 0; y < 64; ++y)
+                for (int x = 0; x < 64; ++x)
+                    if (!average && std::hypot(x - 31.5, y - 31.5, z - 31.5) < 12)
+                        volume.at(x, y, z) = 4095;
+        Scene scene(300, 300, volume);
+        scene.view->m_maxDensity = windowTop;
+        scene.view->updateTransferFunction({{Qt::black, 0, 0}, {Qt::white, editorWidth, 255}},
+                                           editorWidth, 255);
+        average ? scene.view->setAverageMode() : scene.view->setMIPMode();
+        const QImage image = scene.view.render();
+        VERIFY_PIXEL(image, 150, 150, qRgba(255, 255, 255, 255), 2);
+        if (!average) { // tissue alone, through the cube's edge: grey, darker than the ball
+            const QRgb tissue = image.pixel(95, 150);
+            QVERIFY2(qAlpha(tissue) > 60 && qAlpha(tissue) < 200, qPrintable(rgbaText(tissue)));
+        }
     }
 
     void averageOfAUniformVolumeIsItsEntry()
@@ -241,9 +280,9 @@ private slots:
         SampleVolume volume(32, 32, 64, 0);
         fillBox(volume, 0, 0, 32, 32, 32, 33, kHigh);
         Scene scene(400, 400, volume);
-        setTransfer(scene.view.widget(), {{kHigh / 2 - 1, Qt::black, 0},
-                                          {kHigh / 2, Qt::white, 128},
-                                          {4095, Qt::white, 128}});
+        setTransfer(
+            scene.view.widget(),
+            {{kHigh / 2 - 1, Qt::black, 0}, {kHigh / 2, Qt::white, 128}, {4095, Qt::white, 128}});
         const QImage image = scene.view.render();
         for (int x = 160; x <= 240; x += 10)
             VERIFY_PIXEL(image, x, 200, qRgba(128, 128, 128, 128), 2);
@@ -264,7 +303,7 @@ private slots:
         setTransfer(scene.view.widget(), {{1, Qt::black}, {4095, Qt::red}});
         const QImage image = scene.view.render();
         int same = 0, pairs = 0, narrowest = 255; // the smallest spread of red in a block
-        for (int top = 88; top < 232; top += 16) // the volume covers 80..240 each way
+        for (int top = 88; top < 232; top += 16)  // the volume covers 80..240 each way
             for (int left = 88; left < 232; left += 16) {
                 int low = 255, high = 0;
                 for (int y = top; y < top + 16; ++y)
@@ -293,14 +332,15 @@ private slots:
     {
         QTest::addColumn<int>("mode");
         QTest::addColumn<Transfer>("transfer");
-        QTest::addColumn<QPoint>("turn"); // a drag across and down, one degree per pixel
+        QTest::addColumn<QPoint>("turn");        // a drag across and down, one degree per pixel
         QTest::addColumn<bool>("paddedTexture"); // the volume in a corner of a larger texture
         QTest::newRow("composite, window") << 0 << kWindow << QPoint(-50, 35) << false;
         QTest::newRow("composite, just above 2048")
             << 0 << Transfer{{2048, 0}, {2049, 255}, {4094, 255}} << QPoint(30, -20) << false;
         QTest::newRow("composite, just below 100")
             << 0 << Transfer{{98, 0}, {99, 255}, {100, 0}} << QPoint(-40, 20) << false;
-        QTest::newRow("maximum") << 2 << Transfer{{0, 255}, {4094, 255}} << QPoint(120, -30) << false;
+        QTest::newRow("maximum") << 2 << Transfer{{0, 255}, {4094, 255}} << QPoint(120, -30)
+                                 << false;
         QTest::newRow("average, below 1001")
             << 1 << Transfer{{0, 255}, {1000, 255}, {1001, 0}} << QPoint(65, 25) << false;
         // Rays along z step exactly a voxel: a run reads as far from its brick as it ever does.
@@ -385,8 +425,8 @@ private slots:
         Scene scene(240, 200, volume);
         TestView& view = scene.view;
         QVERIFY(view->gradientsHeld());
-        setTransfer(view.widget(), {{300, Qt::black, 0}, {1500, QColor(255, 128, 0), 60},
-                                    {4094, Qt::white, 200}});
+        setTransfer(view.widget(),
+                    {{300, Qt::black, 0}, {1500, QColor(255, 128, 0), 60}, {4094, Qt::white, 200}});
         const auto verifyClose = [&](const QImage& texture, const QImage& reads,
                                      const QString& what) {
             int largest = 0, shown = 0;
@@ -405,8 +445,8 @@ private slots:
             const double rms = std::sqrt(squares / (3.0 * std::max(shown, 1)));
             QVERIFY2(largest > 0, qPrintable(what + ": shaded from density reads"));
             QVERIFY2(largest <= (hardEdged ? 14 : 6) && rms <= (hardEdged ? 2.5 : 0.8),
-                     qPrintable(QString("%1: %2 in 255 at most, %3 rms")
-                                    .arg(what).arg(largest).arg(rms)));
+                     qPrintable(
+                         QString("%1: %2 in 255 at most, %3 rms").arg(what).arg(largest).arg(rms)));
         };
         const auto fromReads = [&] {
             view->setRayProbe(GLWidget::RayProbe::GradientsFromDensities);
@@ -456,8 +496,8 @@ private slots:
             fillBox(volume, b[0], b[1], b[2], b[3], b[4], b[5], uint16_t(b[6]));
         Scene scene(240, 200, volume);
         TestView& view = scene.view;
-        setTransfer(view.widget(), {{99, Qt::white, 0}, {100, QColor(255, 128, 0), 200},
-                                    {4094, Qt::white, 200}});
+        setTransfer(view.widget(),
+                    {{99, Qt::white, 0}, {100, QColor(255, 128, 0), 200}, {4094, Qt::white, 200}});
         view->setDragFrameBudget(budget); // from the second turning frame on, fewer rays
         view->setSampleDistance(step);
         const QImage still = view.render();
@@ -482,7 +522,8 @@ private slots:
         QVERIFY2(differing > shown / 4, "the turning frame was cast at full resolution");
         // The same picture, blurred: its outline widened by a few rays, and
         // the same colour within the front block.
-        QVERIFY2(std::abs(shownTurning - shown) < shown / 5, "the turning frame shows another picture");
+        QVERIFY2(std::abs(shownTurning - shown) < shown / 5,
+                 "the turning frame shows another picture");
         VERIFY_PIXEL(turning, 124, 90, still.pixel(124, 90), 12);
         QVERIFY(released == still);
     }
@@ -505,8 +546,8 @@ private slots:
         white.fill(Qt::white);
         QCOMPARE(view->renderPicture(1, fault), white); // nothing loaded: the clear colour
         scene.load(volume);
-        setTransfer(view.widget(), {{99, Qt::white, 0}, {100, QColor(255, 128, 0), 200},
-                                    {4094, Qt::white, 200}});
+        setTransfer(view.widget(),
+                    {{99, Qt::white, 0}, {100, QColor(255, 128, 0), 200}, {4094, Qt::white, 200}});
         ui::drag(&view.widget(), QPoint(50, 50), QPoint(75, 30));
         view->setDragFrameBudget(0); // from the second turning frame on, the fewest rays
         const QImage still = view.render();
@@ -564,13 +605,15 @@ private slots:
                     bowl.at(x, y, z) = uint16_t(500 + x * x + 2 * y * y + 10 * z * z);
         QVERIFY(writeVolumeFile("v.dat", bowl));
         setup.view->loadVolume("v.dat");
-        QCOMPARE(readVolumeTexture(setup.view->volumeTexture()).size, std::vector<int>({40, 20, 12}));
+        QCOMPARE(readVolumeTexture(setup.view->volumeTexture()).size,
+                 std::vector<int>({40, 20, 12}));
         GLFeatures padded;
         padded.nonPowerOfTwo = true;
         hideGLFeatures(padded);
         setup.view->loadVolume("v.dat");
         const VolumeTexture texture = readVolumeTexture(setup.view->volumeTexture());
-        const VolumeTexture xy = readVolumeTexture(setup.view->gradientTexture(0), GL_LUMINANCE_ALPHA);
+        const VolumeTexture xy =
+            readVolumeTexture(setup.view->gradientTexture(0), GL_LUMINANCE_ALPHA);
         const VolumeTexture z = readVolumeTexture(setup.view->gradientTexture(1));
         QCOMPARE(texture.size, std::vector<int>({64, 32, 16}));
         QCOMPARE(xy.size, texture.size);
@@ -590,7 +633,10 @@ private slots:
                                     z.texels[at] * 255};
             for (int axis = 0; axis < 3; ++axis)
                 QVERIFY2(std::fabs(bytes[axis] - float(v[4 + axis])) < 0.01f,
-                         qPrintable(QString("voxel %1, %2, %3: %4").arg(v[0]).arg(v[1]).arg(v[2])
+                         qPrintable(QString("voxel %1, %2, %3: %4")
+                                        .arg(v[0])
+                                        .arg(v[1])
+                                        .arg(v[2])
                                         .arg(double(bytes[axis]))));
         }
         hideGLFeatures({});
@@ -610,7 +656,8 @@ private slots:
                      " x 1 x 1 samples is wider than the graphics card's 3D textures (" +
                      std::to_string(widest) + " a side).\n\n");
         QCOMPARE(setup.view->volume().width, 40);
-        QCOMPARE(readVolumeTexture(setup.view->volumeTexture()).size, std::vector<int>({40, 20, 12}));
+        QCOMPARE(readVolumeTexture(setup.view->volumeTexture()).size,
+                 std::vector<int>({40, 20, 12}));
     }
 
     // Without 3D textures the first layer goes up as a flat texture (rounded up
@@ -660,9 +707,10 @@ private slots:
         };
         pending();
         setup.view->loadVolume("v.dat");
-        QCOMPARE(setup.console.err(), std::string("Error generating texture: invalid enumerant\n") +
-                                          kMemoryLine);
-        QCOMPARE(readVolumeTexture(setup.view->volumeTexture()).size, std::vector<int>({32, 32, 32}));
+        QCOMPARE(setup.console.err(),
+                 std::string("Error generating texture: invalid enumerant\n") + kMemoryLine);
+        QCOMPARE(readVolumeTexture(setup.view->volumeTexture()).size,
+                 std::vector<int>({32, 32, 32}));
         QCOMPARE(rectangleSize(setup.view->entryTexture()), QSize(320, 240));
         pending();
         setup.view->updateTransferFunction({}, 400, 200);
@@ -674,10 +722,11 @@ private slots:
         const GLuint again[] = {setup.view->slicesProgram(), setup.view->fboProgram(),
                                 setup.view->raycastProgram()};
         QVERIFY(std::equal(programs, programs + 3, again)); // built once per context
-        QVERIFY2(setup.console.err().find("Error generating slicing texture: invalid enumerant\n") !=
-                         std::string::npos &&
-                     setup.console.err().find("front and back") == std::string::npos,
-                 setup.console.err().c_str());
+        QVERIFY2(
+            setup.console.err().find("Error generating slicing texture: invalid enumerant\n") !=
+                    std::string::npos &&
+                setup.console.err().find("front and back") == std::string::npos,
+            setup.console.err().c_str());
     }
 
     // The entry and exit textures take the view's size at each load, and
