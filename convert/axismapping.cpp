@@ -42,6 +42,15 @@ AxisMapping patientAxisMapping(const Direction& direction)
     return best;
 }
 
+AxisMapping writtenAxisMapping(const ScanHeader& header)
+{
+    if (header.statesPatientFrame)
+        return patientAxisMapping(header.direction);
+    AxisMapping rowsDown;
+    rowsDown.reversed[1] = true;
+    return rowsDown;
+}
+
 std::string axisLetters(const Direction& direction)
 {
     std::string letters;

@@ -30,6 +30,11 @@ struct AxisMapping
 // the result always shows the patient as in life.
 AxisMapping patientAxisMapping(const Direction& direction);
 
+// The mapping of a scan: patientAxisMapping where it states the patient's
+// frame; else as an image viewer shows it, its first stored row at the top of
+// the unturned view, which draws the written y upwards: the stored y reversed.
+AxisMapping writtenAxisMapping(const ScanHeader& header);
+
 // The patient directions the three axes of `direction` run towards, as
 // letters: "LPS" for the identity (L/R, P/A, S/I).
 std::string axisLetters(const Direction& direction);

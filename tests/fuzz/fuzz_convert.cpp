@@ -78,8 +78,7 @@ void readAsConverter(const ConvertOptions& options)
 {
     const std::unique_ptr<ScanInput> input = openScanInput(options);
     const ScanHeader& header = input->header();
-    const AxisMapping axes =
-        header.statesPatientFrame ? patientAxisMapping(header.direction) : AxisMapping{};
+    const AxisMapping axes = writtenAxisMapping(header);
     const VoxelGrid grid = voxelGridFor(header.extents, header.spacing, 1, false);
     checkProgramTakes(grid, axes, header, options, kMemoryBudget);
     checkConversionMemory(header, grid, options.input, kMemoryBudget);
