@@ -390,6 +390,8 @@ void writeMosaic(const std::string& path, int v, bool isSigned = false)
 // "nii-noframe", "nii-noframe-4d", "nii-noframe-nifti2be", "nrrd",
 // "nrrd-float"); returns its INPUT name. The 12-bit series stores signed
 // values in the low 12 bits, overlay bits above them.
+// "nrrd-uint16" writes unsigned samples; a NIfTI's "+TEXT", TEXT as its
+// sidecar in.json.
 QString writeScan(const Scan& scan, const QString& format)
 {
     if (format.startsWith("dicom")) {
@@ -408,12 +410,16 @@ QString writeScan(const Scan& scan, const QString& format)
         }
         return "series";
     }
-    const std::string name = "in." + format.section('-', 0, 0).toStdString();
+    const std::string name = "in." + format.section('-', 0, 0).section('+', 0, 0).toStdString();
+    if (format.contains('+'))
+        std::ofstream("in.json") << format.section('+', 1).toStdString();
     if (format.startsWith("nii"))
         writeNifti(scan, name, !format.contains("noframe"), format.endsWith("4d") ? 2 : 1,
                    format.endsWith("nifti2be"));
     else if (format.endsWith("float"))
         writeToolkitFile<float>(scan, name);
+    else if (format.endsWith("uint16"))
+        writeToolkitFile<uint16_t>(scan, name);
     else
         writeToolkitFile<int16_t>(scan, name, format.endsWith("gzip"));
     return QString::fromStdString(name);
@@ -617,9 +623,34 @@ private slots:
             << "nrrd" << QStringList{} << In{-100, 0, 300} << Out{0, 1024, 4095} << 0;
         QTest::newRow("floats: their range")
             << "nrrd-float" << QStringList{} << In{0, 0.25f, 1} << Out{0, 1024, 4095} << 0;
+        // -2000 is padding: air, not a clamped sample.
         QTest::newRow("--ct: HU + 1024")
             << "nrrd" << QStringList{"--ct"} << In{-2000, -1024, 0, 3071, 3500}
-            << Out{0, 0, 1024, 4095, 4095} << 2;
+            << Out{0, 0, 1024, 4095, 4095} << 1;
+        // Integers from -1024 with a peak of air near -1000 are CT; no peak
+        // (a ramp) or --no-ct, not; a padding value is air.
+        const In hu{-1024, -1000, -1000, -1000, 40, 1000};
+        const Out huOut{0, 24, 24, 24, 1064, 2024};
+        const Out huRange{0, 49, 49, 49, 2153, 4095}; // 24 / 2024 * 4095 = 48.6
+        QTest::newRow("HU in NRRD") << "nrrd" << QStringList{} << hu << huOut << 0;
+        QTest::newRow("HU as floats") << "nrrd-float" << QStringList{} << hu << huOut << 0;
+        QTest::newRow("HU, --no-ct: their range")
+            << "nrrd" << QStringList{"--no-ct"} << hu << huRange << 0;
+        QTest::newRow("a ramp from -1024: no air, its range")
+            << "nrrd" << QStringList{} << In{-1024, -984, -944, -904} << Out{0, 1365, 2730, 4095}
+            << 0;
+        QTest::newRow("HU padded with -3024")
+            << "nrrd" << QStringList{} << In{-3024, -3024, -1000, -1000, -1000, 40}
+            << Out{0, 0, 24, 24, 24, 1064} << 0;
+        QTest::newRow("HU + 1024 as uint16: unchanged")
+            << "nrrd-uint16" << QStringList{} << In{0, 24, 1064} << Out{0, 24, 1064} << 0;
+        // A BIDS sidecar says what the samples are; one that is no JSON, nothing.
+        QTest::newRow("a sidecar says CT") << "nii-noframe+{\"Modality\": \"CT\"}" << QStringList{}
+                                           << In{0, 100} << Out{1024, 1124} << 0;
+        QTest::newRow("a sidecar says MR, over HU")
+            << "nii-noframe+{\"Modality\": \"MR\"}" << QStringList{} << hu << huRange << 0;
+        QTest::newRow("a broken sidecar: the samples decide")
+            << "nii-noframe+{\"Modality\": " << QStringList{} << hu << huOut << 0;
         QTest::newRow("CT series: HU + 1024, y read backwards (it runs to P)")
             << "dicom" << QStringList{} << In{-1024, 0, 2000} << Out{3024, 1024, 0} << 0;
         // Stored -6, 1024 and 2024 in 12 bits, 0xb000 above: the overlay bits
@@ -652,6 +683,86 @@ private slots:
         QCOMPARE(run.status, 0);
         QCOMPARE(run.volume.samples, samples);
         QVERIFY2(run.out.contains(QString(", %1 sample").arg(clamped)), qPrintable(run.out));
+    }
+
+    // Debian's CT head in its Hounsfield units, written as NIfTI by Python's
+    // struct and gzip, by the NIfTI library, as NRRD and MetaImage by ITK
+    // and as a NRRD header by hand: each is CT by its samples and gets
+    // HU + 1024 in every voxel (counted by value: the formats' orientations
+    // differ). Padded with -3024, it converts as unpadded (the padding read
+    // as air before resampling); stored as HU + 1024 in uint16, it is left
+    // alone. pydicom's MR, its pixels as NRRD, is no CT.
+    void aCtIsKnownByItsValues()
+    {
+        if (!QFile::exists("/usr/share/doc/invesalius-examples/examples/Cranium.inv3"))
+            QSKIP("no CT head: install invesalius-examples");
+        TestFolder folder;
+        QProcess python;
+        python.start(KASTRA_PYTHON, {KASTRA_CT_HEAD_SCRIPT, "."});
+        QVERIFY(python.waitForFinished(60000) && python.exitCode() == 0);
+        const QStringList shape = QString(python.readAllStandardOutput()).split(' ');
+        Scan head(shape[0].toInt(), shape[1].toInt(), shape[2].toInt());
+        head.spacing = {{shape[3].toDouble(), shape[4].toDouble(), shape[5].toDouble()}};
+        std::vector<int16_t> hu(head.values.size());
+        std::ifstream("hu.raw", std::ios::binary)
+            .read(reinterpret_cast<char*>(hu.data()), std::streamsize(2 * hu.size()));
+        std::vector<uint32_t> expected(4096);
+        for (size_t i = 0; i < hu.size(); ++i) {
+            head.values[i] = hu[i];
+            ++expected[size_t(hu[i] + 1024)];
+        }
+        const auto counts = [](const SampleVolume& volume) {
+            std::vector<uint32_t> counted(4096);
+            for (uint16_t sample : volume.samples)
+                ++counted[sample];
+            return counted;
+        };
+        writeNifti(head, "library.nii", false);
+        writeToolkitFile<int16_t>(head, "head.nrrd");
+        writeToolkitFile<int16_t>(head, "head.mha", true);
+        std::ofstream("hand.nhdr")
+            << "NRRD0004\ntype: int16\ndimension: 3\nsizes: " << head.extents[0] << ' '
+            << head.extents[1] << ' ' << head.extents[2]
+            << "\nencoding: raw\nendian: little\ndata file: hu.raw\n";
+        for (const char* file :
+             {"ct.nii.gz", "library.nii", "head.nrrd", "head.mha", "hand.nhdr"}) {
+            const Run run = convert({file, "out.dat", "--keep-grid"});
+            QVERIFY2(run.out.contains("- Values: HU + 1024 (CT: its samples look like Hounsfield "
+                                      "units: integers from -1024, with a peak of air at -1000"),
+                     qPrintable(run.out + run.err));
+            QVERIFY2(counts(run.volume) == expected, file);
+        }
+
+        Scan padded = head, stored = head;
+        for (size_t i = 0; i < hu.size(); ++i) {
+            padded.values[i] = hu[i] == -1024 ? -3024 : hu[i];
+            stored.values[i] = hu[i] + 1024;
+        }
+        writeToolkitFile<int16_t>(padded, "padded.nrrd");
+        const Run air = convert({"padded.nrrd", "padded.dat"});
+        QVERIFY2(air.out.contains(", the padding -3024 written as air's 0"), qPrintable(air.out));
+        QVERIFY(air.volume.samples == convert({"head.nrrd", "out.dat"}).volume.samples);
+        writeToolkitFile<uint16_t>(stored, "stored.nrrd");
+        const Run unsigned16 = convert({"stored.nrrd", "out.dat", "--keep-grid"});
+        QVERIFY2(unsigned16.out.contains("- Values: unchanged (not CT: its samples are unsigned)"),
+                 qPrintable(unsigned16.out));
+        QVERIFY(counts(unsigned16.volume) == expected);
+
+        QProcess pydicom;
+        pydicom.start(KASTRA_PYTHON, {KASTRA_PYDICOM_SCRIPT, "pixels", "mr.px",
+                                      KASTRA_PYDICOM_FILES "/MR_small.dcm"});
+        QVERIFY(pydicom.waitForFinished(60000) && pydicom.exitCode() == 0);
+        QFile pixels("mr.px");
+        QVERIFY(pixels.open(QIODevice::ReadOnly));
+        const QList<QByteArray> mrShape = pixels.readLine().trimmed().split(' ');
+        Scan mr(mrShape[2].toInt(), mrShape[1].toInt(), mrShape[0].toInt());
+        std::vector<double> values(mr.values.size());
+        pixels.read(reinterpret_cast<char*>(values.data()), qint64(8 * values.size()));
+        mr.values.assign(values.begin(), values.end());
+        writeToolkitFile<int16_t>(mr, "mr.nrrd");
+        const Run notCt = convert({"mr.nrrd", "out.dat"});
+        QVERIFY2(notCt.status == 0 && notCt.out.contains(" (not CT: the minimum of its samples"),
+                 qPrintable(notCt.out + notCt.err));
     }
 
     // Along z, slices of 0, 300, 600, stored in a NRRD (kept in its order)
@@ -1114,6 +1225,7 @@ private slots:
         QVERIFY(saysOutput(convert({"two", "out.dat", "--series", "1.2.3.2"}),
                            "2 x 2 x 3 voxels of 1 x 1 x 1 mm"));
         QCOMPARE(convert({"two", "out.dat", "--bogus"}).status, 2);
+        QCOMPARE(convert({"two", "out.dat", "--ct", "--no-ct"}).status, 2);
         // One file of a classic series: that slice, and where the rest lie.
         const std::string file = std::filesystem::directory_iterator("fourd")->path();
         const Run slice = convert({QString::fromStdString(file), "out.dat"});
@@ -1136,17 +1248,20 @@ private slots:
         QTest::newRow("two series, none chosen") << QStringList{"two", "--list"} << two + "}";
         QTest::newRow("two series, one chosen")
             << QStringList{"two", "--list", "--series", "1.2.3.1"}
-            << two + ", 'volumes': [{'description': ''}], 'toldApartBy': ''}";
+            << two + ", 'volumes': [{'description': ''}], 'toldApartBy': '', 'ct': true, "
+                     "'ctReason': 'its modality is CT'}";
         QTest::newRow("a 4-D series")
             << QStringList{"fourd", "--list"}
             << "{'format': 'DICOM series', 'series': [{'uid': '1.2.3', 'description': '', "
                "'modality': 'CT', 'files': 9}], 'volumes': [{'description': 'temporal position "
                "1'}, {'description': 'temporal position 2'}, {'description': 'temporal position "
-               "3'}], 'toldApartBy': 'temporal position'}";
+               "3'}], 'toldApartBy': 'temporal position', 'ct': true, 'ctReason': 'its modality "
+               "is CT'}";
         QTest::newRow("a 4-D NIfTI file") << QStringList{"4d.nii", "--list"}
                                           << "{'format': 'NIfTI', 'volumes': [{'description': "
                                              "'volume 0'}, {'description': 'volume 1'}], "
-                                             "'toldApartBy': ''}";
+                                             "'toldApartBy': '', 'ct': false, 'ctReason': 'the "
+                                             "minimum of its samples, 50, lies above -1024'}";
     }
 
     void theListingIsJson()
