@@ -131,7 +131,7 @@ template <class Pixel> HounsfieldDecision judgeSamples(const Pixel* samples, siz
         low = std::min(low, value);
     }
     if (!(low <= -1024))
-        return {false, "its samples' minimum " + number(low) + " lies above -1024"};
+        return {false, "the minimum of its samples, " + number(low) + ", lies above -1024"};
     const double padding = isPadding(low) ? low : std::numeric_limits<double>::quiet_NaN();
     std::array<uint64_t, kBins> bins{};
     uint64_t counted = 0;
