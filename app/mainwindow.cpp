@@ -8,6 +8,7 @@
 #include "app/picturesaver.h"
 #include "app/recentfiles.h"
 #include "app/scanopener.h"
+#include "app/timeaxis.h"
 #include "app/transferhistory.h"
 #include "app/transfermenu.h"
 #include "app/usersettings.h"
@@ -57,6 +58,8 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(par
     addMenuEntries();
     m_viewMenu = new ViewMenu(menuBar()->addMenu("&Ansicht"), m_glWidget, this);
     m_readout = new ViewReadout(m_glWidget, m_Slices, statusBar());
+    m_timeAxis = new TimeAxis(m_glWidget, statusBar());
+    connect(m_timeAxis, &TimeAxis::stepped, m_graphic_view, qOverload<>(&QWidget::update));
     connect(m_glWidget->notifier(), &ViewNotifier::sliceStepped, this,
             [this](int steps) { m_Slices->setValue(m_Slices->value() + steps); });
     connect(m_glWidget->notifier(), &ViewNotifier::volumeReplaced, this, [this] {
@@ -86,8 +89,13 @@ void MainWindow::loadFile()
     const QListWidgetItem* item = selection.first();
     const QString opened = item->data(Qt::UserRole).toString();
     m_loadingKind = {item->data(kCTRole).toBool(), item->data(kPatientAxesRole).toBool()};
-    const std::string path = opened.isEmpty() ? "dat/" + item->text().toLatin1().toStdString()
-                                              : QFile::encodeName(opened).toStdString();
+    // A folder holds a scan's every volume: the first loads, the time row steps on.
+    const QString first = QFileInfo(opened).isDir() ? m_timeAxis->open(opened) : QString();
+    if (first.isEmpty())
+        m_timeAxis->close();
+    const std::string path =
+        opened.isEmpty() ? "dat/" + item->text().toLatin1().toStdString()
+                         : QFile::encodeName(first.isEmpty() ? opened : first).toStdString();
 
     // A failed load leaves the view's volume as it was; the loader has
     // reported it, and the histogram is handed over all the same.

@@ -13,6 +13,7 @@ class QKeyEvent;
 class QResizeEvent;
 class RecentFiles;
 class ScanOpener;
+class TimeAxis;
 class TransferHistory;
 class TransferMenu;
 class ViewMenu;
@@ -80,6 +81,7 @@ private:
     TransferMenu* m_transferMenu;
     ViewMenu* m_viewMenu;
     ViewReadout* m_readout;
+    TimeAxis* m_timeAxis;   // of a folder of volumes, a scan's every volume
     ScanKind m_loadingKind; // of the volume a load reads
     QSize m_formSize, m_formViewSize;
     // Where a list entry of an opened scan keeps what the scan was.

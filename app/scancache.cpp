@@ -37,11 +37,15 @@ QString ScanCache::volumeFor(const QString& scan, const QStringList& options) co
     hash.addData(("\n" + options.join('\n')).toUtf8());
     QString name = info.fileName();
     name.replace(QRegularExpression("[^A-Za-z0-9._-]"), "_");
-    return m_folder + "/" + name + "-" + hash.result().toHex().left(16) + ".dat";
+    // Every volume of a scan is a folder of volume files.
+    return m_folder + "/" + name + "-" + hash.result().toHex().left(16) +
+           (options.contains("--all-volumes") ? ".volumes" : ".dat");
 }
 
 bool ScanCache::take(const QString& volume) const
 {
+    if (QFileInfo(volume).isDir())
+        return true;
     QFile file(volume);
     return file.exists() && file.open(QIODevice::ReadWrite) &&
            file.setFileTime(QDateTime::currentDateTime(), QFileDevice::FileModificationTime);
@@ -51,6 +55,17 @@ namespace {
 
 // The notes kept beside a volume, an empty file each.
 const char* const kNotes[] = {".ct", ".ras"};
+
+// A kept volume's bytes; of a scan's every volume, those of its files.
+qint64 bytesOf(const QFileInfo& volume)
+{
+    if (!volume.isDir())
+        return volume.size();
+    qint64 bytes = 0;
+    for (const QFileInfo& file : QDir(volume.absoluteFilePath()).entryInfoList(QDir::Files))
+        bytes += file.size();
+    return bytes;
+}
 
 } // namespace
 
@@ -70,17 +85,20 @@ ScanKind ScanCache::kind(const QString& volume) const
 
 void ScanCache::trim(qint64 limit, const QString& spared) const
 {
-    QFileInfoList volumes = QDir(m_folder).entryInfoList({"*.dat"}, QDir::Files, QDir::Time);
+    QFileInfoList volumes =
+        QDir(m_folder).entryInfoList({"*.dat", "*.volumes"}, QDir::Files | QDir::Dirs, QDir::Time);
     qint64 held = 0;
     for (const QFileInfo& volume : volumes)
-        held += volume.size();
+        held += bytesOf(volume);
     // Newest first: the oldest are taken from the back.
     while (held > limit && !volumes.isEmpty()) {
         const QFileInfo oldest = volumes.takeLast();
         if (oldest.absoluteFilePath() == QFileInfo(spared).absoluteFilePath())
             continue;
-        if (QFile::remove(oldest.absoluteFilePath()))
-            held -= oldest.size();
+        const qint64 bytes = bytesOf(oldest);
+        if (oldest.isDir() ? QDir(oldest.absoluteFilePath()).removeRecursively()
+                           : QFile::remove(oldest.absoluteFilePath()))
+            held -= bytes;
         for (const char* note : kNotes)
             QFile::remove(oldest.absoluteFilePath() + note);
     }
@@ -89,11 +107,13 @@ void ScanCache::trim(qint64 limit, const QString& spared) const
 int ScanCache::clear() const
 {
     QDir folder(m_folder);
-    const QStringList volumes = folder.entryList({"*.dat"}, QDir::Files);
-    for (const QString& leftover : folder.entryList({"*.part", "*.ct", "*.ras"}, QDir::Files | QDir::Dirs))
+    const QStringList volumes = folder.entryList({"*.dat", "*.volumes"}, QDir::Files | QDir::Dirs);
+    for (const QString& leftover :
+         folder.entryList({"*.part", "*.ct", "*.ras"}, QDir::Files | QDir::Dirs))
         QFileInfo(folder.filePath(leftover)).isDir()
             ? QDir(folder.filePath(leftover)).removeRecursively()
             : folder.remove(leftover);
-    return int(std::count_if(volumes.begin(), volumes.end(),
-                             [&](const QString& volume) { return folder.remove(volume); }));
+    return int(std::count_if(volumes.begin(), volumes.end(), [&](const QString& volume) {
+        return folder.remove(volume) || QDir(folder.filePath(volume)).removeRecursively();
+    }));
 }

@@ -10,7 +10,8 @@
 // of an unchanged scan takes its volume at once. A volume's name is the
 // scan's, then a hash of what made it: the scan's absolute path, size and
 // modification time (of a folder, those of each file in it), and the
-// converter's options. The cache holds at most kLimitBytes; the volumes used
+// converter's options; every volume of a scan (--all-volumes) is a folder of
+// them, a ".volumes". The cache holds at most kLimitBytes; the volumes used
 // longest ago go first.
 class ScanCache
 {

@@ -27,6 +27,8 @@ constexpr int kTerminateMs = 5000;
 // The converter's stages, as the progress dialog says them.
 QString stageText(const QString& stage)
 {
+    if (stage == "Measuring")
+        return "Werte messen";
     if (stage == "Reading")
         return "Lesen";
     if (stage == "Shrinking")
@@ -134,14 +136,20 @@ void ScanOpener::listed(const QByteArray& json, const QStringList& chosen, const
             items << QString("Volumen %1: %2")
                          .arg(v)
                          .arg(volumes[v].toObject().value("description").toString());
+        // Every volume, under one mapping, for the time row.
+        items << QString("Alle Volumen (Zeitachse)");
         const QString apart = listing.value("toldApartBy").toString();
         return ask("Volumen wählen",
                    scanName() + QString(" enthält %1 Volumen").arg(volumes.size()) +
                        (apart.isEmpty() ? ":" : ", unterschieden nach " + apart + ":"),
-                   items, listing, [this, chosen, choice](int index, const QStringList& ct) {
+                   items, listing,
+                   [this, chosen, choice, all = volumes.size()](int index, const QStringList& ct) {
+                       const QString prefix = choice.isEmpty() ? "" : choice + ", ";
+                       if (index == all)
+                           return convert(chosen + QStringList{"--all-volumes"} + ct,
+                                          prefix + "alle Volumen");
                        convert(chosen + QStringList{"--volume", QString::number(index)} + ct,
-                               (choice.isEmpty() ? "" : choice + ", ") +
-                                   QString("Volumen %1").arg(index));
+                               prefix + QString("Volumen %1").arg(index));
                    });
     }
     // Nothing else to choose: whether it is CT, where the converter says.
@@ -256,6 +264,7 @@ void ScanOpener::finished(int exitCode, QProcess::ExitStatus status)
     if (m_cancelled || m_hung || status != QProcess::NormalExit || exitCode != 0) {
         // What the converter began and could not remove.
         QFile::remove(m_output + ".part");
+        QDir(m_output + ".part").removeRecursively(); // of every volume
         if (!m_output.isEmpty() && exitCode != 0)
             QFile::remove(m_output);
     }

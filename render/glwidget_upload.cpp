@@ -65,6 +65,35 @@ void GLWidget::uploadVolumeTexture()
     reportGLFailure("Could not upload texture: ");
 }
 
+// Another volume of a time series: the textures re-specified in place, and
+// no console lines, as they follow each other at the pace of playback.
+void GLWidget::showTimeStep(VolumeData& next)
+{
+    if (next.width != m_volume.width || next.height != m_volume.height ||
+        next.depth != m_volume.depth)
+        return;
+    std::swap(m_volume.voxels, next.voxels);
+    m_volume.histogram = next.histogram;
+    m_emptySpace.setVolume(m_volume);
+    update();
+    if (!m_glInitialized)
+        return;
+    makeCurrent();
+    const GLFeatures features = availableGLFeatures();
+    if (!features.texture3D)
+        return uploadVolumeTexture();
+    glBindTexture(GL_TEXTURE_3D, m_volumeTexture);
+    glTexSubImage3D(GL_TEXTURE_3D, 0, 0, 0, 0, m_volume.width, m_volume.height, m_volume.depth,
+                    GL_LUMINANCE, GL_FLOAT, m_volume.voxels.data());
+    const bool exact = features.nonPowerOfTwo;
+    const int extents[3] = {exact ? m_volume.width : nextPowerOfTwo(m_volume.width),
+                            exact ? m_volume.height : nextPowerOfTwo(m_volume.height),
+                            exact ? m_volume.depth : nextPowerOfTwo(m_volume.depth)};
+    if (!reportGLFailure("Could not upload texture: ") && features.multitexture && m_gradientsHeld)
+        uploadGradientTextures(extents);
+    m_emptySpace.uploadGrid();
+}
+
 void GLWidget::uploadGradientTextures(const int extents[3])
 {
     const bool held = ::uploadGradientTextures(m_volume, extents, m_gradientTextures[0],
@@ -96,8 +125,8 @@ std::string GLWidget::graphicsRefusal(uint32_t width, uint32_t height, uint32_t 
     for (uint32_t side : sides)
         if (uint64_t(features.nonPowerOfTwo ? side : uint32_t(nextPowerOfTwo(int(side)))) >
             uint64_t(widest))
-            return "a volume of " + std::to_string(width) + " x " + std::to_string(height) +
-                   " x " + std::to_string(depth) +
+            return "a volume of " + std::to_string(width) + " x " + std::to_string(height) + " x " +
+                   std::to_string(depth) +
                    " samples is wider than the graphics card's 3D textures (" +
                    std::to_string(widest) + " a side)";
     // The densities' texture must fit beside the shown volume's, which stays

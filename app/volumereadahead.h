@@ -1,0 +1,36 @@
+#pragma once
+
+#include "volume/volumedata.h"
+
+#include <future>
+#include <string>
+
+// The volumes of a time series read one ahead: while one is on show, the
+// next is read and turned into densities on a thread of its own, so that a
+// step costs the view no more than the upload.
+class VolumeReadAhead
+{
+public:
+    ~VolumeReadAhead(); // waits for a read under way
+
+    // Starts reading `path` in the background, unless it is already read.
+    void request(const std::string& path);
+    // Whether no read is under way (the requested volume is there to take).
+    bool ready() const;
+    // `path`'s volume into `volume`: the one read ahead where it is that one,
+    // else read now. Returns "" or why it could not be read.
+    std::string take(const std::string& path, VolumeData& volume);
+
+    // The volume file at `path` as the view holds it: densities in 0..1 and
+    // their histogram, read without a console line.
+    static std::string read(const std::string& path, VolumeData& volume);
+
+private:
+    struct Read
+    {
+        VolumeData volume;
+        std::string error;
+    };
+    std::string m_path;
+    std::future<Read> m_read;
+};
