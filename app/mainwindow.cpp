@@ -56,7 +56,7 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(par
                            kind);
             });
     addMenuEntries();
-    m_viewMenu = new ViewMenu(menuBar()->addMenu("&Ansicht"), m_glWidget, this);
+    m_viewMenu = new ViewMenu(menuBar()->addMenu("&Ansicht"), m_glWidget, m_graphic_view, this);
     m_readout = new ViewReadout(m_glWidget, m_Slices, statusBar());
     m_timeAxis = new TimeAxis(m_glWidget, statusBar());
     connect(m_timeAxis, &TimeAxis::stepped, m_graphic_view, qOverload<>(&QWidget::update));

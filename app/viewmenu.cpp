@@ -3,10 +3,11 @@
 #include "app/cropdialog.h"
 #include "app/usersettings.h"
 #include "render/glwidget.h"
+#include "tfeditor/histogram.h"
 
 #include <QMenu>
 
-ViewMenu::ViewMenu(QMenu* menu, GLWidget* view, QWidget* window)
+ViewMenu::ViewMenu(QMenu* menu, GLWidget* view, Histogram* histogram, QWidget* window)
     : QObject(window), m_view(view), m_window(window)
 {
     QAction* windowed = menu->addAction("&Schnitte im Dichtefenster");
@@ -16,6 +17,14 @@ ViewMenu::ViewMenu(QMenu* menu, GLWidget* view, QWidget* window)
     connect(windowed, &QAction::toggled, this, [view](bool on) {
         view->setSlicesInWindow(on);
         userSettings().setValue("slicesInWindow", on);
+    });
+    QAction* logarithmic = menu->addAction("Histogramm &logarithmisch");
+    logarithmic->setCheckable(true);
+    logarithmic->setChecked(userSettings().value("histogramLogarithmic", false).toBool());
+    histogram->setLogarithmic(logarithmic->isChecked());
+    connect(logarithmic, &QAction::toggled, this, [histogram](bool on) {
+        histogram->setLogarithmic(on);
+        userSettings().setValue("histogramLogarithmic", on);
     });
     menu->addSeparator();
 

@@ -6,11 +6,13 @@
 
 class CropDialog;
 class GLWidget;
+class Histogram;
 class QAction;
 class QMenu;
 class QWidget;
 
-// The window's "Ansicht" menu: slices in the density window, back to the
+// The window's "Ansicht" menu: slices in the density window, the
+// histogram's log scale, back to the
 // first view (Home), the standard views of a volume in the patient's axes
 // (Ctrl+1 to Ctrl+6), the crop box and the cut through the volume.
 class ViewMenu : public QObject
@@ -18,7 +20,7 @@ class ViewMenu : public QObject
     Q_OBJECT
 
 public:
-    ViewMenu(QMenu* menu, GLWidget* view, QWidget* window);
+    ViewMenu(QMenu* menu, GLWidget* view, Histogram* histogram, QWidget* window);
 
     // A volume was loaded: no crop, no cut; standard views where its axes
     // are the patient's.

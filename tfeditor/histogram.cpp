@@ -176,6 +176,12 @@ void Histogram::mouseDoubleClickEvent(QMouseEvent* event)
     emit m_notifier.edited(Edit::Recolour);
 }
 
+void Histogram::setLogarithmic(bool on)
+{
+    m_logarithmic = on;
+    update();
+}
+
 void Histogram::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -199,12 +205,15 @@ void Histogram::paintEvent(QPaintEvent*)
         // pixels gives 3 x 33.333332f = 99.9999962, a 99-pixel bar, where
         // float arithmetic would round up to 100.
         const float sy = float(h) / float(peak);
+        const double logScale = double(h) / std::log1p(double(peak));
         const float sx = float(w) / float(hi - lo);
         for (int i = 0; i < hi - lo; ++i) {
             const double x0 = double(i) * double(sx);
             const float x1 = float(double(i + 1) * double(sx));
             const int barWidth = std::max(1, int(std::trunc(double(x1) - x0)));
-            const int barHeight = int(std::trunc(double(binCount(m_histogram, lo + i)) * sy));
+            const int32_t count = binCount(m_histogram, lo + i);
+            const int barHeight = int(std::trunc(
+                m_logarithmic ? std::log1p(double(count)) * logScale : double(count) * sy));
             if (barHeight > 0)
                 painter.fillRect(int(std::trunc(x0)), h - barHeight, barWidth, barHeight, red);
         }

@@ -40,6 +40,11 @@ public:
     // Tells each mouse edit as it completes (editnotifier.h).
     EditNotifier* notifier() { return &m_notifier; }
 
+    // Bars on a log scale (log(1 + count)), so that tissue beside a huge bin
+    // of air shows; the points keep their meaning, height is opacity.
+    void setLogarithmic(bool on);
+    bool logarithmic() const { return m_logarithmic; }
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -56,5 +61,6 @@ private:
     int m_pressed = -1;
     QPoint m_pressAt;
     bool m_dragging = false;
+    bool m_logarithmic = false;
     EditNotifier m_notifier;
 };

@@ -21,11 +21,13 @@ const QColor kWhite(Qt::white), kBlack(Qt::black); // red is kRed (testview.h)
 
 // A bar picture: the window on a widget `width` x 100, the count of each bin
 // and the expected bar height of each pixel column.
-struct BarCase {
+struct BarCase
+{
     const char* name;
     int width, lo, hi;
     int (*count)(int bin);
     int (*height)(int x);
+    bool logarithmic = false;
 };
 
 const BarCase kBarCases[] = {
@@ -45,6 +47,19 @@ const BarCase kBarCases[] = {
     {"window beyond the top bin", 40, 4093, 4097,
      [](int b) { return b == 4095 ? 4 : 2 * (b == 4093); },
      [](int x) { return x < 10 ? 50 : 100 * (x >= 20 && x < 30); }},
+    // An EPI's counts: air (bin hi, no bar of its own) dwarfs the brain's
+    // bins, which a linear scale draws as nothing; on the log scale a count
+    // of 10 stands floor(100 ln 11 / ln 200001) = 19 px high, and 1 5 px.
+    {"an EPI, linear", 100, 0, 100,
+     [](int b) { return b == 100 ? 200000
+                        : b == 0 ? 1
+                                 : 10 * (b >= 50 && b < 60); },
+     [](int) { return 0; }},
+    {"an EPI, logarithmic", 100, 0, 100,
+     [](int b) { return b == 100 ? 200000
+                        : b == 0 ? 1
+                                 : 10 * (b >= 50 && b < 60); },
+     [](int x) { return x == 0 ? 5 : 19 * (x >= 50 && x < 60); }, true},
 };
 
 } // namespace
@@ -148,6 +163,7 @@ private slots:
         m_histogram->m_histogram = counts;
         m_histogram->m_minDensity = c.lo;
         m_histogram->m_maxDensity = c.hi;
+        m_histogram->setLogarithmic(c.logarithmic);
         const int w = c.width, h = 100;
         const QImage image = paint(w, h);
         const double length = std::hypot(double(w - 1), double(h));
@@ -155,8 +171,9 @@ private slots:
             for (int y = 0; y < h; ++y) {
                 const double distance = std::abs(h * (x + 0.5) - (w - 1) * (y + 0.5)) / length;
                 const QColor bar = y >= h - c.height(x) ? kRed : kWhite, actual = image.pixel(x, y);
-                const bool ok = distance < 1.4 ? actual == kBlack
-                                               : actual == bar || (distance < 1.6 && actual == kBlack);
+                const bool ok = distance < 1.4
+                                    ? actual == kBlack
+                                    : actual == bar || (distance < 1.6 && actual == kBlack);
                 QVERIFY2(ok, qPrintable(QString("(%1, %2) %3").arg(x).arg(y).arg(actual.name())));
             }
     }
@@ -299,7 +316,8 @@ private slots:
         QVERIFY(cancel.opened);
         QCOMPARE(cancel.initial, QColor(Qt::blue));
         QCOMPARE(points()[0].color, QColor(Qt::blue));
-        ui::ColourDialogAnswer emptied(QColor(Qt::red), [this] { m_histogram->m_controlPoints = {}; });
+        ui::ColourDialogAnswer emptied(QColor(Qt::red),
+                                       [this] { m_histogram->m_controlPoints = {}; });
         ui::doubleClick(m_histogram.get(), {150, 60});
         QVERIFY(emptied.opened && points().empty());
         QVERIFY(table() == before);
