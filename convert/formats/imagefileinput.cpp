@@ -13,9 +13,11 @@
 #include <itkMetaImageIO.h>
 #include <itkNrrdImageIO.h>
 #include <metaImage.h>
+#include <vnl/vnl_det.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -63,14 +65,22 @@ std::string shortened(std::string text)
     return text.size() > 40 ? text.substr(0, 40) + "..." : text;
 }
 
+// What a MetaImage header says beyond what ITK reads of it.
+struct MetaImageHeader
+{
+    uint64_t compressedSize = 0;       // its CompressedDataSize, or 0
+    bool statesMatrix = false;         // a TransformMatrix (or its old names)
+    std::string anatomicalOrientation; // as written, or "" where none is given
+};
+
 // MetaIO loops for ever on some dimension counts (NDims = -1 or 1e308),
 // copies a key into 255 bytes and allocates the CompressedDataSize it is
 // given: every NDims, DimSize and CompressedDataSize must be sound on its own
 // line, and every key short, before the file is handed over. As in MetaIO, a
 // key ends at '=' or ':' and the header at ElementDataFile; MetaIO takes a
 // key's value from the next lines when its own is empty, which is refused
-// here. Returns the CompressedDataSize, 0 where none is given.
-uint64_t checkMetaImageHeader(const std::string& path)
+// here. Returns what the header states of the samples' size and orientation.
+MetaImageHeader checkMetaImageHeader(const std::string& path)
 {
     const auto said = [](const std::string& value) {
         const std::string text = shortened(value);
@@ -82,6 +92,7 @@ uint64_t checkMetaImageHeader(const std::string& path)
     bool sized = false;
     long long compressedSize = 0;
     std::string dataFile;
+    MetaImageHeader stated;
     while (std::getline(file, line)) {
         const size_t separator = line.find_first_of("=:");
         std::string key = line.substr(0, separator);
@@ -113,6 +124,10 @@ uint64_t checkMetaImageHeader(const std::string& path)
                 throw ConvertError("cannot read '" + path + "': its CompressedDataSize is " +
                                    said(value) + ", not a number of bytes");
             compressedSize = numbers[0];
+        } else if (key == "TransformMatrix" || key == "Rotation" || key == "Orientation") {
+            stated.statesMatrix = true;
+        } else if (key == "AnatomicalOrientation") {
+            stated.anatomicalOrientation = said(value);
         } else if (key == "ElementDataFile") {
             dataFile = shortened(value);
             break;
@@ -129,7 +144,85 @@ uint64_t checkMetaImageHeader(const std::string& path)
         throw ConvertError("cannot read '" + path + "': its CompressedDataSize is " +
                            std::to_string(compressedSize) +
                            " bytes, more than its data file holds");
-    return uint64_t(compressedSize);
+    stated.compressedSize = uint64_t(compressedSize);
+    return stated;
+}
+
+// A stated frame's axes as unit vectors; refused where they do not span a
+// volume (an axis of length 0, two along one line), whose layout no rule
+// could tell.
+void checkFrame(const std::string& path, const std::string& field, Direction& direction)
+{
+    for (size_t axis = 0; axis < 3; ++axis) {
+        double length = 0;
+        for (size_t row = 0; row < 3; ++row)
+            length += direction[row][axis] * direction[row][axis];
+        length = std::sqrt(length);
+        for (size_t row = 0; row < 3; ++row)
+            direction[row][axis] = length > 0 ? direction[row][axis] / length : 0;
+    }
+    vnl_matrix_fixed<double, 3, 3> matrix;
+    for (size_t row = 0; row < 3; ++row)
+        for (size_t axis = 0; axis < 3; ++axis)
+            matrix(unsigned(row), unsigned(axis)) = direction[row][axis];
+    if (!(std::abs(vnl_det(matrix)) > 0.01))
+        throw ConvertError("cannot read '" + path + "': its " + field +
+                           " do not span a volume (an axis of length 0, or two along one line)");
+}
+
+// MetaIO names where each axis comes from ("RAI": x from the patient's right
+// to the left, y from anterior, z from inferior, ITK's identity); index 2 r
+// and 2 r + 1 are the two ends of ITK's axis r (LPS).
+constexpr char kFromLetters[] = "RLAPIS";
+
+// The patient's frame of a three-dimensional MetaImage, from its
+// TransformMatrix (which ITK read into `direction`) or its
+// AnatomicalOrientation, which ITK ignores; where it gives both, they must
+// agree: each letter the patient axis nearest its column. Returns whether
+// either is given.
+bool metaImageFrame(const std::string& path, const MetaImageHeader& stated, Direction& direction)
+{
+    const std::string& letters = stated.anatomicalOrientation;
+    if (stated.statesMatrix)
+        checkFrame(path, "TransformMatrix's axes", direction);
+    if (letters.empty())
+        return stated.statesMatrix;
+    Direction named{};
+    bool valid = letters.size() == 3;
+    for (size_t axis = 0; axis < 3 && valid; ++axis) {
+        const char* letter = std::strchr(kFromLetters, letters[axis]);
+        const size_t index = letter ? size_t(letter - kFromLetters) : 0;
+        valid = letter && letters[axis] != '\0' && named[index / 2] == std::array<double, 3>{};
+        if (valid)
+            named[index / 2][axis] = index % 2 == 0 ? 1 : -1;
+    }
+    if (!valid)
+        throw ConvertError("cannot read '" + path + "': its AnatomicalOrientation is " + letters +
+                           ", not one letter for each axis from R or L, A or P, I or S (as RAI)");
+    if (!stated.statesMatrix) {
+        direction = named;
+        return true;
+    }
+    std::string fromMatrix;
+    bool agree = true;
+    for (size_t axis = 0; axis < 3; ++axis) {
+        size_t nearest = 0;
+        double along = 0, largest = 0;
+        for (size_t row = 0; row < 3; ++row) {
+            along += named[row][axis] * direction[row][axis];
+            if (std::abs(direction[row][axis]) > std::abs(direction[nearest][axis]))
+                nearest = row;
+            largest = std::max(largest, std::abs(direction[row][axis]));
+        }
+        // A column between two axes (45 degrees) agrees with either.
+        agree = agree && along > 0 && along >= largest - 1e-6;
+        fromMatrix += kFromLetters[2 * nearest + (direction[nearest][axis] < 0 ? 1 : 0)];
+    }
+    if (!agree)
+        throw ConvertError("cannot read '" + path + "': its AnatomicalOrientation " + letters +
+                           " contradicts its TransformMatrix, whose axes come from " + fromMatrix +
+                           "; remove the one that is wrong");
+    return true;
 }
 
 } // namespace
@@ -141,8 +234,10 @@ ImageFileInput::ImageFileInput(const std::string& path, Format format) : m_path(
         m_io = itk::NrrdImageIO::New();
     else
         m_io = itk::MetaImageIO::New();
+    MetaImageHeader stated;
     if (format == MetaImageFile)
-        m_compressedSize = checkMetaImageHeader(path);
+        stated = checkMetaImageHeader(path);
+    m_compressedSize = stated.compressedSize;
     {
         const LibraryCall call(format == NrrdFile ? "ITK's NRRD reader" : "ITK's MetaImage reader",
                                path);
@@ -199,13 +294,22 @@ ImageFileInput::ImageFileInput(const std::string& path, Format format) : m_path(
     m_header.readBytesPerVoxel = double(sampleBytes(m_header.sampleType)) + (sameType ? 0 : bytes);
 
     const uint64_t announced = m_io->GetImageSizeInBytes();
-    if (format == NrrdFile)
-        checkNrrdData(announced);
-    else
+    if (format == NrrdFile) {
+        m_header.statesPatientFrame = checkNrrdHeader(announced);
+        if (m_header.statesPatientFrame)
+            checkFrame(path, "space directions", m_header.direction);
+    } else {
         checkMetaImageData(announced);
+        // In fewer dimensions, a matrix cannot say where the patient lies.
+        m_header.statesPatientFrame =
+            dimensions == 3 && metaImageFrame(path, stated, m_header.direction);
+    }
 }
 
-void ImageFileInput::checkNrrdData(uint64_t announced) const
+// Returns whether the header states the patient's space (RAS, LAS or LPS,
+// which ITK turns into LPS); another (scanner-xyz, 3D-right-handed) or none
+// says nothing of where the patient lies.
+bool ImageFileInput::checkNrrdHeader(uint64_t announced) const
 {
     const LibraryCall call("ITK's NRRD reader", m_path);
     Nrrd* nrrd = nrrdNew();
@@ -226,17 +330,28 @@ void ImageFileInput::checkNrrdData(uint64_t announced) const
     // too large to hold into another number than ITK did: it would allocate
     // that. Both must count the same voxels.
     uint64_t voxels = 1;
+    // ITK leaves an axis without a space direction at its identity column.
+    bool directed = true;
     for (unsigned axis = 0; loaded && axis < nrrd->dim; ++axis) {
         const uint64_t size = nrrd->axis[axis].size;
         voxels = size != 0 && voxels <= UINT64_MAX / size ? voxels * size : 0;
+        directed = directed && AIR_EXISTS(nrrd->axis[axis].spaceDirection[0]);
     }
+    const int space = loaded ? nrrd->space : nrrdSpaceUnknown;
+    const bool patientSpace = space == nrrdSpaceRightAnteriorSuperior ||
+                              space == nrrdSpaceLeftAnteriorSuperior ||
+                              space == nrrdSpaceLeftPosteriorSuperior;
     nrrdIoStateNix(state);
     nrrdNuke(nrrd);
     if (loaded && voxels != announced / std::max<uint64_t>(m_io->GetComponentSize(), 1))
         throw ConvertError("cannot read '" + m_path +
                            "': its sizes hold a number too large to be an extent");
+    if (patientSpace && !directed)
+        throw ConvertError("cannot read '" + m_path + "': its space is " +
+                           airEnumStr(nrrdSpace, space) + ", but an axis has no space direction");
     if (!dataFile.empty())
         checkDataFile(m_path, dataFile, 0, announced, encoding);
+    return patientSpace;
 }
 
 void ImageFileInput::checkMetaImageData(uint64_t announced) const

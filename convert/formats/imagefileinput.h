@@ -8,7 +8,7 @@
 #include <string>
 
 // A NRRD (.nrrd, .nhdr) or MetaImage (.mha, .mhd) file, read with the
-// ITK's readers, in its stored order.
+// ITK's readers, in its stored order; the patient's frame where it states one.
 class ImageFileInput : public ScanInput
 {
 public:
@@ -17,7 +17,7 @@ public:
     SourceImage read(ProgressBar& progress) override;
 
 private:
-    void checkNrrdData(uint64_t announced) const;
+    bool checkNrrdHeader(uint64_t announced) const;
     void checkMetaImageData(uint64_t announced) const;
 
     std::string m_path;

@@ -18,6 +18,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A volume file's axes run towards the patient's right, front and head
+// (RAS+, as the converter writes a scan): said so, an export opens the same
+// way in other tools and back here.
+
 void writeWithItk(const SampleVolume& volume, const std::string& path, itk::ImageIOBase::Pointer io)
 {
     auto image = UInt16Image::New();
@@ -26,6 +30,10 @@ void writeWithItk(const SampleVolume& volume, const std::string& path, itk::Imag
     size[1] = unsigned(volume.height);
     size[2] = unsigned(volume.depth);
     image->SetRegions(size);
+    UInt16Image::DirectionType towardsRas;
+    towardsRas.SetIdentity();
+    towardsRas(0, 0) = towardsRas(1, 1) = -1; // ITK's space is LPS
+    image->SetDirection(towardsRas);
     // The writer only reads the samples.
     image->GetPixelContainer()->SetImportPointer(const_cast<uint16_t*>(volume.samples.data()),
                                                  volume.samples.size(), false);
@@ -46,6 +54,10 @@ void writeNiftiFile(const SampleVolume& volume, const std::string& path)
     nifti_image* nim = nifti_make_new_nim(dims, DT_UINT16, 0);
     const bool named = nim && nifti_set_filenames(nim, path.c_str(), 0, 1) == 0;
     if (named) {
+        nim->qform_code = nim->sform_code = NIFTI_XFORM_SCANNER_ANAT; // the identity: RAS+
+        for (int row = 0; row < 4; ++row)
+            for (int column = 0; column < 4; ++column)
+                nim->sto_xyz.m[row][column] = row == column ? 1 : 0;
         // The writer only reads the samples.
         nim->data = const_cast<uint16_t*>(volume.samples.data());
         nifti_image_write(nim);

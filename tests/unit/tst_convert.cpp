@@ -127,6 +127,57 @@ void writeNifti(const Scan& scan, const std::string& path, bool frame = true, in
     nifti_image_free(nim);
 }
 
+// A header written by hand, as tools without ITK write one, before the scan's
+// int16 samples: a NRRD in RAS space ("nrrd-ras") or in none ("nrrd-nospace"),
+// a MetaImage beside in.raw stating its TransformMatrix ("mhd-matrix"), its
+// AnatomicalOrientation ("mhd-letters", MetaIO's letters of where each axis
+// comes from) or neither ("mhd-none").
+void writeByHand(const Scan& scan, const std::string& path, const QString& format)
+{
+    const Extents& e = scan.extents;
+    const Matrix& d = scan.direction;
+    std::ostringstream header;
+    std::vector<int16_t> samples(scan.values.begin(), scan.values.end());
+    const auto* bytes = reinterpret_cast<const char*>(samples.data());
+    if (format.startsWith("nrrd")) {
+        header << "NRRD0004\ntype: short\ndimension: 3\nsizes: " << e[0] << ' ' << e[1] << ' '
+               << e[2] << "\nencoding: raw\nendian: little\n";
+        if (format.endsWith("ras")) {
+            header << "space: RAS\nspace directions:";
+            for (size_t axis = 0; axis < 3; ++axis) // RAS: the toolkit's x and y reversed
+                header << " (" << -d[0][axis] * scan.spacing[axis] << ','
+                       << -d[1][axis] * scan.spacing[axis] << ',' << d[2][axis] * scan.spacing[axis]
+                       << ')';
+        } else {
+            header << "spacings: " << scan.spacing[0] << ' ' << scan.spacing[1] << ' '
+                   << scan.spacing[2];
+        }
+        std::ofstream(path, std::ios::binary) << header.str() << "\n\n";
+        std::ofstream(path, std::ios::binary | std::ios::app)
+            .write(bytes, 2 * long(samples.size()));
+        return;
+    }
+    header << "NDims = 3\nDimSize = " << e[0] << ' ' << e[1] << ' ' << e[2]
+           << "\nElementSpacing = " << scan.spacing[0] << ' ' << scan.spacing[1] << ' '
+           << scan.spacing[2] << "\nElementType = MET_SHORT\n";
+    if (format.endsWith("matrix")) {
+        header << "TransformMatrix =";
+        for (size_t axis = 0; axis < 3; ++axis)
+            for (size_t row = 0; row < 3; ++row)
+                header << ' ' << d[row][axis];
+        header << '\n';
+    } else if (format.endsWith("letters")) {
+        header << "AnatomicalOrientation = ";
+        for (size_t axis = 0; axis < 3; ++axis)
+            for (size_t row = 0; row < 3; ++row)
+                if (d[row][axis] != 0) // towards L comes from R, towards P from A...
+                    header << (d[row][axis] > 0 ? "RAI" : "LPS")[row];
+        header << '\n';
+    }
+    std::ofstream(path) << header.str() << "ElementDataFile = in.raw\n";
+    std::ofstream("in.raw", std::ios::binary).write(bytes, 2 * long(samples.size()));
+}
+
 using Tags = std::map<gdcm::Tag, std::string>;
 
 // Text values (a sequence's items where `items` is given) into `ds`, with
@@ -388,9 +439,9 @@ void writeMosaic(const std::string& path, int v, bool isSigned = false)
 
 // Writes the scan as `format` ("dicom", "dicom-12bit", "nii.gz", "nii",
 // "nii-noframe", "nii-noframe-4d", "nii-noframe-nifti2be", "nrrd",
-// "nrrd-float"); returns its INPUT name. The 12-bit series stores signed
-// values in the low 12 bits, overlay bits above them.
-// "nrrd-uint16" writes unsigned samples; a NIfTI's "+TEXT", TEXT as its
+// "nrrd-float", "mha", or one written by hand); returns its INPUT name. The
+// 12-bit series stores signed values in the low 12 bits, overlay bits above
+// them. "nrrd-uint16" writes unsigned samples; a NIfTI's "+TEXT", TEXT as its
 // sidecar in.json.
 QString writeScan(const Scan& scan, const QString& format)
 {
@@ -413,7 +464,10 @@ QString writeScan(const Scan& scan, const QString& format)
     const std::string name = "in." + format.section('-', 0, 0).section('+', 0, 0).toStdString();
     if (format.contains('+'))
         std::ofstream("in.json") << format.section('+', 1).toStdString();
-    if (format.startsWith("nii"))
+    if (QStringList{"nrrd-ras", "nrrd-nospace", "mhd-matrix", "mhd-letters", "mhd-none"}.contains(
+            format))
+        writeByHand(scan, name, format);
+    else if (format.startsWith("nii"))
         writeNifti(scan, name, !format.contains("noframe"), format.endsWith("4d") ? 2 : 1,
                    format.endsWith("nifti2be"));
     else if (format.endsWith("float"))
@@ -572,13 +626,33 @@ private slots:
                                         << "3 x 5 x 4 voxels of 3 x 5 x 4 mm" << Extents{{2, 3, 2}};
         QTest::newRow("NIfTI sagittal") << "nii" << kSagittalMirrored
                                         << "3 x 5 x 4 voxels of 3 x 5 x 4 mm" << Extents{{2, 3, 2}};
+        QTest::newRow("NRRD sagittal (LPS)")
+            << "nrrd" << kSagittalMirrored << "3 x 5 x 4 voxels of 3 x 5 x 4 mm"
+            << Extents{{2, 3, 2}};
+        QTest::newRow("MetaImage sagittal, AnatomicalOrientation only")
+            << "mhd-letters" << kSagittalMirrored << "3 x 5 x 4 voxels of 3 x 5 x 4 mm"
+            << Extents{{2, 3, 2}};
         // x = i (i runs to R); y = k (k runs to A); z = 3 - j.
+        const QString coronal = "5 x 3 x 4 voxels of 5 x 3 x 4 mm";
         QTest::newRow("NIfTI coronal, gzip")
-            << "nii.gz" << kCoronal << "5 x 3 x 4 voxels of 5 x 3 x 4 mm" << Extents{{1, 0, 2}};
-        // No patient frame: the stored order.
+            << "nii.gz" << kCoronal << coronal << Extents{{1, 0, 2}};
+        QTest::newRow("NRRD coronal, RAS by hand")
+            << "nrrd-ras" << kCoronal << coronal << Extents{{1, 0, 2}};
+        QTest::newRow("MetaImage coronal, TransformMatrix only")
+            << "mhd-matrix" << kCoronal << coronal << Extents{{1, 0, 2}};
+        // x = 4 - i (i runs to L); y = 3 - j (j runs to P); z = k. ITK writes
+        // this frame as the identity and "RAI".
+        QTest::newRow("NRRD axial, RAS by hand")
+            << "nrrd-ras" << kAxial << stored << Extents{{3, 2, 0}};
+        QTest::newRow("MetaImage axial") << "mha" << kAxial << stored << Extents{{3, 2, 0}};
+        // No patient frame: the first row at the top, which is the written y
+        // reversed: y = 3 - j.
         QTest::newRow("NIfTI without frame")
-            << "nii-noframe" << kCoronal << stored << Extents{{1, 1, 0}};
-        QTest::newRow("NRRD") << "nrrd" << kSagittalMirrored << stored << Extents{{1, 1, 0}};
+            << "nii-noframe" << kCoronal << stored << Extents{{1, 2, 0}};
+        QTest::newRow("NRRD without space")
+            << "nrrd-nospace" << kCoronal << stored << Extents{{1, 2, 0}};
+        QTest::newRow("MetaImage without orientation")
+            << "mhd-none" << kCoronal << stored << Extents{{1, 2, 0}};
     }
 
     void markerLandsWhereTheOrientationRulePutsIt()
@@ -651,12 +725,12 @@ private slots:
             << "nii-noframe+{\"Modality\": \"MR\"}" << QStringList{} << hu << huRange << 0;
         QTest::newRow("a broken sidecar: the samples decide")
             << "nii-noframe+{\"Modality\": " << QStringList{} << hu << huOut << 0;
-        QTest::newRow("CT series: HU + 1024, y read backwards (it runs to P)")
-            << "dicom" << QStringList{} << In{-1024, 0, 2000} << Out{3024, 1024, 0} << 0;
+        QTest::newRow("CT series: HU + 1024")
+            << "dicom" << QStringList{} << In{-1024, 0, 2000} << Out{0, 1024, 3024} << 0;
         // Stored -6, 1024 and 2024 in 12 bits, 0xb000 above: the overlay bits
         // dropped and -6 sign-extended.
         QTest::newRow("12-bit signed CT series")
-            << "dicom-12bit" << QStringList{} << In{-1030, 0, 1000} << Out{2024, 1024, 0} << 1;
+            << "dicom-12bit" << QStringList{} << In{-1030, 0, 1000} << Out{0, 1024, 2024} << 1;
         QTest::newRow("big-endian NIfTI-2")
             << "nii-noframe-nifti2be" << QStringList{} << In{0, 7, 4000} << Out{0, 7, 4000} << 0;
         QTest::newRow("--window 0 4095 keeps and clamps")
@@ -677,7 +751,7 @@ private slots:
         QFETCH(std::vector<uint16_t>, samples);
         QFETCH(int, clamped);
         TestFolder folder;
-        Scan scan(1, int(values.size()), 1);
+        Scan scan(1, 1, int(values.size())); // along z, which runs to S: kept in order
         scan.values = values;
         const Run run = convert(QStringList{writeScan(scan, format), "out.dat"} + options);
         QCOMPARE(run.status, 0);
@@ -765,8 +839,8 @@ private slots:
                  qPrintable(notCt.out + notCt.err));
     }
 
-    // Along z, slices of 0, 300, 600, stored in a NRRD (kept in its order)
-    // with a direction the resampling must follow.
+    // Along z, slices of 0, 300, 600, stored in a NRRD whose x runs to P and
+    // y to R: turned about z, which is written as stored.
     void gridIsResampledToCubesOrShrunk_data()
     {
         QTest::addColumn<QStringList>("options");
@@ -799,7 +873,7 @@ private slots:
         TestFolder folder;
         Scan scan(2, 2, 3);
         scan.spacing = {{0.5, 0.5, sliceSpacing}};
-        scan.direction = kSagittalMirrored;
+        scan.direction = {{{0, -1, 0}, {1, 0, 0}, {0, 0, 1}}};
         for (size_t i = 0; i < scan.values.size(); ++i)
             scan.values[i] = float(300 * (i / 4));
         const Run run = convert(QStringList{writeScan(scan, "nrrd"), "out.dat"} + options);
@@ -967,8 +1041,9 @@ private slots:
         QCOMPARE(alongZ, profile);
     }
 
-    // x, y, z are the file's first three axes, the samples unchanged: back
-    // in, they give the same volume.
+    // x, y, z are the file's first three axes, stated as running towards
+    // the patient's right, front and head, the samples unchanged: back in,
+    // they give the same volume.
     void exportsRoundTrip_data()
     {
         QTest::addColumn<QString>("name");
@@ -1016,6 +1091,14 @@ private slots:
         large.spacing = {{2, 1, 1}};
         writeToolkitFile<int16_t>(large, "large.nrrd");
         writeToolkitFile<int16_t>(small, "small.nrrd");
+        for (const char* name : {"undirected", "flat"}) // a direction missing, or two alike
+            std::ofstream(name + std::string(".nrrd"))
+                << "NRRD0004\ntype: uchar\ndimension: 3\nsizes: 1 1 1\nencoding: raw\nspace: RAS\n"
+                << "space directions: (1,0,0) " << (name[0] == 'u' ? "none" : "(2,0,0)")
+                << " (0,0,1)\n\n.";
+        std::ofstream("contradicting.mha") // as some tools write the identity
+            << "NDims = 3\nDimSize = 1 1 1\nElementType = MET_SHORT\nTransformMatrix = 1 0 0 0 1 0 "
+            << "0 0 1\nAnatomicalOrientation = LPS\nElementDataFile = LOCAL\n..";
         writeDicomSeries(small, "two", "1.2.3.1");
         // A description as a scanner may write it: a quote, a backslash, a
         // control character, a Latin-1 byte and UTF-8.
@@ -1069,6 +1152,14 @@ private slots:
         // blocks of 2, 20000 of 4 mm become 39999 of 2 mm.
         QTest::newRow("more than the program loads")
             << QStringList{"large.nrrd", "out.dat"} << "--shrink 2 writes 39999 x 1 x 1";
+        QTest::newRow("NRRD space without a direction")
+            << QStringList{"undirected.nrrd", "out.dat"} << "an axis has no space direction";
+        QTest::newRow("NRRD directions along one line")
+            << QStringList{"flat.nrrd", "out.dat"} << "its space directions do not span a volume";
+        QTest::newRow("MetaImage orientations that contradict each other")
+            << QStringList{"contradicting.mha", "out.dat"}
+            << "its AnatomicalOrientation LPS contradicts its TransformMatrix, whose axes come "
+               "from RAI";
         QTest::newRow("a volume the 4-D file lacks")
             << QStringList{"4d.nii", "out.dat", "--volume", "2"} << "it holds volumes 0..1";
         QTest::newRow("--all-volumes into what exists")
