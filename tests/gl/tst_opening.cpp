@@ -6,6 +6,7 @@
 
 #include "app/mainwindow.h"
 #include "app/openfiledialog.h"
+#include "app/scanchooser.h"
 #include "app/scanopener.h"
 #include "tests/fuzz/fuzzinput.h"
 #include "tests/support/consolecapture.h"
@@ -14,9 +15,9 @@
 #include "tests/support/testview.h"
 #include "tools/uidriver.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
-#include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
@@ -47,6 +48,44 @@ VolumeData converted(const QStringList& arguments)
 bool shows(MainWindow& window, const VolumeData& expected)
 {
     return sameVolume(window.m_glWidget->volume(), expected);
+}
+
+// The chooser an open shows once the converter has listed the scan.
+ScanChooser* chooserOf(MainWindow& window)
+{
+    ScanChooser* chooser = nullptr;
+    const bool shown = QTest::qWaitFor(
+        [&] { return (chooser = window.findChild<ScanChooser*>()) != nullptr; }, 30000);
+    return shown ? chooser : nullptr;
+}
+
+// Accepts the chooser as it comes: the converter's reading of the values.
+void acceptChooser(MainWindow& window)
+{
+    if (ScanChooser* chooser = chooserOf(window))
+        QTest::keyClick(chooser, Qt::Key_Return);
+}
+
+// Debian's CT head in its Hounsfield units: ct.nii.gz as Python writes it,
+// and hu.raw under a NRRD and a MetaImage header written by hand.
+bool writeCtHead()
+{
+    QProcess python;
+    python.start(KASTRA_PYTHON, {KASTRA_CT_HEAD_SCRIPT, "."});
+    if (!python.waitForFinished(60000) || python.exitCode() != 0)
+        return false;
+    const QStringList shape = QString(python.readAllStandardOutput()).trimmed().split(' ');
+    const QString sizes = shape.mid(0, 3).join(' ');
+    QFile nrrd("hand.nhdr"), meta("hand.mhd");
+    return nrrd.open(QIODevice::WriteOnly) && meta.open(QIODevice::WriteOnly) &&
+           nrrd.write(("NRRD0004\ntype: int16\ndimension: 3\nsizes: " + sizes +
+                       "\nspacings: " + shape.mid(3).join(' ') +
+                       "\nencoding: raw\nendian: little\ndata file: hu.raw\n")
+                          .toUtf8()) > 0 &&
+           meta.write(("NDims = 3\nDimSize = " + sizes +
+                       "\nElementSpacing = " + shape.mid(3).join(' ') +
+                       "\nElementType = MET_SHORT\nElementDataFile = hu.raw\n")
+                          .toUtf8()) > 0;
 }
 
 // A stand-in converter: a shell script that lists one volume and then does
@@ -104,8 +143,10 @@ private slots:
 
     // Each way in loads the volume the file holds, lists it and draws it
     // with a preset for its kind (skin and bone for CT, six points; else the
-    // grey ramp's two); the recent files open it again, a scan from the
-    // cache, which remembers its kind.
+    // grey ramp's two); a scan's chooser offers to read it as CT as the
+    // converter decided (a CT in NIfTI, NRRD and MetaImage by its values);
+    // the recent files open it again, a scan from the cache, which remembers
+    // its kind.
     void everyWayInOpensAndDraws_data()
     {
         QTest::addColumn<QString>("way");
@@ -117,6 +158,9 @@ private slots:
         QTest::newRow("a DICOM folder by the command line's path")
             << "path" << KASTRA_PYDICOM_FILES "/dicomdirtests/98892001/CT5N" << size_t(6);
         QTest::newRow("NIfTI dropped") << "drop" << "v.nii.gz" << size_t(2);
+        QTest::newRow("a CT in NIfTI") << "dialog" << "ct.nii.gz" << size_t(6);
+        QTest::newRow("a CT in NRRD") << "path" << "hand.nhdr" << size_t(6);
+        QTest::newRow("a CT in MetaImage") << "drop" << "hand.mhd" << size_t(6);
         // clang-format on
     }
 
@@ -126,6 +170,7 @@ private slots:
         QFETCH(QString, path);
         QFETCH(size_t, presetPoints);
         const std::vector<ControlPoint>& points = m_window->m_graphic_view->m_controlPoints;
+        QVERIFY((!path.startsWith("ct") && !path.startsWith("hand")) || writeCtHead());
         const VolumeData expected =
             path.endsWith(".dat") ? expectedVolume(kRamp) : converted({path});
         ConsoleCapture quiet;
@@ -146,6 +191,12 @@ private slots:
             QApplication::sendEvent(m_window.get(), &enter);
             QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, {});
             QApplication::sendEvent(m_window.get(), &drop);
+        }
+        if (!path.endsWith(".dat")) {
+            ScanChooser* chooser = chooserOf(*m_window);
+            QVERIFY(chooser);
+            QCOMPARE(chooser->findChild<QCheckBox*>()->isChecked(), presetPoints == 6);
+            QTest::keyClick(chooser, Qt::Key_Return);
         }
         QTRY_VERIFY_WITH_TIMEOUT(shows(*m_window, expected), 30000);
         QListWidget* list = m_window->m_listwidget_fileList;
@@ -185,13 +236,13 @@ private slots:
         m_window->openPath("scan");
         QString series;
         for (const char* pick : {"3 Dateien", "Volumen 2"}) {
-            QInputDialog* chooser = nullptr;
-            QTRY_VERIFY((chooser = m_window->findChild<QInputDialog*>()));
+            ScanChooser* chooser = chooserOf(*m_window);
+            QVERIFY(chooser);
             QComboBox* items = chooser->findChild<QComboBox*>();
             items->setCurrentIndex(items->findText(pick, Qt::MatchContains));
             series = series.isEmpty() ? items->currentText().section(' ', 0, 0) : series;
             QTest::keyClick(items, Qt::Key_Return);
-            QTRY_VERIFY(!m_window->findChild<QInputDialog*>());
+            QTRY_VERIFY(!m_window->findChild<ScanChooser*>());
         }
         QTRY_VERIFY(m_window->m_listwidget_fileList->count() == 1);
         QVERIFY(m_window->m_listwidget_fileList->item(0)->text().endsWith("Volumen 2)"));
@@ -258,7 +309,42 @@ private slots:
         QVERIFY(shows(*m_window, expectedVolume(kRamp)));
         qputenv("KASTRA_CONVERT", KASTRA_CONVERT);
         m_window->openPath("v.nii.gz");
+        acceptChooser(*m_window);
         QTRY_COMPARE_WITH_TIMEOUT(list->count(), 2, 10000);
+    }
+
+    // The chooser's "Werte als CT (HU) lesen" (Alt+C) turned off converts
+    // with the other rule, into a cache entry of its own: the grey ramp's
+    // two points. Turned back on, the converter's own decision, which a
+    // later open then finds in the cache without asking.
+    void theChooserChangesTheRule()
+    {
+        QVERIFY(writeCtHead());
+        ConsoleCapture quiet;
+        const std::vector<ControlPoint>& points = m_window->m_graphic_view->m_controlPoints;
+        QListWidget* list = m_window->m_listwidget_fileList;
+        for (const bool ct : {false, true}) {
+            m_window->openPath("hand.nhdr");
+            ScanChooser* chooser = chooserOf(*m_window);
+            QVERIFY(chooser);
+            QCheckBox* box = chooser->findChild<QCheckBox*>();
+            QVERIFY(box->isChecked());
+            if (!ct) { // its mnemonic, whatever the display's focus
+                QApplication::setActiveWindow(chooser);
+                QTest::keyClick(chooser, Qt::Key_C, Qt::AltModifier);
+            }
+            QTRY_COMPARE(box->isChecked(), ct); // a mnemonic clicks after a moment
+            QTest::keyClick(chooser, Qt::Key_Return);
+            QTRY_COMPARE_WITH_TIMEOUT(list->count(), ct ? 2 : 1, 30000);
+            QCOMPARE(points.size(), ct ? size_t(6) : size_t(2));
+        }
+        QCOMPARE(QDir(cached()).entryList({"*.dat"}).size(), 2);
+        QVERIFY(!shows(*m_window, converted({"hand.nhdr", "--no-ct"})));
+        QVERIFY(shows(*m_window, converted({"hand.nhdr"})));
+        m_window->openPath("v.dat");
+        QCOMPARE(points.size(), size_t(2));
+        m_window->openPath("hand.nhdr"); // kept: at once
+        QVERIFY(!m_window->findChild<ScanChooser*>() && points.size() == 6);
     }
 
     // A volume is kept under a key of the scan's path, its files' sizes and
@@ -285,14 +371,16 @@ private slots:
         // Sparse files of 4 GB and 0.5 MB in all, d used last.
         QVERIFY(QDir().mkpath(cached()));
         const qint64 gb = qint64(1) << 30, mb = 1 << 20;
-        for (const auto& [name, size] : {std::pair('a', mb), {'b', mb}, {'c', 2 * gb - 3 * mb / 2},
-                                         {'d', 2 * gb}})
+        for (const auto& [name, size] :
+             {std::pair('a', mb), {'b', mb}, {'c', 2 * gb - 3 * mb / 2}, {'d', 2 * gb}})
             QVERIFY(keep(cached() + "/" + name + ".dat", size, 500 - 100 * (name - 'a')));
         QVERIFY(cache.take(cached() + "/d.dat"));
         ConsoleCapture quiet;
         m_window->openPath("v.nii.gz");
+        acceptChooser(*m_window);
         QTRY_COMPARE_WITH_TIMEOUT(m_window->m_listwidget_fileList->count(), 1, 10000);
-        const QString made = m_window->m_listwidget_fileList->item(0)->data(Qt::UserRole).toString();
+        const QString made =
+            m_window->m_listwidget_fileList->item(0)->data(Qt::UserRole).toString();
         QCOMPARE(QDir(cached()).entryList({"*.dat"}, QDir::Files, QDir::Name),
                  (QStringList{"b.dat", "c.dat", "d.dat", QFileInfo(made).fileName()}));
         cache.trim(0, made);
