@@ -127,55 +127,48 @@ void writeNifti(const Scan& scan, const std::string& path, bool frame = true, in
     nifti_image_free(nim);
 }
 
-// A header written by hand, as tools without ITK write one, before the scan's
-// int16 samples: a NRRD in RAS space ("nrrd-ras") or in none ("nrrd-nospace"),
-// a MetaImage beside in.raw stating its TransformMatrix ("mhd-matrix"), its
-// AnatomicalOrientation ("mhd-letters", MetaIO's letters of where each axis
-// comes from) or neither ("mhd-none").
+// A header written by hand, as tools without ITK write one, for the scan's
+// int16 samples in in.raw: a NRRD in RAS space ("nrrd-ras") or in none
+// ("nrrd-nospace"), a MetaImage stating its TransformMatrix ("mhd-matrix"),
+// its AnatomicalOrientation ("mhd-letters", MetaIO's letters of where each
+// axis comes from) or neither ("mhd-none").
 void writeByHand(const Scan& scan, const std::string& path, const QString& format)
 {
     const Extents& e = scan.extents;
     const Matrix& d = scan.direction;
-    std::ostringstream header;
-    std::vector<int16_t> samples(scan.values.begin(), scan.values.end());
-    const auto* bytes = reinterpret_cast<const char*>(samples.data());
+    const std::vector<int16_t> samples(scan.values.begin(), scan.values.end());
+    std::ofstream("in.raw", std::ios::binary)
+        .write(reinterpret_cast<const char*>(samples.data()), 2 * long(samples.size()));
+    std::ofstream header(path);
     if (format.startsWith("nrrd")) {
         header << "NRRD0004\ntype: short\ndimension: 3\nsizes: " << e[0] << ' ' << e[1] << ' '
-               << e[2] << "\nencoding: raw\nendian: little\n";
-        if (format.endsWith("ras")) {
-            header << "space: RAS\nspace directions:";
-            for (size_t axis = 0; axis < 3; ++axis) // RAS: the toolkit's x and y reversed
-                header << " (" << -d[0][axis] * scan.spacing[axis] << ','
-                       << -d[1][axis] * scan.spacing[axis] << ',' << d[2][axis] * scan.spacing[axis]
-                       << ')';
-        } else {
-            header << "spacings: " << scan.spacing[0] << ' ' << scan.spacing[1] << ' '
-                   << scan.spacing[2];
+               << e[2] << "\nencoding: raw\nendian: little\n"
+               << (format.endsWith("ras") ? "space: RAS\nspace directions:" : "spacings:");
+        for (size_t axis = 0; axis < 3; ++axis) {
+            const double s = scan.spacing[axis];
+            if (format.endsWith("ras")) // RAS: the toolkit's x and y reversed
+                header << " (" << -d[0][axis] * s << ',' << -d[1][axis] * s << ','
+                       << d[2][axis] * s << ')';
+            else
+                header << ' ' << s;
         }
-        std::ofstream(path, std::ios::binary) << header.str() << "\n\n";
-        std::ofstream(path, std::ios::binary | std::ios::app)
-            .write(bytes, 2 * long(samples.size()));
+        header << "\ndata file: in.raw\n";
         return;
     }
     header << "NDims = 3\nDimSize = " << e[0] << ' ' << e[1] << ' ' << e[2]
            << "\nElementSpacing = " << scan.spacing[0] << ' ' << scan.spacing[1] << ' '
            << scan.spacing[2] << "\nElementType = MET_SHORT\n";
-    if (format.endsWith("matrix")) {
-        header << "TransformMatrix =";
+    if (!format.endsWith("none")) {
+        header << (format.endsWith("matrix") ? "TransformMatrix =" : "AnatomicalOrientation = ");
         for (size_t axis = 0; axis < 3; ++axis)
             for (size_t row = 0; row < 3; ++row)
-                header << ' ' << d[row][axis];
-        header << '\n';
-    } else if (format.endsWith("letters")) {
-        header << "AnatomicalOrientation = ";
-        for (size_t axis = 0; axis < 3; ++axis)
-            for (size_t row = 0; row < 3; ++row)
-                if (d[row][axis] != 0) // towards L comes from R, towards P from A...
+                if (format.endsWith("matrix"))
+                    header << ' ' << d[row][axis];
+                else if (d[row][axis] != 0) // towards L comes from R, towards P from A...
                     header << (d[row][axis] > 0 ? "RAI" : "LPS")[row];
         header << '\n';
     }
-    std::ofstream(path) << header.str() << "ElementDataFile = in.raw\n";
-    std::ofstream("in.raw", std::ios::binary).write(bytes, 2 * long(samples.size()));
+    header << "ElementDataFile = in.raw\n";
 }
 
 using Tags = std::map<gdcm::Tag, std::string>;
