@@ -25,6 +25,10 @@ VolumeSequence::VolumeSequence(const ConvertOptions& options) : m_options(option
 
 SourceImage VolumeSequence::read(int index, ProgressBar& progress)
 {
+    if (index == 0 && !m_options.allVolumes)
+        return m_first->read(progress);
+    if (m_first->readsVolumesInTurn())
+        return m_first->readVolume(index, progress);
     if (index == 0)
         return m_first->read(progress);
     ConvertOptions one = m_options;

@@ -164,7 +164,14 @@ void readSidecar(const std::string& path, ScanHeader& header)
 struct NiftiInput::Header
 {
     nifti_image* image;
-    ~Header() { nifti_image_free(image); }
+    znzFile stream = nullptr; // the samples, read in turn: at volume `next`
+    int64_t next = 0;
+    ~Header()
+    {
+        if (stream)
+            znzclose(stream);
+        nifti_image_free(image);
+    }
 };
 
 NiftiInput::NiftiInput(const std::string& path, int volume) : m_path(path), m_volume(volume)
@@ -265,6 +272,43 @@ SourceImage NiftiInput::read(ProgressBar&)
     const size_t count = m_header.extents[0] * m_header.extents[1] * m_header.extents[2];
     if (bytes != int64_t(count) * nim->nbyper || !data)
         throw ConvertError("cannot read '" + m_path + "': its samples are cut short or damaged");
+    return samplesOf(data, count);
+}
+
+SourceImage NiftiInput::readVolume(int index, ProgressBar&)
+{
+    nifti_image* nim = m_nifti->image;
+    const size_t count = m_header.extents[0] * m_header.extents[1] * m_header.extents[2];
+    const int64_t bytes = int64_t(count) * nim->nbyper;
+    const std::unique_ptr<void, FreeDeleter> stored(std::malloc(size_t(bytes)));
+    if (!stored)
+        throw std::bad_alloc();
+    const char* file = nim->iname ? nim->iname : m_path.c_str();
+    const bool read = [&] {
+        const LibraryCall call(kLibrary, m_path);
+        if (m_nifti->stream && index < m_nifti->next)
+            znzclose(m_nifti->stream); // back to the start: a gzip stream only reads on
+        if (!m_nifti->stream) {
+            m_nifti->stream = znzopen(file, "rb", nifti_is_gzfile(file));
+            m_nifti->next = 0;
+            if (!m_nifti->stream || znzseek(m_nifti->stream, nim->iname_offset, SEEK_SET) < 0)
+                return false;
+        }
+        // Skipping forward inflates in turn too.
+        if (index > m_nifti->next &&
+            znzseek(m_nifti->stream, (index - m_nifti->next) * bytes, SEEK_CUR) < 0)
+            return false;
+        m_nifti->next = index + 1;
+        return nifti_read_buffer(m_nifti->stream, stored.get(), bytes, nim) == bytes;
+    }();
+    if (!read)
+        throw ConvertError("cannot read '" + m_path + "': its samples are cut short or damaged");
+    return samplesOf(stored.get(), count);
+}
+
+SourceImage NiftiInput::samplesOf(const void* data, size_t count) const
+{
+    const nifti_image* nim = m_nifti->image;
     const double slope = m_scaled ? nim->scl_slope : 1;
     const double intercept = m_scaled ? nim->scl_inter : 0;
     return readWithSampleType(m_header.sampleType, [&](auto type) -> SourceImage {

@@ -16,7 +16,16 @@ public:
     ~NiftiInput() override;
     SourceImage read(ProgressBar& progress) override;
 
+    // The volumes of a 4-D file in turn from one opening of it: a .nii.gz
+    // inflates once for all of them, where each volume read on its own
+    // inflates the file from its start.
+    bool readsVolumesInTurn() const override { return true; }
+    SourceImage readVolume(int index, ProgressBar& progress) override;
+
 private:
+    // `count` stored values in the library's buffer `data` as samples.
+    SourceImage samplesOf(const void* data, size_t count) const;
+
     std::string m_path;
     int m_volume;
     struct Header; // the library's header record, an unnamed struct

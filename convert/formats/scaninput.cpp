@@ -3,6 +3,8 @@
 
 #include "convert/formats/scaninput.h"
 
+#include <stdexcept>
+
 SampleType sampleTypeFor(bool isInteger, bool isSigned, int bytes)
 {
     if (isInteger && bytes == 1)
@@ -10,6 +12,11 @@ SampleType sampleTypeFor(bool isInteger, bool isSigned, int bytes)
     if (isInteger && bytes == 2)
         return isSigned ? SampleType::Int16 : SampleType::UInt16;
     return SampleType::Float;
+}
+
+SourceImage ScanInput::readVolume(int, ProgressBar&)
+{
+    throw std::logic_error("this input opens each volume on its own");
 }
 
 size_t sampleBytes(SampleType type)

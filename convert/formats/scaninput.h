@@ -23,6 +23,11 @@ public:
     // Reads the samples as m_header.sampleType. Throws ConvertError or ITK's
     // exceptions.
     virtual SourceImage read(ProgressBar& progress) = 0;
+    // Whether readVolume reads the volumes of a 4-D input from this one
+    // opening, which is cheaper in order than opening the input for each.
+    virtual bool readsVolumesInTurn() const { return false; }
+    // Volume `index` of the input, as read() reads the chosen one.
+    virtual SourceImage readVolume(int index, ProgressBar& progress);
 
 protected:
     ScanHeader m_header;

@@ -6,8 +6,8 @@
 
 #include "convert/guard/librarycall.h"
 #include "convert/guard/watchdog.h"
-#include "tests/support/consolecapture.h"
 #include "tests/fuzz/fuzzinput.h"
+#include "tests/support/consolecapture.h"
 #include "tests/support/testfolder.h"
 #include "volume/volumeloader.h"
 #include "volume/volumewriter.h"
@@ -147,8 +147,8 @@ void writeByHand(const Scan& scan, const std::string& path, const QString& forma
         for (size_t axis = 0; axis < 3; ++axis) {
             const double s = scan.spacing[axis];
             if (format.endsWith("ras")) // RAS: the toolkit's x and y reversed
-                header << " (" << -d[0][axis] * s << ',' << -d[1][axis] * s << ','
-                       << d[2][axis] * s << ')';
+                header << " (" << -d[0][axis] * s << ',' << -d[1][axis] * s << ',' << d[2][axis] * s
+                       << ')';
             else
                 header << ' ' << s;
         }
@@ -183,9 +183,8 @@ void put(gdcm::DataSet& ds, const Tags& tags)
         element.SetVR(vr);
         if (vr == gdcm::VR::US || vr == gdcm::VR::UL || vr == gdcm::VR::AT) { // binary
             // "1\\2" as numbers; a tag "0020,9057" as its group and element.
-            std::istringstream numbers(vr == gdcm::VR::AT ? "0x" + value.substr(0, 4) + "\\0x" +
-                                                                value.substr(5)
-                                                          : value);
+            std::istringstream numbers(
+                vr == gdcm::VR::AT ? "0x" + value.substr(0, 4) + "\\0x" + value.substr(5) : value);
             value.clear();
             for (std::string number; std::getline(numbers, number, '\\');) {
                 const uint32_t binary = uint32_t(std::stoul(number, nullptr, 0));
@@ -233,15 +232,21 @@ std::string joined(const double* values, size_t count)
 // A DICOM image file of int16 pixels (frames one after another), written
 // with GDCM.
 void writeDicom(const std::string& path, gdcm::DataSet ds, int columns, int rows,
-                const std::vector<int16_t>& pixels, const char* sopClass = "1.2.840.10008.5.1.4.1.1.2")
+                const std::vector<int16_t>& pixels,
+                const char* sopClass = "1.2.840.10008.5.1.4.1.1.2")
 {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     gdcm::UIDGenerator uid;
     gdcm::DataSet file; // the image's defaults, then the caller's elements
-    put(file, {{{0x0008, 0x0016}, sopClass}, {{0x0008, 0x0018}, uid.Generate()},
-               {{0x0028, 0x0002}, "1"}, {{0x0028, 0x0004}, "MONOCHROME2"},
-               {{0x0028, 0x0010}, std::to_string(rows)}, {{0x0028, 0x0011}, std::to_string(columns)},
-               {{0x0028, 0x0100}, "16"}, {{0x0028, 0x0101}, "16"}, {{0x0028, 0x0102}, "15"},
+    put(file, {{{0x0008, 0x0016}, sopClass},
+               {{0x0008, 0x0018}, uid.Generate()},
+               {{0x0028, 0x0002}, "1"},
+               {{0x0028, 0x0004}, "MONOCHROME2"},
+               {{0x0028, 0x0010}, std::to_string(rows)},
+               {{0x0028, 0x0011}, std::to_string(columns)},
+               {{0x0028, 0x0100}, "16"},
+               {{0x0028, 0x0101}, "16"},
+               {{0x0028, 0x0102}, "15"},
                {{0x0028, 0x0103}, "1"}});
     for (const gdcm::DataElement& element : ds.GetDES())
         file.Replace(element);
@@ -269,9 +274,12 @@ void writeSlice(const std::string& path, const Scan& scan, int slice, const doub
     const Matrix& d = scan.direction;
     const double orientation[6] = {d[0][0], d[1][0], d[2][0], d[0][1], d[1][1], d[2][1]};
     const double spacing[2] = {scan.spacing[1], scan.spacing[0]};
-    tags.insert({{{0x0020, 0x000e}, uid}, {{0x0008, 0x0060}, "CT"},
-                 {{0x0020, 0x0032}, joined(position, 3)}, {{0x0020, 0x0037}, joined(orientation, 6)},
-                 {{0x0028, 0x0030}, joined(spacing, 2)}, {{0x0028, 0x1052}, "-1024"},
+    tags.insert({{{0x0020, 0x000e}, uid},
+                 {{0x0008, 0x0060}, "CT"},
+                 {{0x0020, 0x0032}, joined(position, 3)},
+                 {{0x0020, 0x0037}, joined(orientation, 6)},
+                 {{0x0028, 0x0030}, joined(spacing, 2)},
+                 {{0x0028, 0x1052}, "-1024"},
                  {{0x0028, 0x1053}, "1"}});
     gdcm::DataSet ds;
     put(ds, tags);
@@ -348,7 +356,8 @@ void writeMultiFrame(const std::string& path, bool byIndex = false)
     for (int z = 0; z < 3; ++z)
         for (int v = 0; v < 2; ++v) {
             gdcm::DataSet frame;
-            putItem(frame, {0x0020, 0x9113}, {{{0x0020, 0x0032}, "0\\0\\" + std::to_string(2 * z)}});
+            putItem(frame, {0x0020, 0x9113},
+                    {{{0x0020, 0x0032}, "0\\0\\" + std::to_string(2 * z)}});
             putItem(frame, {0x0028, 0x9110}, {{{0x0028, 0x0030}, "2\\2"}});
             if (byIndex)
                 putItem(frame, {0x0020, 0x9111},
@@ -406,15 +415,22 @@ std::string csaHeader(int tiles, const std::string& normal)
 void writeMosaic(const std::string& path, int v, bool isSigned = false)
 {
     gdcm::DataSet ds;
-    put(ds, {{{0x0020, 0x000e}, "1.2.5"}, {{0x0008, 0x0060}, "MR"},
+    put(ds, {{{0x0020, 0x000e}, "1.2.5"},
+             {{0x0008, 0x0060}, "MR"},
              {{0x0008, 0x0008}, "ORIGINAL\\PRIMARY\\M\\ND\\MOSAIC"},
-             {{0x0020, 0x0012}, std::to_string(v + 1)}, {{0x0018, 0x0088}, "2"},
-             {{0x0020, 0x0032}, "-2\\-2\\4"}, {{0x0020, 0x0037}, "1\\0\\0\\0\\1\\0"},
-             {{0x0028, 0x0030}, "2\\2"}, {{0x0028, 0x0103}, "0"},
+             {{0x0020, 0x0012}, std::to_string(v + 1)},
+             {{0x0018, 0x0088}, "2"},
+             {{0x0020, 0x0032}, "-2\\-2\\4"},
+             {{0x0020, 0x0037}, "1\\0\\0\\0\\1\\0"},
+             {{0x0028, 0x0030}, "2\\2"},
+             {{0x0028, 0x0103}, "0"},
              {{0x0029, 0x0010}, "SIEMENS CSA HEADER"}});
     if (isSigned)
-        put(ds, {{{0x0028, 0x0101}, "12"}, {{0x0028, 0x0102}, "11"}, {{0x0028, 0x0103}, "1"},
-                 {{0x0028, 0x1052}, "1000"}, {{0x0028, 0x1053}, "1"}});
+        put(ds, {{{0x0028, 0x0101}, "12"},
+                 {{0x0028, 0x0102}, "11"},
+                 {{0x0028, 0x0103}, "1"},
+                 {{0x0028, 0x1052}, "1000"},
+                 {{0x0028, 0x1053}, "1"}});
     const std::string csa = csaHeader(3, "0 0 -1");
     gdcm::DataElement element(gdcm::Tag(0x0029, 0x1010));
     element.SetVR(gdcm::VR::OB);
@@ -892,11 +908,14 @@ private slots:
             << 2;
         // Numbers in order, not as text: 10 after 9.
         QTest::newRow("classic files, temporal positions 2, 10, 9")
-            << "classic 2 10 9" << 2 << "  volume 2: temporal position 10\n" << 1;
+            << "classic 2 10 9" << 2 << "  volume 2: temporal position 10\n"
+            << 1;
         QTest::newRow("an enhanced multi-frame file alone, by the frames' kind")
-            << "multi-frame file" << 1 << "  volume 1: image type ORIGINAL\\PRIMARY\\M\\M\n" << 1;
+            << "multi-frame file" << 1 << "  volume 1: image type ORIGINAL\\PRIMARY\\M\\M\n"
+            << 1;
         QTest::newRow("enhanced multi-frame, by dimension index")
-            << "multi-frame by index" << 1 << "  volume 1: dimension index 2\n" << 1;
+            << "multi-frame by index" << 1 << "  volume 1: dimension index 2\n"
+            << 1;
         QTest::newRow("mosaics, by acquisition")
             << "mosaic" << 0 << "- Volumes: 3 at each of 3 positions, told apart by acquisition"
             << 0;
@@ -936,8 +955,10 @@ private slots:
         QTest::addColumn<std::vector<uint16_t>>("samples"); // of all volumes, one after another
         // -100, 0, 200 plus 1000 v: the range -100..2200 of all three onto
         // 0..4095, (value + 100) * 4095 / 2300.
-        QTest::newRow("NIfTI, the range of all volumes")
-            << "nifti" << std::vector<uint16_t>{0, 178, 534, 1780, 1958, 2315, 3561, 3739, 4095};
+        const std::vector<uint16_t> ofAll{0, 178, 534, 1780, 1958, 2315, 3561, 3739, 4095};
+        QTest::newRow("NIfTI, the range of all volumes") << "in.nii" << ofAll;
+        // Read in turn from one gzip stream, twice: the range, then the samples.
+        QTest::newRow("NIfTI gzipped") << "in.nii.gz" << ofAll;
         // HU + 1024: 100 everywhere but volume v's marker of 900 at (1, 0, v).
         std::vector<uint16_t> markers(36, 1124);
         for (size_t v = 0; v < 3; ++v)
@@ -952,11 +973,9 @@ private slots:
         TestFolder folder;
         Scan scan(3, 1, 1);
         scan.values = {-100, 0, 200};
-        if (layout == "nifti")
-            writeNifti(scan, "in.nii", false, 3);
-        else
-            writeClassic4d("in");
-        const Run run = convert({layout == "nifti" ? "in.nii" : "in", "out", "--all-volumes"});
+        const bool nifti = layout.startsWith("in.nii");
+        nifti ? writeNifti(scan, layout.toStdString(), false, 3) : writeClassic4d("in");
+        const Run run = convert({nifti ? layout : "in", "out", "--all-volumes"});
         QVERIFY2(run.status == 0 && run.out.contains("- Output: 3 volumes of "),
                  qPrintable(run.out + run.err));
         QCOMPARE(QDir("out").entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
@@ -1043,7 +1062,8 @@ private slots:
         QTest::addColumn<QString>("back"); // its name converted back
         for (const char* name : {"v.nii.gz", "v.nii", "v.nrrd", "v.mha"})
             QTest::newRow(name) << name << "back.dat";
-        QTest::newRow("names in upper case") << "V.NII" << "BACK.DAT";
+        QTest::newRow("names in upper case") << "V.NII"
+                                             << "BACK.DAT";
     }
 
     void exportsRoundTrip()
@@ -1110,7 +1130,8 @@ private slots:
         for (const char* dimensions : {"-1", "1e308"}) // MetaIO looped for ever
             std::ofstream(std::string("ndims") + dimensions + ".mha")
                 << "NDims = " << dimensions << "\nDimSize = 2 2\nElementType = MET_SHORT\n"
-                << "ElementDataFile = LOCAL\n" << std::string(8, '\0');
+                << "ElementDataFile = LOCAL\n"
+                << std::string(8, '\0');
         Scan noise(20, 20, 10); // that compresses little
         for (size_t i = 0; i < noise.values.size(); ++i)
             noise.values[i] = float(i * 7919 % 1000);
@@ -1164,8 +1185,7 @@ private slots:
         QTest::newRow("a volume the 4-D series lacks")
             << QStringList{"fourd", "out.dat", "--volume", "3"} << "it holds volumes 0..2";
         QTest::newRow("a 4-D series missing a slice")
-            << QStringList{"incomplete", "out.dat"}
-            << "its slices do not make whole volumes: ";
+            << QStringList{"incomplete", "out.dat"} << "its slices do not make whole volumes: ";
         // (No OUTPUT: a file named "--list" stays as it was.)
         QTest::newRow("--list, a 4-D series missing a slice")
             << QStringList{"incomplete", "--list"} << "its slices do not make whole volumes: ";
@@ -1189,8 +1209,8 @@ private slots:
         QTest::newRow("the write fails")
             << QStringList{"small.nrrd", "blocked.dat"} << "cannot write 'blocked.dat'";
         // A SIGTERM while it converts ends its child and removes what it began.
-        QTest::newRow("cancelled") << QStringList{"slow.mha", "out.dat"}
-                                   << "cancelled; 'out.dat' was not written";
+        QTest::newRow("cancelled")
+            << QStringList{"slow.mha", "out.dat"} << "cancelled; 'out.dat' was not written";
     }
 
     void failuresLeaveOutputAlone()
