@@ -201,7 +201,7 @@ void MainWindow::showVolume(const QString& volume, const QString& name, const QS
     loadFile();
     // Its first picture needs no click.
     applyTransferFunction(kind.ct ? skinAndBonePreset(densityHistogram())
-                             : greyRampPreset(densityHistogram()));
+                                  : greyRampPreset(densityHistogram()));
     m_recent->add(opened);
 }
 
