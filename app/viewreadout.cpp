@@ -17,6 +17,7 @@ const char* const kPlanes[3] = {"axial", "koronal", "sagittal"};
 ViewReadout::ViewReadout(GLWidget* view, QSlider* slider, QStatusBar* status)
     : QObject(view), m_view(view), m_slider(slider), m_voxel(new QLabel), m_slice(new QLabel)
 {
+    m_voxel->setObjectName("voxelReadout");
     status->addPermanentWidget(m_voxel);
     // Beside the slider, where the form leaves room.
     m_slice->setParent(slider->parentWidget());

@@ -186,7 +186,7 @@ private slots:
 
         QVERIFY(ui::load(window, "v.dat"));
         setTransfer(*view, kColours);
-        const QLabel* said = window.statusBar()->findChildren<QLabel*>().last();
+        const QLabel* said = window.statusBar()->findChild<QLabel*>("voxelReadout");
         // A 700 x 500 view: the volume spans x 225..475 and y 125..375, 250 / 64 pixels a voxel.
         const auto pixel = [](double x, double y) {
             return QPoint(int(225 + 250 * x / 64), int(375 - 250 * y / 64));
