@@ -46,6 +46,12 @@ void ScanChooser::offerCt(bool ct, const QString& reason)
     m_reason->show();
 }
 
+void ScanChooser::choose(int index)
+{
+    if (m_items)
+        m_items->setCurrentIndex(index);
+}
+
 int ScanChooser::chosen() const
 {
     return m_items ? m_items->currentIndex() : 0;

@@ -22,7 +22,8 @@ public:
     // reason.
     void offerCt(bool ct, const QString& reason);
 
-    int chosen() const; // the item's index, 0 where there is no list
+    void choose(int index); // the item chosen at the start
+    int chosen() const;     // the item's index, 0 where there is no list
     bool ctChecked() const;
 
 private:

@@ -131,26 +131,28 @@ void ScanOpener::listed(const QByteArray& json, const QStringList& chosen, const
                    });
     }
     if (volumes.size() > 1) {
-        QStringList items;
+        // Every volume, under one mapping, for the time row: first, where a
+        // long list does not hide it, but volume 0 stays the one chosen.
+        QStringList items{"Alle Volumen (Zeitachse)"};
         for (int v = 0; v < volumes.size(); ++v)
             items << QString("Volumen %1: %2")
                          .arg(v)
                          .arg(volumes[v].toObject().value("description").toString());
-        // Every volume, under one mapping, for the time row.
-        items << QString("Alle Volumen (Zeitachse)");
         const QString apart = listing.value("toldApartBy").toString();
-        return ask("Volumen wählen",
-                   scanName() + QString(" enthält %1 Volumen").arg(volumes.size()) +
-                       (apart.isEmpty() ? ":" : ", unterschieden nach " + apart + ":"),
-                   items, listing,
-                   [this, chosen, choice, all = volumes.size()](int index, const QStringList& ct) {
-                       const QString prefix = choice.isEmpty() ? "" : choice + ", ";
-                       if (index == all)
-                           return convert(chosen + QStringList{"--all-volumes"} + ct,
-                                          prefix + "alle Volumen");
-                       convert(chosen + QStringList{"--volume", QString::number(index)} + ct,
-                               prefix + QString("Volumen %1").arg(index));
-                   });
+        return ask(
+            "Volumen wählen",
+            scanName() + QString(" enthält %1 Volumen").arg(volumes.size()) +
+                (apart.isEmpty() ? ":" : ", unterschieden nach " + apart + ":"),
+            items, listing,
+            [this, chosen, choice](int index, const QStringList& ct) {
+                const QString prefix = choice.isEmpty() ? "" : choice + ", ";
+                if (index == 0)
+                    return convert(chosen + QStringList{"--all-volumes"} + ct,
+                                   prefix + "alle Volumen");
+                convert(chosen + QStringList{"--volume", QString::number(index - 1)} + ct,
+                        prefix + QString("Volumen %1").arg(index - 1));
+            },
+            1);
     }
     // Nothing else to choose: whether it is CT, where the converter says.
     if (listing.value("ct").isBool())
@@ -161,9 +163,11 @@ void ScanOpener::listed(const QByteArray& json, const QStringList& chosen, const
 }
 
 void ScanOpener::ask(const QString& title, const QString& label, const QStringList& items,
-                     const QJsonObject& listing, std::function<void(int, const QStringList&)> take)
+                     const QJsonObject& listing, std::function<void(int, const QStringList&)> take,
+                     int current)
 {
     ScanChooser* dialog = new ScanChooser(title, label, items, m_window);
+    dialog->choose(current);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     const QJsonValue decided = listing.value("ct");
     if (decided.isBool())

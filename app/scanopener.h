@@ -69,8 +69,10 @@ private:
     // Asks which of `items` to take and, where `listing` says whether the
     // scan is CT, whether to read it so; `take` gets the item's index and the
     // options that change the converter's decision (--ct, --no-ct, or none).
+    // `current` is the item chosen at the start.
     void ask(const QString& title, const QString& label, const QStringList& items,
-             const QJsonObject& listing, std::function<void(int, const QStringList&)> take);
+             const QJsonObject& listing, std::function<void(int, const QStringList&)> take,
+             int current = 0);
     void convert(const QStringList& options, const QString& choice);
     void fail(const QString& why);
     QString scanName() const;
