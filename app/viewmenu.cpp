@@ -7,25 +7,34 @@
 
 #include <QMenu>
 
+#include <functional>
+
+namespace {
+
+// A choice that is off until the user turns it on, and then stays on across
+// runs: `apply` takes it at once and at each change.
+void addRememberedChoice(QMenu* menu, const char* caption, const char* key,
+                         const std::function<void(bool)>& apply)
+{
+    QAction* action = menu->addAction(caption);
+    action->setCheckable(true);
+    action->setChecked(userSettings().value(key, false).toBool());
+    apply(action->isChecked());
+    QObject::connect(action, &QAction::toggled, menu, [key, apply](bool on) {
+        apply(on);
+        userSettings().setValue(key, on);
+    });
+}
+
+} // namespace
+
 ViewMenu::ViewMenu(QMenu* menu, GLWidget* view, Histogram* histogram, QWidget* window)
     : QObject(window), m_view(view), m_window(window)
 {
-    QAction* windowed = menu->addAction("&Schnitte im Dichtefenster");
-    windowed->setCheckable(true);
-    windowed->setChecked(userSettings().value("slicesInWindow", false).toBool());
-    view->setSlicesInWindow(windowed->isChecked());
-    connect(windowed, &QAction::toggled, this, [view](bool on) {
-        view->setSlicesInWindow(on);
-        userSettings().setValue("slicesInWindow", on);
-    });
-    QAction* logarithmic = menu->addAction("Histogramm &logarithmisch");
-    logarithmic->setCheckable(true);
-    logarithmic->setChecked(userSettings().value("histogramLogarithmic", false).toBool());
-    histogram->setLogarithmic(logarithmic->isChecked());
-    connect(logarithmic, &QAction::toggled, this, [histogram](bool on) {
-        histogram->setLogarithmic(on);
-        userSettings().setValue("histogramLogarithmic", on);
-    });
+    addRememberedChoice(menu, "&Schnitte im Dichtefenster", "slicesInWindow",
+                        [view](bool on) { view->setSlicesInWindow(on); });
+    addRememberedChoice(menu, "Histogramm &logarithmisch", "histogramLogarithmic",
+                        [histogram](bool on) { histogram->setLogarithmic(on); });
     menu->addSeparator();
 
     // Home belongs to the view: in the lists and boxes it keeps its own meaning.
