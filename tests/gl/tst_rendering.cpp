@@ -106,12 +106,12 @@ const int kBoxes[][7] = {{8, 40, 40, 33, 65, 65, 2048},  {40, 40, 40, 65, 65, 65
 using Transfer = QVector<QPoint>;
 const Transfer kWindow = {{999, 0}, {1000, 200}, {1500, 200}, {1501, 0}};
 
-QSize rectangleSize(GLuint texture)
+QSize rectangleSize(GLuint texture, GLenum target = GL_TEXTURE_RECTANGLE_ARB)
 {
-    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, texture);
+    glBindTexture(target, texture);
     GLint width = 0, height = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_RECTANGLE_ARB, 0, GL_TEXTURE_WIDTH, &width);
-    glGetTexLevelParameteriv(GL_TEXTURE_RECTANGLE_ARB, 0, GL_TEXTURE_HEIGHT, &height);
+    glGetTexLevelParameteriv(target, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(target, 0, GL_TEXTURE_HEIGHT, &height);
     return QSize(width, height);
 }
 
@@ -196,25 +196,29 @@ private slots:
     }
 
     // A ball of 4095 in tissue of 1500: projections take densities above
-    // the window as its top entry, so the ball is the brightest thing
-    // whatever window the table was built for. A grey ramp on 300 pixels of
-    // the window 0..4095 ends at entry 4094 (300 x 13.65f truncates there),
-    // the grey ramp's own window ends below the ball, and a mean of 3000
-    // lies above it too.
+    // the window as its top entry, and 4095 as entry 4094, so the ball is
+    // the brightest thing whatever window the table was built for. A grey
+    // ramp on 300 pixels of the window 0..4095 ends at entry 4094 (300 x
+    // 13.65f truncates there); on 4095 pixels, white at the last but one,
+    // entry 4095 is the transparent end point; the grey ramp's own window
+    // ends below the ball, and a mean of 3000 lies above it too.
     void projectionsShowTheDensestVoxelsBrightest_data()
     {
         QTest::addColumn<bool>("average");
         QTest::addColumn<int>("windowTop");
         QTest::addColumn<int>("editorWidth");
-        QTest::newRow("MIP, the table ending at 4094") << false << 4095 << 300;
-        QTest::newRow("MIP, a window below the ball") << false << 2416 << 400;
-        QTest::newRow("average above the window") << true << 2416 << 400;
+        QTest::addColumn<int>("whiteAt"); // the ramp's white end on the editor
+        QTest::newRow("MIP, the table ending at 4094") << false << 4095 << 300 << 300;
+        QTest::newRow("MIP, the end point at 4095") << false << 4095 << 4095 << 4094;
+        QTest::newRow("MIP, a window below the ball") << false << 2416 << 400 << 400;
+        QTest::newRow("average above the window") << true << 2416 << 400 << 400;
     }
     void projectionsShowTheDensestVoxelsBrightest()
     {
         QFETCH(bool, average);
         QFETCH(int, windowTop);
         QFETCH(int, editorWidth);
+        QFETCH(int, whiteAt);
         SampleVolume volume(64, 64, 64, average ? 3000 : 1500);
         for (int z = 0; z < 64; ++z)
             for (int y = 0; y < 64; ++y)
@@ -223,7 +227,7 @@ private slots:
                         volume.at(x, y, z) = 4095;
         Scene scene(300, 300, volume);
         scene.view->m_maxDensity = windowTop;
-        scene.view->updateTransferFunction({{Qt::black, 0, 0}, {Qt::white, editorWidth, 255}},
+        scene.view->updateTransferFunction({{Qt::black, 0, 0}, {Qt::white, whiteAt, 255}},
                                            editorWidth, 255);
         average ? scene.view->setAverageMode() : scene.view->setMIPMode();
         const QImage image = scene.view.render();
@@ -633,11 +637,8 @@ private slots:
                                     z.texels[at] * 255};
             for (int axis = 0; axis < 3; ++axis)
                 QVERIFY2(std::fabs(bytes[axis] - float(v[4 + axis])) < 0.01f,
-                         qPrintable(QString("voxel %1, %2, %3: %4")
-                                        .arg(v[0])
-                                        .arg(v[1])
-                                        .arg(v[2])
-                                        .arg(double(bytes[axis]))));
+                         qPrintable(QString::asprintf("voxel %d, %d, %d: %g", v[0], v[1], v[2],
+                                                      double(bytes[axis]))));
         }
         hideGLFeatures({});
 
@@ -674,11 +675,7 @@ private slots:
         setup.view->loadVolume("v.dat");
         QVERIFY(setup.console.out().find("3D textures not supported!\n") != std::string::npos);
         glActiveTexture(GL_TEXTURE0);
-        glBindTexture(GL_TEXTURE_2D, setup.view->volumeTexture());
-        GLint size[2] = {0, 0};
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &size[0]);
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &size[1]);
-        QCOMPARE(QSize(size[0], size[1]), QSize(32, 16));
+        QCOMPARE(rectangleSize(setup.view->volumeTexture(), GL_TEXTURE_2D), QSize(32, 16));
         std::vector<float> texels(32 * 16, -1.0f);
         glGetTexImage(GL_TEXTURE_2D, 0, GL_LUMINANCE, GL_FLOAT, texels.data());
         for (int y = 0; y < 12; ++y)
