@@ -101,9 +101,10 @@ void buildTransferTable(std::vector<TransferEntry>& table, const std::vector<Con
 
 int transferTableTop(int width, int minDensity, int maxDensity)
 {
-    if (width <= 0)
-        return std::clamp(maxDensity, 0, kDensityCount - 1);
-    const float scale = float(maxDensity - minDensity) / float(width);
-    return std::clamp(std::min(tableIndex(width, scale, minDensity), maxDensity), 0,
-                      kDensityCount - 1);
+    const int top =
+        width <= 0
+            ? maxDensity
+            : std::min(tableIndex(width, float(maxDensity - minDensity) / float(width), minDensity),
+                       maxDensity);
+    return std::clamp(top, 0, kDensityCount - 2);
 }

@@ -26,8 +26,10 @@ inline bool operator==(const TransferEntry& a, const TransferEntry& b)
 void buildTransferTable(std::vector<TransferEntry>& table, const std::vector<ControlPoint>& points,
                         int width, int height, int minDensity, int maxDensity);
 
-// The table's top entry: where the white end point lands, the window's top
-// density or, where the scale's rounding stops short of it, the one below.
-// Projections classify densities above it as this entry, so that the densest
-// voxels, which the window leaves out, stay the brightest.
+// The table's top entry for projections: where the white end point lands,
+// the window's top density or, where the scale's rounding stops short of
+// it, the one below; never entry 4095, the end point of a full window.
+// Projections classify denser samples as this entry, so that the densest
+// voxels, which the window or the end point leaves transparent, stay the
+// brightest.
 int transferTableTop(int width, int minDensity, int maxDensity);
