@@ -5,10 +5,7 @@
 #include "tools/phantom/phantoms.h"
 #include "volume/volumewriter.h"
 
-#include <QFile>
-#include <QProcess>
 #include <QtTest>
-
 
 namespace {
 

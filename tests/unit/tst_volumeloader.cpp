@@ -71,7 +71,6 @@ private slots:
         QTest::addColumn<int>("threads");
         QTest::newRow("uneven shares") << 35 << 13 << 3;
         QTest::newRow("more threads than slices") << 6 << 2 << 8;
-        QTest::newRow("large slices") << 64 * 64 << 40 << 2;
     }
 
     void convertsOnThreads()
