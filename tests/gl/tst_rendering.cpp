@@ -97,10 +97,17 @@ QPoint projected(double s, double t, double r, double ax, double ay)
 // voxel of 4095 on the corner of eight bricks; and squares on the faces
 // x = 0 and z = 79, which the samples between a face and the first voxel
 // centres read. Boxes run from x0 to x1 - 1.
-const int kBoxes[][7] = {{8, 40, 40, 33, 65, 65, 2048},  {40, 40, 40, 65, 65, 65, 100},
-                         {88, 24, 16, 89, 80, 72, 3000}, {8, 9, 23, 88, 80, 24, 1200},
-                         {73, 44, 44, 74, 60, 60, 4095}, {80, 16, 72, 81, 17, 73, 4095},
-                         {0, 56, 8, 1, 72, 24, 1300},    {16, 56, 79, 32, 72, 80, 1400}};
+SampleVolume boxes()
+{
+    const int kBoxes[][7] = {{8, 40, 40, 33, 65, 65, 2048},  {40, 40, 40, 65, 65, 65, 100},
+                             {88, 24, 16, 89, 80, 72, 3000}, {8, 9, 23, 88, 80, 24, 1200},
+                             {73, 44, 44, 74, 60, 60, 4095}, {80, 16, 72, 81, 17, 73, 4095},
+                             {0, 56, 8, 1, 72, 24, 1300},    {16, 56, 79, 32, 72, 80, 1400}};
+    SampleVolume volume(96, 88, 80, 0);
+    for (const int* b : kBoxes)
+        fillBox(volume, b[0], b[1], b[2], b[3], b[4], b[5], uint16_t(b[6]));
+    return volume;
+}
 
 // Control points on a 4095 x 255 editor: density and opacity.
 using Transfer = QVector<QPoint>;
@@ -113,6 +120,16 @@ QSize rectangleSize(GLuint texture, GLenum target = GL_TEXTURE_RECTANGLE_ARB)
     glGetTexLevelParameteriv(target, 0, GL_TEXTURE_WIDTH, &width);
     glGetTexLevelParameteriv(target, 0, GL_TEXTURE_HEIGHT, &height);
     return QSize(width, height);
+}
+
+// Turns the view with the left button held and draws a turning frame, then moves back to
+// the unturned view, the button still held.
+void turnAndBack(TestView& view)
+{
+    QTest::mousePress(&view.widget(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
+    ui::move(&view.widget(), QPoint(80, 50), Qt::LeftButton);
+    view.render();
+    ui::move(&view.widget(), QPoint(50, 50), Qt::LeftButton);
 }
 
 } // namespace
@@ -358,9 +375,7 @@ private slots:
         QFETCH(Transfer, transfer);
         QFETCH(QPoint, turn);
         QFETCH(bool, paddedTexture);
-        SampleVolume volume(96, 88, 80, 0);
-        for (const int* b : kBoxes)
-            fillBox(volume, b[0], b[1], b[2], b[3], b[4], b[5], uint16_t(b[6]));
+        const SampleVolume volume = boxes();
         GLFeatures hidden;
         hidden.nonPowerOfTwo = paddedTexture;
         hideGLFeatures(hidden);
@@ -469,10 +484,7 @@ private slots:
         // Turning with every ray, and back to where it started.
         const QImage still = view.render();
         view->setDragFrameBudget(1e6);
-        QTest::mousePress(&view.widget(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
-        ui::move(&view.widget(), QPoint(80, 50), Qt::LeftButton);
-        view.render();
-        ui::move(&view.widget(), QPoint(50, 50), Qt::LeftButton);
+        turnAndBack(view);
         QCoreApplication::processEvents();
         verifyClose(view.readBack(), still, "turning");
         QTest::mouseRelease(&view.widget(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
@@ -495,9 +507,7 @@ private slots:
     {
         QFETCH(double, budget);
         QFETCH(double, step);
-        SampleVolume volume(96, 88, 80, 0);
-        for (const int* b : kBoxes)
-            fillBox(volume, b[0], b[1], b[2], b[3], b[4], b[5], uint16_t(b[6]));
+        const SampleVolume volume = boxes();
         Scene scene(240, 200, volume);
         TestView& view = scene.view;
         setTransfer(view.widget(),
@@ -505,10 +515,7 @@ private slots:
         view->setDragFrameBudget(budget); // from the second turning frame on, fewer rays
         view->setSampleDistance(step);
         const QImage still = view.render();
-        QTest::mousePress(&view.widget(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
-        ui::move(&view.widget(), QPoint(80, 50), Qt::LeftButton);
-        view.render();
-        ui::move(&view.widget(), QPoint(50, 50), Qt::LeftButton); // the unturned view
+        turnAndBack(view);
         QCoreApplication::processEvents();
         const QImage turning = view.readBack();
         QTest::mouseRelease(&view.widget(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
@@ -540,9 +547,7 @@ private slots:
     // as it was, still or turning.
     void aPictureIsTheFullFrame()
     {
-        SampleVolume volume(96, 88, 80, 0);
-        for (const int* b : kBoxes)
-            fillBox(volume, b[0], b[1], b[2], b[3], b[4], b[5], uint16_t(b[6]));
+        const SampleVolume volume = boxes();
         Scene scene(240, 200, volume, false);
         TestView& view = scene.view;
         QString fault;
@@ -574,10 +579,7 @@ private slots:
         QCOMPARE(view.render(), still);
         QCOMPARE(rectangleSize(view->entryTexture()), QSize(240, 200));
 
-        QTest::mousePress(&view.widget(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
-        ui::move(&view.widget(), QPoint(80, 50), Qt::LeftButton);
-        view.render();
-        ui::move(&view.widget(), QPoint(50, 50), Qt::LeftButton);
+        turnAndBack(view);
         const QImage turning = view.render();
         QCOMPARE(view->renderPicture(1, fault), still);
         QCOMPARE(view.render(), turning);
