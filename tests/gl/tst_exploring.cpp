@@ -69,10 +69,12 @@ struct Scene
     }
 };
 
-QWheelEvent wheel(QPoint at, int notches, Qt::KeyboardModifiers modifiers = {})
+// Turns the wheel over `widget` by `notches` at `at`.
+void wheel(QWidget* widget, QPoint at, int notches)
 {
-    return QWheelEvent(at, at, {}, QPoint(0, 120 * notches), Qt::NoButton, modifiers,
-                       Qt::NoScrollPhase, false);
+    QWheelEvent event(at, at, {}, QPoint(0, 120 * notches), Qt::NoButton, {}, Qt::NoScrollPhase,
+                      false);
+    QApplication::sendEvent(widget, &event);
 }
 
 } // namespace
@@ -96,13 +98,10 @@ private slots:
         const QImage loaded = view.render();
         const QRect blue = pixelsOf(loaded, kBlue);
         const QPoint mouse = blue.topLeft() + QPoint(3, 4);
-        for (int notches : {4, -4}) {
-            QWheelEvent event = wheel(mouse, notches);
-            QApplication::sendEvent(&view.widget(), &event);
-        }
+        for (int notches : {4, -4})
+            wheel(&view.widget(), mouse, notches);
         QCOMPARE(view.render(), loaded);
-        QWheelEvent closer = wheel(mouse, 4);
-        QApplication::sendEvent(&view.widget(), &closer);
+        wheel(&view.widget(), mouse, 4);
         const QRect zoomed = pixelsOf(view.render(), kBlue);
         QVERIFY2(std::abs(zoomed.width() - 2 * blue.width()) <= 2, qPrintable(QString::number(zoomed.width())));
         const QPointF before = placeIn(blue, mouse), after = placeIn(zoomed, mouse);
@@ -208,13 +207,11 @@ private slots:
         QCOMPARE(said->text(), QString("x 30, y 2, z 32: Dichte 0"));
         // The wheel over a slice steps through the slices; Home on the view
         // undoes a turn and a zoom, as "Ansicht zurücksetzen" does.
-        QWheelEvent down = wheel(pixel(30, 30), -1);
-        QApplication::sendEvent(view, &down);
+        wheel(view, pixel(30, 30), -1);
         QCOMPARE(window.m_Slices->value(), 31);
         QVERIFY(ui::click(window, "Slicing active"));
         ui::drag(view, QPoint(50, 50), QPoint(80, 60));
-        QWheelEvent closer = wheel(pixel(30, 30), 2);
-        QApplication::sendEvent(view, &closer);
+        wheel(view, pixel(30, 30), 2);
         QApplication::setActiveWindow(&window); // whatever the display's focus
         view->setFocus();
         QTest::keyClick(view, Qt::Key_Home);

@@ -258,10 +258,9 @@ private slots:
         QTest::addColumn<QByteArray>("name");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QByteArray>("error");
-        std::vector<uint16_t> samples(20);
-        const uint16_t high[] = {4096, 65535, 4095, 0, 8191, 12, 32768, 4094};
-        for (size_t i = 0; i < samples.size(); ++i)
-            samples[i] = high[i % 8];
+        const std::vector<uint16_t> samples = {4096,  65535, 4095,  0,     8191, 12,   32768,
+                                               4094,  4096,  65535, 4095,  0,    8191, 12,
+                                               32768, 4094,  4096,  65535, 4095, 0};
         QTest::newRow("Latin-1 name") << QByteArray("gr\xfc\xdf\xe9 K\xf6pfe.dat")
                                       << volumeFileBytes(3, 10, 2, std::vector<uint16_t>(60, 900))
                                       << QByteArray();
