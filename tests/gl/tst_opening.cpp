@@ -1,13 +1,15 @@
 // Opening volumes and scans from the window, as a user does: through
 // "Öffnen …" and the keyboard, the command line's path, a drop; kastra-convert
 // run as a real child process on real files, with its chooser, progress,
-// Cancel and refusals; and stand-in converters that crash, hang or are
-// missing, which must leave the window as it was.
+// Cancel and refusals; stand-in converters that crash, hang or are
+// missing, which must leave the window as it was; and the time row that
+// steps through every volume of a 4-D scan.
 
 #include "app/mainwindow.h"
 #include "app/openfiledialog.h"
 #include "app/scanchooser.h"
 #include "app/scanopener.h"
+#include "app/timeaxis.h"
 #include "tests/fuzz/fuzzinput.h"
 #include "tests/support/consolecapture.h"
 #include "tests/support/expectedvolume.h"
@@ -18,12 +20,16 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSlider>
+#include <QToolButton>
 #include <QtTest>
+#include <nifti2_io.h>
 
 #include <memory>
 
@@ -89,6 +95,42 @@ QString standIn(const QString& then)
                      .toUtf8());
     script.setPermissions(script.permissions() | QFile::ExeOwner);
     return QFileInfo(script).absoluteFilePath();
+}
+
+constexpr int kSide = 32, kVolumes = 4;
+constexpr int kBallX[kVolumes] = {8, 13, 19, 24}; // the ball's centre along x in each volume
+
+// A 4-D NIfTI file by the format's library: kVolumes int16 volumes of
+// kSide^3 voxels of 1 mm, no patient frame, each 0 but for a ball of 3000
+// (radius 5) centred at kBallX[t], kSide / 2, kSide / 2.
+void writeMovingBall(const char* path)
+{
+    const int64_t dims[8] = {4, kSide, kSide, kSide, kVolumes, 1, 1, 1};
+    nifti_image* nim = nifti_make_new_nim(dims, DT_INT16, 1);
+    int16_t* samples = static_cast<int16_t*>(nim->data);
+    for (int i = 0; i < kVolumes * kSide * kSide * kSide; ++i) {
+        const int dx = i % kSide - kBallX[i / (kSide * kSide * kSide)],
+                  dy = i / kSide % kSide - kSide / 2, dz = i / (kSide * kSide) % kSide - kSide / 2;
+        samples[i] = int16_t(dx * dx + dy * dy + dz * dz <= 25 ? 3000 : 0);
+    }
+    nifti_set_filenames(nim, path, 0, 1);
+    nifti_image_write(nim);
+    nifti_image_free(nim);
+}
+
+// The mean column of the picture's bright pixels: where the ball is drawn.
+double ballColumn(GLWidget& view)
+{
+    QString fault;
+    const QImage picture = view.renderPicture(1, fault);
+    double sum = 0, count = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            if (qGray(picture.pixel(x, y)) > 60)
+                sum += x, ++count;
+    if (count == 0)
+        TestView::saveArtefact(picture, "no-ball");
+    return count ? sum / count : -1;
 }
 
 } // namespace
@@ -373,6 +415,81 @@ private slots:
                  (QStringList{"b.dat", "c.dat", "d.dat", QFileInfo(made).fileName()}));
         cache.trim(0, made);
         QCOMPARE(QDir(cached()).entryList({"*.dat"}), QStringList{QFileInfo(made).fileName()});
+    }
+
+    // "Alle Volumen" of a 4-D scan: each step shows the ball where its volume has it, under the
+    // transfer function, camera, crop and slice set before; play loops; a single volume hides the
+    // row again, the window as it was.
+    void aTimeAxisStepsThroughEveryVolume()
+    {
+        writeMovingBall("ball.nii");
+        ConsoleCapture quiet;
+        MainWindow& window = *m_window;
+        TimeAxis* time = window.findChild<TimeAxis*>();
+        QVERIFY(time && !time->row()->isVisible());
+        const QRect viewAtStart = window.m_glWidget->geometry();
+
+        window.openPath("ball.nii");
+        ScanChooser* chooser = chooserOf(window);
+        QVERIFY(chooser);
+        QComboBox* items = chooser->findChild<QComboBox*>();
+        QCOMPARE(items->count(), kVolumes + 1);
+        QVERIFY(items->currentText().startsWith("Volumen 0")); // what Return takes, as before
+        items->setCurrentIndex(items->findText("Alle Volumen", Qt::MatchStartsWith));
+        QTest::keyClick(items, Qt::Key_Return);
+        QTRY_COMPARE_WITH_TIMEOUT(time->count(), kVolumes, 30000);
+        QVERIFY(time->row()->isVisible());
+        QCOMPARE(window.m_glWidget->geometry(), viewAtStart);
+        QLabel* number = time->row()->findChild<QLabel*>();
+
+        // A turn, a zoom, a crop and a slice of the user's before the steps.
+        GLWidget& view = *window.m_glWidget;
+        ui::drag(&view, QPoint(300, 250), QPoint(340, 250));
+        view.zoomAt(QPoint(350, 250), 1);
+        const CropBox crop{{{0, 0, 2}}, {{kSide - 1, kSide - 1, kSide - 3}}};
+        view.setCropBox(crop);
+        window.m_Slices->setValue(window.m_Slices->maximum() / 3);
+        const int window_[2] = {window.m_min_density->value(), window.m_max_density->value()};
+        const auto table = view.transferTable();
+        const QMatrix4x4 turn = view.camera().orientation();
+        const float slice = view.slicePosition();
+
+        double columns[kVolumes];
+        for (int t = 0; t < kVolumes; ++t) {
+            time->slider()->setValue(t);
+            QCOMPARE(number->text(), QString("%1 / 4").arg(t + 1));
+            columns[t] = ballColumn(view);
+            QVERIFY(view.transferTable() == table && window.m_min_density->value() == window_[0] &&
+                    window.m_max_density->value() == window_[1] && view.cropBox() == crop &&
+                    view.camera().orientation() == turn && view.camera().zoomNotches() == 1 &&
+                    view.slicePosition() == slice);
+        }
+        // The ball's steps on screen in proportion to its steps in the volumes.
+        const double span = columns[kVolumes - 1] - columns[0];
+        QVERIFY2(span > 20, qPrintable(QString::number(span)));
+        for (int t = 1; t < kVolumes - 1; ++t) {
+            const double expected =
+                double(kBallX[t] - kBallX[0]) / (kBallX[kVolumes - 1] - kBallX[0]);
+            QVERIFY2(qAbs((columns[t] - columns[0]) / span - expected) < 0.05,
+                     qPrintable(QString("step %1 at column %2").arg(t).arg(columns[t])));
+        }
+        time->slider()->setValue(0);
+        QCOMPARE(ballColumn(view), columns[0]);
+
+        // Play steps on, from the last volume back to the first.
+        QSignalSpy steps(time, &TimeAxis::stepped);
+        time->playButton()->click();
+        QTRY_VERIFY_WITH_TIMEOUT(steps.count() >= kVolumes + 1, 20000);
+        time->playButton()->click();
+        QTest::qWait(300);
+        const int stopped = time->current();
+        QTest::qWait(300);
+        QCOMPARE(time->current(), stopped);
+
+        // A single volume: the row goes, the window as before.
+        m_folder->write("single.dat", volumeFileBytes(2, 2, 2, std::vector<uint16_t>(8, 100)));
+        window.openPath("single.dat");
+        QVERIFY(!time->row()->isVisible() && view.volume().width == 2);
     }
 };
 
