@@ -31,8 +31,8 @@ CONVERGED = 0.125
 # The projections' table as the benchmark draws it in Kastra: grey = density, opaque, from the
 # editor's left edge to its last pixel (density 4089 of 4095), then fading to the table's
 # transparent end point at 4095, as the peer is told here too. (Kastra's projections take
-# density 4095 as entry 4094, a sixth opaque, where the peer's is clear: no CT measured here
-# reaches 4089.)
+# density 4095 as entry 4094, a sixth opaque, where the peer's is clear: volumes whose
+# densities stay below 4089 are drawn alike.)
 PEER_PROJECTION_TF = "0:1:0:0:0,%.6f:1:1:1:1,1:0:1:1:1" % (4089 / 4095)
 RENDERERS = ("kastra", "gpu", "cpu")
 LABELS = {"kastra": "Kastra", "gpu": "peer GPU ray caster", "cpu": "peer CPU ray caster"}
