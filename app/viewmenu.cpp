@@ -35,6 +35,8 @@ ViewMenu::ViewMenu(QMenu* menu, GLWidget* view, Histogram* histogram, QWidget* w
                         [view](bool on) { view->setSlicesInWindow(on); });
     addRememberedChoice(menu, "Histogramm &logarithmisch", "histogramLogarithmic",
                         [histogram](bool on) { histogram->setLogarithmic(on); });
+    addRememberedChoice(menu, "Bild &verfeinern", "refinePicture",
+                        [view](bool on) { view->setRefining(on); });
     menu->addSeparator();
 
     // Home belongs to the view: in the lists and boxes it keeps its own meaning.

@@ -12,7 +12,7 @@ class QMenu;
 class QWidget;
 
 // The window's "Ansicht" menu: slices in the density window, the
-// histogram's log scale, back to the
+// histogram's log scale, the still picture refined, back to the
 // first view (Home), the standard views of a volume in the patient's axes
 // (Ctrl+1 to Ctrl+6), the crop box and the cut through the volume.
 class ViewMenu : public QObject

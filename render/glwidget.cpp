@@ -145,6 +145,7 @@ void GLWidget::mousePressEvent(QMouseEvent* event)
     m_panning = m_panning || event->button() == Qt::MiddleButton ||
                 (event->button() == Qt::LeftButton && (event->modifiers() & Qt::ShiftModifier));
     m_turning = m_turning || (event->button() == Qt::LeftButton && !m_panning);
+    m_refinement.stop();
 }
 
 // The turn or pan ends with the full picture.
@@ -202,6 +203,7 @@ VolumeData* GLWidget::loadVolume(std::string fileName)
                        return refusal;
                    });
     m_emptySpace.setVolume(m_volume);
+    m_refinement.stop();
     if (loads) {
         // A crop and a cut belong to the volume they were made on.
         m_cropBox = CropBox();
@@ -237,6 +239,7 @@ void GLWidget::updateTransferFunction(const std::vector<ControlPoint>& points, i
                                       int height)
 {
     m_transferReady = true;
+    m_refinement.stop();
     buildTransferTable(m_transferTable, points, width, height, m_minDensity, m_maxDensity);
     m_transferTop = transferTableTop(width, m_minDensity, m_maxDensity);
     // A picture of the old table would stay on screen until something else

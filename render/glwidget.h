@@ -7,6 +7,7 @@
 #include "render/cropbox.h"
 #include "render/emptyspaceleaping.h"
 #include "render/raycastuniforms.h"
+#include "render/refinement.h"
 #include "render/transfertable.h"
 #include "render/turnresolution.h"
 #include "render/viewnotifier.h"
@@ -106,6 +107,10 @@ public:
     // The volume's axes run to the patient's right, anterior and superior:
     // the ray-cast view marks the patient's sides at its edges.
     void setPatientAxes(bool known);
+    // Still ray-cast frames refined by the frames after them (refinement.h;
+    // off by default), in Composite; how many the shown picture averages.
+    void setRefining(bool on);
+    int refinedFrames() const { return m_refinement.isOn() ? m_refinement.frames() : 0; }
 
     // The voxel under a pixel: on a slice, the slice's; in the ray-cast view,
     // the first along the pixel's ray that the table makes visible.
@@ -167,6 +172,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void initializeGL() override;
     void resizeGL(int width, int height) override;
     void paintGL() override;
@@ -196,6 +202,8 @@ private:
     // The share of the view's width and height a frame is ray cast at.
     float raycastScale() const;
     void drawOrientationMarker();
+    // Whether this frame's ray-cast pass goes into the refinement's average.
+    bool refinesFrame();
 
     // The fields keep one order; the slice axis and the density window are
     // open to the main window, which repaints the view after writing them.
@@ -214,15 +222,9 @@ private:
     int32_t m_viewportHeight = 500;
     std::vector<TransferEntry> m_transferTable;
     int m_transferTop = kDensityCount - 1; // the table's top entry (transferTableTop)
-    GLuint m_slicesFragmentShader = 0;
-    GLuint m_slicesVertexShader = 0;
-    GLuint m_slicesProgram = 0;
-    GLuint m_fboFragmentShader = 0;
-    GLuint m_fboVertexShader = 0;
-    GLuint m_fboProgram = 0;
-    GLuint m_raycastFragmentShader = 0;
-    GLuint m_raycastVertexShader = 0;
-    GLuint m_raycastProgram = 0;
+    GLuint m_slicesFragmentShader = 0, m_slicesVertexShader = 0, m_slicesProgram = 0;
+    GLuint m_fboFragmentShader = 0, m_fboVertexShader = 0, m_fboProgram = 0;
+    GLuint m_raycastFragmentShader = 0, m_raycastVertexShader = 0, m_raycastProgram = 0;
     // A still frame shades from six density reads a sample, exact; frames
     // while turning, and steps longer than a voxel, from the 8-bit gradient
     // textures, a fifth faster, where the sampling's own error far exceeds
@@ -233,18 +235,15 @@ private:
         GLuint fragmentShader = 0, vertexShader = 0, program = 0;
         RaycastUniforms uniforms;
     } m_texturedRaycast;
-    GLuint m_entryTexture = 0;
-    GLuint m_exitTexture = 0;
-    GLuint m_entryFramebuffer = 0;
-    GLuint m_exitFramebuffer = 0;
+    GLuint m_entryTexture = 0, m_exitTexture = 0;
+    GLuint m_entryFramebuffer = 0, m_exitFramebuffer = 0;
 
 public:
     int32_t m_minDensity = 0;
     int32_t m_maxDensity = kMaxDensity;
 
 private:
-    int32_t m_xRotation = 0;
-    int32_t m_yRotation = 0;
+    int32_t m_xRotation = 0, m_yRotation = 0;
     QPoint m_lastMousePos;
     int32_t m_renderMode = CompositeMode;
 
@@ -296,4 +295,5 @@ private:
     bool m_patientAxes = false;
     GLuint m_markerTexture = 0; // the letters of the patient's sides, drawn one by one
     ViewNotifier m_notifier;
+    Refinement m_refinement;
 };

@@ -161,6 +161,7 @@ void GLWidget::setQuickFrames(bool on)
 void GLWidget::wheelEvent(QWheelEvent* event)
 {
     event->accept();
+    m_refinement.stop();
     m_wheelAngle += event->angleDelta().y();
     const int notches = m_wheelAngle / 120;
     m_wheelAngle -= notches * 120;

@@ -22,8 +22,7 @@ namespace {
 // Light 0, a white light with a grey ambient part. The ray caster uses its
 // colours as a headlight.
 const GLfloat kLightAmbient[4] = {0.5f, 0.5f, 0.5f, 1.0f};
-const GLfloat kLightDiffuse[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-const GLfloat kLightSpecular[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+const GLfloat kLightWhite[4] = {1.0f, 1.0f, 1.0f, 1.0f}; // diffuse and specular
 const GLfloat kLightPosition[4] = {1.0f, 1.0f, 0.0f, 1.0f};
 
 void loadIdentityProjection()
@@ -203,8 +202,8 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
     glCullFace(GL_BACK);
 
     glLightfv(GL_LIGHT0, GL_AMBIENT, kLightAmbient);
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, kLightDiffuse);
-    glLightfv(GL_LIGHT0, GL_SPECULAR, kLightSpecular);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, kLightWhite);
+    glLightfv(GL_LIGHT0, GL_SPECULAR, kLightWhite);
     glLightfv(GL_LIGHT0, GL_POSITION, kLightPosition);
     glDisable(GL_LIGHT0);
 
@@ -268,17 +267,19 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
                                              boxLow, boxHigh, drawWidth, drawHeight);
     glScissor(footprint.x, footprint.y, footprint.width, footprint.height);
     glEnable(GL_SCISSOR_TEST);
-    const float viewWidth = float(drawWidth), viewHeight = float(drawHeight);
-    glBegin(GL_QUADS);
-    glMultiTexCoord2f(GL_TEXTURE0, 0, 0);
-    glVertex3f(-1, -1, -1);
-    glMultiTexCoord2f(GL_TEXTURE0, viewWidth, 0);
-    glVertex3f(1, -1, -1);
-    glMultiTexCoord2f(GL_TEXTURE0, viewWidth, viewHeight);
-    glVertex3f(1, 1, -1);
-    glMultiTexCoord2f(GL_TEXTURE0, 0, viewHeight);
-    glVertex3f(-1, 1, -1);
-    glEnd();
+    const bool refined = refinesFrame();
+    if (!refined || m_refinement.prepareFrame(uniforms.jitterOffset)) {
+        const float viewWidth = float(drawWidth), viewHeight = float(drawHeight);
+        const float corners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+        glBegin(GL_QUADS);
+        for (const auto& corner : corners) {
+            glMultiTexCoord2f(GL_TEXTURE0, corner[0] * viewWidth, corner[1] * viewHeight);
+            glVertex3f(2 * corner[0] - 1, 2 * corner[1] - 1, -1);
+        }
+        glEnd();
+    }
+    if (refined)
+        m_refinement.show(m_frameTarget, frameSize(), uniforms.jitterOffset);
     glDisable(GL_SCISSOR_TEST);
     glUseProgram(0);
     if (scale < 1) {

@@ -92,7 +92,12 @@ QImage GLWidget::renderPicture(int scale, QString& fault)
         m_frameTarget = framebuffer;
         glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, framebuffer);
         glViewport(0, 0, size.width(), size.height());
-        paintGL();
+        // At the view's size, the frames the refinement still lacks too.
+        int drawn = 0;
+        do {
+            drawn = m_refinement.frames();
+            paintGL();
+        } while (m_refinement.refining() && m_refinement.frames() > drawn);
         glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, framebuffer);
         glPixelStorei(GL_PACK_ALIGNMENT, 4);
         glReadPixels(0, 0, size.width(), size.height(), GL_RGBA, GL_UNSIGNED_BYTE, picture.bits());

@@ -69,6 +69,7 @@ void GLWidget::initializeGL()
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
         });
     m_emptySpace.createTextures();
+    m_refinement.create([this] { updateGL(); }); // at once: no stale update outlives a stop
 
     // Entry points the driver lacks are never called: their pointers are null.
     if (features.framebufferObject) {

@@ -15,6 +15,7 @@ RaycastUniforms RaycastUniforms::locate(GLuint program)
     uniforms.mode = glGetUniformLocation(program, "mode");
     uniforms.sampleDistance = glGetUniformLocation(program, "sample_distance");
     uniforms.jitter = glGetUniformLocation(program, "jitter_tile");
+    uniforms.jitterOffset = glGetUniformLocation(program, "jitter_offset");
     uniforms.gradientsXY = glGetUniformLocation(program, "gradients_xy");
     uniforms.gradientsZ = glGetUniformLocation(program, "gradients_z");
     uniforms.cutAxis = glGetUniformLocation(program, "cut_axis");

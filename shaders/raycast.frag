@@ -12,6 +12,7 @@
 uniform sampler3D slices;         // normalised densities 0..1
 uniform sampler1D transfer;       // 4096 RGBA entries, one per 12-bit density
 uniform sampler2D jitter_tile;    // 64 x 64 pixels of blue noise, repeated over the view
+uniform float jitter_offset;      // added to the tile's offsets, mod 1: a refining frame's share
 uniform sampler3D gradients_xy;   // per voxel its gradient's direction, x and y (see gradientAt)
 uniform sampler3D gradients_z;    // and z
 uniform sampler2DRect tex_entry;  // ray entry points; alpha 0 where no cube
@@ -116,7 +117,8 @@ vec3 shade(vec3 color, vec3 gradient, vec3 towardsViewer)
 // over the pixels around it; the same for the same view.
 float jitter()
 {
-    return texture2D(jitter_tile, gl_FragCoord.xy / 64.0).r * (255.0 / 256.0) + 0.5 / 256.0;
+    return fract(texture2D(jitter_tile, gl_FragCoord.xy / 64.0).r * (255.0 / 256.0) + 0.5 / 256.0 +
+                 jitter_offset);
 }
 
 // Empty-space leaping. A sample between voxel centres u and u + 1 (counted
