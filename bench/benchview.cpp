@@ -42,6 +42,11 @@ bool BenchView::showAt(int width, int height)
 QImage BenchView::picture()
 {
     updateGL();
+    return backBuffer();
+}
+
+QImage BenchView::backBuffer()
+{
     makeCurrent();
     QImage image(width(), height(), QImage::Format_RGBA8888);
     glReadBuffer(GL_BACK);

@@ -33,4 +33,6 @@ public:
     // Draws a frame and reads it back (top row first); the frames must be
     // kept unswapped.
     QImage picture();
+    // The last frame drawn, read back without drawing another.
+    QImage backBuffer();
 };

@@ -2,6 +2,8 @@
 
 #include "bench/frametransfers.h"
 
+#include "tfeditor/transferfunction.h"
+
 #include <QColor>
 
 std::vector<ControlPoint> compositeTransfer(int width, int height)
@@ -26,4 +28,14 @@ std::vector<ControlPoint> projectionTransfer(int width, int height)
     high.x = width - 1;
     high.y = height;
     return {low, high};
+}
+
+std::vector<ControlPoint> boneTransfer(int width, int height)
+{
+    const QColor white(255, 255, 255);
+    TransferFunction function;
+    function.minDensity = 0;
+    function.maxDensity = 4095;
+    function.points = {{1228, 0.0, white}, {1638, 1.0, white}, {4095, 1.0, white}};
+    return pointsOfFunction(function, width, height);
 }

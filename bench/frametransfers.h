@@ -12,3 +12,8 @@
 // projections an opaque grey ramp.
 std::vector<ControlPoint> compositeTransfer(int width, int height);
 std::vector<ControlPoint> projectionTransfer(int width, int height);
+
+// A sharp table for Composite that shows the bone of a CT as an opaque white
+// surface: transparent up to density 1228, opaque from 1638 on, white
+// throughout.
+std::vector<ControlPoint> boneTransfer(int width, int height);

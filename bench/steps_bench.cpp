@@ -6,17 +6,26 @@
 // PNG; then the converged picture (an eighth of a voxel, untimed). With
 // --turning the frames are timed and drawn with the button held, at the
 // reduced resolution of a turn. Prints one JSON line per distance.
-// bench/step_curves.py runs it beside the peer and turns the pictures into
-// errors.
+//
+// With --refine (Composite, still frames) each distance's still frame is then
+// refined: the view's refinement switched on, its frames drawn one by one,
+// each timed to its glFinish, and the refined picture saved after 1, 2, 4, 8
+// and 16 of them, with one JSON line each giving the ms of all its frames
+// together. Composite draws with the grey ramp like the peer's default
+// (--table ramp) or a sharp table that shows bone as an opaque white surface
+// (--table bone). bench/step_curves.py runs it beside the peer and turns the
+// pictures into errors.
 //
 //   kastra-bench-steps --save DIR [--steps 2,1,0.5,0.25] [--mode composite|average|mip]
-//                      [--frames N] [--size WxH] [--shaders DIR] [--stem NAME]
-//                      [--turn DEGREES] [--turning] VOLUME.dat
+//                      [--table ramp|bone] [--refine] [--frames N] [--size WxH]
+//                      [--shaders DIR] [--stem NAME] [--turn DEGREES] [--turning]
+//                      VOLUME.dat
 //
 // Run it under a display (xvfb-run for a headless machine).
 
 #include "bench/benchsupport.h"
 #include "bench/benchview.h"
+#include "bench/frameclocks.h"
 #include "bench/frameoptions.h"
 #include "bench/frametransfers.h"
 #include "bench/modetiming.h"
@@ -38,15 +47,18 @@
 
 namespace {
 
-struct StepOptions {
+struct StepOptions
+{
     FrameOptions frames;
     std::vector<double> steps = {2, 1, 0.5, 0.25};
     std::string mode = "composite";
     std::string save;
     std::string stem;
-    int probe = 0; // GLWidget::RayProbe
-    bool turning = false; // time and draw the frames while the button is held
-    int turn = 0;         // degrees the view is turned from the unturned one
+    int probe = 0;              // GLWidget::RayProbe
+    bool turning = false;       // time and draw the frames while the button is held
+    int turn = 0;               // degrees the view is turned from the unturned one
+    bool refine = false;        // refined still frames after each distance's still frame
+    std::string table = "ramp"; // Composite's: ramp or bone
 };
 
 bool parse(int argc, char** argv, StepOptions& options)
@@ -70,6 +82,10 @@ bool parse(int argc, char** argv, StepOptions& options)
             options.turn = std::atoi(argv[++i]);
         } else if (arg == "--turning") {
             options.turning = true;
+        } else if (arg == "--refine") {
+            options.refine = true;
+        } else if (arg == "--table" && hasValue) {
+            options.table = argv[++i];
         } else if (arg == "--stem" && hasValue) {
             options.stem = argv[++i];
         } else {
@@ -82,8 +98,15 @@ bool parse(int argc, char** argv, StepOptions& options)
     for (double step : options.steps)
         if (!(step > 0))
             return false;
-    const bool knownMode = options.mode == "composite" || options.mode == "average" ||
-                           options.mode == "mip";
+    const bool knownMode =
+        options.mode == "composite" || options.mode == "average" || options.mode == "mip";
+    const bool composite = options.mode == "composite";
+    // Only Composite's still frames are refined, and the projections have a
+    // table of their own.
+    if (options.refine && (!composite || options.turning))
+        return false;
+    if (options.table != "ramp" && (options.table != "bone" || !composite))
+        return false;
     return knownMode && !options.save.empty() && !options.frames.volume.empty();
 }
 
@@ -104,8 +127,10 @@ int main(int argc, char** argv)
     StepOptions options;
     if (!parse(argc, argv, options)) {
         std::cerr << "usage: kastra-bench-steps --save DIR [--steps 2,1,0.5,0.25] "
-                     "[--mode composite|average|mip] [--frames N] [--size WxH] "
-                     "[--shaders DIR] [--stem NAME] [--turn DEGREES] [--turning] VOLUME.dat\n";
+                     "[--mode composite|average|mip] [--table ramp|bone] [--refine] "
+                     "[--frames N] [--size WxH] [--shaders DIR] [--stem NAME] "
+                     "[--turn DEGREES] [--turning] VOLUME.dat\n"
+                     "(--refine and --table bone draw Composite; --refine not --turning)\n";
         return 2;
     }
     FrameOptions& frames = options.frames;
@@ -113,10 +138,9 @@ int main(int argc, char** argv)
     const QString save = QDir().absoluteFilePath(QString::fromStdString(options.save));
     QDir().mkpath(save);
     const std::string stem =
-        options.stem.empty() ? QFileInfo(QString::fromStdString(frames.volume))
-                                   .completeBaseName()
-                                   .toStdString()
-                             : options.stem;
+        options.stem.empty()
+            ? QFileInfo(QString::fromStdString(frames.volume)).completeBaseName().toStdString()
+            : options.stem;
     if (!enterShaderFolder(frames.shaders))
         return 1;
     const QuietConsole quiet;
@@ -129,8 +153,10 @@ int main(int argc, char** argv)
     view.setRayProbe(GLWidget::RayProbe(options.probe));
     const int editorWidth = 771, editorHeight = 200; // the main window's editor
     if (options.mode == "composite") {
-        view.updateTransferFunction(compositeTransfer(editorWidth, editorHeight), editorWidth,
-                                    editorHeight);
+        const std::vector<ControlPoint> table = options.table == "bone"
+                                                    ? boneTransfer(editorWidth, editorHeight)
+                                                    : compositeTransfer(editorWidth, editorHeight);
+        view.updateTransferFunction(table, editorWidth, editorHeight);
         view.setCompositeMode();
     } else {
         view.updateTransferFunction(projectionTransfer(editorWidth, editorHeight), editorWidth,
@@ -156,6 +182,52 @@ int main(int argc, char** argv)
         return name;
     };
 
+    // The still frame refined: the refinement's frames one by one, each timed
+    // to its glFinish and counted by the view, since a frame that did not add
+    // to the average would leave the count behind; the refined picture is in
+    // the back buffer after each. False where a frame did not refine.
+    const auto refineAt = [&](double step) {
+        view.setSampleDistance(step);
+        QPoint cursor(10, 10);
+        turnBy(view, cursor, options.turn - view.yRotation(), false);
+        view.keepFramesUnswapped(true);
+        // Two untimed frames make the average's buffer at the view's size and
+        // have the GL build its blending into it, which it does at first use.
+        view.setRefining(true);
+        for (int frame = 0; frame < 2; ++frame)
+            view.updateGL();
+        glFinish();
+        view.setRefining(false);
+        view.setRefining(true); // the next frame is a still frame again
+        double total = 0;
+        bool refined = true;
+        for (int frame = 1; frame <= Refinement::kFrames; ++frame) {
+            const BenchClock::time_point start = BenchClock::now();
+            view.updateGL();
+            glFinish();
+            total += millisecondsSince(start);
+            if (view.refinedFrames() != frame) {
+                std::cerr << "frame " << frame << " left the refinement at " << view.refinedFrames()
+                          << " frames\n";
+                refined = false;
+                break;
+            }
+            if ((frame & (frame - 1)) != 0)
+                continue; // saved after 1, 2, 4, 8 and 16 frames
+            const std::string name = stem + "_kastra_" + options.mode + "_refined_" +
+                                     std::to_string(step) + "_" + std::to_string(frame) + ".png";
+            if (!savePicture(view.backBuffer(), save + "/" + QString::fromStdString(name)))
+                std::cerr << "cannot write " << name << "\n";
+            std::printf("{\"renderer\": \"kastra-refined\", \"mode\": \"%s\", \"step\": %g, "
+                        "\"frames\": %d, \"median_ms\": %.2f, \"min_ms\": %.2f, \"png\": \"%s\"}\n",
+                        options.mode.c_str(), step, frame, total, total, name.c_str());
+            std::fflush(stdout);
+        }
+        view.setRefining(false);
+        view.keepFramesUnswapped(false);
+        return refined;
+    };
+
     for (double step : options.steps) {
         view.setSampleDistance(step);
         const ModeTiming timing =
@@ -164,9 +236,11 @@ int main(int argc, char** argv)
         std::printf("{\"renderer\": \"kastra\", \"mode\": \"%s\", \"step\": %g, "
                     "\"turning\": %s, \"median_ms\": %.2f, \"min_ms\": %.2f, "
                     "\"cpu_ms\": %.2f, \"png\": \"%s\"}\n",
-                    options.mode.c_str(), step, options.turning ? "true" : "false",
-                    timing.median, timing.min, timing.processor, name.c_str());
+                    options.mode.c_str(), step, options.turning ? "true" : "false", timing.median,
+                    timing.min, timing.processor, name.c_str());
         std::fflush(stdout);
+        if (options.refine && !refineAt(step))
+            return 1;
     }
     const double converged = 1.0 / 8;
     std::printf("{\"renderer\": \"kastra\", \"mode\": \"%s\", \"step\": %g, \"reference\": true, "
