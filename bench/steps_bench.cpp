@@ -114,9 +114,12 @@ bool parse(int argc, char** argv, StepOptions& options)
 // opacity, so dropping the opacity leaves them as drawn on a black window.
 bool savePicture(const QImage& picture, const QString& path)
 {
-    QImage premultiplied = picture;
-    premultiplied.reinterpretAsFormat(QImage::Format_RGBA8888_Premultiplied);
-    return premultiplied.convertToFormat(QImage::Format_RGB888).save(path);
+    // Taken as premultiplied, Qt would divide by the opacity on the way to
+    // RGB: a faint pixel at a silhouette, 1 of 255 at an opacity of 2, would
+    // be saved as 128.
+    QImage shown = picture;
+    shown.reinterpretAsFormat(QImage::Format_RGBX8888);
+    return shown.convertToFormat(QImage::Format_RGB888).save(path);
 }
 
 } // namespace
