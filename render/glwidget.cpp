@@ -203,6 +203,7 @@ VolumeData* GLWidget::loadVolume(std::string fileName)
                        return refusal;
                    });
     m_emptySpace.setVolume(m_volume);
+    lookForSurfaces();
     m_refinement.stop();
     if (loads) {
         // A crop and a cut belong to the volume they were made on.
@@ -235,6 +236,28 @@ VolumeData* GLWidget::loadVolume(std::string fileName)
     return &m_volume;
 }
 
+// Whether the table is sharp over the densities the volume holds (a
+// trilinear sample never leaves them: a table's fall to its transparent end
+// point above them is no surface of this scan), and the ray-cast program
+// built for it.
+void GLWidget::lookForSurfaces()
+{
+    float largest = 0;
+    const std::vector<float>& ranges = m_emptySpace.grid().ranges;
+    for (size_t i = 1; i < ranges.size(); i += 2)
+        largest = std::max(largest, ranges[i]);
+    const int top = std::min(m_transferTop, int(std::ceil(largest * float(kDensityCount - 1))));
+    m_steepSpan = steepDensitySpan(m_transferTable, top);
+    const bool sharp = m_steepSpan <= kSharpTableSpan;
+    if (sharp == m_sharpTable)
+        return;
+    m_sharpTable = sharp;
+    if (m_raycastProgram != 0) {
+        makeCurrent();
+        rebuildRaycastProgram();
+    }
+}
+
 void GLWidget::updateTransferFunction(const std::vector<ControlPoint>& points, int width,
                                       int height)
 {
@@ -242,6 +265,7 @@ void GLWidget::updateTransferFunction(const std::vector<ControlPoint>& points, i
     m_refinement.stop();
     buildTransferTable(m_transferTable, points, width, height, m_minDensity, m_maxDensity);
     m_transferTop = transferTableTop(width, m_minDensity, m_maxDensity);
+    lookForSurfaces();
     // A picture of the old table would stay on screen until something else
     // asked for a frame.
     update();

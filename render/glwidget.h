@@ -202,6 +202,8 @@ private:
     // The share of the view's width and height a frame is ray cast at.
     float raycastScale() const;
     void drawOrientationMarker();
+    // Sets m_steepSpan and m_sharpTable for the table and volume shown.
+    void lookForSurfaces();
     // Whether this frame's ray-cast pass goes into the refinement's average.
     bool refinesFrame();
 
@@ -222,6 +224,8 @@ private:
     int32_t m_viewportHeight = 500;
     std::vector<TransferEntry> m_transferTable;
     int m_transferTop = kDensityCount - 1; // the table's top entry (transferTableTop)
+    float m_steepSpan = 2;                 // steepDensitySpan of the table
+    bool m_sharpTable = false; // the ray-cast program looks for surfaces between samples
     GLuint m_slicesFragmentShader = 0, m_slicesVertexShader = 0, m_slicesProgram = 0;
     GLuint m_fboFragmentShader = 0, m_fboVertexShader = 0, m_fboProgram = 0;
     GLuint m_raycastFragmentShader = 0, m_raycastVertexShader = 0, m_raycastProgram = 0;

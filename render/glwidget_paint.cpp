@@ -244,6 +244,7 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
     glUniform2f(uniforms.cutWindow, m_slicesInWindow ? float(m_minDensity) : 0.0f,
                 m_slicesInWindow ? float(m_maxDensity) : 0.0f);
     glUniform1f(uniforms.tableTop, float(m_transferTop) / float(kDensityCount - 1));
+    glUniform1f(uniforms.steepSpan, m_steepSpan);
     // The bricks index the volume's own voxels, not those of a texture
     // padded to powers of two.
     m_emptySpace.bind(uniforms.leaping, m_leaping && features.nonPowerOfTwo, m_renderMode);

@@ -88,14 +88,18 @@ void GLWidget::buildShaderPrograms()
     buildRaycastProgram();
 }
 
-// The probe and where shading takes its gradients are compiled in: the
-// rasteriser runs a group of pixels in lock step through both sides of every
-// branch, so a choice made by a uniform would cost every frame both ways.
+// The probe, where shading takes its gradients and whether the table is
+// sharp are compiled in: the rasteriser runs a group of pixels in lock step
+// through both sides of every branch, so a choice made by a uniform would
+// cost every frame both ways.
 void GLWidget::buildRaycastProgram()
 {
-    const std::string probe = "#define PROBE " + std::to_string(int(m_rayProbe)) + "\n";
-    buildProgram(kRaycastFiles, m_raycastFragmentShader, m_raycastVertexShader,
-                 m_raycastProgram, probe + "#define GRADIENTS_FROM_DENSITIES\n");
+    const std::string probe = "#define PROBE " + std::to_string(int(m_rayProbe)) +
+                              "\n#define STEEP_MARCH " + (m_sharpTable ? "1" : "0") +
+                              "\n#define STEEP_CHANGE " + std::to_string(kSteepOpacityChange) +
+                              "\n";
+    buildProgram(kRaycastFiles, m_raycastFragmentShader, m_raycastVertexShader, m_raycastProgram,
+                 probe + "#define GRADIENTS_FROM_DENSITIES\n");
     m_raycastUniforms = RaycastUniforms::locate(m_raycastProgram);
     if (m_gradientsHeld && m_rayProbe != RayProbe::GradientsFromDensities) {
         TexturedRaycast& textured = m_texturedRaycast;

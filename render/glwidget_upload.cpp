@@ -75,6 +75,7 @@ void GLWidget::showTimeStep(VolumeData& next)
     std::swap(m_volume.voxels, next.voxels);
     m_volume.histogram = next.histogram;
     m_emptySpace.setVolume(m_volume);
+    lookForSurfaces();
     m_refinement.stop();
     update();
     if (!m_glInitialized)

@@ -22,6 +22,7 @@ RaycastUniforms RaycastUniforms::locate(GLuint program)
     uniforms.cutPosition = glGetUniformLocation(program, "cut_position");
     uniforms.cutWindow = glGetUniformLocation(program, "cut_window");
     uniforms.tableTop = glGetUniformLocation(program, "table_top");
+    uniforms.steepSpan = glGetUniformLocation(program, "steep_span");
     uniforms.leaping = EmptySpaceLeaping::locate(program);
     return uniforms;
 }

@@ -24,7 +24,7 @@ struct RaycastUniforms
 {
     GLint slices = -1, transfer = -1, entry = -1, exit = -1, volumeDimension = -1, mode = -1,
           sampleDistance = -1, jitter = -1, gradientsXY = -1, gradientsZ = -1, cutAxis = -1,
-          cutPosition = -1, cutWindow = -1, tableTop = -1, jitterOffset = -1;
+          cutPosition = -1, cutWindow = -1, tableTop = -1, steepSpan = -1, jitterOffset = -1;
     EmptySpaceLeaping::Uniforms leaping;
 
     static RaycastUniforms locate(GLuint program);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 
 namespace {
 
@@ -97,6 +98,36 @@ void buildTransferTable(std::vector<TransferEntry>& table, const std::vector<Con
 
     for (size_t k = 0; k + 1 < sorted.size(); ++k)
         fillSegment(table, sorted[k], sorted[k + 1], scale, height, minDensity);
+}
+
+float steepDensitySpan(const std::vector<TransferEntry>& table, int top)
+{
+    const size_t entries = std::min(table.size(), size_t(std::max(top, 0)) + 1);
+    // The shortest run of entries whose opacities differ by more than the
+    // change, by two pointers: the run ending at each entry shrunk from its
+    // start while it still does, its largest and smallest opacity kept in
+    // queues of the entries that can still become them.
+    const float change = kSteepOpacityChange * 255.0f;
+    std::deque<size_t> largest, smallest;
+    size_t shortest = entries, start = 0;
+    for (size_t end = 0; end < entries; ++end) {
+        while (!largest.empty() && table[largest.back()].alpha <= table[end].alpha)
+            largest.pop_back();
+        while (!smallest.empty() && table[smallest.back()].alpha >= table[end].alpha)
+            smallest.pop_back();
+        largest.push_back(end);
+        smallest.push_back(end);
+        while (float(table[largest.front()].alpha) - float(table[smallest.front()].alpha) >
+               change) {
+            shortest = std::min(shortest, end - start);
+            ++start;
+            if (largest.front() < start)
+                largest.pop_front();
+            if (smallest.front() < start)
+                smallest.pop_front();
+        }
+    }
+    return shortest == entries ? 2.0f : float(shortest) / float(kDensityCount - 1);
 }
 
 int transferTableTop(int width, int minDensity, int maxDensity)

@@ -33,3 +33,19 @@ void buildTransferTable(std::vector<TransferEntry>& table, const std::vector<Con
 // voxels, which the window or the end point leaves transparent, stay the
 // brightest.
 int transferTableTop(int width, int minDensity, int maxDensity);
+
+// A change of the table's opacity between two samples larger than this
+// (0..1) is a surface between them, which the ray caster marches finely.
+constexpr float kSteepOpacityChange = 0.1f;
+
+// The shortest span of normalised density (0..1) over which the table's
+// opacity changes by more than kSteepOpacityChange up to entry `top`, 2
+// where it never does: samples whose densities lie closer never have a
+// surface between them. Above the top (transferTableTop) the table falls to
+// its transparent end point, which no scan's surface is.
+float steepDensitySpan(const std::vector<TransferEntry>& table, int top);
+
+// A table whose steep span is at most this is sharp: it shows surfaces, and
+// the ray caster looks for them between samples. A gentler one, as a ramp
+// over the densities, would pay for the look at every sample for nothing.
+constexpr float kSharpTableSpan = 0.05f;
