@@ -11,7 +11,8 @@
 // refined: the view's refinement switched on, its frames drawn one by one,
 // each timed to its glFinish, and the refined picture saved after 1, 2, 4, 8
 // and 16 of them, with one JSON line each giving the ms of all its frames
-// together. Composite draws with the grey ramp like the peer's default
+// together; last, the converged picture refined by 16 frames too (its line
+// says "reference": "refined"). Composite draws with the grey ramp like the peer's default
 // (--table ramp) or a sharp table that shows bone as an opaque white surface
 // (--table bone). bench/step_curves.py runs it beside the peer and turns the
 // pictures into errors.
@@ -188,8 +189,9 @@ int main(int argc, char** argv)
     // The still frame refined: the refinement's frames one by one, each timed
     // to its glFinish and counted by the view, since a frame that did not add
     // to the average would leave the count behind; the refined picture is in
-    // the back buffer after each. False where a frame did not refine.
-    const auto refineAt = [&](double step) {
+    // the back buffer after each. False where a frame did not refine. As the
+    // `reference`, only the picture of all the frames is saved.
+    const auto refineAt = [&](double step, bool reference) {
         view.setSampleDistance(step);
         QPoint cursor(10, 10);
         turnBy(view, cursor, options.turn - view.yRotation(), false);
@@ -215,15 +217,21 @@ int main(int argc, char** argv)
                 refined = false;
                 break;
             }
-            if ((frame & (frame - 1)) != 0)
+            if ((frame & (frame - 1)) != 0 || (reference && frame < Refinement::kFrames))
                 continue; // saved after 1, 2, 4, 8 and 16 frames
             const std::string name = stem + "_kastra_" + options.mode + "_refined_" +
                                      std::to_string(step) + "_" + std::to_string(frame) + ".png";
             if (!savePicture(view.backBuffer(), save + "/" + QString::fromStdString(name)))
                 std::cerr << "cannot write " << name << "\n";
-            std::printf("{\"renderer\": \"kastra-refined\", \"mode\": \"%s\", \"step\": %g, "
-                        "\"frames\": %d, \"median_ms\": %.2f, \"min_ms\": %.2f, \"png\": \"%s\"}\n",
-                        options.mode.c_str(), step, frame, total, total, name.c_str());
+            if (reference)
+                std::printf("{\"renderer\": \"kastra\", \"mode\": \"%s\", \"step\": %g, "
+                            "\"reference\": \"refined\", \"png\": \"%s\"}\n",
+                            options.mode.c_str(), step, name.c_str());
+            else
+                std::printf("{\"renderer\": \"kastra-refined\", \"mode\": \"%s\", \"step\": %g, "
+                            "\"frames\": %d, \"median_ms\": %.2f, \"min_ms\": %.2f, \"png\": "
+                            "\"%s\"}\n",
+                            options.mode.c_str(), step, frame, total, total, name.c_str());
             std::fflush(stdout);
         }
         view.setRefining(false);
@@ -242,12 +250,15 @@ int main(int argc, char** argv)
                     options.mode.c_str(), step, options.turning ? "true" : "false", timing.median,
                     timing.min, timing.processor, name.c_str());
         std::fflush(stdout);
-        if (options.refine && !refineAt(step))
+        if (options.refine && !refineAt(step, false))
             return 1;
     }
     const double converged = 1.0 / 8;
     std::printf("{\"renderer\": \"kastra\", \"mode\": \"%s\", \"step\": %g, \"reference\": true, "
                 "\"png\": \"%s\"}\n",
                 options.mode.c_str(), converged, pictureAt(converged, false).c_str());
+    // Refined, the converged picture loses the grain of its own jitter too.
+    if (options.refine && !refineAt(converged, true))
+        return 1;
     return 0;
 }
