@@ -140,6 +140,7 @@ class TestOpening : public QObject
     Q_OBJECT
 
     QTemporaryDir m_home; // the user's cache and settings
+    ConsoleCapture m_quiet;
     std::unique_ptr<TestFolder> m_folder;
     std::unique_ptr<MainWindow> m_window;
 
@@ -164,7 +165,6 @@ private slots:
         m_folder->write("ct.nhdr", "NRRD0004\ntype: int16\ndimension: 3\nsizes: 32 32 32\n"
                                    "encoding: raw\nendian: little\ndata file: ct.raw\n");
         QProcess::execute(KASTRA_CONVERT, {"v.dat", "v.nii.gz"});
-        ConsoleCapture quiet;
         m_window = std::make_unique<MainWindow>();
         QVERIFY(ui::show(*m_window));
     }
@@ -204,7 +204,6 @@ private slots:
         const std::vector<ControlPoint>& points = m_window->m_graphic_view->m_controlPoints;
         const VolumeData expected =
             path.endsWith(".dat") ? expectedVolume(kRamp) : converted({path});
-        ConsoleCapture quiet;
         if (way == "dialog") {
             QVERIFY(ui::chooseMenuEntry(*m_window, "&Datei", "Ö&ffnen …"));
             OpenFileDialog* dialog = nullptr;
@@ -263,7 +262,6 @@ private slots:
         writeFuzzInput(*fuzzVariant("dicomseries"), bytes.toStdString(), "4d");
         for (const char* file : {"a", "b", "c"})
             QFile::copy(QString("4d/series/") + file, QString("scan/4d-") + file);
-        ConsoleCapture quiet;
         m_window->openPath("scan");
         QString series;
         for (const char* pick : {"3 Dateien", "Volumen 2"}) {
@@ -309,7 +307,6 @@ private slots:
         QFETCH(QString, input);
         QFETCH(QString, said);
         m_folder->write("v.dat.nii", kRamp);
-        ConsoleCapture quiet;
         m_window->openPath("v.dat");
         if (!converter.isEmpty())
             qputenv("KASTRA_CONVERT",
@@ -350,7 +347,6 @@ private slots:
     // later open then finds in the cache without asking.
     void theChooserChangesTheRule()
     {
-        ConsoleCapture quiet;
         const std::vector<ControlPoint>& points = m_window->m_graphic_view->m_controlPoints;
         QListWidget* list = m_window->m_listwidget_fileList;
         for (const bool ct : {false, true}) {
@@ -405,7 +401,6 @@ private slots:
              {std::pair('a', mb), {'b', mb}, {'c', 2 * gb - 3 * mb / 2}, {'d', 2 * gb}})
             QVERIFY(keep(cached() + "/" + name + ".dat", size, 500 - 100 * (name - 'a')));
         QVERIFY(cache.take(cached() + "/d.dat"));
-        ConsoleCapture quiet;
         m_window->openPath("v.nii.gz");
         acceptChooser(*m_window);
         QTRY_COMPARE_WITH_TIMEOUT(m_window->m_listwidget_fileList->count(), 1, 10000);
@@ -423,7 +418,6 @@ private slots:
     void aTimeAxisStepsThroughEveryVolume()
     {
         writeMovingBall("ball.nii");
-        ConsoleCapture quiet;
         MainWindow& window = *m_window;
         TimeAxis* time = window.findChild<TimeAxis*>();
         QVERIFY(time && !time->row()->isVisible());

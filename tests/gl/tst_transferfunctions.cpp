@@ -71,6 +71,7 @@ class TestTransferFunctions : public QObject
     Q_OBJECT
 
     TestFolder m_folder{TestFolder::WithShaders};
+    ConsoleCapture m_console;
     std::unique_ptr<MainWindow> m_window;
 
 private slots:
@@ -80,7 +81,6 @@ private slots:
         QDir().mkpath("dat");
         QVERIFY(writeVolumeFile("dat/head.dat", makeHeadPhantom()));
         QFile::link(KASTRA_SAMPLE_CT, "dat/ct-head.dat");
-        ConsoleCapture quiet;
         m_window = std::make_unique<MainWindow>();
         QVERIFY(ui::show(*m_window));
     }
@@ -107,7 +107,6 @@ private slots:
             {"Graurampe (1. bis 99,5. Perzentil)",
              [](const Colours& c) { return c.drawn > 0.03 && c.grey > 0.99; }},
         };
-        ConsoleCapture quiet;
         if (!QFile::exists("dat/" + volume))
             QSKIP("no CT head: tools/test.sh converts one into build/run/dat");
         QVERIFY(ui::load(*m_window, volume));
@@ -134,7 +133,6 @@ private slots:
         const auto percentile = [&](double share) {
             return int(sorted[size_t(std::ceil(share * double(sorted.size()))) - 1]);
         };
-        ConsoleCapture quiet;
         QVERIFY(ui::load(*m_window, "head.dat"));
         QVERIFY(ui::chooseMenuEntry(*m_window, "&Transferfunktion",
                                     "Graurampe (1. bis 99,5. Perzentil)"));
@@ -145,7 +143,6 @@ private slots:
     // A new density window reaches the view's table at once.
     void theTableFollowsTheDensityWindow()
     {
-        ConsoleCapture quiet;
         QVERIFY(ui::chooseMenuEntry(*m_window, "&Transferfunktion", "CT: Knochen"));
         m_window->m_min_density->setValue(1500);
         std::vector<TransferEntry> expected;
@@ -159,7 +156,6 @@ private slots:
     // a message and leaves the function as it was.
     void functionFilesOpenFromTheMenu()
     {
-        ConsoleCapture quiet;
         m_folder.write("good.json", R"({"points": [{"color": [255, 0, 0], "opacity": 0.5,
             "density": 2000}], "densityWindow": [1000, 3000], "kastra-transfer-function": 1})");
         m_folder.write("bad.json", R"({"kastra-transfer-function": 1, "densityWindow": [1000, 3000],
@@ -193,7 +189,6 @@ private slots:
     // brings back the points on the new volume and loads nothing.
     void undoAndRedoEveryChange()
     {
-        ConsoleCapture console;
         QVERIFY(writeVolumeFile("dat/small.dat", SampleVolume(8, 8, 8, 2000)));
         MainWindow window;
         QVERIFY(ui::show(window));
@@ -237,9 +232,9 @@ private slots:
 
         undo(); // a step undone, then a load
         QVERIFY(ui::load(window, "small.dat"));
-        console.clear();
+        m_console.clear();
         undo();
-        QCOMPARE(console.out(), std::string());
+        QCOMPARE(m_console.out(), std::string());
         QCOMPARE(shown(window).section(" picture", 0, 0), states[5].section(" picture", 0, 0));
     }
 
@@ -247,7 +242,6 @@ private slots:
     // 500..1500 is mid grey, drawn with no table at all), and is remembered.
     void slicesInTheDensityWindow()
     {
-        ConsoleCapture quiet;
         QVERIFY(writeVolumeFile("dat/even.dat", SampleVolume(32, 32, 32, 1000)));
         MainWindow window;
         QVERIFY(ui::show(window));

@@ -69,9 +69,8 @@ QByteArray volumeFileBytes(int width, int height, int depth, const std::vector<u
         bytes.append(char(value & 0xff));
         bytes.append(char(value >> 8));
     };
-    put(uint16_t(width));
-    put(uint16_t(height));
-    put(uint16_t(depth));
+    for (const int extent : {width, height, depth})
+        put(uint16_t(extent));
     for (uint16_t sample : samples)
         put(sample);
     return bytes;
