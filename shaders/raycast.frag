@@ -54,13 +54,13 @@ uniform float table_top;       // the table's top entry as a density 0..1: proje
 // for the densities of a visible sample, of the one before it and halfway
 // between them spans more than STEEP_CHANGE, a sharp table's surface lies
 // between the two: their steps are marched again in STEEP_SUBSTEPS, so that
-// the surface is placed and shaded within a sixteenth of a step of where it
+// the surface is placed and shaded within an eighth of a step of where it
 // lies, not at the next sample. The densities decide, not the two samples'
 // opacities alone: those would pick out the rays whose samples happen to hit
 // a thin layer's peak and leave those that straddle it, and the picture
 // would lose on average what it gained. The view defines STEEP_CHANGE, and
 // STEEP_MARCH 1 for a table sharp enough to look for surfaces at all.
-#define STEEP_SUBSTEPS 16.0
+#define STEEP_SUBSTEPS 8.0
 
 // Material under light 0 (ambient 0.5, diffuse and specular 1): ambient 0.2,
 // diffuse 0.6 and a white highlight of 0.2 at exponent 10. They add up to 1
@@ -291,8 +291,8 @@ vec4 composite(Ray ray, float spacing, vec3 towardsViewer, vec4 sum, float offse
     // The density of sample `before`, the one before s where it was read.
     float density = 0.0, densityBefore = 0.0, before = -2.0;
     // Where the substeps sample their parts: varied as the offset is, and
-    // over the frames that refine a still one (offsets k / 16 apart) as
-    // evenly, each frame at another sixteenth of a substep.
+    // over the frames that refine a still one (offsets k / 16 apart, and 9
+    // prime to 16) as evenly, each frame at another sixteenth of a substep.
     float phase = fract(offset * (STEEP_SUBSTEPS + 1.0));
     // Each pass looks at one sample, so ray.end passes cover the ray.
     for (float pass = 0.0; pass < ray.end; pass += 1.0) {

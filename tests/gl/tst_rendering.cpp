@@ -307,9 +307,9 @@ private slots:
     // The jitter over a picture wider and taller than its 64 x 64 tile. Seen
     // straight along z, a volume of 0 over 4095 with a table opaque from
     // density 1 and red rising with it: each ray finds the surface between
-    // the two layers' centres in steps of an eighth of a voxel, its first
+    // the two layers' centres in steps of a quarter of a voxel, its first
     // substep past the last 0 as deep as the ray's offset puts it, and shows
-    // that depth as red, 0 to 32. Over 144 x 144 pixels, neighbours almost
+    // that depth as red, 0 to 64. Over 144 x 144 pixels, neighbours almost
     // never share an offset, and every 16 x 16 block spans most of them: no
     // region of one offset, no rings.
     void theJitterVariesOverTheWholePicture()
