@@ -13,6 +13,7 @@
 
 #include <QLabel>
 #include <QStatusBar>
+#include <QVector3D>
 #include <QtTest>
 
 namespace {
@@ -38,13 +39,19 @@ const std::vector<TablePoint> kColours = {
     {2000, Qt::blue},    {2001, Qt::black, 0}, {2999, Qt::black, 0}, {3000, Qt::green},
     {3001, Qt::black, 0}};
 
-// The bounding box of the pixels of `image` close to `colour`.
+// The bounding box of the opaque pixels of `image` of the hue of `colour`,
+// however dark the light leaves them at an edge.
 QRect pixelsOf(const QImage& image, QRgb colour)
 {
+    const auto hue = [](QRgb c) {
+        return QVector3D(qRed(c), qGreen(c), qBlue(c)) /
+               float(std::max({qRed(c), qGreen(c), qBlue(c), 1}));
+    };
     QRect box;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            if (nearPixel(image.pixel(x, y), colour, 60))
+            if (qAlpha(image.pixel(x, y)) > 127 &&
+                (hue(image.pixel(x, y)) - hue(colour)).length() < 0.3f)
                 box |= QRect(x, y, 1, 1);
     return box;
 }
@@ -150,7 +157,7 @@ private slots:
         for (int y = 0; y < 300; y += 7)
             for (int x = 151; x < 300; x += 7)
                 QCOMPARE(cropped.pixel(x, y), kClear);
-        QCOMPARE(qAlpha(cropped.pixel(red.x(), red.y())), 255);
+        QVERIFY(qAlpha(cropped.pixel(red.x(), red.y())) > 250); // early termination's 0.99
 
         view->setCropBox(CropBox());
         view->setXAxis();

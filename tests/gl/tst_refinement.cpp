@@ -39,12 +39,11 @@ struct Scene
                 }
         QVERIFY(writeVolumeFile("v.dat", volume));
         view->loadVolume("v.dat");
-        const QColor orange(255, 160, 60);
+        const QColor orange(255, 160, 60), clear(Qt::black);
+        using Table = std::vector<TablePoint>;
         setTransfer(view.widget(),
-                    shell ? std::vector<TablePoint>{{1949, Qt::black, 0},
-                                                    {2000, orange, 60},
-                                                    {2051, Qt::black, 0}}
-                          : std::vector<TablePoint>{{999, Qt::black, 0}, {3000, orange, 40}});
+                    shell ? Table{{1949, clear, 0}, {2000, orange, 60}, {2051, clear, 0}}
+                          : Table{{999, clear, 0}, {3000, orange, 40}});
         ui::drag(&view.widget(), QPoint(50, 50), QPoint(80, 20));
     }
 };
@@ -57,13 +56,10 @@ int frameLines(const ConsoleCapture& console)
 // The root mean square of the channels' differences, in 255ths.
 double rms(const QImage& a, const QImage& b)
 {
-    double sum = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            for (const int shift : {24, 16, 8, 0})
-                sum += std::pow(
-                    int(a.pixel(x, y) >> shift & 255) - int(b.pixel(x, y) >> shift & 255), 2);
-    return std::sqrt(sum / (4.0 * a.width() * a.height()));
+    double sum = 0; // both RGBA, rows without padding
+    for (qsizetype i = 0; i < a.sizeInBytes(); ++i)
+        sum += std::pow(int(a.constBits()[i]) - int(b.constBits()[i]), 2);
+    return std::sqrt(sum / double(a.sizeInBytes()));
 }
 
 // Lets a frame that is asked for arrive: the next frame is asked for by a
@@ -152,18 +148,15 @@ private slots:
         view->setRefining(true);
         QWheelEvent halfNotch({80, 64}, {80, 64}, {}, {0, 60}, Qt::NoButton, {}, Qt::NoScrollPhase,
                               false);
+        const std::vector<TablePoint> white = {{999, Qt::black, 0}, {3000, Qt::white}};
+        const CropBox cropped{{0, 0, 0}, {40, 47, 47}};
         const std::vector<std::pair<const char*, std::function<void()>>> inputs = {
             {"press", [&] { QTest::mousePress(&view.widget(), Qt::LeftButton); }},
             {"key", [&] { QTest::keyClick(&view.widget(), Qt::Key_A); }},
             {"wheel", [&] { QApplication::sendEvent(&view.widget(), &halfNotch); }},
-            {"table",
-             [&] {
-                 setTransfer(view.widget(), {{999, Qt::black, 0}, {3000, Qt::white}});
-             }},
+            {"table", [&] { setTransfer(view.widget(), white); }},
             {"window", [&] { view->m_minDensity = 500; }},
-            {"crop", [&] {
-                 view->setCropBox(CropBox{{0, 0, 0}, {40, 47, 47}});
-             }}};
+            {"crop", [&] { view->setCropBox(cropped); }}};
         int row = 0;
         for (const auto& [name, input] : inputs) {
             view.render();
