@@ -206,6 +206,15 @@ template <class Take> void DicomInput::decodeSlices(ProgressBar& progress, Take&
         if (!reader.Read())
             throw ConvertError(damaged + "GDCM cannot decode its pixels; " +
                                libraryFailureNote("GDCM"));
+        // GDCM copies as many bytes as the header announces from pixels
+        // stored as they are, however few the pixel data holds: elements
+        // after it may make up the file length the folder scan checked.
+        const gdcm::ByteValue* stored = reader.GetImage().GetDataElement().GetByteValue();
+        const uint64_t announced = reader.GetImage().GetBufferLength();
+        if (stored && stored->GetLength() < announced)
+            throw ConvertError(damaged + "it holds " + std::to_string(stored->GetLength()) +
+                               " bytes of pixel data, " + std::to_string(announced) +
+                               " are announced; the file is damaged");
         gdcm::SplitMosaicFilter splitter;
         const gdcm::Image& image =
             some.mosaicTile ? splitMosaic(reader, splitter, file) : reader.GetImage();

@@ -502,10 +502,8 @@ Run convert(const QStringList& arguments,
     process.setProcessEnvironment(environment);
     process.start(KASTRA_CONVERT, arguments);
     process.waitForFinished(60000);
-    Run run{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput(),
-            process.readAllStandardError(),
-            {}};
+    const int status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    Run run{status, process.readAllStandardOutput(), process.readAllStandardError(), {}};
     readVolumeSamples(arguments.value(1).toStdString(), run.volume);
     return run;
 }
@@ -532,9 +530,7 @@ long long converterRunTime(pid_t pid)
 Run stoppedConversion(const QStringList& arguments, bool terminal, bool cancel = false)
 {
     int master = -1, piped[2] = {-1, -1};
-    if (pipe(piped) != 0)
-        return {};
-    const pid_t child = forkpty(&master, nullptr, nullptr, nullptr);
+    const pid_t child = pipe(piped) == 0 ? forkpty(&master, nullptr, nullptr, nullptr) : -1;
     if (child < 0)
         return {};
     if (child == 0) {
@@ -631,16 +627,15 @@ private slots:
         const QString stored = "5 x 4 x 3 voxels of 5 x 4 x 3 mm";
         // x = 2 - k (k runs to L); y = 4 - i (i runs to P); z = 3 - j (j runs
         // to I). Three reversals undo the mirror.
-        QTest::newRow("DICOM sagittal") << "dicom" << kSagittalMirrored
-                                        << "3 x 5 x 4 voxels of 3 x 5 x 4 mm" << Extents{{2, 3, 2}};
-        QTest::newRow("NIfTI sagittal") << "nii" << kSagittalMirrored
-                                        << "3 x 5 x 4 voxels of 3 x 5 x 4 mm" << Extents{{2, 3, 2}};
+        const QString sagittal = "3 x 5 x 4 voxels of 3 x 5 x 4 mm";
+        const Extents sagittalMarker{{2, 3, 2}};
+        QTest::newRow("DICOM sagittal")
+            << "dicom" << kSagittalMirrored << sagittal << sagittalMarker;
+        QTest::newRow("NIfTI sagittal") << "nii" << kSagittalMirrored << sagittal << sagittalMarker;
         QTest::newRow("NRRD sagittal (LPS)")
-            << "nrrd" << kSagittalMirrored << "3 x 5 x 4 voxels of 3 x 5 x 4 mm"
-            << Extents{{2, 3, 2}};
+            << "nrrd" << kSagittalMirrored << sagittal << sagittalMarker;
         QTest::newRow("MetaImage sagittal, AnatomicalOrientation only")
-            << "mhd-letters" << kSagittalMirrored << "3 x 5 x 4 voxels of 3 x 5 x 4 mm"
-            << Extents{{2, 3, 2}};
+            << "mhd-letters" << kSagittalMirrored << sagittal << sagittalMarker;
         // x = i (i runs to R); y = k (k runs to A); z = 3 - j.
         const QString coronal = "5 x 3 x 4 voxels of 5 x 3 x 4 mm";
         QTest::newRow("NIfTI coronal, gzip")
@@ -1091,6 +1086,13 @@ private slots:
         std::filesystem::remove(*std::filesystem::directory_iterator("incomplete"));
         writeDicomSeries(small, "tilt", "1.2.8", 0.5);
         writeDicomSeries(Scan(2, 2, 4), "uneven", "1.2.11", 0, {}, {{2, 0.4}});
+        // A slice's pixel data 12 bytes short of its 4 x 3 pixels, an empty
+        // padding element in their place: the file is as long as before.
+        const std::string padded = writeDicomSeries(small, "padded", "1.2.12")[0];
+        std::string bytes(std::istreambuf_iterator<char>(std::ifstream(padded).rdbuf()), {});
+        bytes[bytes.rfind(std::string("\xe0\x7f\x10\0OW\0\0", 8)) + 8] = 12;
+        std::ofstream(padded) << bytes.erase(bytes.size() - 12) << "\xfc\xff\xfc\xffOB"
+                              << std::string(6, 0);
         std::ofstream("local.mha") << "NDims = 3\nDimSize = 2 2 2\nElementType = MET_SHORT\n"
                                    << "CompressedData = True\nCompressedDataSize = 100000\n"
                                    << "ElementDataFile = Local\n"
@@ -1157,6 +1159,8 @@ private slots:
         // (No OUTPUT: a file named "--list" stays as it was.)
         QTest::newRow("--list, a 4-D series missing a slice")
             << QStringList{"incomplete", "--list"} << "its slices do not make whole volumes: ";
+        QTest::newRow("pixel data short, the file long enough")
+            << QStringList{"padded", "out.dat"} << "it holds 12 bytes of pixel data, 24 are";
         QTest::newRow("--keep-grid, uneven steps")
             << QStringList{"uneven", "out.dat", "--keep-grid"} << "cannot keep an uneven grid";
         QTest::newRow("--volume of a 3-D NRRD")
