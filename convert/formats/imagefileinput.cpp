@@ -13,7 +13,6 @@
 #include <itkMetaImageIO.h>
 #include <itkNrrdImageIO.h>
 #include <metaImage.h>
-#include <vnl/vnl_det.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -146,28 +145,6 @@ MetaImageHeader checkMetaImageHeader(const std::string& path)
                            " bytes, more than its data file holds");
     stated.compressedSize = uint64_t(compressedSize);
     return stated;
-}
-
-// A stated frame's axes as unit vectors; refused where they do not span a
-// volume (an axis of length 0, two along one line), whose layout no rule
-// could tell.
-void checkFrame(const std::string& path, const std::string& field, Direction& direction)
-{
-    for (size_t axis = 0; axis < 3; ++axis) {
-        double length = 0;
-        for (size_t row = 0; row < 3; ++row)
-            length += direction[row][axis] * direction[row][axis];
-        length = std::sqrt(length);
-        for (size_t row = 0; row < 3; ++row)
-            direction[row][axis] = length > 0 ? direction[row][axis] / length : 0;
-    }
-    vnl_matrix_fixed<double, 3, 3> matrix;
-    for (size_t row = 0; row < 3; ++row)
-        for (size_t axis = 0; axis < 3; ++axis)
-            matrix(unsigned(row), unsigned(axis)) = direction[row][axis];
-    if (!(std::abs(vnl_det(matrix)) > 0.01))
-        throw ConvertError("cannot read '" + path + "': its " + field +
-                           " do not span a volume (an axis of length 0, or two along one line)");
 }
 
 // MetaIO names where each axis comes from ("RAI": x from the patient's right

@@ -247,6 +247,8 @@ NiftiInput::NiftiInput(const std::string& path, int volume) : m_path(path), m_vo
         const double pixdim = std::abs(nim.pixdim[axis + 1]);
         m_header.spacing[axis] = frame ? length : plausibleSpacing(pixdim) ? pixdim : 1;
     }
+    if (frame) // an sform may be any matrix
+        checkFrame(path, nim.sform_code > 0 ? "sform's axes" : "qform's axes", m_header.direction);
 
     const uint64_t announced = uint64_t(nim.nvox) * uint64_t(bytesPerValue);
     checkDataFile(path, nim.iname ? nim.iname : path, uint64_t(nim.iname_offset), announced,

@@ -3,6 +3,11 @@
 
 #include "convert/formats/scaninput.h"
 
+#include "convert/formats/converterror.h"
+
+#include <vnl/vnl_det.h>
+
+#include <cmath>
 #include <stdexcept>
 
 SampleType sampleTypeFor(bool isInteger, bool isSigned, int bytes)
@@ -12,6 +17,25 @@ SampleType sampleTypeFor(bool isInteger, bool isSigned, int bytes)
     if (isInteger && bytes == 2)
         return isSigned ? SampleType::Int16 : SampleType::UInt16;
     return SampleType::Float;
+}
+
+void checkFrame(const std::string& path, const std::string& field, Direction& direction)
+{
+    for (size_t axis = 0; axis < 3; ++axis) {
+        double length = 0;
+        for (size_t row = 0; row < 3; ++row)
+            length += direction[row][axis] * direction[row][axis];
+        length = std::sqrt(length);
+        for (size_t row = 0; row < 3; ++row)
+            direction[row][axis] = length > 0 ? direction[row][axis] / length : 0;
+    }
+    vnl_matrix_fixed<double, 3, 3> matrix;
+    for (size_t row = 0; row < 3; ++row)
+        for (size_t axis = 0; axis < 3; ++axis)
+            matrix(unsigned(row), unsigned(axis)) = direction[row][axis];
+    if (!(std::abs(vnl_det(matrix)) > 0.01))
+        throw ConvertError("cannot read '" + path + "': its " + field +
+                           " do not span a volume (an axis of length 0, or two along one line)");
 }
 
 SourceImage ScanInput::readVolume(int, ProgressBar&)

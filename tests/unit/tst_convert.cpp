@@ -55,7 +55,8 @@ struct Scan
     Matrix direction = kAxial;
     std::vector<float> values; // x fastest
 
-    Scan(int w, int h, int d, float fill = 0) : extents{{w, h, d}}, values(size_t(w * h * d), fill)
+    Scan(int w, int h, int d, float fill = 0, const Matrix& axes = kAxial)
+        : extents{{w, h, d}}, direction(axes), values(size_t(w * h * d), fill)
     {
     }
 };
@@ -664,9 +665,8 @@ private slots:
         QFETCH(QString, output);
         QFETCH(Extents, marker);
         TestFolder folder;
-        Scan scan(5, 4, 3, 100);
+        Scan scan(5, 4, 3, 100, direction);
         scan.spacing = {{5, 4, 3}};
-        scan.direction = direction;
         scan.values[1 + 5 * 1] = 900;
         const Run run = convert({writeScan(scan, format), "out.dat", "--keep-grid"});
         QVERIFY2(saysOutput(run, output), qPrintable(run.out + run.err));
@@ -844,9 +844,8 @@ private slots:
         QFETCH(QString, output);
         QFETCH(QVector<int>, profile);
         TestFolder folder;
-        Scan scan(2, 2, 3);
+        Scan scan(2, 2, 3, 0, {{{0, -1, 0}, {1, 0, 0}, {0, 0, 1}}});
         scan.spacing = {{0.5, 0.5, sliceSpacing}};
-        scan.direction = {{{0, -1, 0}, {1, 0, 0}, {0, 0, 1}}};
         for (size_t i = 0; i < scan.values.size(); ++i)
             scan.values[i] = float(300 * (i / 4));
         const Run run = convert(QStringList{writeScan(scan, "nrrd"), "out.dat"} + options);
@@ -1073,6 +1072,8 @@ private slots:
                 << "NRRD0004\ntype: uchar\ndimension: 3\nsizes: 1 1 1\nencoding: raw\nspace: RAS\n"
                 << "space directions: (1,0,0) " << (name[0] == 'u' ? "none" : "(2,0,0)")
                 << " (0,0,1)\n\n.";
+        // An sform whose first two axes lie along one line.
+        writeNifti(Scan(2, 2, 2, 0, {{{1, 1, 0}, {0, 0, 0}, {0, 0, 1}}}), "flat.nii");
         std::ofstream("contradicting.mha") // as some tools write the identity
             << "NDims = 3\nDimSize = 1 1 1\nElementType = MET_SHORT\nTransformMatrix = 1 0 0 0 1 0 "
             << "0 0 1\nAnatomicalOrientation = LPS\nElementDataFile = LOCAL\n..";
@@ -1140,6 +1141,8 @@ private slots:
             << QStringList{"undirected.nrrd", "out.dat"} << "an axis has no space direction";
         QTest::newRow("NRRD directions along one line")
             << QStringList{"flat.nrrd", "out.dat"} << "its space directions do not span a volume";
+        QTest::newRow("NIfTI sform axes along one line")
+            << QStringList{"flat.nii", "out.dat"} << "its sform's axes do not span a volume";
         QTest::newRow("MetaImage orientations that contradict each other")
             << QStringList{"contradicting.mha", "out.dat"}
             << "its AnatomicalOrientation LPS contradicts its TransformMatrix, whose axes come "
