@@ -5,8 +5,9 @@
 #include "convert/dicom/dicominput.h"
 #include "convert/formats/converterror.h"
 #include "convert/formats/datinput.h"
-#include "convert/formats/imagefileinput.h"
+#include "convert/formats/metaimageinput.h"
 #include "convert/formats/niftiinput.h"
+#include "convert/formats/nrrdinput.h"
 #include "convert/formats/scanwriters.h"
 
 #include <algorithm>
@@ -86,12 +87,12 @@ const std::vector<ScanFormat>& scanFormats()
          writeNiftiFile},
         {"NRRD", {".nrrd", ".nhdr"}, {".nrrd"}, false,
          [](const std::string& path, const ConvertOptions&) {
-             return make<ImageFileInput>(path, ImageFileInput::NrrdFile);
+             return make<NrrdInput>(path);
          },
          writeNrrdFile},
         {"MetaImage", {".mha", ".mhd"}, {".mha"}, false,
          [](const std::string& path, const ConvertOptions&) {
-             return make<ImageFileInput>(path, ImageFileInput::MetaImageFile);
+             return make<MetaImageInput>(path);
          },
          writeMetaImageFile},
         {"volume", {".dat"}, {}, false,

@@ -8,8 +8,11 @@
 #include <sys/stat.h>
 #include <zlib.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <vector>
 
 namespace {
@@ -18,9 +21,26 @@ constexpr uint64_t kDeflateLimit = 1032;
 
 } // namespace
 
+std::string dataFileBesideHeader(const std::string& header, const std::string& dataFile)
+{
+    const std::filesystem::path path(dataFile);
+    return path.is_absolute() ? dataFile
+                              : (std::filesystem::path(header).parent_path() / path).string();
+}
+
 bool plausibleSpacing(double millimetres)
 {
     return millimetres > 0 && millimetres <= 1e6;
+}
+
+void checkSpacing(const std::string& input, const std::array<double, 3>& spacing)
+{
+    if (std::all_of(spacing.begin(), spacing.end(), plausibleSpacing))
+        return;
+    std::ostringstream text;
+    text << spacing[0] << " x " << spacing[1] << " x " << spacing[2];
+    throw ConvertError("cannot read '" + input + "': its voxel spacing is " + text.str() +
+                       " mm, not three sizes above 0 and up to a kilometre");
 }
 
 void checkDataFile(const std::string& input, const std::string& dataFile, uint64_t offset,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -25,7 +26,13 @@ void checkDataFile(const std::string& input, const std::string& dataFile, uint64
 void checkDeflatedData(const std::string& input, const std::string& dataFile, uint64_t offset,
                        uint64_t compressed, uint64_t announced);
 
+// A data file named in a detached header, relative to the header's folder.
+std::string dataFileBesideHeader(const std::string& header, const std::string& dataFile);
+
 // Whether `millimetres` can be a voxel's spacing: above 0 and at most a
 // kilometre. A header's NaN or 0 would make the cube grid meaningless, and a
 // larger size, which no scan has, overflows it once shrunk.
 bool plausibleSpacing(double millimetres);
+
+// Throws ConvertError unless each of a header's three spacings is plausible.
+void checkSpacing(const std::string& input, const std::array<double, 3>& spacing);

@@ -129,8 +129,8 @@ void writeNifti(const Scan& scan, const std::string& path, bool frame = true, in
 }
 
 // A header written by hand, as tools without ITK write one, for the scan's
-// int16 samples in in.raw: a NRRD in RAS space ("nrrd-ras") or in none
-// ("nrrd-nospace"), a MetaImage stating its TransformMatrix ("mhd-matrix"),
+// int16 samples in in.raw: a NRRD in the space it names ("nrrd-space:NAME")
+// or in none ("nrrd-nospace"), a MetaImage stating its TransformMatrix ("mhd-matrix"),
 // its AnatomicalOrientation ("mhd-letters", MetaIO's letters of where each
 // axis comes from) or neither ("mhd-none").
 void writeByHand(const Scan& scan, const std::string& path, const QString& format)
@@ -142,16 +142,21 @@ void writeByHand(const Scan& scan, const std::string& path, const QString& forma
         .write(reinterpret_cast<const char*>(samples.data()), 2 * long(samples.size()));
     std::ofstream header(path);
     if (format.startsWith("nrrd")) {
+        // A space's name says where its axes point: the toolkit's (LPS) x
+        // reversed where it runs to the right, y where it runs to the front.
+        const std::string space = format.section(':', 1).toStdString();
+        const double x = space.rfind("right", 0) == 0 ? -1 : 1,
+                     y = space.find("anterior") != std::string::npos ? -1 : 1;
         header << "NRRD0004\ntype: short\ndimension: 3\nsizes: " << e[0] << ' ' << e[1] << ' '
                << e[2] << "\nencoding: raw\nendian: little\n"
-               << (format.endsWith("ras") ? "space: RAS\nspace directions:" : "spacings:");
+               << (space.empty() ? "spacings:" : "space: " + space + "\nspace directions:");
         for (size_t axis = 0; axis < 3; ++axis) {
             const double s = scan.spacing[axis];
-            if (format.endsWith("ras")) // RAS: the toolkit's x and y reversed
-                header << " (" << -d[0][axis] * s << ',' << -d[1][axis] * s << ',' << d[2][axis] * s
-                       << ')';
-            else
+            if (space.empty())
                 header << ' ' << s;
+            else
+                header << " (" << x * d[0][axis] * s << ',' << y * d[1][axis] * s << ','
+                       << d[2][axis] * s << (format.endsWith("time") ? ",0)" : ")");
         }
         header << "\ndata file: in.raw\n";
         return;
@@ -474,8 +479,7 @@ QString writeScan(const Scan& scan, const QString& format)
     const std::string name = "in." + format.section('-', 0, 0).section('+', 0, 0).toStdString();
     if (format.contains('+'))
         std::ofstream("in.json") << format.section('+', 1).toStdString();
-    if (QStringList{"nrrd-ras", "nrrd-nospace", "mhd-matrix", "mhd-letters", "mhd-none"}.contains(
-            format))
+    if (format.startsWith("nrrd-space:") || format.startsWith("mhd-") || format == "nrrd-nospace")
         writeByHand(scan, name, format);
     else if (format.startsWith("nii"))
         writeNifti(scan, name, !format.contains("noframe"), format.endsWith("4d") ? 2 : 1,
@@ -642,18 +646,32 @@ private slots:
         QTest::newRow("NIfTI coronal, gzip")
             << "nii.gz" << kCoronal << coronal << Extents{{1, 0, 2}};
         QTest::newRow("NRRD coronal, RAS by hand")
-            << "nrrd-ras" << kCoronal << coronal << Extents{{1, 0, 2}};
+            << "nrrd-space:right-anterior-superior" << kCoronal << coronal << Extents{{1, 0, 2}};
+        QTest::newRow("NRRD coronal, RAS with time")
+            << "nrrd-space:right-anterior-superior-time" << kCoronal << coronal
+            << Extents{{1, 0, 2}};
+        // x = 4 - i (i runs to L), y = j (j runs to A), z = k.
+        QTest::newRow("NRRD LAS by hand, its own axes")
+            << "nrrd-space:left-anterior-superior" << Matrix{{{1, 0, 0}, {0, -1, 0}, {0, 0, 1}}}
+            << stored << Extents{{3, 1, 0}};
+        QTest::newRow("NRRD sagittal, LAS with time")
+            << "nrrd-space:left-anterior-superior-time" << kSagittalMirrored << sagittal
+            << sagittalMarker;
         QTest::newRow("MetaImage coronal, TransformMatrix only")
             << "mhd-matrix" << kCoronal << coronal << Extents{{1, 0, 2}};
         // x = 4 - i (i runs to L); y = 3 - j (j runs to P); z = k. ITK writes
         // this frame as the identity and "RAI", which must not contradict.
         QTest::newRow("MetaImage axial") << "mha" << kAxial << stored << Extents{{3, 2, 0}};
+        QTest::newRow("NRRD axial, LPS with time")
+            << "nrrd-space:left-posterior-superior-time" << kAxial << stored << Extents{{3, 2, 0}};
         // No patient frame: the first row at the top, which is the written y
         // reversed: y = 3 - j.
         QTest::newRow("NIfTI without frame")
             << "nii-noframe" << kCoronal << stored << Extents{{1, 2, 0}};
         QTest::newRow("NRRD without space")
             << "nrrd-nospace" << kCoronal << stored << Extents{{1, 2, 0}};
+        QTest::newRow("NRRD in the scanner's space")
+            << "nrrd-space:scanner-xyz" << kCoronal << stored << Extents{{1, 2, 0}};
         QTest::newRow("MetaImage without orientation")
             << "mhd-none" << kCoronal << stored << Extents{{1, 2, 0}};
     }
@@ -1067,10 +1085,11 @@ private slots:
         large.spacing = {{2, 1, 1}};
         writeToolkitFile<int16_t>(large, "large.nrrd");
         writeToolkitFile<int16_t>(small, "small.nrrd");
-        for (const char* name : {"undirected", "flat"}) // a direction missing, or two alike
+        // A direction missing, or two nearly alike.
+        for (const char* name : {"undirected", "flat"})
             std::ofstream(name + std::string(".nrrd"))
                 << "NRRD0004\ntype: uchar\ndimension: 3\nsizes: 1 1 1\nencoding: raw\nspace: RAS\n"
-                << "space directions: (1,0,0) " << (name[0] == 'u' ? "none" : "(2,0,0)")
+                << "space directions: (1,0,0) " << (name[0] == 'u' ? "none" : "(2,0.002,0)")
                 << " (0,0,1)\n\n.";
         // An sform whose first two axes lie along one line.
         writeNifti(Scan(2, 2, 2, 0, {{{1, 1, 0}, {0, 0, 0}, {0, 0, 1}}}), "flat.nii");
@@ -1126,7 +1145,7 @@ private slots:
             << "the header announces 8000 bytes of samples, 'long.nrrd'";
         // ...and a few bytes short, the reader finds it.
         QTest::newRow("NRRD a little shorter")
-            << QStringList{"short.nrrd", "out.dat"} << "cannot convert 'short.nrrd': ";
+            << QStringList{"short.nrrd", "out.dat"} << "cannot read 'short.nrrd': fread got only";
         QTest::newRow("detached MetaImage data short")
             << QStringList{"short.mhd", "out.dat"} << "announces 48 bytes of samples";
         QTest::newRow("NIfTI shorter than announced")

@@ -1,17 +1,15 @@
-// NRRD and MetaImage through ITK's readers, after checks of the header's
-// own word that the libraries do not make.
+// MetaImage through ITK's reader, after checks of the header's own word
+// that the library does not make.
 
-#include "convert/formats/imagefileinput.h"
+#include "convert/formats/metaimageinput.h"
 
 #include "convert/formats/converterror.h"
 #include "convert/formats/datafilecheck.h"
 #include "convert/formats/progressbar.h"
 #include "convert/guard/librarycall.h"
 
-#include <NrrdIO.h>
 #include <itkImageFileReader.h>
 #include <itkMetaImageIO.h>
-#include <itkNrrdImageIO.h>
 #include <metaImage.h>
 
 #include <algorithm>
@@ -24,13 +22,7 @@
 
 namespace {
 
-// A data file named in a detached header, relative to the header's folder.
-std::string besideHeader(const std::string& header, const std::string& dataFile)
-{
-    const std::filesystem::path path(dataFile);
-    return path.is_absolute() ? dataFile
-                              : (std::filesystem::path(header).parent_path() / path).string();
-}
+const char* const kLibrary = "ITK's MetaImage reader";
 
 // Whether a MetaImage's ElementDataFile names the header's own file, in
 // each spelling MetaIO takes.
@@ -138,7 +130,7 @@ MetaImageHeader checkMetaImageHeader(const std::string& path)
     // The compressed data lies in one file (a list of files is not compressed).
     std::error_code error;
     const auto dataSize = std::filesystem::file_size(
-        attachedData(dataFile) ? path : besideHeader(path, dataFile), error);
+        attachedData(dataFile) ? path : dataFileBesideHeader(path, dataFile), error);
     if (!error && compressedSize > 0 && std::uintmax_t(compressedSize) > dataSize)
         throw ConvertError("cannot read '" + path + "': its CompressedDataSize is " +
                            std::to_string(compressedSize) +
@@ -204,26 +196,19 @@ bool metaImageFrame(const std::string& path, const MetaImageHeader& stated, Dire
 
 } // namespace
 
-ImageFileInput::ImageFileInput(const std::string& path, Format format) : m_path(path)
+MetaImageInput::MetaImageInput(const std::string& path)
+    : m_path(path), m_io(itk::MetaImageIO::New())
 {
-    const char* name = format == NrrdFile ? "NRRD" : "MetaImage";
-    if (format == NrrdFile)
-        m_io = itk::NrrdImageIO::New();
-    else
-        m_io = itk::MetaImageIO::New();
-    MetaImageHeader stated;
-    if (format == MetaImageFile)
-        stated = checkMetaImageHeader(path);
+    const MetaImageHeader stated = checkMetaImageHeader(path);
     m_compressedSize = stated.compressedSize;
     {
-        const LibraryCall call(format == NrrdFile ? "ITK's NRRD reader" : "ITK's MetaImage reader",
-                               path);
+        const LibraryCall call(kLibrary, path);
         if (!m_io->CanReadFile(path.c_str()))
-            throw ConvertError("cannot read '" + path + "': not a valid " + name + " file");
+            throw ConvertError("cannot read '" + path + "': not a valid MetaImage file");
         m_io->SetFileName(path);
         m_io->ReadImageInformation();
     }
-    m_header.format = name;
+    m_header.format = "MetaImage";
 
     const unsigned dimensions = m_io->GetNumberOfDimensions();
     if (dimensions > 3)
@@ -242,18 +227,12 @@ ImageFileInput::ImageFileInput(const std::string& path, Format format) : m_path(
     }
     for (unsigned axis = dimensions; axis < 3; ++axis)
         m_header.extents[axis] = 1;
-    // A size beyond what ITK holds arrives as 0 (NRRD's "2000...0"), and the
-    // library would then allocate the size it read.
+    // A size beyond what ITK holds arrives as 0, and the library would then
+    // allocate the size it read.
     if (std::find(m_header.extents.begin(), m_header.extents.end(), 0) != m_header.extents.end())
         throw ConvertError("cannot read '" + path + "': its header gives an extent of 0, or one " +
                            "too large to hold");
-    const std::array<double, 3>& spacing = m_header.spacing;
-    if (!std::all_of(spacing.begin(), spacing.end(), plausibleSpacing)) {
-        std::ostringstream text;
-        text << spacing[0] << " x " << spacing[1] << " x " << spacing[2];
-        throw ConvertError("cannot read '" + path + "': its voxel spacing is " + text.str() +
-                           " mm, not three sizes above 0 and up to a kilometre");
-    }
+    checkSpacing(path, m_header.spacing);
 
     using IOComponent = itk::IOComponentEnum;
     const IOComponent component = m_io->GetComponentType();
@@ -270,68 +249,13 @@ ImageFileInput::ImageFileInput(const std::string& path, Format format) : m_path(
                           component == IOComponent::FLOAT;
     m_header.readBytesPerVoxel = double(sampleBytes(m_header.sampleType)) + (sameType ? 0 : bytes);
 
-    const uint64_t announced = m_io->GetImageSizeInBytes();
-    if (format == NrrdFile) {
-        m_header.statesPatientFrame = checkNrrdHeader(announced);
-        if (m_header.statesPatientFrame)
-            checkFrame(path, "space directions", m_header.direction);
-    } else {
-        checkMetaImageData(announced);
-        // In fewer dimensions, a matrix cannot say where the patient lies.
-        m_header.statesPatientFrame =
-            dimensions == 3 && metaImageFrame(path, stated, m_header.direction);
-    }
+    checkMetaImageData(m_io->GetImageSizeInBytes());
+    // In fewer dimensions, a matrix cannot say where the patient lies.
+    m_header.statesPatientFrame =
+        dimensions == 3 && metaImageFrame(path, stated, m_header.direction);
 }
 
-// Returns whether the header states the patient's space (RAS, LAS or LPS,
-// which ITK turns into LPS); another (scanner-xyz, 3D-right-handed) or none
-// says nothing of where the patient lies.
-bool ImageFileInput::checkNrrdHeader(uint64_t announced) const
-{
-    const LibraryCall call("ITK's NRRD reader", m_path);
-    Nrrd* nrrd = nrrdNew();
-    NrrdIoState* state = nrrdIoStateNew();
-    state->skipData = AIR_TRUE;
-    const bool loaded = nrrdLoad(nrrd, m_path.c_str(), state) == 0;
-    DataEncoding encoding = DataEncoding::Unknown;
-    if (loaded && std::strcmp(state->encoding->name, "raw") == 0)
-        encoding = DataEncoding::Raw;
-    else if (loaded && std::strcmp(state->encoding->name, "gzip") == 0)
-        encoding = DataEncoding::Gzip;
-    std::string dataFile;
-    if (loaded && state->dataFNArr->len == 0)
-        dataFile = m_path; // attached
-    else if (loaded && state->dataFNArr->len == 1 && !state->dataFNFormat)
-        dataFile = besideHeader(m_path, state->dataFN[0]);
-    // The library reads the sizes again for the samples, and may make a size
-    // too large to hold into another number than ITK did: it would allocate
-    // that. Both must count the same voxels.
-    uint64_t voxels = 1;
-    // ITK leaves an axis without a space direction at its identity column.
-    bool directed = true;
-    for (unsigned axis = 0; loaded && axis < nrrd->dim; ++axis) {
-        const uint64_t size = nrrd->axis[axis].size;
-        voxels = size != 0 && voxels <= UINT64_MAX / size ? voxels * size : 0;
-        directed = directed && AIR_EXISTS(nrrd->axis[axis].spaceDirection[0]);
-    }
-    const int space = loaded ? nrrd->space : nrrdSpaceUnknown;
-    const bool patientSpace = space == nrrdSpaceRightAnteriorSuperior ||
-                              space == nrrdSpaceLeftAnteriorSuperior ||
-                              space == nrrdSpaceLeftPosteriorSuperior;
-    nrrdIoStateNix(state);
-    nrrdNuke(nrrd);
-    if (loaded && voxels != announced / std::max<uint64_t>(m_io->GetComponentSize(), 1))
-        throw ConvertError("cannot read '" + m_path +
-                           "': its sizes hold a number too large to be an extent");
-    if (patientSpace && !directed)
-        throw ConvertError("cannot read '" + m_path + "': its space is " +
-                           airEnumStr(nrrdSpace, space) + ", but an axis has no space direction");
-    if (!dataFile.empty())
-        checkDataFile(m_path, dataFile, 0, announced, encoding);
-    return patientSpace;
-}
-
-void ImageFileInput::checkMetaImageData(uint64_t announced) const
+void MetaImageInput::checkMetaImageData(uint64_t announced) const
 {
     MetaImage* meta = static_cast<itk::MetaImageIO&>(*m_io).GetMetaImagePointer();
     const std::string name = meta->ElementDataFileName();
@@ -351,7 +275,7 @@ void ImageFileInput::checkMetaImageData(uint64_t announced) const
                            " dimensions, which ITK's reader writes past its buffer; store them "
                            "in binary");
     const DataEncoding encoding = meta->CompressedData() ? DataEncoding::Gzip : DataEncoding::Raw;
-    const std::string dataFile = attachedData(name) ? m_path : besideHeader(m_path, name);
+    const std::string dataFile = attachedData(name) ? m_path : dataFileBesideHeader(m_path, name);
     checkDataFile(m_path, dataFile, 0, announced, encoding);
     if (encoding != DataEncoding::Gzip)
         return;
@@ -369,7 +293,7 @@ void ImageFileInput::checkMetaImageData(uint64_t announced) const
     checkDeflatedData(m_path, dataFile, offset, m_compressedSize, announced);
 }
 
-SourceImage ImageFileInput::read(ProgressBar& progress)
+SourceImage MetaImageInput::read(ProgressBar& progress)
 {
     return readWithSampleType(m_header.sampleType, [&](auto type) -> SourceImage {
         using Image = typename decltype(type)::Image;
@@ -377,8 +301,7 @@ SourceImage ImageFileInput::read(ProgressBar& progress)
         reader->SetImageIO(m_io);
         reader->SetFileName(m_path);
         progress.follow(*reader);
-        const LibraryCall call(
-            m_header.format == "NRRD" ? "ITK's NRRD reader" : "ITK's MetaImage reader", m_path);
+        const LibraryCall call(kLibrary, m_path);
         reader->Update();
         return typename Image::Pointer(reader->GetOutput());
     });
