@@ -25,6 +25,7 @@
 #include <QList>
 #include <QListWidgetItem>
 #include <QMimeData>
+#include <algorithm>
 
 #include <string>
 #include <vector>
@@ -43,6 +44,8 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(par
     QButtonGroup* axes = new QButtonGroup(this);
     for (QRadioButton* axis : {m_radiobutton_x_axis, m_radiobutton_y_axis, m_radiobutton_z_axis})
         axes->addButton(axis);
+    for (QRadioButton* mode : {m_radiobutton_composite, m_radiobutton_average, m_radiobutton_mip})
+        connect(mode, &QRadioButton::clicked, this, &MainWindow::suitGreyRampToMode);
     connect(m_button_fileLoad, &QPushButton::clicked, this, &MainWindow::loadFile);
     fillFileList();
     m_graphic_view->m_renderer = m_glWidget;
@@ -220,6 +223,29 @@ void MainWindow::applyTransferFunction(const TransferFunction& function)
         pointsOfFunction(function, m_graphic_view->width(), m_graphic_view->height());
     m_graphic_view->update();
     m_graphic_view->rebuildTransferFunction();
+    suitGreyRampToMode();
+}
+
+void MainWindow::suitGreyRampToMode()
+{
+    const bool projection = m_glWidget->renderMode() != CompositeMode;
+    const DensityHistogram& histogram = densityHistogram();
+    if (editorShows(projection ? greyRampPreset(histogram) : opaqueGreyRampPreset(histogram)))
+        applyTransferFunction(projection ? opaqueGreyRampPreset(histogram)
+                                         : greyRampPreset(histogram));
+}
+
+bool MainWindow::editorShows(const TransferFunction& function) const
+{
+    const std::vector<ControlPoint>& shown = m_graphic_view->m_controlPoints;
+    const std::vector<ControlPoint> points =
+        pointsOfFunction(function, m_graphic_view->width(), m_graphic_view->height());
+    return m_graphic_view->m_minDensity == function.minDensity &&
+           m_graphic_view->m_maxDensity == function.maxDensity &&
+           std::equal(shown.begin(), shown.end(), points.begin(), points.end(),
+                      [](const ControlPoint& a, const ControlPoint& b) {
+                          return a.x == b.x && a.y == b.y && a.color == b.color;
+                      });
 }
 
 // The view takes what the window has beyond the form's size: at that size

@@ -75,6 +75,11 @@ private:
     // preset for its kind, CT or not; `opened` goes to the recent files.
     void showVolume(const QString& volume, const QString& name, const QString& opened,
                     const ScanKind& kind);
+    // The grey ramp in the form that suits the view's mode: with an opaque
+    // top in the projections, as made for Composite there. The editor's
+    // points are left alone unless they are one form of the ramp exactly.
+    void suitGreyRampToMode();
+    bool editorShows(const TransferFunction& function) const;
 
     ScanOpener* m_opener;
     RecentFiles* m_recent;

@@ -265,6 +265,7 @@ void GLWidget::updateTransferFunction(const std::vector<ControlPoint>& points, i
     m_refinement.stop();
     buildTransferTable(m_transferTable, points, width, height, m_minDensity, m_maxDensity);
     m_transferTop = transferTableTop(width, m_minDensity, m_maxDensity);
+    m_projectionTop = projectionTableTop(points, width, m_minDensity, m_maxDensity);
     lookForSurfaces();
     // A picture of the old table would stay on screen until something else
     // asked for a frame.

@@ -223,7 +223,8 @@ private:
     int32_t m_viewportWidth = 770;
     int32_t m_viewportHeight = 500;
     std::vector<TransferEntry> m_transferTable;
-    int m_transferTop = kDensityCount - 1; // the table's top entry (transferTableTop)
+    int m_transferTop = kDensityCount - 1;   // the table's top entry (transferTableTop)
+    int m_projectionTop = kDensityCount - 1; // the projections' (projectionTableTop)
     float m_steepSpan = 2;                 // steepDensitySpan of the table
     bool m_sharpTable = false; // the ray-cast program looks for surfaces between samples
     GLuint m_slicesFragmentShader = 0, m_slicesVertexShader = 0, m_slicesProgram = 0;

@@ -243,7 +243,9 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
     glUniform1f(uniforms.cutPosition, box.cutAt);
     glUniform2f(uniforms.cutWindow, m_slicesInWindow ? float(m_minDensity) : 0.0f,
                 m_slicesInWindow ? float(m_maxDensity) : 0.0f);
-    glUniform1f(uniforms.tableTop, float(m_transferTop) / float(kDensityCount - 1));
+    glUniform1f(uniforms.tableTop,
+                float(m_renderMode == CompositeMode ? m_transferTop : m_projectionTop) /
+                    float(kDensityCount - 1));
     glUniform1f(uniforms.steepSpan, m_steepSpan);
     // The bricks index the volume's own voxels, not those of a texture
     // padded to powers of two.

@@ -139,3 +139,14 @@ int transferTableTop(int width, int minDensity, int maxDensity)
                        maxDensity);
     return std::clamp(top, 0, kDensityCount - 2);
 }
+
+int projectionTableTop(const std::vector<ControlPoint>& points, int width, int minDensity,
+                       int maxDensity)
+{
+    const int top = transferTableTop(width, minDensity, maxDensity);
+    if (points.empty() || width <= 0)
+        return top;
+    const int densest = std::max_element(points.begin(), points.end(), lessByX)->x;
+    const float scale = float(maxDensity - minDensity) / float(width);
+    return std::clamp(tableIndex(densest, scale, minDensity), 0, top);
+}

@@ -34,6 +34,13 @@ void buildTransferTable(std::vector<TransferEntry>& table, const std::vector<Con
 // brightest.
 int transferTableTop(int width, int minDensity, int maxDensity);
 
+// The entry projections (Average, MIP) classify denser samples as: the
+// densest control point's, so that past its last point the table holds that
+// point's colour and opacity instead of falling to the transparent end
+// point; never above transferTableTop. Without points, transferTableTop.
+int projectionTableTop(const std::vector<ControlPoint>& points, int width, int minDensity,
+                       int maxDensity);
+
 // A change of the table's opacity between two samples larger than this
 // (0..1) is a surface between them, which the ray caster marches finely.
 constexpr float kSteepOpacityChange = 0.1f;

@@ -6,8 +6,9 @@
 //   0 Composite: front-to-back emission-absorption, headlight-shaded;
 //   1 Average: the mean density along the ray, through the transfer table;
 //   2 Maximum intensity projection: the largest density, through the table.
-// The projections take densities above the window as its top entry, so that
-// the densest voxels are the brightest; Composite draws the window's range.
+// The projections take densities above the table's densest control point as
+// that point's entry (table_top), so that the densest voxels are the
+// brightest; Composite draws the window's range.
 
 uniform sampler3D slices;         // normalised densities 0..1
 uniform sampler1D transfer;       // 4096 RGBA entries, one per 12-bit density
@@ -32,8 +33,8 @@ uniform float cut_position;    // where it cuts, as a volume coordinate
 uniform vec2 cut_window;       // the cut face black to white over this density window; (0, 0):
                                // through the transfer table
 uniform float steep_span;       // densities closer than this never have a surface between them
-uniform float table_top;       // the table's top entry as a density 0..1: projections
-                               // classify denser samples as it
+uniform float table_top;       // a density 0..1 denser samples are classified as: for the
+                               // projections the densest point's, for a cut face the window's top
 // PROBE: what to compute, for measuring where a frame's time goes and for checking
 // the gradient textures: 0 the picture, 1 the picture unshaded, 2 nothing
 // (the entry and exit passes alone), 3 the samples marched and shaded (red +

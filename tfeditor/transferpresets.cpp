@@ -103,13 +103,27 @@ TransferFunction skinAndBonePreset(const DensityHistogram&)
                      {hu(1200), 0.85, QColor(250, 245, 232)}});
 }
 
-TransferFunction greyRampPreset(const DensityHistogram& histogram)
+namespace {
+
+TransferFunction greyRamp(const DensityHistogram& histogram, double topOpacity)
 {
     int low, high;
     percentileWindow(histogram, low, high);
-    return function(
-        low, high,
-        {at(low, high, 0.0, 0.0, QColor(0, 0, 0)), at(low, high, 1.0, 0.3, QColor(255, 255, 255))});
+    return function(low, high,
+                    {at(low, high, 0.0, 0.0, QColor(0, 0, 0)),
+                     at(low, high, 1.0, topOpacity, QColor(255, 255, 255))});
+}
+
+} // namespace
+
+TransferFunction greyRampPreset(const DensityHistogram& histogram)
+{
+    return greyRamp(histogram, 0.3);
+}
+
+TransferFunction opaqueGreyRampPreset(const DensityHistogram& histogram)
+{
+    return greyRamp(histogram, 1.0);
 }
 
 const std::vector<TransferPreset>& transferPresets()

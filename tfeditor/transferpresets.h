@@ -26,6 +26,9 @@ const std::vector<TransferPreset>& transferPresets();
 // bone for CT, the grey ramp for anything else.
 TransferFunction skinAndBonePreset(const DensityHistogram& histogram);
 TransferFunction greyRampPreset(const DensityHistogram& histogram);
+// The grey ramp as a projection (Average, MIP) shows it: its top opaque, so
+// that the densest voxel is white, not the grey of the top's opacity.
+TransferFunction opaqueGreyRampPreset(const DensityHistogram& histogram);
 
 // The least density at or below which at least `share` (0..1) of the
 // counted voxels lie; 0 for an empty histogram.

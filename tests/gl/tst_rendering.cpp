@@ -204,12 +204,14 @@ private slots:
     }
 
     // A ball of 4095 in tissue of 1500: projections take densities above
-    // the window as its top entry, and 4095 as entry 4094, so the ball is
-    // the brightest thing whatever window the table was built for. A grey
-    // ramp on 300 pixels of the window 0..4095 ends at entry 4094 (300 x
-    // 13.65f truncates there); on 4095 pixels, white at the last but one,
-    // entry 4095 is the transparent end point; the grey ramp's own window
-    // ends below the ball, and a mean of 3000 lies above it too.
+    // the densest control point as its entry, and 4095 as entry 4094 at
+    // most, so the ball is the brightest thing whatever window the table
+    // was built for. A grey ramp on 300 pixels of the window 0..4095 ends at
+    // entry 4094 (300 x 13.65f truncates there); on 4095 pixels, white at
+    // the last but one, entry 4095 is the transparent end point; the white
+    // point may stop short of the window's top (at 2416, where the table
+    // falls to transparent above it); the grey ramp's own window ends below
+    // the ball, and a mean of 3000 lies above it too.
     void projectionsShowTheDensestVoxelsBrightest_data()
     {
         QTest::addColumn<bool>("average");
@@ -218,6 +220,7 @@ private slots:
         QTest::addColumn<int>("whiteAt"); // the ramp's white end on the editor
         QTest::newRow("MIP, the table ending at 4094") << false << 4095 << 300 << 300;
         QTest::newRow("MIP, the end point at 4095") << false << 4095 << 4095 << 4094;
+        QTest::newRow("MIP, white short of the window's top") << false << 4095 << 400 << 236;
         QTest::newRow("MIP, a window below the ball") << false << 2416 << 400 << 400;
         QTest::newRow("average above the window") << true << 2416 << 400 << 400;
     }

@@ -125,6 +125,9 @@ private slots:
     }
 
     // The grey ramp spans the 1st to the 99.5th percentile of the samples.
+    // In a projection its top is opaque, so that the densest voxels show
+    // white, not the grey of 0.3 opacity: switched to MIP with it, or chosen
+    // there; back in Composite, it is the ramp as made.
     void theGreyRampSpansThePercentiles()
     {
         const SampleVolume head = makeHeadPhantom();
@@ -138,6 +141,23 @@ private slots:
                                     "Graurampe (1. bis 99,5. Perzentil)"));
         QCOMPARE(m_window->m_min_density->value(), percentile(0.01));
         QCOMPARE(m_window->m_max_density->value(), percentile(0.995));
+        const auto brightest = [this] {
+            m_window->m_glWidget->updateGL();
+            const QImage picture = m_window->m_glWidget->grabFrameBuffer();
+            int grey = 0;
+            for (int y = 0; y < picture.height(); ++y)
+                for (int x = 0; x < picture.width(); ++x)
+                    grey = std::max(grey, qGray(picture.pixel(x, y)));
+            return grey;
+        };
+        QTest::mouseClick(m_window->m_radiobutton_mip, Qt::LeftButton);
+        QCOMPARE(brightest(), 255);
+        QVERIFY(ui::chooseMenuEntry(*m_window, "&Transferfunktion", "CT: Knochen"));
+        QVERIFY(ui::chooseMenuEntry(*m_window, "&Transferfunktion",
+                                    "Graurampe (1. bis 99,5. Perzentil)"));
+        QCOMPARE(brightest(), 255);
+        QTest::mouseClick(m_window->m_radiobutton_composite, Qt::LeftButton);
+        QCOMPARE(m_window->transferFunction().points.back().opacity, 0.3);
     }
 
     // A new density window reaches the view's table at once.
