@@ -31,15 +31,18 @@ QSize GLWidget::sizeHint() const { return QSize(400, 400); }
 
 QSize GLWidget::minimumSizeHint() const { return QSize(50, 50); }
 
+// The extent along which the axis's slice quad moves (slicequad.h): x's
+// plane lies at a depth coordinate, y's at a height, z's at a width, so
+// that each slider step is one slice.
 int GLWidget::sliceCount() const
 {
     switch (m_sliceAxis) {
     case XAxis:
-        return m_volume.width;
+        return m_volume.depth;
     case YAxis:
         return m_volume.height;
     default:
-        return m_volume.depth;
+        return m_volume.width;
     }
 }
 

@@ -45,7 +45,8 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-    // Extent of the loaded volume along the slice axis: width, height or depth.
+    // Slices of the loaded volume along which the axis's plane moves: the
+    // depth for x, the height for y, the width for z.
     int sliceCount() const;
 
     // Reads `fileName` into the view's volume, uploads it and prepares the

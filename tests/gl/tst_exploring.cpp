@@ -22,9 +22,9 @@ namespace {
 // one of 3000 (green) at x, y 40..50, z 20..40, and one of 2000 (blue) in
 // front of the red one, at z 50..54. Seen unturned along -z, the cube
 // spans the middle half of the view's shorter side.
-SampleVolume phantom()
+SampleVolume phantom(int depth = 64)
 {
-    SampleVolume volume(64, 64, 64, 0);
+    SampleVolume volume(64, 64, depth, 0);
     const int blocks[][7] = {{10, 20, 10, 14, 1000}, {40, 50, 20, 40, 3000}, {10, 20, 50, 54, 2000}};
     for (const int* b : blocks)
         for (int z = b[2]; z <= b[3]; ++z)
@@ -174,12 +174,13 @@ private slots:
 
     // The window grows and the view with it, from where the form puts it;
     // the status bar names the voxel under the mouse: on the slice, the
-    // slice's (x, y across and up, z the slice 32), in the ray-cast view the
-    // first one the table shows along the ray, the blue block's front face.
+    // slice's (x, y across and up, z the slice 36 of the 80 the x button's
+    // slider counts), in the ray-cast view the first one the table shows
+    // along the ray, the blue block's front face.
     void theWindowAndTheVoxelUnderTheMouse()
     {
         TestFolder folder(TestFolder::WithShaders);
-        QVERIFY(QDir().mkdir("dat") && writeVolumeFile("dat/v.dat", phantom()));
+        QVERIFY(QDir().mkdir("dat") && writeVolumeFile("dat/v.dat", phantom(80)));
         ConsoleCapture quiet;
         MainWindow window;
         QVERIFY(ui::show(window));
@@ -193,9 +194,9 @@ private slots:
         QVERIFY(ui::load(window, "v.dat"));
         setTransfer(*view, kColours);
         const QLabel* said = window.statusBar()->findChild<QLabel*>("voxelReadout");
-        // A 700 x 500 view: the volume spans x 225..475 and y 125..375, 250 / 64 pixels a voxel.
+        // A 700 x 500 view: the volume spans x 250..450 and y 150..350, 250 / 80 pixels a voxel.
         const auto pixel = [](double x, double y) {
-            return QPoint(int(225 + 250 * x / 64), int(375 - 250 * y / 64));
+            return QPoint(int(250 + 200 * x / 64), int(350 - 200 * y / 64));
         };
         ui::move(view, pixel(15.5, 15.5), Qt::NoButton);
         QCOMPARE(said->text(), QString("x 15, y 15, z 54: Dichte 2000"));
@@ -203,19 +204,19 @@ private slots:
         QCOMPARE(said->text(), QString());
         QVERIFY(ui::click(window, "Slicing active"));
         QVERIFY(ui::click(window, "x - axis"));
-        window.m_Slices->setValue(32);
+        window.m_Slices->setValue(36);
         const QList<QLabel*> labels = window.centralWidget()->findChildren<QLabel*>();
         QVERIFY(std::any_of(labels.begin(), labels.end(),
-                            [](QLabel* label) { return label->text() == "32 / 64"; }));
+                            [](QLabel* label) { return label->text() == "36 / 80"; }));
         ui::move(view, pixel(45.5, 44.5), Qt::NoButton);
-        QCOMPARE(said->text(), QString("x 45, y 44, z 32: Dichte 3000"));
-        QCOMPARE(voxelText({true, 45, 44, 32, 3000}, true), said->text() + " (1976 HU)");
+        QCOMPARE(said->text(), QString("x 45, y 44, z 36: Dichte 3000"));
+        QCOMPARE(voxelText({true, 45, 44, 36, 3000}, true), said->text() + " (1976 HU)");
         ui::move(view, pixel(30.5, 2.5), Qt::NoButton);
-        QCOMPARE(said->text(), QString("x 30, y 2, z 32: Dichte 0"));
+        QCOMPARE(said->text(), QString("x 30, y 2, z 36: Dichte 0"));
         // The wheel over a slice steps through the slices; Home on the view
         // undoes a turn and a zoom, as "Ansicht zurücksetzen" does.
         wheel(view, pixel(30, 30), -1);
-        QCOMPARE(window.m_Slices->value(), 31);
+        QCOMPARE(window.m_Slices->value(), 35);
         QVERIFY(ui::click(window, "Slicing active"));
         ui::drag(view, QPoint(50, 50), QPoint(80, 60));
         wheel(view, pixel(30, 30), 2);

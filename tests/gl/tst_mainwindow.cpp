@@ -231,20 +231,23 @@ private slots:
 
         QVERIFY(ui::load(*window, "v.dat"));
         QCOMPARE(slider->maximum(), 1); // a load leaves the slider alone
+        // Each button's plane moves along one extent, which the slider counts: z's along the
+        // width, y's the height, x's the depth.
         QVERIFY(ui::click(*window, "z - axis"));
-        QCOMPARE(slider->maximum(), 113);
-        slider->setValue(56);
-        QCOMPARE(view->slicePosition(), float(56.0 / 113.0));
-        QVERIFY(ui::click(*window, "y - axis")); // a raised maximum keeps value and position
-        QCOMPARE(slider->maximum(), 200);
-        QCOMPARE(view->slicePosition(), float(56.0 / 113.0));
-        ui::click(window->m_radiobutton_x_axis);
         QCOMPARE(slider->maximum(), 256);
+        slider->setValue(56);
+        QCOMPARE(view->slicePosition(), float(56.0 / 256.0));
+        QVERIFY(ui::click(*window, "y - axis")); // a maximum above the value keeps it
+        QCOMPARE(slider->maximum(), 200);
+        QCOMPARE(view->slicePosition(), float(56.0 / 256.0));
+        ui::click(window->m_radiobutton_x_axis);
+        QCOMPARE(slider->maximum(), 113);
 
         // A lowered maximum pulls the value down, and the view divides it by the new axis's
         // extent, set before the slider's range.
-        slider->setValue(200);
         ui::click(window->m_radiobutton_z_axis);
+        slider->setValue(200);
+        ui::click(window->m_radiobutton_x_axis);
         QCOMPARE(slider->value(), 113);
         QCOMPARE(view->slicePosition(), 1.0f);
     }
