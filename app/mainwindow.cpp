@@ -53,10 +53,15 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(par
     m_opener = new ScanOpener(this);
     connect(m_opener, &ScanOpener::opened, this,
             [this](const QString& volume, const QString& scan, const QString& choice,
-                   const ScanKind& kind) {
+                   const ScanKind& kind, const QStringList& options) {
+                // A reading against the converter's decision is named.
+                QStringList said{choice};
+                if (options.contains("--ct") || options.contains("--no-ct"))
+                    said << (kind.ct ? "als CT" : "nicht als CT");
+                said.removeAll(QString());
                 const QString name = QFileInfo(scan).fileName();
-                showVolume(volume, choice.isEmpty() ? name : name + " (" + choice + ")", scan,
-                           kind);
+                showVolume(volume, said.isEmpty() ? name : name + " (" + said.join(", ") + ")",
+                           scan, kind, {scan, options, choice});
             });
     addMenuEntries();
     m_viewMenu = new ViewMenu(menuBar()->addMenu("&Ansicht"), m_glWidget, m_graphic_view, this);
@@ -91,7 +96,11 @@ void MainWindow::loadFile()
     // An opened volume keeps its path beside its name.
     const QListWidgetItem* item = selection.first();
     const QString opened = item->data(Qt::UserRole).toString();
-    m_loadingKind = {item->data(kCTRole).toBool(), item->data(kPatientAxesRole).toBool()};
+    m_loadingKind = {item->data(kCTRole).toBool(), item->data(kPatientAxesRole).toBool(), {}};
+    m_shownScan = {item->data(kScanRole).toString(), item->data(kOptionsRole).toStringList(),
+                   item->data(kChoiceRole).toString()};
+    m_readAsCt->setEnabled(!m_shownScan.scan.isEmpty());
+    m_readAsCt->setChecked(m_loadingKind.ct);
     // A folder holds a scan's every volume: the first loads, the time row steps on.
     const QString first = QFileInfo(opened).isDir() ? m_timeAxis->open(opened) : QString();
     if (first.isEmpty())
@@ -185,7 +194,7 @@ void MainWindow::openPath(const QString& path)
 }
 
 void MainWindow::showVolume(const QString& volume, const QString& name, const QString& opened,
-                            const ScanKind& kind)
+                            const ScanKind& kind, const ConvertedScan& converted)
 {
     QListWidget* list = m_listwidget_fileList;
     QListWidgetItem* item = nullptr;
@@ -197,6 +206,9 @@ void MainWindow::showVolume(const QString& volume, const QString& name, const QS
         item->setData(Qt::UserRole, volume);
         item->setData(kCTRole, kind.ct);
         item->setData(kPatientAxesRole, kind.patientAxes);
+        item->setData(kScanRole, converted.scan);
+        item->setData(kOptionsRole, converted.options);
+        item->setData(kChoiceRole, converted.choice);
         item->setToolTip(opened);
     }
     list->setCurrentItem(item, QItemSelectionModel::ClearAndSelect);
@@ -206,6 +218,8 @@ void MainWindow::showVolume(const QString& volume, const QString& name, const QS
     applyTransferFunction(kind.ct ? skinAndBonePreset(densityHistogram())
                                   : greyRampPreset(densityHistogram()));
     m_recent->add(opened);
+    if (!converted.scan.isEmpty())
+        statusBar()->showMessage(valuesReadingText(kind));
 }
 
 TransferFunction MainWindow::transferFunction() const
@@ -262,8 +276,9 @@ void MainWindow::closeEvent(QCloseEvent* event)
     QMainWindow::closeEvent(event);
 }
 
-// New entries before the form's own: "Öffnen…", the recent files, saving the
-// picture, emptying the cache of converted scans.
+// New entries before the form's own: "Öffnen…", the recent files, the shown
+// scan's reading of its values, saving the picture, emptying the cache of
+// converted scans.
 void MainWindow::addMenuEntries()
 {
     QAction* open = new QAction("Ö&ffnen …", this);
@@ -283,6 +298,15 @@ void MainWindow::addMenuEntries()
         }
         statusBar()->showMessage(QString("Zwischenspeicher geleert: %1 Volumen").arg(removed));
     });
+    // The shown scan converted again under the other rule; the mark shows
+    // the reading on show until the new one is.
+    m_readAsCt = new QAction("Werte als &CT (HU) lesen", this);
+    m_readAsCt->setCheckable(true);
+    m_readAsCt->setEnabled(false);
+    connect(m_readAsCt, &QAction::triggered, this, [this](bool ct) {
+        m_readAsCt->setChecked(!ct);
+        m_opener->openAs(m_shownScan.scan, m_shownScan.options, m_shownScan.choice, ct);
+    });
     QAction* picture = new QAction("Bild &speichern …", this);
     picture->setShortcut(QKeySequence("Ctrl+P"));
     connect(picture, &QAction::triggered, this, [this] {
@@ -293,6 +317,7 @@ void MainWindow::addMenuEntries()
     QAction* first = m_menu_file->actions().value(0);
     m_menu_file->insertAction(first, open);
     m_menu_file->insertMenu(first, recent);
+    m_menu_file->insertAction(first, m_readAsCt);
     m_menu_file->insertAction(first, picture);
     m_menu_file->insertAction(first, clear);
     m_menu_file->insertSeparator(first);

@@ -68,13 +68,23 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // Where a volume on the list came from, where the converter made it:
+    // the scan, and the options and choice it was converted with.
+    struct ConvertedScan
+    {
+        QString scan;
+        QStringList options;
+        QString choice;
+    };
+
     void fillFileList();
     void addMenuEntries();
     void chooseAndOpen();
     // Lists the volume file `volume` as `name` (once) and loads it with a
     // preset for its kind, CT or not; `opened` goes to the recent files.
+    // A volume the converter made says how it read the values.
     void showVolume(const QString& volume, const QString& name, const QString& opened,
-                    const ScanKind& kind);
+                    const ScanKind& kind, const ConvertedScan& converted = {});
     // The grey ramp in the form that suits the view's mode: with an opaque
     // top in the projections, as made for Composite there. The editor's
     // points are left alone unless they are one form of the ramp exactly.
@@ -88,9 +98,14 @@ private:
     ViewReadout* m_readout;
     TimeAxis* m_timeAxis;   // of a folder of volumes, a scan's every volume
     ScanKind m_loadingKind; // of the volume a load reads
+    ConvertedScan m_shownScan; // of the volume loaded last, where it was converted
+    QAction* m_readAsCt;       // "Werte als CT (HU) lesen", for the shown scan
     QSize m_formSize, m_formViewSize;
     // Where a list entry of an opened scan keeps what the scan was.
     static constexpr int kCTRole = Qt::UserRole + 1;
     static constexpr int kPatientAxesRole = Qt::UserRole + 2;
+    static constexpr int kScanRole = Qt::UserRole + 3; // ConvertedScan's fields
+    static constexpr int kOptionsRole = Qt::UserRole + 4;
+    static constexpr int kChoiceRole = Qt::UserRole + 5;
     TransferHistory* m_history;
 };

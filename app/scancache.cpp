@@ -53,8 +53,10 @@ bool ScanCache::take(const QString& volume) const
 
 namespace {
 
-// The notes kept beside a volume, an empty file each.
-const char* const kNotes[] = {".ct", ".ras"};
+// The notes kept beside a volume: an empty file for each of the kind's
+// flags (CT, patient axes), and the converter's reason for its reading of
+// the values as text.
+const char* const kNotes[] = {".ct", ".ras", ".why"};
 
 // A kept volume's bytes; of a scan's every volume, those of its files.
 qint64 bytesOf(const QFileInfo& volume)
@@ -71,16 +73,20 @@ qint64 bytesOf(const QFileInfo& volume)
 
 void ScanCache::setKind(const QString& volume, const ScanKind& kind) const
 {
-    const bool noted[] = {kind.ct, kind.patientAxes};
-    for (int i = 0; i < 2; ++i) {
+    const bool noted[] = {kind.ct, kind.patientAxes, !kind.reason.isEmpty()};
+    for (int i = 0; i < 3; ++i) {
         QFile note(volume + kNotes[i]);
         noted[i] ? void(note.open(QIODevice::WriteOnly)) : void(note.remove());
+        if (i == 2 && note.isOpen())
+            note.write(kind.reason.toUtf8());
     }
 }
 
 ScanKind ScanCache::kind(const QString& volume) const
 {
-    return {QFile::exists(volume + kNotes[0]), QFile::exists(volume + kNotes[1])};
+    QFile reason(volume + kNotes[2]);
+    return {QFile::exists(volume + kNotes[0]), QFile::exists(volume + kNotes[1]),
+            reason.open(QIODevice::ReadOnly) ? QString::fromUtf8(reason.read(1024)) : QString()};
 }
 
 void ScanCache::trim(qint64 limit, const QString& spared) const
@@ -109,7 +115,7 @@ int ScanCache::clear() const
     QDir folder(m_folder);
     const QStringList volumes = folder.entryList({"*.dat", "*.volumes"}, QDir::Files | QDir::Dirs);
     for (const QString& leftover :
-         folder.entryList({"*.part", "*.ct", "*.ras"}, QDir::Files | QDir::Dirs))
+         folder.entryList({"*.part", "*.ct", "*.ras", "*.why"}, QDir::Files | QDir::Dirs))
         QFileInfo(folder.filePath(leftover)).isDir()
             ? QDir(folder.filePath(leftover)).removeRecursively()
             : folder.remove(leftover);

@@ -1,5 +1,7 @@
 #include "app/scanchooser.h"
 
+#include "app/scankind.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -23,8 +25,8 @@ ScanChooser::ScanChooser(const QString& title, const QString& label, const QStri
     }
     m_ct = new QCheckBox("Werte als &CT (HU) lesen");
     m_reason = new QLabel;
+    m_reason->setObjectName("reason");
     m_reason->setWordWrap(true);
-    m_reason->setEnabled(false); // greyed: a note, not a control
     layout->addWidget(m_ct);
     layout->addWidget(m_reason);
     m_ct->hide();
@@ -41,7 +43,7 @@ ScanChooser::ScanChooser(const QString& title, const QString& label, const QStri
 void ScanChooser::offerCt(bool ct, const QString& reason)
 {
     m_ct->setChecked(ct);
-    m_reason->setText("kastra-convert: " + QString(ct ? "CT, " : "kein CT, ") + reason);
+    m_reason->setText("kastra-convert liest " + valuesReadingText({ct, false, reason}));
     m_ct->show();
     m_reason->show();
 }

@@ -1,10 +1,19 @@
 #pragma once
 
+#include <QString>
+
 // What the converter found a scan to be, beyond its samples: CT, whose
 // densities are HU + 1024, and whether its axes run towards the patient's
-// right, anterior and superior (the orientation was known and applied).
+// right, anterior and superior (the orientation was known and applied); and
+// why it read the values as it did, in its own words ("its modality is CT").
 struct ScanKind
 {
     bool ct = false;
     bool patientAxes = false;
+    QString reason;
 };
+
+// The reading of a scan's values and why, as the window says it:
+// "CT (HU): seine Modalität ist CT". The converter's reasons are English;
+// those it gives are said in German, any other as it came.
+QString valuesReadingText(const ScanKind& kind);

@@ -13,6 +13,7 @@
 #include <QJsonObject>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QRegularExpression>
 
 #include <ostream>
 
@@ -38,6 +39,21 @@ QString stageText(const QString& stage)
     if (stage == "Mapping")
         return "Werte abbilden";
     return stage;
+}
+
+// Why the converter read the values as it did, from its values line:
+// "- Values: HU + 1024 (CT: its modality is CT), ..." gives "its modality
+// is CT". Empty where the line gives no reason (a --window).
+QString valuesReason(const QString& line)
+{
+    const int start = line.indexOf(QRegularExpression(" \\((not )?CT: "));
+    if (start < 0)
+        return {};
+    const int from = line.indexOf(": ", start) + 2;
+    int depth = 1, at = start + 2;
+    for (; at < line.size() && depth > 0; ++at)
+        depth += line[at] == '(' ? 1 : line[at] == ')' ? -1 : 0;
+    return depth == 0 ? line.mid(from, at - 1 - from) : QString();
 }
 
 } // namespace
@@ -90,8 +106,21 @@ void ScanOpener::open(const QString& scan)
     // listing either.
     const QString plain = m_cache.volumeFor(m_scan, {});
     if (m_cache.take(plain))
-        return emit opened(plain, m_scan, {}, m_cache.kind(plain));
+        return emit opened(plain, m_scan, {}, m_cache.kind(plain), {});
     list({}, {});
+}
+
+void ScanOpener::openAs(const QString& scan, QStringList options, const QString& choice, bool ct)
+{
+    if (busy())
+        return;
+    m_scan = scan;
+    // Read against the converter's decision, a scan has the option; read
+    // back as it decides, none, so that its first volume is found again.
+    const bool forced = options.removeAll("--ct") + options.removeAll("--no-ct") > 0;
+    if (!forced)
+        options << (ct ? "--ct" : "--no-ct");
+    convert(options, choice);
 }
 
 QString ScanOpener::scanName() const
@@ -154,11 +183,8 @@ void ScanOpener::listed(const QByteArray& json, const QStringList& chosen, const
             },
             1);
     }
-    // Nothing else to choose: whether it is CT, where the converter says.
-    if (listing.value("ct").isBool())
-        return ask(
-            "Scan öffnen", scanName() + " öffnen:", {}, listing,
-            [this, chosen, choice](int, const QStringList& ct) { convert(chosen + ct, choice); });
+    // Nothing to choose: read as the converter decides ("Werte als CT (HU)
+    // lesen" in the "Datei" menu reads it the other way).
     convert(chosen, choice);
 }
 
@@ -187,14 +213,14 @@ void ScanOpener::convert(const QStringList& options, const QString& choice)
 {
     const QString volume = m_cache.volumeFor(m_scan, options);
     if (m_cache.take(volume))
-        return emit opened(volume, m_scan, choice, m_cache.kind(volume));
+        return emit opened(volume, m_scan, choice, m_cache.kind(volume), options);
     QDir().mkpath(m_cache.folder());
     m_output = volume;
     run(QStringList{m_scan, volume, "--progress"} + options, scanName() + " wird konvertiert …",
-        [this, volume, choice](const QByteArray&) {
+        [this, volume, choice, options](const QByteArray&) {
             m_cache.setKind(volume, m_kind);
             m_cache.trim(ScanCache::kLimitBytes, volume);
-            emit opened(volume, m_scan, choice, m_kind);
+            emit opened(volume, m_scan, choice, m_kind, options);
         });
 }
 
@@ -248,6 +274,8 @@ void ScanOpener::readOutput()
             m_progress->setValue(words[2].toInt());
         } else {
             m_kind.ct = m_kind.ct || line.startsWith("- Values: HU + 1024");
+            if (line.startsWith("- Values: "))
+                m_kind.reason = valuesReason(line);
             m_kind.patientAxes =
                 m_kind.patientAxes || line.startsWith("- Orientation: stored axes run towards");
             console::out() << line.toStdString() << std::endl;

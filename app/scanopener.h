@@ -17,9 +17,10 @@ class QWidget;
 
 // Opens a scan that is not a volume file through kastra-convert, run as a
 // child process, so that no fault of the scan libraries can reach the
-// program: lists what the scan holds and asks what to open (a chooser of its
-// series or volumes where it holds several) and whether its values are CT
-// (preset to the converter's decision), converts the chosen volume into the cache
+// program: lists what the scan holds and, where it holds several series or
+// volumes, asks which to open and whether its values are CT (preset to the
+// converter's decision); a scan of one volume opens at once, read as the
+// converter decides. It converts the chosen volume into the cache
 // (scancache.h) with a progress dialog whose Cancel ends the child, and
 // hands over the volume file. A refusal, a converter that fails, hangs or is
 // missing: one message, and nothing else changes. The window stays
@@ -35,6 +36,10 @@ public:
     // Opens `scan`; opened() follows once its volume is there. Ignored while
     // another scan is being opened.
     void open(const QString& scan);
+    // Opens `scan`, converted with `options` and named by `choice` before,
+    // again with its values read as CT or not (`ct`): with --ct or --no-ct
+    // where that is not the converter's own decision, else without.
+    void openAs(const QString& scan, QStringList options, const QString& choice, bool ct);
     bool busy() const { return m_process != nullptr; }
 
     ScanCache& cache() { return m_cache; }
@@ -50,9 +55,9 @@ public:
 signals:
     // `volume` holds `scan`'s chosen volume; `choice` says which, where the
     // scan held several ("volume 2"), or is empty; `kind` what the converter
-    // found it to be.
+    // found it to be; `options` those it was converted with.
     void opened(const QString& volume, const QString& scan, const QString& choice,
-                const ScanKind& kind);
+                const ScanKind& kind, const QStringList& options);
 
 private:
     using Done = std::function<void(const QByteArray& output)>;

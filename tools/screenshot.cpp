@@ -67,8 +67,8 @@ int main(int argc, char** argv)
     const bool listed = !list->findItems(volume, Qt::MatchExactly).isEmpty();
     if (!listed)
         window.openPath(volume); // converted into the cache, as "Öffnen …" does
-    // A scan opens with the converter's reading of its values, as a user
-    // who accepts the chooser has it.
+    // A scan of several series or volumes asks which: its chooser is
+    // accepted as it comes, with the converter's reading of the values.
     const auto opened = [&window, list] {
         if (ScanChooser* chooser = window.findChild<ScanChooser*>())
             chooser->accept();
