@@ -3,6 +3,7 @@
 // window that grows with its view, and the voxel under the mouse.
 
 #include "app/mainwindow.h"
+#include "app/viewmenu.h"
 #include "app/viewreadout.h"
 #include "render/orientationmarker.h"
 #include "tests/support/consolecapture.h"
@@ -12,6 +13,7 @@
 #include "volume/volumewriter.h"
 
 #include <QLabel>
+#include <QMenuBar>
 #include <QStatusBar>
 #include <QVector3D>
 #include <QtTest>
@@ -226,31 +228,39 @@ private slots:
         QVERIFY(view->camera().isReset() && view->xRotation() == 0 && view->yRotation() == 0);
     }
 
-    // The letters at the edges name the patient's side each points to.
-    void theOrientationMarkerNamesTheSides_data()
+    // Each standard view's key (Ctrl+1 to Ctrl+6, as the menu lists them)
+    // turns the view to its side, and the letters at the edges name the
+    // patient's side each points to.
+    void theStandardViewsNameTheSides_data()
     {
-        QTest::addColumn<int>("side");
-        QTest::addColumn<QPoint>("turn");
+        QTest::addColumn<int>("key");         // Ctrl and this digit
+        QTest::addColumn<int>("turn");        // then dragged this far right: degrees about y
         QTest::addColumn<QString>("letters"); // right, left, top, bottom
-        using Side = Camera::Side;
-        QTest::newRow("from above") << int(Side::Top) << QPoint() << "R L A P";
-        QTest::newRow("from below") << int(Side::Bottom) << QPoint() << "L R A P";
-        QTest::newRow("from the front") << int(Side::Front) << QPoint() << "L R S I";
-        QTest::newRow("from the back") << int(Side::Back) << QPoint() << "R L S I";
-        QTest::newRow("from the left") << int(Side::Left) << QPoint() << "P A S I";
-        QTest::newRow("from the right") << int(Side::Right) << QPoint() << "A P S I";
-        QTest::newRow("from the front, 30 degrees about y")
-            << int(Side::Front) << QPoint(0, 30) << "LA RP S I";
+        QTest::newRow("Ctrl+1, from the front") << 1 << 0 << "L R S I";
+        QTest::newRow("Ctrl+2, from the back") << 2 << 0 << "R L S I";
+        QTest::newRow("Ctrl+3, from the left") << 3 << 0 << "P A S I";
+        QTest::newRow("Ctrl+4, from the right") << 4 << 0 << "A P S I";
+        QTest::newRow("Ctrl+5, from above") << 5 << 0 << "R L A P";
+        QTest::newRow("Ctrl+6, from below") << 6 << 0 << "L R A P";
+        QTest::newRow("from the front, 30 degrees about y") << 1 << 30 << "LA RP S I";
     }
 
-    void theOrientationMarkerNamesTheSides()
+    void theStandardViewsNameTheSides()
     {
-        QFETCH(int, side);
-        QFETCH(QPoint, turn);
+        QFETCH(int, key);
+        QFETCH(int, turn);
         QFETCH(QString, letters);
-        Camera camera;
-        camera.setSide(Camera::Side(side));
-        const EdgeLetters edges = edgeLetters(camera.modelView(turn.x(), turn.y()));
+        QMainWindow window;
+        GLWidget* view = new GLWidget(&window);
+        window.setCentralWidget(view);
+        ViewMenu menu(window.menuBar()->addMenu("&Ansicht"), view, new Histogram(&window), &window);
+        menu.volumeLoaded({false, true, {}}); // in the patient's axes
+        QVERIFY(ui::show(window));
+        QApplication::setActiveWindow(&window); // whatever the display's focus
+        QTest::keyClick(&window, Qt::Key(Qt::Key_0 + key), Qt::ControlModifier);
+        ui::drag(view, QPoint(100, 100), QPoint(100 + turn, 100));
+        const EdgeLetters edges =
+            edgeLetters(view->camera().modelView(view->xRotation(), view->yRotation()));
         QCOMPARE(QStringList({edges.right, edges.left, edges.top, edges.bottom}).join(' '), letters);
     }
 };

@@ -94,17 +94,17 @@ constexpr int kSide = 32, kVolumes = 4;
 constexpr int kBallX[kVolumes] = {8, 13, 19, 24}; // the ball's centre along x in each volume
 
 // A 4-D NIfTI file by the format's library: kVolumes int16 volumes of
-// kSide^3 voxels of 1 mm, no patient frame, each 0 but for a ball of 3000
-// (radius 5) centred at kBallX[t], kSide / 2, kSide / 2.
+// kSide^3 voxels of 1 mm, no patient frame, each 0 but for a ball of
+// 3000 + 10 t (radius 5: 515 voxels) centred at kBallX[t], kSide / 2, kSide / 2.
 void writeMovingBall(const char* path)
 {
     const int64_t dims[8] = {4, kSide, kSide, kSide, kVolumes, 1, 1, 1};
     nifti_image* nim = nifti_make_new_nim(dims, DT_INT16, 1);
     int16_t* samples = static_cast<int16_t*>(nim->data);
     for (int i = 0; i < kVolumes * kSide * kSide * kSide; ++i) {
-        const int dx = i % kSide - kBallX[i / (kSide * kSide * kSide)],
+        const int t = i / (kSide * kSide * kSide), dx = i % kSide - kBallX[t],
                   dy = i / kSide % kSide - kSide / 2, dz = i / (kSide * kSide) % kSide - kSide / 2;
-        samples[i] = int16_t(dx * dx + dy * dy + dz * dz <= 25 ? 3000 : 0);
+        samples[i] = int16_t(dx * dx + dy * dy + dz * dz <= 25 ? 3000 + 10 * t : 0);
     }
     nifti_set_filenames(nim, path, 0, 1);
     nifti_image_write(nim);
@@ -365,8 +365,8 @@ private slots:
             QCOMPARE(list->count(), 2);
             QCOMPARE(list->currentItem()->text(), ct ? "ct.nhdr" : "ct.nhdr (nicht als CT)");
             QCOMPARE(points.size(), ct ? size_t(6) : size_t(2));
-            QVERIFY(m_window->statusBar()->currentMessage().startsWith(
-                ct ? "CT (HU): seine Werte" : "Kein CT: so gewählt"));
+            QVERIFY(m_window->statusBar()->currentMessage().startsWith(ct ? "CT (HU): seine Werte"
+                                                                          : "Kein CT: so gewählt"));
             QVERIFY(view.xRotation() == 20 && view.yRotation() == 40);
         }
         QCOMPARE(QDir(cached()).entryList({"*.dat"}).size(), 2);
@@ -415,9 +415,9 @@ private slots:
         QCOMPARE(QDir(cached()).entryList({"*.dat"}), QStringList{QFileInfo(made).fileName()});
     }
 
-    // "Alle Volumen" of a 4-D scan: each step shows the ball where its volume has it, under the
-    // transfer function, camera, crop and slice set before; play loops; a single volume hides the
-    // row again, the window as it was.
+    // "Alle Volumen" of a 4-D scan: each step shows the ball where its volume has it, and its
+    // density in the histogram, under the transfer function, camera, crop and slice set before;
+    // play loops; a single volume hides the row again, the window as it was.
     void aTimeAxisStepsThroughEveryVolume()
     {
         writeMovingBall("ball.nii");
@@ -458,6 +458,7 @@ private slots:
         for (int t = 0; t < kVolumes; ++t) {
             time->slider()->setValue(t);
             QCOMPARE(number->text(), QString("%1 / 4").arg(t + 1));
+            QCOMPARE(window.m_graphic_view->m_histogram[3000 + 10 * t], 515); // the bars follow
             columns[t] = ballColumn(view);
             QVERIFY(view.transferTable() == table && window.m_min_density->value() == window_[0] &&
                     window.m_max_density->value() == window_[1] && view.cropBox() == crop &&
