@@ -96,8 +96,8 @@ private:
     TransferMenu* m_transferMenu;
     ViewMenu* m_viewMenu;
     ViewReadout* m_readout;
-    TimeAxis* m_timeAxis;   // of a folder of volumes, a scan's every volume
-    ScanKind m_loadingKind; // of the volume a load reads
+    TimeAxis* m_timeAxis;      // of a folder of volumes, a scan's every volume
+    ScanKind m_loadingKind;    // of the volume a load reads
     ConvertedScan m_shownScan; // of the volume loaded last, where it was converted
     QAction* m_readAsCt;       // "Werte als CT (HU) lesen", for the shown scan
     QSize m_formSize, m_formViewSize;

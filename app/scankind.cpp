@@ -2,7 +2,6 @@
 
 #include <QRegularExpression>
 
-
 namespace {
 
 // The converter's reasons for its reading of the values (valuemapping.cpp,

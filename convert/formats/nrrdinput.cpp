@@ -70,7 +70,10 @@ bool patientDirection(int space, const double* vector, std::array<double, 3>& di
 }
 
 // The stored type's place among the sample types.
-bool integerType(int type) { return type != nrrdTypeFloat && type != nrrdTypeDouble; }
+bool integerType(int type)
+{
+    return type != nrrdTypeFloat && type != nrrdTypeDouble;
+}
 
 bool signedType(int type)
 {
@@ -154,15 +157,15 @@ NrrdInput::NrrdInput(const std::string& path) : m_path(path)
         m_header.extents[i] = axis.size;
         voxels = axis.size != 0 && voxels <= UINT64_MAX / axis.size ? voxels * axis.size : 0;
         double spacing = std::abs(axis.spacing);
-        if (nrrd->spaceDim > 0 && !AIR_EXISTS(axis.spaceDirection[0]))
-            throw ConvertError("cannot read '" + path + "': its space is " +
-                               (space ? airEnumStr(nrrdSpace, space) : "given by its dimension") +
-                               ", but an axis has no space direction");
         if (nrrd->spaceDim > 0) {
+            if (!AIR_EXISTS(axis.spaceDirection[0]))
+                throw ConvertError(
+                    "cannot read '" + path + "': its space is " +
+                    (space ? airEnumStr(nrrdSpace, space) : "given by its dimension") +
+                    ", but an axis has no space direction");
             std::array<double, 3> towards{axis.spaceDirection[0], axis.spaceDirection[1],
                                           nrrd->spaceDim > 2 ? axis.spaceDirection[2] : 0.0};
-            spacing = std::sqrt(towards[0] * towards[0] + towards[1] * towards[1] +
-                                towards[2] * towards[2]);
+            spacing = std::hypot(towards[0], towards[1], towards[2]);
             patientFrame = patientDirection(space, towards.data(), towards) && patientFrame;
             for (size_t row = 0; row < 3; ++row)
                 m_header.direction[row][i] = towards[row];

@@ -19,4 +19,3 @@ private:
     std::string m_path;
     int m_type = 0; // the samples' type in the file (NrrdIO's nrrdType)
 };
-
