@@ -4,7 +4,7 @@
 #include "render/glwidget.h"
 
 #include "platform/console.h"
-#include "render/shaderfile.h"
+#include "render/shaderprogram.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -28,26 +28,6 @@ const ShaderFiles kRaycastFiles = {"raycast.frag", "raycast.vert",
                                    "compiler_log raycast vertex-shader:\n",
                                    "compiler_log raycast fragment-shader:\n"};
 
-// Hands the file's text to the shader, `defines` after its first (#version)
-// line, and compiles it. A file found in no folder is reported by name and
-// leaves the shader without source (its program will not link), so the GL
-// is never given a null string.
-void compileShaderFile(GLuint shader, const char* name, const std::string& defines = {})
-{
-    char* text = readShaderFile(name);
-    if (!text) {
-        console::err() << "Could not read shader file: " << name << std::endl;
-        return;
-    }
-    const char* lineEnd = std::strchr(text, '\n');
-    const GLint firstLine = lineEnd ? GLint(lineEnd + 1 - text) : GLint(std::strlen(text));
-    const GLchar* sources[3] = {text, defines.c_str(), text + firstLine};
-    const GLint lengths[3] = {firstLine, GLint(defines.size()), -1};
-    glShaderSource(shader, 3, sources, lengths);
-    std::free(text);
-    glCompileShader(shader);
-}
-
 void printShaderLog(GLuint shader, const char* header)
 {
     GLint length = 0;
@@ -65,16 +45,11 @@ void printShaderLog(GLuint shader, const char* header)
 void buildProgram(const ShaderFiles& files, GLuint& fragmentShader, GLuint& vertexShader,
                   GLuint& program, const std::string& fragmentDefines = {})
 {
-    fragmentShader = glCreateShader(GL_FRAGMENT_SHADER);
-    vertexShader = glCreateShader(GL_VERTEX_SHADER);
-    compileShaderFile(fragmentShader, files.fragmentFile, fragmentDefines);
-    compileShaderFile(vertexShader, files.vertexFile);
-    printShaderLog(vertexShader, files.vertexLogHeader);
-    printShaderLog(fragmentShader, files.fragmentLogHeader);
-    program = glCreateProgram();
-    glAttachShader(program, vertexShader);
-    glAttachShader(program, fragmentShader);
-    glLinkProgram(program);
+    program = buildShaderProgram(files.vertexFile, files.fragmentFile, vertexShader,
+                                 fragmentShader, fragmentDefines, [&] {
+                                     printShaderLog(vertexShader, files.vertexLogHeader);
+                                     printShaderLog(fragmentShader, files.fragmentLogHeader);
+                                 });
 }
 
 } // namespace

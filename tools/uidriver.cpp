@@ -82,6 +82,13 @@ void drag(QWidget* widget, QPoint from, QPoint to, Qt::MouseButton button)
     QTest::mouseRelease(widget, button, Qt::NoModifier, to);
 }
 
+void wheel(QWidget* widget, QPoint at, int notches, Qt::KeyboardModifiers modifiers)
+{
+    QWheelEvent event(at, widget->mapToGlobal(at), {}, QPoint(0, 120 * notches), Qt::NoButton,
+                      modifiers, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget, &event);
+}
+
 void doubleClick(QWidget* widget, QPoint at)
 {
     QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, at);

@@ -43,6 +43,10 @@ void move(QWidget* widget, QPoint to, Qt::MouseButtons held);
 // A drag: a press at `from`, one move to `to` and the release there.
 void drag(QWidget* widget, QPoint from, QPoint to, Qt::MouseButton button = Qt::LeftButton);
 
+// The wheel turned over `widget` at `at` by `notches` (positive: away from
+// the user), with `modifiers` held.
+void wheel(QWidget* widget, QPoint at, int notches, Qt::KeyboardModifiers modifiers = {});
+
 // A double click as the window system delivers it: press, release, double click, release.
 void doubleClick(QWidget* widget, QPoint at);
 

@@ -78,14 +78,6 @@ struct Scene
     }
 };
 
-// Turns the wheel over `widget` by `notches` at `at`.
-void wheel(QWidget* widget, QPoint at, int notches)
-{
-    QWheelEvent event(at, at, {}, QPoint(0, 120 * notches), Qt::NoButton, {}, Qt::NoScrollPhase,
-                      false);
-    QApplication::sendEvent(widget, &event);
-}
-
 } // namespace
 
 class TestExploring : public QObject
@@ -108,9 +100,9 @@ private slots:
         const QRect blue = pixelsOf(loaded, kBlue);
         const QPoint mouse = blue.topLeft() + QPoint(3, 4);
         for (int notches : {4, -4})
-            wheel(&view.widget(), mouse, notches);
+            ui::wheel(&view.widget(), mouse, notches);
         QCOMPARE(view.render(), loaded);
-        wheel(&view.widget(), mouse, 4);
+        ui::wheel(&view.widget(), mouse, 4);
         const QRect zoomed = pixelsOf(view.render(), kBlue);
         QVERIFY2(std::abs(zoomed.width() - 2 * blue.width()) <= 2, qPrintable(QString::number(zoomed.width())));
         const QPointF before = placeIn(blue, mouse), after = placeIn(zoomed, mouse);
@@ -217,11 +209,11 @@ private slots:
         QCOMPARE(said->text(), QString("x 30, y 2, z 36: Dichte 0"));
         // The wheel over a slice steps through the slices; Home on the view
         // undoes a turn and a zoom, as "Ansicht zurücksetzen" does.
-        wheel(view, pixel(30, 30), -1);
+        ui::wheel(view, pixel(30, 30), -1);
         QCOMPARE(window.m_Slices->value(), 35);
         QVERIFY(ui::click(window, "Slicing active"));
         ui::drag(view, QPoint(50, 50), QPoint(80, 60));
-        wheel(view, pixel(30, 30), 2);
+        ui::wheel(view, pixel(30, 30), 2);
         QApplication::setActiveWindow(&window); // whatever the display's focus
         view->setFocus();
         QTest::keyClick(view, Qt::Key_Home);
