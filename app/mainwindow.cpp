@@ -4,6 +4,7 @@
 #include "app/mainwindow.h"
 
 #include "app/densitywindow.h"
+#include "app/fourpanes.h"
 #include "app/openfiledialog.h"
 #include "app/picturesaver.h"
 #include "app/recentfiles.h"
@@ -15,6 +16,7 @@
 #include "app/viewmenu.h"
 #include "app/viewreadout.h"
 #include "platform/folderlisting.h"
+#include "render/panelink.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -37,7 +39,7 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(par
     // exclude the other box's value, as the density slots keep them.
     setupUi(this);
     m_formSize = size();
-    m_formViewSize = m_glWidget->size();
+    m_formView = m_glWidget->geometry();
     // Qt takes every radio button under the central widget, the mode
     // buttons in their box too, for one group: the checked axis button
     // would then uncheck when clicked. A group of their own keeps one checked.
@@ -64,15 +66,20 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(par
                            scan, kind, {scan, options, choice});
             });
     addMenuEntries();
-    m_viewMenu = new ViewMenu(menuBar()->addMenu("&Ansicht"), m_glWidget, m_graphic_view, this);
+    QMenu* viewMenu = menuBar()->addMenu("&Ansicht");
+    m_viewMenu = new ViewMenu(viewMenu, m_glWidget, m_graphic_view, this);
+    m_fourPanes = new FourPanes(m_glWidget, viewMenu, this);
     m_readout = new ViewReadout(m_glWidget, m_Slices, statusBar());
+    connect(m_fourPanes->link(), &PaneLink::pointed, m_readout, &ViewReadout::showPoint);
     m_timeAxis = new TimeAxis(m_glWidget, statusBar());
     connect(m_timeAxis, &TimeAxis::stepped, m_graphic_view, qOverload<>(&QWidget::update));
+    connect(m_timeAxis, &TimeAxis::stepped, m_fourPanes, &FourPanes::timeStepped);
     connect(m_glWidget->notifier(), &ViewNotifier::sliceStepped, this,
             [this](int steps) { m_Slices->setValue(m_Slices->value() + steps); });
     connect(m_glWidget->notifier(), &ViewNotifier::volumeReplaced, this, [this] {
         m_viewMenu->volumeLoaded(m_loadingKind);
         m_readout->volumeLoaded(m_loadingKind);
+        m_fourPanes->volumeLoaded(m_loadingKind);
     });
     QMenu* transfer = menuBar()->addMenu("&Transferfunktion");
     m_history = new TransferHistory(m_graphic_view, m_min_density, m_max_density, this);
@@ -96,7 +103,10 @@ void MainWindow::loadFile()
     // An opened volume keeps its path beside its name.
     const QListWidgetItem* item = selection.first();
     const QString opened = item->data(Qt::UserRole).toString();
-    m_loadingKind = {item->data(kCTRole).toBool(), item->data(kPatientAxesRole).toBool(), {}};
+    m_loadingKind = {item->data(kCTRole).toBool(), item->data(kPatientAxesRole).toBool(), {}, {}};
+    const QVariantList voxelSize = item->data(kVoxelSizeRole).toList();
+    for (int axis = 0; axis < 3 && voxelSize.size() == 3; ++axis)
+        m_loadingKind.voxelSize[size_t(axis)] = voxelSize[axis].toDouble();
     m_shownScan = {item->data(kScanRole).toString(), item->data(kOptionsRole).toStringList(),
                    item->data(kChoiceRole).toString()};
     m_readAsCt->setEnabled(!m_shownScan.scan.isEmpty());
@@ -209,6 +219,8 @@ void MainWindow::showVolume(const QString& volume, const QString& name, const QS
         item->setData(kScanRole, converted.scan);
         item->setData(kOptionsRole, converted.options);
         item->setData(kChoiceRole, converted.choice);
+        item->setData(kVoxelSizeRole, QVariantList{kind.voxelSize[0], kind.voxelSize[1],
+                                                   kind.voxelSize[2]});
         item->setToolTip(opened);
     }
     list->setCurrentItem(item, QItemSelectionModel::ClearAndSelect);
@@ -267,7 +279,9 @@ bool MainWindow::editorShows(const TransferFunction& function) const
 void MainWindow::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
-    m_glWidget->resize(m_formViewSize + (size() - m_formSize).expandedTo(QSize(0, 0)));
+    m_fourPanes->setArea(
+        QRect(m_formView.topLeft(),
+              m_formView.size() + (size() - m_formSize).expandedTo(QSize(0, 0))));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

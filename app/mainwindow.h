@@ -11,6 +11,7 @@ class QDragEnterEvent;
 class QDropEvent;
 class QKeyEvent;
 class QResizeEvent;
+class FourPanes;
 class RecentFiles;
 class ScanOpener;
 class TimeAxis;
@@ -95,17 +96,20 @@ private:
     RecentFiles* m_recent;
     TransferMenu* m_transferMenu;
     ViewMenu* m_viewMenu;
+    FourPanes* m_fourPanes;
     ViewReadout* m_readout;
     TimeAxis* m_timeAxis;      // of a folder of volumes, a scan's every volume
     ScanKind m_loadingKind;    // of the volume a load reads
     ConvertedScan m_shownScan; // of the volume loaded last, where it was converted
     QAction* m_readAsCt;       // "Werte als CT (HU) lesen", for the shown scan
-    QSize m_formSize, m_formViewSize;
+    QSize m_formSize;
+    QRect m_formView; // the view's area at the form's size
     // Where a list entry of an opened scan keeps what the scan was.
     static constexpr int kCTRole = Qt::UserRole + 1;
     static constexpr int kPatientAxesRole = Qt::UserRole + 2;
     static constexpr int kScanRole = Qt::UserRole + 3; // ConvertedScan's fields
     static constexpr int kOptionsRole = Qt::UserRole + 4;
     static constexpr int kChoiceRole = Qt::UserRole + 5;
+    static constexpr int kVoxelSizeRole = Qt::UserRole + 6; // three mm, where known
     TransferHistory* m_history;
 };

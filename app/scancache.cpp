@@ -54,9 +54,9 @@ bool ScanCache::take(const QString& volume) const
 namespace {
 
 // The notes kept beside a volume: an empty file for each of the kind's
-// flags (CT, patient axes), and the converter's reason for its reading of
-// the values as text.
-const char* const kNotes[] = {".ct", ".ras", ".why"};
+// flags (CT, patient axes); the converter's reason for its reading of the
+// values, and the voxel size ("0.5 0.5 2"), as text.
+const char* const kNotes[] = {".ct", ".ras", ".why", ".mm"};
 
 // A kept volume's bytes; of a scan's every volume, those of its files.
 qint64 bytesOf(const QFileInfo& volume)
@@ -73,20 +73,30 @@ qint64 bytesOf(const QFileInfo& volume)
 
 void ScanCache::setKind(const QString& volume, const ScanKind& kind) const
 {
-    const bool noted[] = {kind.ct, kind.patientAxes, !kind.reason.isEmpty()};
-    for (int i = 0; i < 3; ++i) {
+    const std::array<double, 3>& size = kind.voxelSize;
+    const QString texts[] = {{}, {}, kind.reason,
+                             size[0] > 0 ? QString("%1 %2 %3").arg(size[0]).arg(size[1]).arg(size[2])
+                                         : QString()};
+    const bool noted[] = {kind.ct, kind.patientAxes, !texts[2].isEmpty(), !texts[3].isEmpty()};
+    for (int i = 0; i < 4; ++i) {
         QFile note(volume + kNotes[i]);
         noted[i] ? void(note.open(QIODevice::WriteOnly)) : void(note.remove());
-        if (i == 2 && note.isOpen())
-            note.write(kind.reason.toUtf8());
+        if (note.isOpen())
+            note.write(texts[i].toUtf8());
     }
 }
 
 ScanKind ScanCache::kind(const QString& volume) const
 {
-    QFile reason(volume + kNotes[2]);
-    return {QFile::exists(volume + kNotes[0]), QFile::exists(volume + kNotes[1]),
-            reason.open(QIODevice::ReadOnly) ? QString::fromUtf8(reason.read(1024)) : QString()};
+    const auto text = [&](int note) {
+        QFile file(volume + kNotes[note]);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.read(1024)) : QString();
+    };
+    ScanKind kind{QFile::exists(volume + kNotes[0]), QFile::exists(volume + kNotes[1]), text(2), {}};
+    const QStringList size = text(3).split(' ');
+    for (int axis = 0; axis < 3 && size.size() == 3; ++axis)
+        kind.voxelSize[size_t(axis)] = std::max(size[axis].toDouble(), 0.0);
+    return kind;
 }
 
 void ScanCache::trim(qint64 limit, const QString& spared) const
@@ -115,7 +125,7 @@ int ScanCache::clear() const
     QDir folder(m_folder);
     const QStringList volumes = folder.entryList({"*.dat", "*.volumes"}, QDir::Files | QDir::Dirs);
     for (const QString& leftover :
-         folder.entryList({"*.part", "*.ct", "*.ras", "*.why"}, QDir::Files | QDir::Dirs))
+         folder.entryList({"*.part", "*.ct", "*.ras", "*.why", "*.mm"}, QDir::Files | QDir::Dirs))
         QFileInfo(folder.filePath(leftover)).isDir()
             ? QDir(folder.filePath(leftover)).removeRecursively()
             : folder.remove(leftover);

@@ -2,15 +2,19 @@
 
 #include <QString>
 
+#include <array>
+
 // What the converter found a scan to be, beyond its samples: CT, whose
 // densities are HU + 1024, and whether its axes run towards the patient's
-// right, anterior and superior (the orientation was known and applied); and
-// why it read the values as it did, in its own words ("its modality is CT").
+// right, anterior and superior (the orientation was known and applied); why
+// it read the values as it did, in its own words ("its modality is CT");
+// and the size of the voxels it wrote, in mm (0 each where not known).
 struct ScanKind
 {
     bool ct = false;
     bool patientAxes = false;
     QString reason;
+    std::array<double, 3> voxelSize{{0, 0, 0}};
 };
 
 // The reading of a scan's values and why, as the window says it:

@@ -56,6 +56,20 @@ QString valuesReason(const QString& line)
     return depth == 0 ? line.mid(from, at - 1 - from) : QString();
 }
 
+// The voxel size the converter wrote, from its output line: "- Output: 256
+// x 256 x 168 voxels of 0.957 x 0.957 x 0.957 mm, ..."; 0 each from any
+// other line.
+std::array<double, 3> writtenVoxelSize(const QString& line)
+{
+    static const QRegularExpression output(
+        "^- Output: \\d+ x \\d+ x \\d+ voxels of ([0-9.e+]+) x ([0-9.e+]+) x ([0-9.e+]+) mm");
+    const QRegularExpressionMatch match = output.match(line);
+    std::array<double, 3> size{{0, 0, 0}};
+    for (int axis = 0; axis < 3 && match.hasMatch(); ++axis)
+        size[size_t(axis)] = match.captured(axis + 1).toDouble();
+    return size;
+}
+
 } // namespace
 
 ScanOpener::ScanOpener(QWidget* window) : QObject(window), m_window(window)
@@ -276,6 +290,8 @@ void ScanOpener::readOutput()
             m_kind.ct = m_kind.ct || line.startsWith("- Values: HU + 1024");
             if (line.startsWith("- Values: "))
                 m_kind.reason = valuesReason(line);
+            if (m_kind.voxelSize[0] == 0)
+                m_kind.voxelSize = writtenVoxelSize(line);
             m_kind.patientAxes =
                 m_kind.patientAxes || line.startsWith("- Orientation: stored axes run towards");
             console::out() << line.toStdString() << std::endl;

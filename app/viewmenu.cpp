@@ -9,12 +9,8 @@
 
 #include <functional>
 
-namespace {
-
-// A choice that is off until the user turns it on, and then stays on across
-// runs: `apply` takes it at once and at each change.
-void addRememberedChoice(QMenu* menu, const char* caption, const char* key,
-                         const std::function<void(bool)>& apply)
+QAction* addRememberedChoice(QMenu* menu, const char* caption, const char* key,
+                             const std::function<void(bool)>& apply)
 {
     QAction* action = menu->addAction(caption);
     action->setCheckable(true);
@@ -24,9 +20,8 @@ void addRememberedChoice(QMenu* menu, const char* caption, const char* key,
         apply(on);
         userSettings().setValue(key, on);
     });
+    return action;
 }
-
-} // namespace
 
 ViewMenu::ViewMenu(QMenu* menu, GLWidget* view, Histogram* histogram, QWidget* window)
     : QObject(window), m_view(view), m_window(window)

@@ -4,12 +4,20 @@
 
 #include <QObject>
 
+#include <functional>
+
 class CropDialog;
 class GLWidget;
 class Histogram;
 class QAction;
 class QMenu;
 class QWidget;
+
+// A choice of `menu` that is off until the user turns it on, and then stays
+// on across runs (the setting `key`): `apply` takes it at once and at each
+// change.
+QAction* addRememberedChoice(QMenu* menu, const char* caption, const char* key,
+                             const std::function<void(bool)>& apply);
 
 // The window's "Ansicht" menu: slices in the density window, the
 // histogram's log scale, the still picture refined, back to the

@@ -43,6 +43,11 @@ void ViewReadout::showVoxel(const VoxelPick& pick)
     m_voxel->setText(text);
 }
 
+void ViewReadout::showPoint(const VoxelPick& pick)
+{
+    m_voxel->setText(voxelText(pick, m_kind.ct));
+}
+
 void ViewReadout::showSlice()
 {
     m_slice->setText(QString("%1 / %2").arg(m_slider->value()).arg(m_slider->maximum()));

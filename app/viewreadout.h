@@ -23,6 +23,8 @@ public:
     ViewReadout(GLWidget* view, QSlider* slider, QStatusBar* status);
 
     void volumeLoaded(const ScanKind& kind);
+    // The slice panes' linked point, named as a voxel under the mouse.
+    void showPoint(const VoxelPick& pick);
     const QLabel* voxelLabel() const { return m_voxel; }
     const QLabel* sliceLabel() const { return m_slice; }
 

@@ -19,7 +19,9 @@
 #include <QImage>
 #include <QPoint>
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -111,6 +113,9 @@ public:
     // Still ray-cast frames refined by the frames after them (refinement.h;
     // off by default), in Composite; how many the shown picture averages.
     void setRefining(bool on);
+    // The slice panes' linked point (panelink.h), marked by a small cross
+    // over the ray-cast picture in the window; none by default.
+    void setMarkedPoint(const std::optional<std::array<int, 3>>& voxel);
     int refinedFrames() const { return m_refinement.isOn() ? m_refinement.frames() : 0; }
 
     // The voxel under a pixel: on a slice, the slice's; in the ray-cast view,
@@ -203,6 +208,7 @@ private:
     // The share of the view's width and height a frame is ray cast at.
     float raycastScale() const;
     void drawOrientationMarker();
+    void drawMarkedPoint();
     // Sets m_steepSpan and m_sharpTable for the table and volume shown.
     void lookForSurfaces();
     // Whether this frame's ray-cast pass goes into the refinement's average.
@@ -300,6 +306,7 @@ private:
     bool m_cut = false;
     bool m_patientAxes = false;
     GLuint m_markerTexture = 0; // the letters of the patient's sides, drawn one by one
+    std::optional<std::array<int, 3>> m_markedPoint;
     ViewNotifier m_notifier;
     Refinement m_refinement;
 };

@@ -87,18 +87,14 @@ void GLWidget::setPatientAxes(bool known)
     update();
 }
 
-// The patient's sides at the middle of each edge, in the window only: a
-// picture saved shows the volume alone. Each is drawn by Qt into an image
-// and blended over the frame from a texture, with the GL state put back.
-void GLWidget::drawOrientationMarker()
+namespace {
+
+// Drawing in pixels (y down) over the frame, with the GL state kept to be
+// put back by endPixelOverlay: the frame leaves textures enabled on the
+// passes' units, which the fixed pipeline would apply too.
+void beginPixelOverlay(int width, int height)
 {
-    const EdgeLetters letters = edgeLetters(m_camera.modelView(m_xRotation, m_yRotation));
-    QFont font = this->font();
-    font.setBold(true);
-    const int w = width(), h = height();
     glPushAttrib(GL_ALL_ATTRIB_BITS);
-    // The frame leaves textures enabled on the passes' units, which the
-    // fixed pipeline would apply too.
     GLint units = 0;
     glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
     for (GLint unit = units - 1; unit >= 0; --unit) {
@@ -107,6 +103,39 @@ void GLWidget::drawOrientationMarker()
                               GLenum(GL_TEXTURE_RECTANGLE_ARB)})
             glDisable(target);
     }
+    glUseProgram(0);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_DEPTH_TEST);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, width, height, 0, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+}
+
+void endPixelOverlay()
+{
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopAttrib();
+}
+
+} // namespace
+
+// The patient's sides at the middle of each edge, in the window only: a
+// picture saved shows the volume alone. Each is drawn by Qt into an image
+// and blended over the frame from a texture.
+void GLWidget::drawOrientationMarker()
+{
+    const EdgeLetters letters = edgeLetters(m_camera.modelView(m_xRotation, m_yRotation));
+    QFont font = this->font();
+    font.setBold(true);
+    const int w = width(), h = height();
+    beginPixelOverlay(w, h);
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, m_markerTexture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
@@ -114,14 +143,6 @@ void GLWidget::drawOrientationMarker()
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA); // the image is premultiplied
-    glDisable(GL_CULL_FACE);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0, w, h, 0, -1, 1); // pixels, y down
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
     const QString* texts[4] = {&letters.right, &letters.left, &letters.top, &letters.bottom};
     for (int edge = 0; edge < 4; ++edge) {
         const QImage image = markerImage(*texts[edge], font);
@@ -140,12 +161,44 @@ void GLWidget::drawOrientationMarker()
         glVertex2i(x, y + image.height());
         glEnd();
     }
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
     glBindTexture(GL_TEXTURE_2D, 0);
-    glPopAttrib();
+    endPixelOverlay();
+}
+
+void GLWidget::setMarkedPoint(const std::optional<std::array<int, 3>>& voxel)
+{
+    if (voxel == m_markedPoint)
+        return;
+    m_markedPoint = voxel;
+    update();
+}
+
+// The slice panes' point, a small cross over the picture where it lies, in
+// front of whatever the rays show; in the window only, as the sides.
+void GLWidget::drawMarkedPoint()
+{
+    const FrameGeometry frame = frameGeometryFor(m_volume.width, m_volume.height, m_volume.depth);
+    const int extents[3] = {m_volume.width, m_volume.height, m_volume.depth};
+    QVector3D model; // the voxel's centre in the cube's coordinates
+    for (int axis = 0; axis < 3; ++axis)
+        model[axis] = ((float((*m_markedPoint)[size_t(axis)]) + 0.5f) / float(extents[axis]) - 0.5f) *
+                      2.0f * frame.half[axis];
+    const QVector3D ndc =
+        (m_camera.projection(width(), height()) * m_camera.modelView(m_xRotation, m_yRotation))
+            .map(model);
+    const float x = (ndc.x() + 1) / 2 * float(width()), y = (1 - ndc.y()) / 2 * float(height());
+    beginPixelOverlay(width(), height());
+    for (int pass = 0; pass < 2; ++pass) { // a dark outline, then the cross
+        glLineWidth(pass == 0 ? 4.0f : 2.0f);
+        pass == 0 ? glColor3f(0, 0, 0) : glColor3f(0.31f, 0.78f, 1.0f);
+        glBegin(GL_LINES);
+        glVertex2f(x - 8, y);
+        glVertex2f(x + 8, y);
+        glVertex2f(x, y - 8);
+        glVertex2f(x, y + 8);
+        glEnd();
+    }
+    endPixelOverlay();
 }
 
 void GLWidget::setQuickFrames(bool on)

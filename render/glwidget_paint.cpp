@@ -88,6 +88,8 @@ void GLWidget::paintGL()
 
     if (m_patientAxes && !m_slicing && m_frameTarget == 0)
         drawOrientationMarker();
+    if (m_markedPoint && !m_slicing && m_frameTarget == 0)
+        drawMarkedPoint();
     reportFrameRate(frameTimer);
 }
 

@@ -18,6 +18,8 @@ std::array<int, 3> extentsOf(const VolumeData& volume)
     return {volume.width, volume.height, volume.depth};
 }
 
+} // namespace
+
 VoxelPick voxelAt(const VolumeData& volume, const std::array<int, 3>& index)
 {
     VoxelPick pick;
@@ -30,8 +32,6 @@ VoxelPick voxelAt(const VolumeData& volume, const std::array<int, 3>& index)
     pick.density = int(std::lround(volume.voxels[at] * kMaxDensity));
     return pick;
 }
-
-} // namespace
 
 VoxelPick pickOnSlice(const VolumeData& volume, int axis, float position,
                       const QMatrix4x4& projection, QPointF ndc)

@@ -5,6 +5,7 @@
 
 #include <QPointF>
 
+#include <array>
 #include <vector>
 
 class QMatrix4x4;
@@ -16,6 +17,9 @@ struct VoxelPick
     int x = 0, y = 0, z = 0;
     int density = 0;
 };
+
+// The voxel at `index`, which lies within the volume.
+VoxelPick voxelAt(const VolumeData& volume, const std::array<int, 3>& index);
 
 // On a slice: the voxel of the slice quad of `axis` at `position` (as the
 // slice path draws it, under `projection`) under the point `ndc`, in

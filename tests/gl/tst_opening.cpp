@@ -227,6 +227,8 @@ private slots:
         QCOMPARE(list->currentItem()->text(), QFileInfo(path).fileName());
         QCOMPARE(points.size(), presetPoints);
         QCOMPARE(m_window->statusBar()->currentMessage(), reading);
+        const QString volume = list->currentItem()->data(Qt::UserRole).toString();
+        QCOMPARE(ScanCache(cached()).kind(volume).voxelSize[0] > 0, !reading.isEmpty());
 
         setTransfer(*m_window->m_glWidget, {{0, Qt::white, 0}, {1, Qt::white}, {4095, Qt::white}});
         m_window->m_glWidget->updateGL();
