@@ -29,6 +29,10 @@ XDG_CACHE_HOME="$scan/cache" XDG_CONFIG_HOME="$scan/config" QT_QPA_PLATFORM=xcb 
   "$(dirname "$output")/kastra-open.png" "$scan/ct-head.nii.gz" composite
 rm -rf "$scan"
 
+# The real CT in four panes.
+XDG_CONFIG_HOME=$(mktemp -d) QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" \
+  "$KASTRA_ROOT/build/tools/kastra-screenshot" "$(dirname "$output")/four-panes.png" ct-head.dat panes
+
 # The presets' gallery: each on the real CT and on the generated head.
 mkdir -p "$(dirname "$output")/presets"
 index=0
