@@ -68,7 +68,8 @@ int main(int argc, char** argv)
     const std::string path = scratch.file("ct.dat");
     writeVolumeFile(path, head());
     view.loadVolume(path);
-    view.updateTransferFunction({{QColor(200, 160, 140), 160, 240}, {Qt::white, 340, 60}}, 400, 255);
+    view.updateTransferFunction({{QColor(200, 160, 140), 160, 240}, {Qt::white, 340, 60}}, 400,
+                                255);
     PaneLink link;
     link.setVolume(&view.volume(), view.volumeTexture(), {{0.5, 0.5, 0.8}}, true, true);
     link.setWindow(SliceWindow::fromHounsfield(400, 40));

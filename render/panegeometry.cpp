@@ -35,7 +35,8 @@ QPointF planeToPixel(const PaneView& view, QPointF plane)
     const double scale = pixelsPerMillimetre(view);
     const double right = (plane.x() - view.extents[a] / 2.0) * view.spacing[a] * scale;
     const double up = (plane.y() - view.extents[u] / 2.0) * view.spacing[u] * scale;
-    return QPointF(view.size.width() / 2.0 + view.pan.x() + (view.axes.acrossReversed ? -right : right),
+    return QPointF(view.size.width() / 2.0 + view.pan.x() +
+                       (view.axes.acrossReversed ? -right : right),
                    view.size.height() / 2.0 + view.pan.y() - (view.axes.upReversed ? -up : up));
 }
 
@@ -53,8 +54,8 @@ QPointF pixelToPlane(const PaneView& view, QPointF pixel)
 
 double pixelsPerVoxel(const PaneView& view)
 {
-    return pixelsPerMillimetre(view) * std::min(view.spacing[size_t(view.axes.across)],
-                                                view.spacing[size_t(view.axes.up)]);
+    return pixelsPerMillimetre(view) *
+           std::min(view.spacing[size_t(view.axes.across)], view.spacing[size_t(view.axes.up)]);
 }
 
 QPointF panForZoomAbout(const PaneView& view, QPointF pixel, double zoom)

@@ -67,8 +67,8 @@ public:
     QString lengthText(const Ruler& ruler) const;
 
 signals:
-    void changed();       // anything the panes show
-    void pointSettled();  // the point, once a drag ends or at once
+    void changed();                       // anything the panes show
+    void pointSettled();                  // the point, once a drag ends or at once
     void pointed(const VoxelPick& voxel); // the point's voxel, for the readout
     void measuringChanged(bool on);
 

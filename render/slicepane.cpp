@@ -28,8 +28,9 @@ double distanceToSegment(QPointF point, QPointF from, QPointF to)
 {
     const QPointF along = to - from;
     const double squared = QPointF::dotProduct(along, along);
-    const double t =
-        squared > 0 ? std::clamp(QPointF::dotProduct(point - from, along) / squared, 0.0, 1.0) : 0.0;
+    const double t = squared > 0
+                         ? std::clamp(QPointF::dotProduct(point - from, along) / squared, 0.0, 1.0)
+                         : 0.0;
     const QPointF nearest = from + t * along;
     return std::hypot(point.x() - nearest.x(), point.y() - nearest.y());
 }
@@ -83,8 +84,9 @@ PaneView SlicePane::view() const
 QString SlicePane::label() const
 {
     const int normal = view().axes.normal;
-    const QString count =
-        QString("%1 / %2").arg(m_link->point().plane(normal)).arg(m_link->extents()[size_t(normal)]);
+    const QString count = QString("%1 / %2")
+                              .arg(m_link->point().plane(normal))
+                              .arg(m_link->extents()[size_t(normal)]);
     if (!m_link->patientAxes())
         return QString("%1 = ").arg(QChar("xyz"[normal])) + count;
     const char* names[] = {"Axial", "Koronal", "Sagittal"};
@@ -174,7 +176,8 @@ void SlicePane::paintGL()
 QPointF SlicePane::pixelOf(const std::array<double, 3>& point) const
 {
     const PaneView pane = view();
-    return planeToPixel(pane, QPointF(point[size_t(pane.axes.across)], point[size_t(pane.axes.up)]));
+    return planeToPixel(pane,
+                        QPointF(point[size_t(pane.axes.across)], point[size_t(pane.axes.up)]));
 }
 
 std::array<double, 3> SlicePane::slicePointAt(QPointF pixel) const
@@ -244,7 +247,7 @@ QImage SlicePane::overlay() const
     font.setBold(false);
     painter.setFont(font);
     drawOutlinedText(painter, all, Qt::AlignLeft | Qt::AlignTop, label());
-    drawOutlinedText(painter, all, Qt::AlignLeft | Qt::AlignBottom,
+    drawOutlinedText(painter, all, Qt::AlignRight | Qt::AlignBottom,
                      m_link->window().text(m_link->ct()));
     return image;
 }
@@ -285,8 +288,8 @@ void SlicePane::mousePressEvent(QMouseEvent* event)
             m_rulerStarted = true;
         } else {
             const int normal = view().axes.normal;
-            m_link->addRuler({normal, m_link->point().plane(normal), m_rulerStart,
-                              slicePointAt(pixel)});
+            m_link->addRuler(
+                {normal, m_link->point().plane(normal), m_rulerStart, slicePointAt(pixel)});
             m_link->setMeasuring(false);
         }
         update();
@@ -343,7 +346,8 @@ void SlicePane::wheelEvent(QWheelEvent* event)
     if (notches == 0)
         return;
     if (event->modifiers() & Qt::ControlModifier) {
-        const double zoom = std::clamp(m_zoom * std::pow(kZoomStep, notches), kLeastZoom, kMostZoom);
+        const double zoom =
+            std::clamp(m_zoom * std::pow(kZoomStep, notches), kLeastZoom, kMostZoom);
         m_pan = panForZoomAbout(view(), event->position(), zoom);
         m_zoom = zoom;
         update();
@@ -366,8 +370,7 @@ void SlicePane::keyPressEvent(QKeyEvent* event)
     switch (event->key()) {
     case Qt::Key_Right:
     case Qt::Key_Left:
-        stepPoint(axes.across,
-                  (event->key() == Qt::Key_Right) != axes.acrossReversed ? 1 : -1);
+        stepPoint(axes.across, (event->key() == Qt::Key_Right) != axes.acrossReversed ? 1 : -1);
         break;
     case Qt::Key_Up:
     case Qt::Key_Down:

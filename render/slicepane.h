@@ -18,7 +18,8 @@ class PaneLink;
 // texture is uploaded once: drawn at the volume's true proportions, in the
 // slices' grey window, sharp where a voxel spans more than a pixel. Over it
 // a crosshair at the point, the patient's sides at its edges, its name and
-// slice number, the window, and the distances measured on this slice.
+// slice number (top left), the window (bottom right), and the distances
+// measured on this slice.
 //
 // A left click or drag sets the point (while measuring, two clicks measure a
 // line), a right drag sets the window (right: wider, up: a higher level), a
@@ -48,7 +49,7 @@ public:
     void resetView();
 
 signals:
-    void fillAsked();                   // a double click
+    void fillAsked();                     // a double click
     void menuAsked(const QPoint& global); // a right click
 
 protected:
@@ -81,8 +82,8 @@ private:
     QPointF m_pan;
     GLuint m_program = 0, m_vertexShader = 0, m_fragmentShader = 0;
     GLuint m_overlayTexture = 0;
-    QPoint m_mouse;             // where the mouse was last
-    QPoint m_pressedAt;         // where the right button went down
+    QPoint m_mouse;     // where the mouse was last
+    QPoint m_pressedAt; // where the right button went down
     bool m_windowDragged = false;
     double m_pressedWidth = 0, m_pressedLevel = 0;
     bool m_settingPoint = false;

@@ -31,7 +31,5 @@ struct NamedWindow
     const char* name; // the menu's caption, its mnemonic marked by "&"
     double width, level;
 };
-constexpr NamedWindow kCTWindows[] = {{"&Weichteile", 400, 40},
-                                      {"&Lunge", 1500, -600},
-                                      {"&Knochen", 1800, 400},
-                                      {"&Gehirn", 80, 40}};
+constexpr NamedWindow kCTWindows[] = {
+    {"&Weichteile", 400, 40}, {"&Lunge", 1500, -600}, {"&Knochen", 1800, 400}, {"&Gehirn", 80, 40}};

@@ -38,6 +38,7 @@ struct Scene
     QMainWindow window;
     GLWidget* view = new GLWidget(&window);
     FourPanes* panes;
+    bool shown = false; // the window, and the panes mapped
 
     explicit Scene(const ScanKind& kind)
     {
@@ -51,18 +52,18 @@ struct Scene
         view->setParent(window.centralWidget());
         panes = new FourPanes(view, window.menuBar()->addMenu("&Ansicht"), &window);
         window.resize(720, 540);
-        ui::show(window);
+        shown = ui::show(window);
         panes->setArea(QRect(0, 0, 702, 502));
         view->updateGL(); // its GL set up, so that the volume goes into its texture
         view->loadVolume("v.dat");
         panes->volumeLoaded(kind);
         panes->setOn(true);
         // A pane draws once the window system has mapped it.
-        QTest::qWaitFor([this] {
-            return pane(PanePlane::Axial)->testAttribute(Qt::WA_Mapped) &&
-                   pane(PanePlane::Coronal)->testAttribute(Qt::WA_Mapped) &&
-                   pane(PanePlane::Sagittal)->testAttribute(Qt::WA_Mapped);
-        });
+        shown = shown && QTest::qWaitFor([this] {
+                    return pane(PanePlane::Axial)->testAttribute(Qt::WA_Mapped) &&
+                           pane(PanePlane::Coronal)->testAttribute(Qt::WA_Mapped) &&
+                           pane(PanePlane::Sagittal)->testAttribute(Qt::WA_Mapped);
+                });
         panes->link()->setWindow({1600, 800}); // densities 0..1600 black to white
     }
 
@@ -117,7 +118,11 @@ QString differences(SlicePane* pane, int normal, int index, const std::array<int
             const int expected =
                 int(std::lround(std::clamp((d - window.low()) / window.width, 0.0, 1.0) * 255));
             if (std::abs(qRed(picture.pixel(at)) - expected) > 1)
-                found += QString(" (%1, %2): %3 for %4").arg(u).arg(v).arg(qRed(picture.pixel(at))).arg(expected);
+                found += QString(" (%1, %2): %3 for %4")
+                             .arg(u)
+                             .arg(v)
+                             .arg(qRed(picture.pixel(at)))
+                             .arg(expected);
         }
     return found;
 }
@@ -145,10 +150,12 @@ private slots:
     {
         QFETCH(bool, patientAxes);
         Scene scene({false, patientAxes, {}, {}});
+        QVERIFY(scene.shown);
         PaneLink* link = scene.panes->link();
         QCOMPARE(link->point().voxel, (std::array<int, 3>{{20, 15, 10}}));
         SlicePane* axial = scene.pane(PanePlane::Axial);
-        QTest::mouseClick(axial, Qt::LeftButton, {}, pixelOf(planePixel(0, 1, 11.5, 23.5, patientAxes)));
+        QTest::mouseClick(axial, Qt::LeftButton, {},
+                          pixelOf(planePixel(0, 1, 11.5, 23.5, patientAxes)));
         const std::array<int, 3> point{{11, 23, 10}};
         QCOMPARE(link->point().voxel, point);
         const SliceWindow& window = link->window();
@@ -172,9 +179,12 @@ private slots:
     void theSidesAreNamedAtTheEdges()
     {
         Scene patient({false, true, {}, {}});
+        QVERIFY(patient.shown);
         QCOMPARE(patient.pane(PanePlane::Axial)->edgeLetters(), (QStringList{"R", "L", "A", "P"}));
-        QCOMPARE(patient.pane(PanePlane::Coronal)->edgeLetters(), (QStringList{"R", "L", "S", "I"}));
-        QCOMPARE(patient.pane(PanePlane::Sagittal)->edgeLetters(), (QStringList{"A", "P", "S", "I"}));
+        QCOMPARE(patient.pane(PanePlane::Coronal)->edgeLetters(),
+                 (QStringList{"R", "L", "S", "I"}));
+        QCOMPARE(patient.pane(PanePlane::Sagittal)->edgeLetters(),
+                 (QStringList{"A", "P", "S", "I"}));
         Scene unknown({false, false, {}, {}});
         QVERIFY(unknown.pane(PanePlane::Axial)->edgeLetters().isEmpty());
     }
@@ -186,12 +196,14 @@ private slots:
     void theSlicesHaveAWindowOfTheirOwn()
     {
         Scene ct({true, false, {}, {}});
+        QVERIFY(ct.shown);
         PaneLink* link = ct.panes->link();
         ct.panes->volumeLoaded({true, false, {}, {}});
         QCOMPARE(link->window().text(true), QString("Fenster 400, Zentrum 40"));
         link->setWindow({300, 1000});
         SlicePane* coronal = ct.pane(PanePlane::Coronal);
-        QCOMPARE(differences(coronal, 1, 15, link->point().voxel, false, link->window()), QString());
+        QCOMPARE(differences(coronal, 1, 15, link->point().voxel, false, link->window()),
+                 QString());
         ui::drag(coronal, QPoint(100, 100), QPoint(130, 80), Qt::RightButton);
         QCOMPARE(link->window().text(true), QString("Fenster 360, Zentrum 16"));
     }
@@ -216,18 +228,21 @@ private slots:
         QFETCH(QString, unit);
         const std::array<double, 3> size{{0.5, 0.5, 2}}, cubes{{1, 1, 1}};
         Scene scene({false, false, {}, known ? size : std::array<double, 3>{}});
+        QVERIFY(scene.shown);
         SlicePane* coronal = scene.pane(PanePlane::Coronal);
         QApplication::setActiveWindow(&scene.window); // whatever the display's focus
         coronal->setFocus();
         QTest::keyClick(coronal, Qt::Key_M);
         QVERIFY(scene.panes->link()->measuring());
         for (const auto& [x, z] : {std::pair(5, 2), std::pair(25, 10)})
-            QTest::mouseClick(coronal, Qt::LeftButton, {},
-                              pixelOf(planePixel(0, 2, x + 0.5, z + 0.5, false, known ? size : cubes)));
+            QTest::mouseClick(
+                coronal, Qt::LeftButton, {},
+                pixelOf(planePixel(0, 2, x + 0.5, z + 0.5, false, known ? size : cubes)));
         const std::vector<PaneLink::Ruler>& rulers = scene.panes->link()->rulers();
         QCOMPARE(rulers.size(), size_t(1));
         const QString said = scene.panes->link()->lengthText(rulers[0]);
-        QVERIFY2(said.endsWith(unit) && std::abs(said.chopped(unit.size()).toDouble() - length) < 0.2,
+        QVERIFY2(said.endsWith(unit) &&
+                     std::abs(said.chopped(unit.size()).toDouble() - length) < 0.2,
                  qPrintable(said));
         QVERIFY(!scene.panes->link()->measuring());
     }
