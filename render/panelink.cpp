@@ -2,6 +2,19 @@
 
 #include <cmath>
 
+namespace {
+
+constexpr int kRestingMs = 250;
+
+} // namespace
+
+PaneLink::PaneLink(QObject* parent) : QObject(parent)
+{
+    m_resting.setSingleShot(true);
+    m_resting.setInterval(kRestingMs);
+    connect(&m_resting, &QTimer::timeout, this, &PaneLink::pointSettled);
+}
+
 void PaneLink::setVolume(const VolumeData* volume, GLuint texture,
                          const std::array<double, 3>& voxelSize, bool ct, bool patientAxes)
 {
@@ -35,13 +48,18 @@ void PaneLink::setPoint(const std::array<int, 3>& voxel, bool settled)
         if (m_volume && !m_volume->voxels.empty())
             emit pointed(voxelAt(*m_volume, m_point.voxel));
     }
-    if (settled)
+    if (settled) {
+        m_resting.stop();
         emit pointSettled();
+    } else if (moved) {
+        m_resting.start();
+    }
 }
 
 void PaneLink::resetPoint()
 {
     m_point = LinkedPoint::centreOf(extents());
+    m_resting.stop();
     emit changed();
     emit pointSettled();
 }

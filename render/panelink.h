@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <GL/glew.h>
 
@@ -22,7 +23,7 @@ class PaneLink : public QObject
     Q_OBJECT
 
 public:
-    explicit PaneLink(QObject* parent = nullptr) : QObject(parent) {}
+    explicit PaneLink(QObject* parent = nullptr);
 
     // A line measured on one slice: the plane it lies in (the axis the plane
     // cuts across and the slice's index), its ends in voxel coordinates
@@ -47,11 +48,12 @@ public:
     bool ct() const { return m_ct; }
     bool patientAxes() const { return m_patientAxes; }
 
-    // The point, kept within the volume. Set by a drag, it is not `settled`
-    // until the drag ends: the slices follow every move, the 3D view the
-    // settled point only.
+    // The point, kept within the volume. The slices follow every move; the
+    // 3D view, whose frame costs far more, the point once it has settled:
+    // at once where `settled` (a drag's end), else once it has rested for
+    // a quarter of a second (a drag, the wheel, the keys).
     const LinkedPoint& point() const { return m_point; }
-    void setPoint(const std::array<int, 3>& voxel, bool settled = true);
+    void setPoint(const std::array<int, 3>& voxel, bool settled = false);
     void resetPoint();
 
     const SliceWindow& window() const { return m_window; }
@@ -81,4 +83,5 @@ private:
     SliceWindow m_window;
     bool m_measuring = false;
     std::vector<Ruler> m_rulers;
+    QTimer m_resting; // until the point has settled
 };

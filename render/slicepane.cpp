@@ -295,7 +295,7 @@ void SlicePane::mousePressEvent(QMouseEvent* event)
         update();
     } else if (event->button() == Qt::LeftButton) {
         m_settingPoint = true;
-        m_link->setPoint(voxelAt(pixel), false);
+        m_link->setPoint(voxelAt(pixel));
     } else if (event->button() == Qt::RightButton) {
         m_pressedAt = event->pos();
         m_windowDragged = false;
@@ -309,7 +309,7 @@ void SlicePane::mouseMoveEvent(QMouseEvent* event)
     const QPoint delta = event->pos() - m_mouse;
     m_mouse = event->pos();
     if (m_settingPoint && (event->buttons() & Qt::LeftButton)) {
-        m_link->setPoint(voxelAt(QPointF(event->pos()) + QPointF(0.5, 0.5)), false);
+        m_link->setPoint(voxelAt(QPointF(event->pos()) + QPointF(0.5, 0.5)));
     } else if (event->buttons() & Qt::RightButton) {
         const QPoint moved = event->pos() - m_pressedAt;
         m_windowDragged = m_windowDragged || moved.manhattanLength() > kClickSlack;
