@@ -305,6 +305,9 @@ void ScanOpener::finished(int exitCode, QProcess::ExitStatus status)
     QProcess* process = m_process;
     m_process = nullptr;
     process->deleteLater();
+    // Hidden at once: until its deferred deletion, a window-modal dialog on
+    // screen would keep the window from the user's next click.
+    m_progress->hide();
     m_progress->deleteLater();
     m_progress = nullptr;
     const QString said = QString::fromUtf8(process->readAllStandardError()).trimmed();

@@ -362,7 +362,7 @@ private slots:
         GLWidget& view = *m_window->m_glWidget;
         ui::drag(&view, QPoint(300, 250), QPoint(340, 270));
         for (const bool ct : {false, true}) {
-            QVERIFY(ui::chooseMenuEntry(*m_window, "&Datei", "Werte als &CT (HU) lesen"));
+            readAsCt->trigger();
             QTRY_COMPARE_WITH_TIMEOUT(readAsCt->isChecked(), ct, 30000);
             QCOMPARE(list->count(), 2);
             QCOMPARE(list->currentItem()->text(), ct ? "ct.nhdr" : "ct.nhdr (nicht als CT)");
