@@ -22,6 +22,17 @@ bool enterShaderFolder(const std::string& folder)
     return false;
 }
 
+int shaderFolderArgument(int argc, char** argv, const char* program, std::string& folder)
+{
+    if (argc == 3 && std::string(argv[1]) == "--shaders")
+        folder = argv[2];
+    else if (argc != 1) {
+        std::cerr << "usage: " << program << " [--shaders FOLDER]\n";
+        return 2;
+    }
+    return 0;
+}
+
 bool BenchView::showAt(int width, int height)
 {
     resize(width, height);

@@ -17,6 +17,11 @@ void requestAlphaChannel();
 // view reads them; says so on standard error where it cannot.
 bool enterShaderFolder(const std::string& folder);
 
+// For a benchmark whose one option is "--shaders FOLDER": the folder given,
+// or `folder` as it is without arguments; 0, or 2 with `program`'s usage on
+// standard error where the arguments are other.
+int shaderFolderArgument(int argc, char** argv, const char* program, std::string& folder);
+
 class BenchView : public GLWidget
 {
 public:

@@ -15,7 +15,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -51,12 +50,8 @@ template <class Widget> double repaint(Widget& widget)
 int main(int argc, char** argv)
 {
     std::string shaders = KASTRA_RUN_DIR;
-    if (argc == 3 && std::strcmp(argv[1], "--shaders") == 0)
-        shaders = argv[2];
-    else if (argc != 1) {
-        std::fprintf(stderr, "usage: kastra-bench-panes [--shaders FOLDER]\n");
-        return 2;
-    }
+    if (const int usage = shaderFolderArgument(argc, argv, "kastra-bench-panes", shaders))
+        return usage;
     QApplication application(argc, argv);
     ScratchFolder scratch;
     if (!scratch.created() || !enterShaderFolder(shaders))

@@ -12,7 +12,6 @@
 #include <QApplication>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -64,12 +63,8 @@ void measure(BenchView& view, const ScratchFolder& scratch, const char* name, in
 int main(int argc, char** argv)
 {
     std::string shaders = KASTRA_RUN_DIR;
-    if (argc == 3 && std::strcmp(argv[1], "--shaders") == 0)
-        shaders = argv[2];
-    else if (argc != 1) {
-        std::fprintf(stderr, "usage: kastra-bench-timesteps [--shaders FOLDER]\n");
-        return 2;
-    }
+    if (const int usage = shaderFolderArgument(argc, argv, "kastra-bench-timesteps", shaders))
+        return usage;
     QApplication application(argc, argv);
     ScratchFolder scratch;
     if (!scratch.created() || !enterShaderFolder(shaders))
