@@ -20,8 +20,7 @@ constexpr int kGap = 2;
 } // namespace
 
 FourPanes::FourPanes(GLWidget* view, QMenu* menu, QWidget* window)
-    : QObject(window), m_view(view), m_window(window), m_link(new PaneLink(this)),
-      m_area(view->geometry())
+    : QObject(window), m_view(view), m_link(new PaneLink(this)), m_area(view->geometry())
 {
     connect(m_link, &PaneLink::pointSettled, this, [this] {
         if (m_on)

@@ -55,7 +55,6 @@ private:
     void setPercentileWindow();
 
     GLWidget* m_view;
-    QWidget* m_window;
     PaneLink* m_link;
     std::array<SlicePane*, 3> m_panes{};
     QRect m_area;

@@ -27,8 +27,8 @@
 #include <QList>
 #include <QListWidgetItem>
 #include <QMimeData>
-#include <algorithm>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
