@@ -10,10 +10,10 @@
 
 CropDialog::CropDialog(GLWidget* view, QWidget* parent) : QDialog(parent), m_view(view)
 {
-    setWindowTitle("Zuschneiden");
+    setWindowTitle(tr("Zuschneiden"));
     QGridLayout* grid = new QGridLayout(this);
-    grid->addWidget(new QLabel("von"), 0, 1);
-    grid->addWidget(new QLabel("bis"), 0, 2);
+    grid->addWidget(new QLabel(tr("von")), 0, 1);
+    grid->addWidget(new QLabel(tr("bis")), 0, 2);
     const char* const axes[3] = {"&x", "&y", "&z"};
     for (int axis = 0; axis < 3; ++axis) {
         QLabel* label = new QLabel(axes[axis]);
@@ -27,8 +27,8 @@ CropDialog::CropDialog(GLWidget* view, QWidget* parent) : QDialog(parent), m_vie
             connect(box, qOverload<int>(&QSpinBox::valueChanged), this, &CropDialog::apply);
     }
     QDialogButtonBox* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
-    buttons->button(QDialogButtonBox::Close)->setText("&Schließen");
-    QPushButton* whole = buttons->addButton("&Ganzes Volumen", QDialogButtonBox::ResetRole);
+    buttons->button(QDialogButtonBox::Close)->setText(tr("&Schließen"));
+    QPushButton* whole = buttons->addButton(tr("&Ganzes Volumen"), QDialogButtonBox::ResetRole);
     connect(whole, &QPushButton::clicked, this, [this] {
         m_view->setCropBox(CropBox());
         followView();

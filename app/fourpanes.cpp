@@ -29,20 +29,20 @@ FourPanes::FourPanes(GLWidget* view, QMenu* menu, QWidget* window)
     m_view->installEventFilter(this);
 
     menu->addSeparator();
-    m_measure = new QAction("Abstand &messen", this);
+    m_measure = new QAction(tr("Abstand &messen"), this);
     m_measure->setCheckable(true);
     m_measure->setShortcut(Qt::Key_M);
     // M belongs to the slices: in the lists and boxes it is a letter.
     m_measure->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     connect(m_measure, &QAction::toggled, m_link, &PaneLink::setMeasuring);
     connect(m_link, &PaneLink::measuringChanged, m_measure, &QAction::setChecked);
-    m_windows = new QMenu("&Fenster der Schnitte", menu);
+    m_windows = new QMenu(tr("&Fenster der Schnitte"), menu);
     addWindowEntries(m_windows);
     m_contextMenu = new QMenu(window);
     m_contextMenu->addActions(m_windows->actions());
     m_contextMenu->addSeparator();
     m_contextMenu->addAction(m_measure);
-    QAction* on = addRememberedChoice(menu, "V&ier Ansichten", "fourPanes",
+    QAction* on = addRememberedChoice(menu, tr("V&ier Ansichten"), "fourPanes",
                                       [this](bool four) { setOn(four); });
     on->setShortcut(QKeySequence("Ctrl+Shift+V"));
     menu->addAction(m_measure);
@@ -58,7 +58,7 @@ void FourPanes::addWindowEntries(QMenu* menu)
             m_link->setWindow(SliceWindow::fromHounsfield(named.width, named.level));
         });
     }
-    menu->addAction("&Perzentile (1. bis 99.)", this, &FourPanes::setPercentileWindow);
+    menu->addAction(tr("&Perzentile (1. bis 99.)"), this, &FourPanes::setPercentileWindow);
 }
 
 void FourPanes::setPercentileWindow()

@@ -2,6 +2,7 @@
 // scan the converter reads) when one is given.
 
 #include "app/mainwindow.h"
+#include "app/windowlanguage.h"
 
 #include "platform/console.h"
 
@@ -82,6 +83,7 @@ int main(int argc, char* argv[])
         (help ? console::out() : console::err()) << kUsage;
         return help ? 0 : 2;
     }
+    installTranslations(chosenLanguage());
     MainWindow window(nullptr, Qt::Window);
     window.show();
     if (!arguments.isEmpty())

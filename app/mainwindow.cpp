@@ -5,6 +5,7 @@
 
 #include "app/densitywindow.h"
 #include "app/fourpanes.h"
+#include "app/helpmenu.h"
 #include "app/openfiledialog.h"
 #include "app/picturesaver.h"
 #include "app/recentfiles.h"
@@ -15,6 +16,7 @@
 #include "app/usersettings.h"
 #include "app/viewmenu.h"
 #include "app/viewreadout.h"
+#include "app/windowlanguage.h"
 #include "platform/folderlisting.h"
 #include "render/panelink.h"
 
@@ -59,16 +61,18 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(par
                 // A reading against the converter's decision is named.
                 QStringList said{choice};
                 if (options.contains("--ct") || options.contains("--no-ct"))
-                    said << (kind.ct ? "als CT" : "nicht als CT");
+                    said << (kind.ct ? tr("als CT") : tr("nicht als CT"));
                 said.removeAll(QString());
                 const QString name = QFileInfo(scan).fileName();
                 showVolume(volume, said.isEmpty() ? name : name + " (" + said.join(", ") + ")",
                            scan, kind, {scan, options, choice});
             });
     addMenuEntries();
-    QMenu* viewMenu = menuBar()->addMenu("&Ansicht");
+    QMenu* viewMenu = menuBar()->addMenu(tr("&Ansicht"));
     m_viewMenu = new ViewMenu(viewMenu, m_glWidget, m_graphic_view, this);
     m_fourPanes = new FourPanes(m_glWidget, viewMenu, this);
+    viewMenu->addSeparator();
+    addLanguageMenu(viewMenu, this);
     m_readout = new ViewReadout(m_glWidget, m_Slices, statusBar());
     connect(m_fourPanes->link(), &PaneLink::pointed, m_readout, &ViewReadout::showPoint);
     m_timeAxis = new TimeAxis(m_glWidget, statusBar());
@@ -81,10 +85,11 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(par
         m_readout->volumeLoaded(m_loadingKind);
         m_fourPanes->volumeLoaded(m_loadingKind);
     });
-    QMenu* transfer = menuBar()->addMenu("&Transferfunktion");
+    QMenu* transfer = menuBar()->addMenu(tr("&Transferfunktion"));
     m_history = new TransferHistory(m_graphic_view, m_min_density, m_max_density, this);
     m_history->addActions(transfer);
     m_transferMenu = new TransferMenu(transfer, this, this);
+    new HelpMenu(menuBar(), this);
     setAcceptDrops(true);
     restoreGeometry(userSettings().value("windowGeometry").toByteArray());
 }
@@ -96,7 +101,7 @@ void MainWindow::loadFile()
     const QList<QListWidgetItem*> selection = m_listwidget_fileList->selectedItems();
     if (selection.isEmpty())
         return;
-    const TransferHistory::Step step(m_history, "Volumen laden");
+    const TransferHistory::Step step(m_history, tr("Volumen laden"));
 
     // The item text came from the listing by a Latin-1 conversion, so
     // converting back gives the name's bytes unchanged, whatever they are.
@@ -219,12 +224,12 @@ void MainWindow::showVolume(const QString& volume, const QString& name, const QS
         item->setData(kScanRole, converted.scan);
         item->setData(kOptionsRole, converted.options);
         item->setData(kChoiceRole, converted.choice);
-        item->setData(kVoxelSizeRole, QVariantList{kind.voxelSize[0], kind.voxelSize[1],
-                                                   kind.voxelSize[2]});
+        item->setData(kVoxelSizeRole,
+                      QVariantList{kind.voxelSize[0], kind.voxelSize[1], kind.voxelSize[2]});
         item->setToolTip(opened);
     }
     list->setCurrentItem(item, QItemSelectionModel::ClearAndSelect);
-    const TransferHistory::Step step(m_history, "Volumen öffnen");
+    const TransferHistory::Step step(m_history, tr("Volumen öffnen"));
     loadFile();
     // Its first picture needs no click.
     applyTransferFunction(kind.ct ? skinAndBonePreset(densityHistogram())
@@ -243,7 +248,7 @@ TransferFunction MainWindow::transferFunction() const
 
 void MainWindow::applyTransferFunction(const TransferFunction& function)
 {
-    const TransferHistory::Step step(m_history, "Transferfunktion");
+    const TransferHistory::Step step(m_history, tr("Transferfunktion"));
     setDensityWindow(m_min_density, m_max_density, function.minDensity, function.maxDensity);
     m_graphic_view->m_controlPoints =
         pointsOfFunction(function, m_graphic_view->width(), m_graphic_view->height());
@@ -279,9 +284,8 @@ bool MainWindow::editorShows(const TransferFunction& function) const
 void MainWindow::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
-    m_fourPanes->setArea(
-        QRect(m_formView.topLeft(),
-              m_formView.size() + (size() - m_formSize).expandedTo(QSize(0, 0))));
+    m_fourPanes->setArea(QRect(m_formView.topLeft(),
+                               m_formView.size() + (size() - m_formSize).expandedTo(QSize(0, 0))));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -295,13 +299,13 @@ void MainWindow::closeEvent(QCloseEvent* event)
 // converted scans.
 void MainWindow::addMenuEntries()
 {
-    QAction* open = new QAction("Ö&ffnen …", this);
+    QAction* open = new QAction(tr("Ö&ffnen …"), this);
     open->setShortcut(QKeySequence::Open);
     connect(open, &QAction::triggered, this, &MainWindow::chooseAndOpen);
-    QMenu* recent = new QMenu("&Zuletzt geöffnet", m_menu_file);
+    QMenu* recent = new QMenu(tr("&Zuletzt geöffnet"), m_menu_file);
     m_recent = new RecentFiles(recent, "recentFiles", this);
     connect(m_recent, &RecentFiles::chosen, this, &MainWindow::openPath);
-    QAction* clear = new QAction("Zwischenspeicher &leeren", this);
+    QAction* clear = new QAction(tr("Zwischenspeicher &leeren"), this);
     connect(clear, &QAction::triggered, this, [this] {
         const int removed = m_opener->cache().clear();
         // The entries whose volumes went; the one on show stays loaded.
@@ -310,23 +314,23 @@ void MainWindow::addMenuEntries()
             if (!path.isEmpty() && !QFile::exists(path))
                 delete m_listwidget_fileList->item(row);
         }
-        statusBar()->showMessage(QString("Zwischenspeicher geleert: %1 Volumen").arg(removed));
+        statusBar()->showMessage(tr("Zwischenspeicher geleert: %1 Volumen").arg(removed));
     });
     // The shown scan converted again under the other rule; the mark shows
     // the reading on show until the new one is.
-    m_readAsCt = new QAction("Werte als &CT (HU) lesen", this);
+    m_readAsCt = new QAction(tr("Werte als &CT (HU) lesen"), this);
     m_readAsCt->setCheckable(true);
     m_readAsCt->setEnabled(false);
     connect(m_readAsCt, &QAction::triggered, this, [this](bool ct) {
         m_readAsCt->setChecked(!ct);
         m_opener->openAs(m_shownScan.scan, m_shownScan.options, m_shownScan.choice, ct);
     });
-    QAction* picture = new QAction("Bild &speichern …", this);
+    QAction* picture = new QAction(tr("Bild &speichern …"), this);
     picture->setShortcut(QKeySequence("Ctrl+P"));
     connect(picture, &QAction::triggered, this, [this] {
         const QString saved = savePictureInteractively(this, m_glWidget);
         if (!saved.isEmpty())
-            statusBar()->showMessage("Bild gespeichert: " + saved);
+            statusBar()->showMessage(tr("Bild gespeichert: %1").arg(saved));
     });
     QAction* first = m_menu_file->actions().value(0);
     m_menu_file->insertAction(first, open);

@@ -7,10 +7,11 @@
 #include <QFileInfo>
 
 OpenFileDialog::OpenFileDialog(QWidget* parent)
-    : QFileDialog(parent, "Öffnen", userSettings().value("scanFolder").toString(),
+    : QFileDialog(parent, tr("Öffnen"), userSettings().value("scanFolder").toString(),
                   // DICOM files often have no extension at all.
-                  "Alle Dateien (*);;"
-                  "Volumen und Scans (*.dat *.nii *.nii.gz *.nrrd *.nhdr *.mha *.mhd *.dcm)")
+                  tr("Alle Dateien (*)") + ";;" +
+                      tr("Volumen und Scans (*.dat *.nii *.nii.gz *.nrrd *.nhdr *.mha *.mhd "
+                         "*.dcm)"))
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setOption(QFileDialog::DontUseNativeDialog);

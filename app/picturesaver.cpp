@@ -6,6 +6,7 @@
 
 #include "render/glwidget.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -24,7 +25,7 @@ bool savePicture(GLWidget* view, const QString& path, int scale, QString& fault)
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly) && picture.save(&file, "PNG") && file.commit())
         return true;
-    fault = QString("%1 kann nicht geschrieben werden: %2.")
+    fault = QCoreApplication::translate("PictureSaver", "%1 kann nicht geschrieben werden: %2.")
                 .arg(QDir::toNativeSeparators(path), file.errorString());
     return false;
 }
@@ -36,9 +37,10 @@ QString savePictureInteractively(QWidget* parent, GLWidget* view)
             .value("pictureFolder",
                    QStandardPaths::writableLocation(QStandardPaths::PicturesLocation))
             .toString();
-    QString path = QFileDialog::getSaveFileName(parent, "Bild speichern", folder + "/kastra.png",
-                                                "PNG-Bilder (*.png)", nullptr,
-                                                QFileDialog::DontUseNativeDialog);
+    QString path = QFileDialog::getSaveFileName(
+        parent, QCoreApplication::translate("PictureSaver", "Bild speichern"),
+        folder + "/kastra.png", QCoreApplication::translate("PictureSaver", "PNG-Bilder (*.png)"),
+        nullptr, QFileDialog::DontUseNativeDialog);
     if (path.isEmpty())
         return {};
     if (!path.endsWith(".png", Qt::CaseInsensitive))
@@ -47,13 +49,14 @@ QString savePictureInteractively(QWidget* parent, GLWidget* view)
     const int scales[] = {1, 2, 4};
     QStringList sizes;
     for (const int scale : scales)
-        sizes << QString("%1x: %2 x %3 Pixel")
+        sizes << QCoreApplication::translate("PictureSaver", "%1x: %2 x %3 Pixel")
                      .arg(scale)
                      .arg(view->width() * scale)
                      .arg(view->height() * scale);
     bool chosen = false;
-    const QString size =
-        QInputDialog::getItem(parent, "Größe", "Größe des Bildes:", sizes, 0, false, &chosen);
+    const QString size = QInputDialog::getItem(
+        parent, QCoreApplication::translate("PictureSaver", "Größe"),
+        QCoreApplication::translate("PictureSaver", "Größe des Bildes:"), sizes, 0, false, &chosen);
     if (!chosen)
         return {};
 
@@ -62,6 +65,8 @@ QString savePictureInteractively(QWidget* parent, GLWidget* view)
         userSettings().setValue("pictureFolder", QFileInfo(path).absolutePath());
         return path;
     }
-    QMessageBox::warning(parent, "Bild speichern fehlgeschlagen", fault);
+    QMessageBox::warning(
+        parent, QCoreApplication::translate("PictureSaver", "Bild speichern fehlgeschlagen"),
+        fault);
     return {};
 }

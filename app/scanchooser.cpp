@@ -23,7 +23,7 @@ ScanChooser::ScanChooser(const QString& title, const QString& label, const QStri
         m_items->addItems(items);
         layout->addWidget(m_items);
     }
-    m_ct = new QCheckBox("Werte als &CT (HU) lesen");
+    m_ct = new QCheckBox(tr("Werte als &CT (HU) lesen"));
     m_reason = new QLabel;
     m_reason->setObjectName("reason");
     m_reason->setWordWrap(true);
@@ -33,8 +33,8 @@ ScanChooser::ScanChooser(const QString& title, const QString& label, const QStri
     m_reason->hide();
     QDialogButtonBox* buttons =
         new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    buttons->button(QDialogButtonBox::Ok)->setText("Ö&ffnen");
-    buttons->button(QDialogButtonBox::Cancel)->setText("&Abbrechen");
+    buttons->button(QDialogButtonBox::Ok)->setText(tr("Ö&ffnen"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(tr("&Abbrechen"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
@@ -43,7 +43,7 @@ ScanChooser::ScanChooser(const QString& title, const QString& label, const QStri
 void ScanChooser::offerCt(bool ct, const QString& reason)
 {
     m_ct->setChecked(ct);
-    m_reason->setText("kastra-convert liest " + valuesReadingText({ct, false, reason}));
+    m_reason->setText(tr("kastra-convert liest %1").arg(valuesReadingText({ct, false, reason})));
     m_ct->show();
     m_reason->show();
 }

@@ -29,15 +29,15 @@ constexpr int kTerminateMs = 5000;
 QString stageText(const QString& stage)
 {
     if (stage == "Measuring")
-        return "Werte messen";
+        return QCoreApplication::translate("ScanOpener", "Werte messen");
     if (stage == "Reading")
-        return "Lesen";
+        return QCoreApplication::translate("ScanOpener", "Lesen");
     if (stage == "Shrinking")
-        return "Verkleinern";
+        return QCoreApplication::translate("ScanOpener", "Verkleinern");
     if (stage == "Resampling")
-        return "Neu abtasten";
+        return QCoreApplication::translate("ScanOpener", "Neu abtasten");
     if (stage == "Mapping")
-        return "Werte abbilden";
+        return QCoreApplication::translate("ScanOpener", "Werte abbilden");
     return stage;
 }
 
@@ -144,7 +144,7 @@ QString ScanOpener::scanName() const
 
 void ScanOpener::list(const QStringList& chosen, const QString& choice)
 {
-    run(QStringList{m_scan, "--list"} + chosen, scanName() + " wird gelesen …",
+    run(QStringList{m_scan, "--list"} + chosen, tr("%1 wird gelesen …").arg(scanName()),
         [this, chosen, choice](const QByteArray& json) { listed(json, chosen, choice); });
 }
 
@@ -154,46 +154,50 @@ void ScanOpener::listed(const QByteArray& json, const QStringList& chosen, const
     const QJsonArray series = listing.value("series").toArray();
     const QJsonArray volumes = listing.value("volumes").toArray();
     if (listing.isEmpty())
-        return fail("kastra-convert beschreibt " + scanName() + " nicht lesbar.");
+        return fail(tr("kastra-convert beschreibt %1 nicht lesbar.").arg(scanName()));
     if (series.size() > 1 && !chosen.contains("--series")) {
         QStringList items;
         for (const QJsonValue& entry : series) {
             const QJsonObject one = entry.toObject();
-            items << QString("%1  „%2“  %3, %4 Dateien")
+            items << tr("%1  „%2“  %3, %4 Dateien")
                          .arg(one.value("uid").toString(), one.value("description").toString(),
                               one.value("modality").toString())
                          .arg(one.value("files").toInt());
         }
-        return ask("Serie wählen", scanName() + " enthält mehrere Serien:", items, {},
-                   [this, series](int index, const QStringList&) {
-                       const QJsonObject one = series[index].toObject();
-                       const QString description = one.value("description").toString();
-                       list({"--series", one.value("uid").toString()},
-                            "Serie " + (description.isEmpty() ? one.value("uid").toString()
-                                                              : description));
-                   });
+        return ask(
+            tr("Serie wählen"), tr("%1 enthält mehrere Serien:").arg(scanName()), items, {},
+            [this, series](int index, const QStringList&) {
+                const QJsonObject one = series[index].toObject();
+                const QString description = one.value("description").toString();
+                list({"--series", one.value("uid").toString()},
+                     tr("Serie %1")
+                         .arg(description.isEmpty() ? one.value("uid").toString() : description));
+            });
     }
     if (volumes.size() > 1) {
         // Every volume, under one mapping, for the time row: first, where a
         // long list does not hide it, but volume 0 stays the one chosen.
-        QStringList items{"Alle Volumen (Zeitachse)"};
+        QStringList items{tr("Alle Volumen (Zeitachse)")};
         for (int v = 0; v < volumes.size(); ++v)
-            items << QString("Volumen %1: %2")
+            items << tr("Volumen %1: %2")
                          .arg(v)
                          .arg(volumes[v].toObject().value("description").toString());
         const QString apart = listing.value("toldApartBy").toString();
         return ask(
-            "Volumen wählen",
-            scanName() + QString(" enthält %1 Volumen").arg(volumes.size()) +
-                (apart.isEmpty() ? ":" : ", unterschieden nach " + apart + ":"),
+            tr("Volumen wählen"),
+            apart.isEmpty() ? tr("%1 enthält %2 Volumen:").arg(scanName()).arg(volumes.size())
+                            : tr("%1 enthält %2 Volumen, unterschieden nach %3:")
+                                  .arg(scanName())
+                                  .arg(volumes.size())
+                                  .arg(apart),
             items, listing,
             [this, chosen, choice](int index, const QStringList& ct) {
                 const QString prefix = choice.isEmpty() ? "" : choice + ", ";
                 if (index == 0)
                     return convert(chosen + QStringList{"--all-volumes"} + ct,
-                                   prefix + "alle Volumen");
+                                   prefix + tr("alle Volumen"));
                 convert(chosen + QStringList{"--volume", QString::number(index - 1)} + ct,
-                        prefix + QString("Volumen %1").arg(index - 1));
+                        prefix + tr("Volumen %1").arg(index - 1));
             },
             1);
     }
@@ -230,7 +234,8 @@ void ScanOpener::convert(const QStringList& options, const QString& choice)
         return emit opened(volume, m_scan, choice, m_cache.kind(volume), options);
     QDir().mkpath(m_cache.folder());
     m_output = volume;
-    run(QStringList{m_scan, volume, "--progress"} + options, scanName() + " wird konvertiert …",
+    run(QStringList{m_scan, volume, "--progress"} + options,
+        tr("%1 wird konvertiert …").arg(scanName()),
         [this, volume, choice, options](const QByteArray&) {
             m_cache.setKind(volume, m_kind);
             m_cache.trim(ScanCache::kLimitBytes, volume);
@@ -255,7 +260,7 @@ void ScanOpener::run(const QStringList& arguments, const QString& doing, Done do
     });
 
     // Busy until the converter's first step; shown only when it takes a while.
-    m_progress = new QProgressDialog(doing, "Abbrechen", 0, 0, m_window);
+    m_progress = new QProgressDialog(doing, tr("Abbrechen"), 0, 0, m_window);
     m_progress->setWindowTitle("Kastra");
     m_progress->setWindowModality(Qt::WindowModal);
     m_progress->setMinimumDuration(400);
@@ -283,7 +288,8 @@ void ScanOpener::readOutput()
         const QString line = QString::fromUtf8(m_stdout.left(end));
         const QStringList words = line.split(' ');
         if (words.size() == 3 && words[0] == "progress") {
-            m_progress->setLabelText(scanName() + " wird konvertiert: " + stageText(words[1]));
+            m_progress->setLabelText(
+                tr("%1 wird konvertiert: %2").arg(scanName(), stageText(words[1])));
             m_progress->setRange(0, 100);
             m_progress->setValue(words[2].toInt());
         } else {

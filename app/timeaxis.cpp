@@ -33,11 +33,11 @@ TimeAxis::TimeAxis(GLWidget* view, QStatusBar* status)
     m_play->setCheckable(true);
     m_play->setAutoRaise(true);
     m_play->setIcon(m_play->style()->standardIcon(QStyle::SP_MediaPlay));
-    m_play->setText("Abspielen");
-    m_play->setToolTip("Die Volumen der Reihe nach zeigen, am Ende wieder von vorn");
-    m_slider->setToolTip("Volumen der Zeitreihe: Transferfunktion, Kamera und Schnitt bleiben");
+    m_play->setText(tr("Abspielen"));
+    m_play->setToolTip(tr("Die Volumen der Reihe nach zeigen, am Ende wieder von vorn"));
+    m_slider->setToolTip(tr("Volumen der Zeitreihe: Transferfunktion, Kamera und Schnitt bleiben"));
     m_slider->setMinimumWidth(160);
-    m_number->setToolTip("Gezeigtes Volumen / Anzahl der Volumen");
+    m_number->setToolTip(tr("Gezeigtes Volumen / Anzahl der Volumen"));
     layout->addWidget(m_play);
     layout->addWidget(m_slider, 1);
     layout->addWidget(m_number);

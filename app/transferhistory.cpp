@@ -23,16 +23,16 @@ TransferHistory::TransferHistory(Histogram* editor, QSpinBox* lower, QSpinBox* u
     connect(editor->notifier(), &EditNotifier::edited, this, &TransferHistory::recordEdit);
     // Connected after the window's own slots, so the window is set when these run.
     connect(lower, QOverload<int>::of(&QSpinBox::valueChanged), this,
-            [this] { record("Dichtefenster", kLowerBox); });
+            [this] { record(tr("Dichtefenster"), kLowerBox); });
     connect(upper, QOverload<int>::of(&QSpinBox::valueChanged), this,
-            [this] { record("Dichtefenster", kUpperBox); });
+            [this] { record(tr("Dichtefenster"), kUpperBox); });
 }
 
 void TransferHistory::addActions(QMenu* menu)
 {
-    QAction* undo = m_stack->createUndoAction(menu, "&Rückgängig");
+    QAction* undo = m_stack->createUndoAction(menu, tr("&Rückgängig"));
     undo->setShortcut(QKeySequence("Ctrl+Z"));
-    QAction* redo = m_stack->createRedoAction(menu, "&Wiederholen");
+    QAction* redo = m_stack->createRedoAction(menu, tr("&Wiederholen"));
     redo->setShortcut(QKeySequence("Ctrl+Shift+Z"));
     menu->addAction(undo);
     menu->addAction(redo);
@@ -70,8 +70,8 @@ void TransferHistory::record(const QString& text, int mergeId)
 
 void TransferHistory::recordEdit(Histogram::Edit edit)
 {
-    const char* const texts[] = {"Punkt setzen", "Punkt verschieben", "Punkt umfärben",
-                                 "Punkt löschen"};
+    const QString texts[] = {tr("Punkt setzen"), tr("Punkt verschieben"), tr("Punkt umfärben"),
+                             tr("Punkt löschen")};
     record(texts[int(edit)]);
 }
 

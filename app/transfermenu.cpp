@@ -8,6 +8,7 @@
 #include "tfeditor/transferfunctionfile.h"
 #include "tfeditor/transferpresets.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
@@ -15,7 +16,6 @@
 
 namespace {
 
-const char* const kFilter = "Transferfunktionen (*.json)";
 const char* const kFolderKey = "transferFunctionFolder";
 
 QString lastFolder()
@@ -38,19 +38,20 @@ TransferMenu::TransferMenu(QMenu* menu, TransferTarget* target, QWidget* window)
         if (ct && !preset.forCT)
             menu->addSeparator();
         ct = preset.forCT;
-        connect(menu->addAction(preset.name), &QAction::triggered, this, [this, &preset] {
-            m_target->applyTransferFunction(preset.make(m_target->densityHistogram()));
-        });
+        connect(menu->addAction(QCoreApplication::translate("TransferPreset", preset.name)),
+                &QAction::triggered, this, [this, &preset] {
+                    m_target->applyTransferFunction(preset.make(m_target->densityHistogram()));
+                });
     }
     menu->addSeparator();
-    QAction* open = menu->addAction("Ö&ffnen …", this, &TransferMenu::chooseAndOpen);
+    QAction* open = menu->addAction(tr("Ö&ffnen …"), this, &TransferMenu::chooseAndOpen);
     open->setShortcut(QKeySequence("Ctrl+Shift+O"));
-    QMenu* recent = menu->addMenu("&Zuletzt verwendet");
+    QMenu* recent = menu->addMenu(tr("&Zuletzt verwendet"));
     m_recent = new RecentFiles(recent, "recentTransferFunctions", this);
     connect(m_recent, &RecentFiles::chosen, this, &TransferMenu::open);
-    QAction* save = menu->addAction("&Speichern …", this, &TransferMenu::save);
+    QAction* save = menu->addAction(tr("&Speichern …"), this, &TransferMenu::save);
     save->setShortcut(QKeySequence::Save);
-    menu->addAction("Für &ParaView exportieren …", this, &TransferMenu::exportForParaView);
+    menu->addAction(tr("Für &ParaView exportieren …"), this, &TransferMenu::exportForParaView);
 }
 
 void TransferMenu::open(const QString& path)
@@ -58,7 +59,7 @@ void TransferMenu::open(const QString& path)
     TransferFunction function;
     QString fault;
     if (!readTransferFunction(path, function, fault))
-        return refuse("kann nicht geöffnet werden", path, fault);
+        return refuse(tr("%1 kann nicht geöffnet werden."), path, fault);
     m_target->applyTransferFunction(function);
     m_recent->add(QFileInfo(path).absoluteFilePath());
 }
@@ -66,8 +67,8 @@ void TransferMenu::open(const QString& path)
 void TransferMenu::chooseAndOpen()
 {
     const QString path =
-        QFileDialog::getOpenFileName(m_window, "Transferfunktion öffnen", lastFolder(), kFilter,
-                                     nullptr, QFileDialog::DontUseNativeDialog);
+        QFileDialog::getOpenFileName(m_window, tr("Transferfunktion öffnen"), lastFolder(),
+                                     filter(), nullptr, QFileDialog::DontUseNativeDialog);
     if (path.isEmpty())
         return;
     rememberFolder(path);
@@ -76,23 +77,24 @@ void TransferMenu::chooseAndOpen()
 
 void TransferMenu::save()
 {
-    const QString path = askFileToWrite("Transferfunktion speichern", kFilter);
+    const QString path = askFileToWrite(tr("Transferfunktion speichern"), filter());
     QString fault;
     if (path.isEmpty())
         return;
     if (!writeTransferFunction(path, m_target->transferFunction(), fault))
-        return refuse("kann nicht gespeichert werden", path, fault);
+        return refuse(tr("%1 kann nicht gespeichert werden."), path, fault);
     m_recent->add(QFileInfo(path).absoluteFilePath());
 }
 
 void TransferMenu::exportForParaView()
 {
-    const QString path = askFileToWrite("Für ParaView exportieren", "ParaView-Presets (*.json)");
+    const QString path =
+        askFileToWrite(tr("Für ParaView exportieren"), tr("ParaView-Presets (*.json)"));
     QString fault;
     if (!path.isEmpty() &&
         !writeParaViewPreset(path, m_target->transferFunction(),
                              "Kastra " + QFileInfo(path).completeBaseName(), fault))
-        refuse("kann nicht exportiert werden", path, fault);
+        refuse(tr("%1 kann nicht exportiert werden."), path, fault);
 }
 
 QString TransferMenu::askFileToWrite(const QString& title, const QString& filter)
@@ -107,11 +109,16 @@ QString TransferMenu::askFileToWrite(const QString& title, const QString& filter
     return path;
 }
 
+QString TransferMenu::filter()
+{
+    return tr("Transferfunktionen (*.json)");
+}
+
 void TransferMenu::refuse(const QString& what, const QString& path, const QString& fault)
 {
     QMessageBox* box =
-        new QMessageBox(QMessageBox::Warning, "Kastra",
-                        QFileInfo(path).fileName() + " " + what + ".", QMessageBox::Ok, m_window);
+        new QMessageBox(QMessageBox::Warning, "Kastra", what.arg(QFileInfo(path).fileName()),
+                        QMessageBox::Ok, m_window);
     box->setInformativeText(fault);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();

@@ -30,7 +30,9 @@ private:
     // A file name to write, asked for with `title` and `filter`; ".json" is
     // added where it has no extension. Empty when the user cancels.
     QString askFileToWrite(const QString& title, const QString& filter);
+    // Says `what` (with %1 for the file's name) could not be done, and why.
     void refuse(const QString& what, const QString& path, const QString& fault);
+    static QString filter();
 
     TransferTarget* m_target;
     QWidget* m_window;

@@ -9,7 +9,7 @@
 
 #include <functional>
 
-QAction* addRememberedChoice(QMenu* menu, const char* caption, const char* key,
+QAction* addRememberedChoice(QMenu* menu, const QString& caption, const char* key,
                              const std::function<void(bool)>& apply)
 {
     QAction* action = menu->addAction(caption);
@@ -26,24 +26,24 @@ QAction* addRememberedChoice(QMenu* menu, const char* caption, const char* key,
 ViewMenu::ViewMenu(QMenu* menu, GLWidget* view, Histogram* histogram, QWidget* window)
     : QObject(window), m_view(view), m_window(window)
 {
-    addRememberedChoice(menu, "&Schnitte im Dichtefenster", "slicesInWindow",
+    addRememberedChoice(menu, tr("&Schnitte im Dichtefenster"), "slicesInWindow",
                         [view](bool on) { view->setSlicesInWindow(on); });
-    addRememberedChoice(menu, "Histogramm &logarithmisch", "histogramLogarithmic",
+    addRememberedChoice(menu, tr("Histogramm &logarithmisch"), "histogramLogarithmic",
                         [histogram](bool on) { histogram->setLogarithmic(on); });
-    addRememberedChoice(menu, "Bild &verfeinern", "refinePicture",
+    addRememberedChoice(menu, tr("Bild &verfeinern"), "refinePicture",
                         [view](bool on) { view->setRefining(on); });
     menu->addSeparator();
 
     // Home belongs to the view: in the lists and boxes it keeps its own meaning.
-    QAction* reset = menu->addAction("Ansicht &zurücksetzen", view, &GLWidget::resetView);
+    QAction* reset = menu->addAction(tr("Ansicht &zurücksetzen"), view, &GLWidget::resetView);
     reset->setShortcut(Qt::Key_Home);
     reset->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     view->addAction(reset);
-    m_standardViews = menu->addMenu("Standard&ansichten");
-    const std::pair<const char*, Camera::Side> sides[] = {
-        {"Von &vorn", Camera::Side::Front}, {"Von &hinten", Camera::Side::Back},
-        {"Von &links", Camera::Side::Left}, {"Von &rechts", Camera::Side::Right},
-        {"Von &oben", Camera::Side::Top},   {"Von &unten", Camera::Side::Bottom}};
+    m_standardViews = menu->addMenu(tr("Standard&ansichten"));
+    const std::pair<QString, Camera::Side> sides[] = {
+        {tr("Von &vorn"), Camera::Side::Front}, {tr("Von &hinten"), Camera::Side::Back},
+        {tr("Von &links"), Camera::Side::Left}, {tr("Von &rechts"), Camera::Side::Right},
+        {tr("Von &oben"), Camera::Side::Top},   {tr("Von &unten"), Camera::Side::Bottom}};
     for (int i = 0; i < 6; ++i) {
         const Camera::Side side = sides[i].second;
         QAction* action = m_standardViews->addAction(sides[i].first, view,
@@ -53,13 +53,13 @@ ViewMenu::ViewMenu(QMenu* menu, GLWidget* view, Histogram* histogram, QWidget* w
     m_standardViews->setEnabled(false);
     menu->addSeparator();
 
-    menu->addAction("Zuschnei&den …", this, [this] {
+    menu->addAction(tr("Zuschnei&den …"), this, [this] {
         if (!m_cropDialog)
             m_cropDialog = new CropDialog(m_view, m_window);
         m_cropDialog->show();
         m_cropDialog->raise();
     });
-    m_cut = menu->addAction("S&chnitt durch das Volumen");
+    m_cut = menu->addAction(tr("S&chnitt durch das Volumen"));
     m_cut->setCheckable(true);
     connect(m_cut, &QAction::toggled, view, &GLWidget::setCut);
 }

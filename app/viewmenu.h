@@ -16,7 +16,7 @@ class QWidget;
 // A choice of `menu` that is off until the user turns it on, and then stays
 // on across runs (the setting `key`): `apply` takes it at once and at each
 // change.
-QAction* addRememberedChoice(QMenu* menu, const char* caption, const char* key,
+QAction* addRememberedChoice(QMenu* menu, const QString& caption, const char* key,
                              const std::function<void(bool)>& apply);
 
 // The window's "Ansicht" menu: slices in the density window, the

@@ -2,6 +2,7 @@
 
 #include "render/glwidget.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QSlider>
 #include <QStatusBar>
@@ -10,7 +11,9 @@ namespace {
 
 // The planes the slice axes show in a volume of the patient's axes: the x
 // button cuts across z, y across y, z across x.
-const char* const kPlanes[3] = {"axial", "koronal", "sagittal"};
+const char* const kPlanes[3] = {QT_TRANSLATE_NOOP("ViewReadout", "axial"),
+                                QT_TRANSLATE_NOOP("ViewReadout", "koronal"),
+                                QT_TRANSLATE_NOOP("ViewReadout", "sagittal")};
 
 } // namespace
 
@@ -39,7 +42,7 @@ void ViewReadout::showVoxel(const VoxelPick& pick)
 {
     QString text = voxelText(pick, m_kind.ct);
     if (!text.isEmpty() && m_view->isSlicing() && m_kind.patientAxes)
-        text = QString(kPlanes[std::clamp(int(m_view->m_sliceAxis), 0, 2)]) + ", " + text;
+        text = tr(kPlanes[std::clamp(int(m_view->m_sliceAxis), 0, 2)]) + ", " + text;
     m_voxel->setText(text);
 }
 
@@ -51,22 +54,24 @@ void ViewReadout::showPoint(const VoxelPick& pick)
 void ViewReadout::showSlice()
 {
     m_slice->setText(QString("%1 / %2").arg(m_slider->value()).arg(m_slider->maximum()));
-    m_slice->setToolTip(m_kind.patientAxes
-                            ? QString("Schicht %1 von %2, %3")
-                                  .arg(m_slider->value())
-                                  .arg(m_slider->maximum())
-                                  .arg(kPlanes[std::clamp(int(m_view->m_sliceAxis), 0, 2)])
-                            : QString("Schicht %1 von %2")
-                                  .arg(m_slider->value())
-                                  .arg(m_slider->maximum()));
+    m_slice->setToolTip(
+        m_kind.patientAxes
+            ? tr("Schicht %1 von %2, %3")
+                  .arg(m_slider->value())
+                  .arg(m_slider->maximum())
+                  .arg(tr(kPlanes[std::clamp(int(m_view->m_sliceAxis), 0, 2)]))
+            : tr("Schicht %1 von %2").arg(m_slider->value()).arg(m_slider->maximum()));
 }
 
 QString voxelText(const VoxelPick& pick, bool ct)
 {
     if (!pick.found)
         return {};
-    QString text =
-        QString("x %1, y %2, z %3: Dichte %4").arg(pick.x).arg(pick.y).arg(pick.z).arg(pick.density);
+    QString text = QCoreApplication::translate("ViewReadout", "x %1, y %2, z %3: Dichte %4")
+                       .arg(pick.x)
+                       .arg(pick.y)
+                       .arg(pick.z)
+                       .arg(pick.density);
     if (ct)
         text += QString(" (%1 HU)").arg(pick.density - 1024);
     return text;

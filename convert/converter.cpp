@@ -9,6 +9,7 @@
 #include "convert/formats/scaninput.h"
 #include "convert/guard/librarycall.h"
 #include "convert/guard/watchdog.h"
+#include "convert/libraryversions.h"
 #include "convert/resampling.h"
 #include "convert/scanformat.h"
 #include "convert/scanlisting.h"
@@ -326,7 +327,8 @@ std::string convertUsage()
            "  --list          print the series and volumes INPUT holds as one JSON object\n"
            "                  and convert nothing (no OUTPUT; --series lists its volumes)\n"
            "  --help          print this text\n"
-           "  --version       print the version\n";
+           "  --version       print the version\n"
+           "  --libraries     print the versions and licences of the scan libraries\n";
 }
 
 int convert(const ConvertOptions& options, bool progressBar)
@@ -362,8 +364,10 @@ int runConverter(int argc, char** argv)
     ConvertOptions options;
     const std::string error =
         parseConvertOptions(std::vector<std::string>(argv + 1, argv + argc), options);
-    if (options.help || options.version) {
-        console::out() << (options.help ? convertUsage() : "kastra-convert " KASTRA_VERSION "\n");
+    if (options.help || options.version || options.libraries) {
+        console::out() << (options.help        ? convertUsage()
+                           : options.libraries ? libraryVersions()
+                                               : "kastra-convert " KASTRA_VERSION "\n");
         return 0;
     }
     if (!error.empty()) {

@@ -35,6 +35,8 @@ std::string parseConvertOptions(const std::vector<std::string>& arguments, Conve
             options.help = true;
         } else if (argument == "--version") {
             options.version = true;
+        } else if (argument == "--libraries") {
+            options.libraries = true;
         } else if (argument == "--ct") {
             options.ct = true;
         } else if (argument == "--no-ct") {
@@ -75,7 +77,7 @@ std::string parseConvertOptions(const std::vector<std::string>& arguments, Conve
             paths.push_back(argument);
         }
     }
-    if (options.help || options.version)
+    if (options.help || options.version || options.libraries)
         return {};
     if (options.ct && options.noCt)
         return "--ct and --no-ct exclude each other";

@@ -21,7 +21,8 @@ struct ConvertOptions
     bool list = false;                    // --list: the series and volumes, as JSON
     bool progress = false;                // --progress: "progress STAGE PERCENT" lines
     bool help = false;
-    bool version = false; // --version: the program's version
+    bool version = false;   // --version: the program's version
+    bool libraries = false; // --libraries: the scan libraries' versions and licences
 };
 
 // Parses the arguments that follow the program's name. Returns "" or what is

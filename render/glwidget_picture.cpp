@@ -46,15 +46,15 @@ QImage GLWidget::renderPicture(int scale, QString& fault)
     // GLEW's flags are all off until initializeGL has run.
     const GLFeatures features = availableGLFeatures();
     if (!features.framebufferObject) {
-        fault = "Die Grafikkarte kann nicht außerhalb des Fensters zeichnen "
-                "(keine Framebuffer-Objekte).";
+        fault = tr("Die Grafikkarte kann nicht außerhalb des Fensters zeichnen "
+                   "(keine Framebuffer-Objekte).");
         return {};
     }
     const qint64 wide = qint64(width()) * scale, high = qint64(height()) * scale;
     const int largest = largestSide(features);
     if (scale < 1 || wide < 1 || high < 1 || wide > largest || high > largest) {
-        fault = QString("Ein Bild von %1 x %2 Pixeln kann die Grafikkarte nicht zeichnen "
-                        "(höchstens %3 x %3).")
+        fault = tr("Ein Bild von %1 x %2 Pixeln kann die Grafikkarte nicht zeichnen "
+                   "(höchstens %3 x %3).")
                     .arg(wide)
                     .arg(high)
                     .arg(largest);
@@ -65,7 +65,7 @@ QImage GLWidget::renderPicture(int scale, QString& fault)
     const bool alpha = format().alpha();
     QImage picture(size, alpha ? QImage::Format_RGBA8888 : QImage::Format_RGBX8888);
     if (picture.isNull()) {
-        fault = QString("Kein Speicher für ein Bild von %1 x %2 Pixeln.").arg(wide).arg(high);
+        fault = tr("Kein Speicher für ein Bild von %1 x %2 Pixeln.").arg(wide).arg(high);
         return {};
     }
 
@@ -111,7 +111,7 @@ QImage GLWidget::renderPicture(int scale, QString& fault)
         glViewport(0, 0, m_viewportWidth, m_viewportHeight);
     } else {
         const GLenum error = drainGLErrors();
-        fault = QString("Die Grafikkarte kann kein Bild von %1 x %2 Pixeln anlegen (%3).")
+        fault = tr("Die Grafikkarte kann kein Bild von %1 x %2 Pixeln anlegen (%3).")
                     .arg(wide)
                     .arg(high)
                     .arg(error != GL_NO_ERROR ? QString::fromStdString(glErrorText(error))

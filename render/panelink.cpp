@@ -100,5 +100,6 @@ QString PaneLink::lengthText(const Ruler& ruler) const
     for (size_t axis = 0; axis < 3; ++axis)
         squares += std::pow((ruler.to[axis] - ruler.from[axis]) * size[axis], 2);
     const double length = std::sqrt(squares);
-    return QString::number(length, 'f', 1) + (voxelSizeKnown() ? " mm" : " Voxel");
+    return QString::number(length, 'f', 1) +
+           (voxelSizeKnown() ? QStringLiteral(" mm") : tr(" Voxel"));
 }

@@ -89,8 +89,8 @@ QString SlicePane::label() const
                               .arg(m_link->extents()[size_t(normal)]);
     if (!m_link->patientAxes())
         return QString("%1 = ").arg(QChar("xyz"[normal])) + count;
-    const char* names[] = {"Axial", "Koronal", "Sagittal"};
-    return QString(names[int(m_plane)]) + " " + count;
+    const QString names[] = {tr("Axial"), tr("Koronal"), tr("Sagittal")};
+    return names[int(m_plane)] + " " + count;
 }
 
 QStringList SlicePane::edgeLetters() const

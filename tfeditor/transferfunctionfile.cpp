@@ -2,6 +2,7 @@
 
 #include "volume/volumedata.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -18,6 +19,12 @@ namespace {
 const QString kVersionKey = QStringLiteral("kastra-transfer-function");
 const QString kWindowKey = QStringLiteral("densityWindow");
 const QString kPointsKey = QStringLiteral("points");
+
+// The faults' texts, in the window's language.
+struct TransferFunctionFile
+{
+    Q_DECLARE_TR_FUNCTIONS(TransferFunctionFile)
+};
 constexpr double kVersion = 1;
 constexpr int kSpellingLimit = 40;
 
@@ -90,19 +97,19 @@ QString keyFault(const QJsonObject& object, const QStringList& known, const QStr
 {
     for (const QString& key : object.keys())
         if (!known.contains(key))
-            return where + QStringLiteral("unknown key %1").arg(spelling(key));
+            return where + TransferFunctionFile::tr("unbekannter Schlüssel %1").arg(spelling(key));
     for (const QString& key : known)
         if (!object.contains(key))
-            return where + QStringLiteral("\"%1\" is missing").arg(key);
+            return where + TransferFunctionFile::tr("\"%1\" fehlt").arg(key);
     return {};
 }
 
 QString readPoint(const QJsonValue& value, int number, const TransferFunction& function,
                   TransferPoint& point)
 {
-    const QString where = QStringLiteral("point %1: ").arg(number);
+    const QString where = TransferFunctionFile::tr("Punkt %1: ").arg(number);
     if (!value.isObject())
-        return where + QStringLiteral("%1 is not an object").arg(spelling(value));
+        return where + TransferFunctionFile::tr("%1 ist kein Objekt").arg(spelling(value));
     const QJsonObject object = value.toObject();
     const QString fault = keyFault(object, {"density", "opacity", "color"}, where);
     if (!fault.isEmpty())
@@ -110,20 +117,23 @@ QString readPoint(const QJsonValue& value, int number, const TransferFunction& f
 
     const QJsonValue density = object["density"];
     if (!isInteger(density))
-        return where + QStringLiteral("density %1 is not an integer").arg(spelling(density));
+        return where +
+               TransferFunctionFile::tr("Dichte %1 ist keine ganze Zahl").arg(spelling(density));
     if (density.toDouble() < function.minDensity || density.toDouble() > function.maxDensity)
-        return where + QStringLiteral("density %1 is outside the window %2..%3")
+        return where + TransferFunctionFile::tr("Dichte %1 liegt außerhalb des Fensters %2..%3")
                            .arg(spelling(density))
                            .arg(function.minDensity)
                            .arg(function.maxDensity);
     const QJsonValue opacity = object["opacity"];
     if (!opacity.isDouble())
-        return where + QStringLiteral("opacity %1 is not a number").arg(spelling(opacity));
+        return where +
+               TransferFunctionFile::tr("Opazität %1 ist keine Zahl").arg(spelling(opacity));
     if (!(opacity.toDouble() >= 0 && opacity.toDouble() <= 1))
-        return where + QStringLiteral("opacity %1 is outside 0..1").arg(spelling(opacity));
+        return where + TransferFunctionFile::tr("Opazität %1 liegt außerhalb von 0..1")
+                           .arg(spelling(opacity));
     const QJsonArray color = object["color"].toArray();
     if (color.size() != 3 || !std::all_of(color.begin(), color.end(), isByte))
-        return where + QStringLiteral("color %1 is not three integers 0..255")
+        return where + TransferFunctionFile::tr("Farbe %1 ist nicht drei ganze Zahlen 0..255")
                            .arg(spelling(object["color"]));
 
     point.density = density.toInt();
@@ -136,49 +146,56 @@ QString readPoint(const QJsonValue& value, int number, const TransferFunction& f
 QString readFunction(const QByteArray& bytes, TransferFunction& function)
 {
     if (bytes.size() > kTransferFileLimit)
-        return QStringLiteral("the file is larger than %1 KiB").arg(kTransferFileLimit / 1024);
+        return TransferFunctionFile::tr("die Datei ist größer als %1 KiB")
+            .arg(kTransferFileLimit / 1024);
     const int control = controlCharacterAt(bytes);
     if (control >= 0)
-        return QStringLiteral("not JSON: control character 0x%1 at byte %2")
+        return TransferFunctionFile::tr("kein JSON: Steuerzeichen 0x%1 bei Byte %2")
             .arg(uchar(bytes[control]), 2, 16, QLatin1Char('0'))
             .arg(control);
     const QString repeated = repeatedKey(bytes);
     if (!repeated.isNull())
-        return QStringLiteral("key %1 is repeated in one object").arg(spelling(repeated));
+        return TransferFunctionFile::tr("Schlüssel %1 steht zweimal in einem Objekt")
+            .arg(spelling(repeated));
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
     if (error.error != QJsonParseError::NoError)
-        return QStringLiteral("not JSON: %1 at byte %2").arg(error.errorString()).arg(error.offset);
+        return TransferFunctionFile::tr("kein JSON: %1 bei Byte %2")
+            .arg(error.errorString())
+            .arg(error.offset);
     const QJsonObject object = document.object();
     if (!document.isObject() || !object.contains(kVersionKey))
-        return QStringLiteral("not a Kastra transfer function");
+        return TransferFunctionFile::tr("keine Transferfunktion von Kastra");
 
     const QJsonValue version = object[kVersionKey];
     if (isInteger(version) && version.toDouble() > kVersion)
-        return QStringLiteral("version %1 is newer than this program reads").arg(spelling(version));
+        return TransferFunctionFile::tr("Version %1 ist neuer, als dieses Programm liest")
+            .arg(spelling(version));
     if (version.toDouble() != kVersion)
-        return QStringLiteral("version %1 is not a version of this format").arg(spelling(version));
+        return TransferFunctionFile::tr("Version %1 ist keine Version dieses Formats")
+            .arg(spelling(version));
     QString fault = keyFault(object, {kVersionKey, kWindowKey, kPointsKey}, {});
     if (!fault.isEmpty())
         return fault;
 
     const QJsonArray window = object[kWindowKey].toArray();
     if (window.size() != 2 || !isInteger(window[0]) || !isInteger(window[1]))
-        return QStringLiteral("density window %1 is not two integers")
+        return TransferFunctionFile::tr("Dichtefenster %1 ist nicht zwei ganze Zahlen")
             .arg(spelling(object[kWindowKey]));
     const double lo = window[0].toDouble(), hi = window[1].toDouble();
     if (!(lo >= 0 && lo < hi && hi <= kMaxDensity))
-        return QStringLiteral("density window %1..%2 is not lower < upper within 0..%3")
+        return TransferFunctionFile::tr("Dichtefenster %1..%2 ist nicht untere < obere in 0..%3")
             .arg(spelling(window[0]), spelling(window[1]))
             .arg(kMaxDensity);
     function.minDensity = int(lo);
     function.maxDensity = int(hi);
 
     if (!object[kPointsKey].isArray())
-        return QStringLiteral("points %1 is not an array").arg(spelling(object[kPointsKey]));
+        return TransferFunctionFile::tr("points %1 ist keine Liste")
+            .arg(spelling(object[kPointsKey]));
     const QJsonArray points = object[kPointsKey].toArray();
     if (points.isEmpty() || points.size() > kMaxTransferPoints)
-        return QStringLiteral("there are %1 points, not 1..%2")
+        return TransferFunctionFile::tr("es sind %1 Punkte, nicht 1..%2")
             .arg(points.size())
             .arg(kMaxTransferPoints);
     for (int i = 0; i < points.size(); ++i) {
@@ -206,7 +223,8 @@ bool saveBytes(const QString& path, const QByteArray& bytes, QString& fault)
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
         return true;
-    fault = QStringLiteral("cannot write the file: %1").arg(file.errorString());
+    fault = TransferFunctionFile::tr("die Datei kann nicht geschrieben werden: %1")
+                .arg(file.errorString());
     return false;
 }
 
@@ -236,7 +254,8 @@ bool readTransferFunction(const QString& path, TransferFunction& function, QStri
     const QByteArray bytes =
         file.open(QIODevice::ReadOnly) ? file.read(kTransferFileLimit + 1) : QByteArray();
     if (file.error() != QFileDevice::NoError) {
-        fault = QStringLiteral("cannot read the file: %1").arg(file.errorString());
+        fault = TransferFunctionFile::tr("die Datei kann nicht gelesen werden: %1")
+                    .arg(file.errorString());
         return false;
     }
     return parseTransferFunction(bytes, function, fault);

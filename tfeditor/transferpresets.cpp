@@ -129,12 +129,14 @@ TransferFunction opaqueGreyRampPreset(const DensityHistogram& histogram)
 const std::vector<TransferPreset>& transferPresets()
 {
     static const std::vector<TransferPreset> presets = {
-        {"CT: &Knochen", true, bone},
-        {"CT: &Haut und Knochen", true, skinAndBonePreset},
-        {"CT: W&eichteile und Gefäße (Kontrast)", true, softTissueAndVessels},
-        {"CT: &Lunge und Atemwege", true, lungsAndAirways},
-        {"MR: &Gehirn", false, brain},
-        {"Gr&aurampe (1. bis 99,5. Perzentil)", false, greyRampPreset},
+        {QT_TRANSLATE_NOOP("TransferPreset", "CT: &Knochen"), true, bone},
+        {QT_TRANSLATE_NOOP("TransferPreset", "CT: &Haut und Knochen"), true, skinAndBonePreset},
+        {QT_TRANSLATE_NOOP("TransferPreset", "CT: W&eichteile und Gefäße (Kontrast)"), true,
+         softTissueAndVessels},
+        {QT_TRANSLATE_NOOP("TransferPreset", "CT: &Lunge und Atemwege"), true, lungsAndAirways},
+        {QT_TRANSLATE_NOOP("TransferPreset", "MR: &Gehirn"), false, brain},
+        {QT_TRANSLATE_NOOP("TransferPreset", "Gr&aurampe (1. bis 99,5. Perzentil)"), false,
+         greyRampPreset},
     };
     return presets;
 }

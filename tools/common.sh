@@ -5,11 +5,14 @@ KASTRA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # Debian 12 packages for building, running and testing. The converter needs
 # ITK, GDCM, the NIfTI library, zlib and nlohmann's JSON (for BIDS sidecars);
-# CPack's Debian package needs dpkg-shlibdeps (dpkg-dev) and file.
+# the window's translations need Qt's lupdate and lrelease, and Qt's own
+# translations for its dialogs; CPack's Debian package needs dpkg-shlibdeps
+# (dpkg-dev) and file.
 KASTRA_PACKAGES=(
   cmake make g++ pkg-config dpkg-dev file
   qtbase5-dev libqt5opengl5-dev libglew-dev libglu1-mesa-dev libgl1-mesa-dri
   libinsighttoolkit5-dev libgdcm-dev libnifti2-dev zlib1g-dev nlohmann-json3-dev
+  qttools5-dev qttools5-dev-tools qttranslations5-l10n
   xvfb xauth fonts-dejavu-core
 )
 

@@ -7,6 +7,7 @@
 #include "app/usersettings.h"
 #include "tests/support/consolecapture.h"
 #include "tests/support/expectedvolume.h"
+#include "tests/support/menuwalk.h"
 #include "tests/support/testfolder.h"
 #include "tests/support/testview.h"
 #include "tools/uidriver.h"
@@ -341,20 +342,7 @@ private slots:
         for (const char* key : {"recentFiles", "recentTransferFunctions"})
             userSettings().setValue(key, ten);
         const std::unique_ptr<MainWindow> window = shownWindow();
-        QStringList faults;
-        std::function<void(const QString&, const QList<QAction*>&)> walk =
-            [&](const QString& where, const QList<QAction*>& actions) {
-                QSet<int> keys;
-                for (QAction* action : actions) {
-                    const int key = QKeySequence::mnemonic(action->text())[0];
-                    if (!action->isSeparator() && (key == 0 || keys.contains(key)))
-                        faults << where + " > " + action->text();
-                    keys.insert(key);
-                    if (action->menu())
-                        walk(where + " > " + action->text(), action->menu()->actions());
-                }
-            };
-        walk("", window->menuBar()->actions());
+        const QStringList faults = mnemonicFaults(window->menuBar()->actions());
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
         QMenu recent;
         RecentFiles files(&recent, "recentFiles", nullptr);

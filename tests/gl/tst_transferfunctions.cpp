@@ -195,7 +195,7 @@ private slots:
         m_window->transferMenu()->open("bad.json");
         QMessageBox* box = nullptr;
         QTRY_VERIFY((box = m_window->findChild<QMessageBox*>()));
-        QVERIFY2(box->informativeText().contains("opacity 1.5"),
+        QVERIFY2(box->informativeText().contains("Opazität 1.5"),
                  qPrintable(box->informativeText()));
         delete box;
         const TransferFunction kept = m_window->transferFunction();

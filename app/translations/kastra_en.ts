@@ -1,0 +1,897 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="de">
+<context>
+    <name>CropDialog</name>
+    <message>
+        <source>Zuschneiden</source>
+        <translation>Crop</translation>
+    </message>
+    <message>
+        <source>von</source>
+        <translation>from</translation>
+    </message>
+    <message>
+        <source>bis</source>
+        <translation>to</translation>
+    </message>
+    <message>
+        <source>&amp;Schließen</source>
+        <translation>&amp;Close</translation>
+    </message>
+    <message>
+        <source>&amp;Ganzes Volumen</source>
+        <translation>&amp;Whole volume</translation>
+    </message>
+</context>
+<context>
+    <name>FourPanes</name>
+    <message>
+        <source>Abstand &amp;messen</source>
+        <translation>&amp;Measure distance</translation>
+    </message>
+    <message>
+        <source>&amp;Fenster der Schnitte</source>
+        <translation>Slice &amp;window</translation>
+    </message>
+    <message>
+        <source>V&amp;ier Ansichten</source>
+        <translation>&amp;Four views</translation>
+    </message>
+    <message>
+        <source>&amp;Perzentile (1. bis 99.)</source>
+        <translation>&amp;Percentiles (1st to 99th)</translation>
+    </message>
+</context>
+<context>
+    <name>GLWidget</name>
+    <message>
+        <source>Die Grafikkarte kann nicht außerhalb des Fensters zeichnen (keine Framebuffer-Objekte).</source>
+        <translation>The graphics card cannot draw outside the window (no framebuffer objects).</translation>
+    </message>
+    <message>
+        <source>Ein Bild von %1 x %2 Pixeln kann die Grafikkarte nicht zeichnen (höchstens %3 x %3).</source>
+        <translation>The graphics card cannot draw a picture of %1 x %2 pixels (at most %3 x %3).</translation>
+    </message>
+    <message>
+        <source>Kein Speicher für ein Bild von %1 x %2 Pixeln.</source>
+        <translation>No memory for a picture of %1 x %2 pixels.</translation>
+    </message>
+    <message>
+        <source>Die Grafikkarte kann kein Bild von %1 x %2 Pixeln anlegen (%3).</source>
+        <translation>The graphics card cannot make a picture of %1 x %2 pixels (%3).</translation>
+    </message>
+</context>
+<context>
+    <name>HelpMenu</name>
+    <message>
+        <source>&amp;Hilfe</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>&amp;Tastenkürzel</source>
+        <translation>&amp;Keyboard shortcuts</translation>
+    </message>
+    <message>
+        <source>&amp;Handbuch</source>
+        <translation>&amp;Manual</translation>
+    </message>
+    <message>
+        <source>Ü&amp;ber Kastra</source>
+        <translation>&amp;About Kastra</translation>
+    </message>
+    <message>
+        <source>Über Kastra</source>
+        <translation>About Kastra</translation>
+    </message>
+    <message>
+        <source>Linke Taste ziehen (Ansicht)</source>
+        <translation>Left drag (view)</translation>
+    </message>
+    <message>
+        <source>Das Volumen drehen</source>
+        <translation>Turn the volume</translation>
+    </message>
+    <message>
+        <source>Mittlere Taste ziehen, Umschalt und linke Taste ziehen</source>
+        <translation>Middle drag, Shift and left drag</translation>
+    </message>
+    <message>
+        <source>Das Bild verschieben</source>
+        <translation>Pan the picture</translation>
+    </message>
+    <message>
+        <source>Mausrad (Ansicht)</source>
+        <translation>Wheel (view)</translation>
+    </message>
+    <message>
+        <source>Zur Stelle unter der Maus zoomen; über einer Schicht: blättern</source>
+        <translation>Zoom towards the point under the mouse; over a slice: step through the slices</translation>
+    </message>
+    <message>
+        <source>Strg und Mausrad (Schicht)</source>
+        <translation>Ctrl and wheel (slice)</translation>
+    </message>
+    <message>
+        <source>Zoomen</source>
+        <translation>Zoom</translation>
+    </message>
+    <message>
+        <source>Klick (Histogramm)</source>
+        <translation>Click (histogram)</translation>
+    </message>
+    <message>
+        <source>Einen Punkt setzen</source>
+        <translation>Add a point</translation>
+    </message>
+    <message>
+        <source>Punkt ziehen (Histogramm)</source>
+        <translation>Drag a point (histogram)</translation>
+    </message>
+    <message>
+        <source>Den Punkt verschieben</source>
+        <translation>Move the point</translation>
+    </message>
+    <message>
+        <source>Doppelklick auf einen Punkt</source>
+        <translation>Double click on a point</translation>
+    </message>
+    <message>
+        <source>Seine Farbe wählen</source>
+        <translation>Choose its colour</translation>
+    </message>
+    <message>
+        <source>Rechtsklick auf einen Punkt</source>
+        <translation>Right click on a point</translation>
+    </message>
+    <message>
+        <source>Den Punkt löschen</source>
+        <translation>Remove the point</translation>
+    </message>
+    <message>
+        <source>Klick oder Ziehen (Schnitt der vier Ansichten)</source>
+        <translation>Click or drag (slice of the four views)</translation>
+    </message>
+    <message>
+        <source>Den gemeinsamen Punkt setzen</source>
+        <translation>Set the linked point</translation>
+    </message>
+    <message>
+        <source>Rechte Taste ziehen (Schnitt)</source>
+        <translation>Right drag (slice)</translation>
+    </message>
+    <message>
+        <source>Das Fenster der Schnitte</source>
+        <translation>The slices' window</translation>
+    </message>
+    <message>
+        <source>Pfeiltasten, Bild auf, Bild ab (Schnitt)</source>
+        <translation>Arrow keys, Page Up, Page Down (slice)</translation>
+    </message>
+    <message>
+        <source>Den Punkt um ein Voxel, die Schicht um eine bewegen</source>
+        <translation>Move the point by a voxel, the slice by one</translation>
+    </message>
+    <message>
+        <source>Entf, Esc (Schnitt)</source>
+        <translation>Delete, Esc (slice)</translation>
+    </message>
+    <message>
+        <source>Die Strecke unter der Maus löschen, eine begonnene verwerfen</source>
+        <translation>Remove the line under the mouse, drop one begun</translation>
+    </message>
+    <message>
+        <source>Doppelklick (vier Ansichten)</source>
+        <translation>Double click (four views)</translation>
+    </message>
+    <message>
+        <source>Eine Ansicht allein, wieder vier</source>
+        <translation>One view alone, four again</translation>
+    </message>
+    <message>
+        <source>Tastenkürzel</source>
+        <translation>Keyboard shortcuts</translation>
+    </message>
+    <message>
+        <source>Taste oder Maus</source>
+        <translation>Key or mouse</translation>
+    </message>
+    <message>
+        <source>Befehl</source>
+        <translation>Command</translation>
+    </message>
+    <message>
+        <source>Handbuch</source>
+        <translation>Manual</translation>
+    </message>
+    <message>
+        <source>Das Handbuch (README.md) ist nicht installiert.</source>
+        <translation>The manual (README.md) is not installed.</translation>
+    </message>
+    <message>
+        <source>Kein Programm öffnet %1.</source>
+        <translation>No program opens %1.</translation>
+    </message>
+    <message>
+        <source>kastra-convert antwortet nicht: seine Bibliotheken sind unbekannt.</source>
+        <translation>kastra-convert does not answer: its libraries are unknown.</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;Kastra %1&lt;/h3&gt;&lt;p&gt;Volumen wie CT- und MRT-Scans betrachten: Schichten, Raycasting, Transferfunktionen.&lt;/p&gt;&lt;p&gt;Kastra steht unter der Apache-Lizenz, Version 2.0.&lt;/p&gt;&lt;p&gt;Qt %2 (GNU LGPL, Version 3)&lt;/p&gt;&lt;p&gt;kastra-convert liest die Scans mit:&lt;br&gt;%3&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;Kastra %1&lt;/h3&gt;&lt;p&gt;Viewing volumes such as CT and MRI scans: slices, ray casting, transfer functions.&lt;/p&gt;&lt;p&gt;Kastra is licensed under the Apache License, Version 2.0.&lt;/p&gt;&lt;p&gt;Qt %2 (GNU LGPL, version 3)&lt;/p&gt;&lt;p&gt;kastra-convert reads scans with:&lt;br&gt;%3&lt;/p&gt;</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Kastra</source>
+        <translation>Kastra</translation>
+    </message>
+    <message>
+        <source>Volume</source>
+        <translation>Volume</translation>
+    </message>
+    <message>
+        <source>Datei Laden</source>
+        <translation>Load File</translation>
+    </message>
+    <message>
+        <source>min. density</source>
+        <translation>min. density</translation>
+    </message>
+    <message>
+        <source>max. density</source>
+        <translation>max. density</translation>
+    </message>
+    <message>
+        <source>Slicing active</source>
+        <translation>Slicing active</translation>
+    </message>
+    <message>
+        <source>x - axis</source>
+        <translation>x - axis</translation>
+    </message>
+    <message>
+        <source>y - axis</source>
+        <translation>y - axis</translation>
+    </message>
+    <message>
+        <source>z - axis</source>
+        <translation>z - axis</translation>
+    </message>
+    <message>
+        <source>Slices</source>
+        <translation>Slices</translation>
+    </message>
+    <message>
+        <source>Mode</source>
+        <translation>Mode</translation>
+    </message>
+    <message>
+        <source>Composite</source>
+        <translation>Composite</translation>
+    </message>
+    <message>
+        <source>Average</source>
+        <translation>Average</translation>
+    </message>
+    <message>
+        <source>Maximum intensity projection</source>
+        <translation>Maximum intensity projection</translation>
+    </message>
+    <message>
+        <source>&amp;Datei</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>&amp;Beenden</source>
+        <translation>&amp;Quit</translation>
+    </message>
+    <message>
+        <source>Die Volumen des Ordners dat/ und die geöffneten Scans</source>
+        <translation>The volumes of the folder dat/ and the scans opened</translation>
+    </message>
+    <message>
+        <source>Das gewählte Volumen laden</source>
+        <translation>Load the chosen volume</translation>
+    </message>
+    <message>
+        <source>Die Volumen des Ordners dat/ und die geöffneten Scans: eines wählen und laden</source>
+        <translation>The volumes of the folder dat/ and the scans opened: choose one and load it</translation>
+    </message>
+    <message>
+        <source>Linke Taste ziehen: drehen. Mausrad: zoomen (in einer Schicht: blättern, mit Strg zoomen). Mittlere Taste oder Umschalt und links ziehen: verschieben</source>
+        <translation>Left drag: turn. Wheel: zoom (in a slice: step through the slices, with Ctrl zoom). Middle drag or Shift and left drag: pan</translation>
+    </message>
+    <message>
+        <source>Klick: Punkt setzen. Punkt ziehen: verschieben. Doppelklick auf einen Punkt: Farbe wählen. Rechtsklick auf einen Punkt: löschen</source>
+        <translation>Click: add a point. Drag a point: move it. Double click on a point: choose its colour. Right click on a point: remove it</translation>
+    </message>
+    <message>
+        <source>Die untere Grenze des Dichtefensters, der linke Rand des Histogramms</source>
+        <translation>The lower end of the density window, the histogram's left edge</translation>
+    </message>
+    <message>
+        <source>Die obere Grenze des Dichtefensters, der rechte Rand des Histogramms</source>
+        <translation>The upper end of the density window, the histogram's right edge</translation>
+    </message>
+    <message>
+        <source>Eine Schicht des Volumens zeigen statt des ganzen Volumens</source>
+        <translation>Show one slice of the volume instead of the whole volume</translation>
+    </message>
+    <message>
+        <source>Schichten, die durch die Tiefe des Volumens wandern</source>
+        <translation>Slices that move through the volume's depth</translation>
+    </message>
+    <message>
+        <source>Schichten, die durch die Höhe des Volumens wandern</source>
+        <translation>Slices that move through the volume's height</translation>
+    </message>
+    <message>
+        <source>Schichten, die durch die Breite des Volumens wandern</source>
+        <translation>Slices that move through the volume's width</translation>
+    </message>
+    <message>
+        <source>Die gezeigte Schicht (das Mausrad in der Ansicht blättert auch)</source>
+        <translation>The slice shown (the wheel over the view steps too)</translation>
+    </message>
+    <message>
+        <source>Wie ein Sehstrahl die Dichten des Volumens zu einem Pixel fasst</source>
+        <translation>How a ray gathers the volume's densities into a pixel</translation>
+    </message>
+    <message>
+        <source>Farben und Opazitäten entlang des Strahls beleuchtet übereinanderlegen</source>
+        <translation>Lit colours and opacities along the ray, laid over each other</translation>
+    </message>
+    <message>
+        <source>Der Mittelwert entlang des Strahls</source>
+        <translation>The mean along the ray</translation>
+    </message>
+    <message>
+        <source>Die dichteste Stelle entlang des Strahls</source>
+        <translation>The densest point along the ray</translation>
+    </message>
+    <message>
+        <source>als CT</source>
+        <translation>as CT</translation>
+    </message>
+    <message>
+        <source>nicht als CT</source>
+        <translation>not as CT</translation>
+    </message>
+    <message>
+        <source>&amp;Ansicht</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>&amp;Transferfunktion</source>
+        <translation>&amp;Transfer function</translation>
+    </message>
+    <message>
+        <source>Volumen laden</source>
+        <translation>Load volume</translation>
+    </message>
+    <message>
+        <source>Volumen öffnen</source>
+        <translation>Open volume</translation>
+    </message>
+    <message>
+        <source>Transferfunktion</source>
+        <translation>Transfer function</translation>
+    </message>
+    <message>
+        <source>Ö&amp;ffnen …</source>
+        <translation>&amp;Open …</translation>
+    </message>
+    <message>
+        <source>&amp;Zuletzt geöffnet</source>
+        <translation>&amp;Recent files</translation>
+    </message>
+    <message>
+        <source>Zwischenspeicher &amp;leeren</source>
+        <translation>Clear the cac&amp;he</translation>
+    </message>
+    <message>
+        <source>Zwischenspeicher geleert: %1 Volumen</source>
+        <translation>Cache cleared: %1 volumes</translation>
+    </message>
+    <message>
+        <source>Werte als &amp;CT (HU) lesen</source>
+        <translation>Read values as &amp;CT (HU)</translation>
+    </message>
+    <message>
+        <source>Bild &amp;speichern …</source>
+        <translation>&amp;Save picture …</translation>
+    </message>
+    <message>
+        <source>Bild gespeichert: %1</source>
+        <translation>Picture saved: %1</translation>
+    </message>
+</context>
+<context>
+    <name>OpenFileDialog</name>
+    <message>
+        <source>Öffnen</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>Alle Dateien (*)</source>
+        <translation>All files (*)</translation>
+    </message>
+    <message>
+        <source>Volumen und Scans (*.dat *.nii *.nii.gz *.nrrd *.nhdr *.mha *.mhd *.dcm)</source>
+        <translation>Volumes and scans (*.dat *.nii *.nii.gz *.nrrd *.nhdr *.mha *.mhd *.dcm)</translation>
+    </message>
+</context>
+<context>
+    <name>PaneLink</name>
+    <message>
+        <source> Voxel</source>
+        <translation> voxels</translation>
+    </message>
+</context>
+<context>
+    <name>PictureSaver</name>
+    <message>
+        <source>%1 kann nicht geschrieben werden: %2.</source>
+        <translation>%1 cannot be written: %2.</translation>
+    </message>
+    <message>
+        <source>Bild speichern</source>
+        <translation>Save picture</translation>
+    </message>
+    <message>
+        <source>PNG-Bilder (*.png)</source>
+        <translation>PNG pictures (*.png)</translation>
+    </message>
+    <message>
+        <source>%1x: %2 x %3 Pixel</source>
+        <translation>%1x: %2 x %3 pixels</translation>
+    </message>
+    <message>
+        <source>Größe</source>
+        <translation>Size</translation>
+    </message>
+    <message>
+        <source>Größe des Bildes:</source>
+        <translation>Size of the picture:</translation>
+    </message>
+    <message>
+        <source>Bild speichern fehlgeschlagen</source>
+        <translation>Saving the picture failed</translation>
+    </message>
+</context>
+<context>
+    <name>ScanChooser</name>
+    <message>
+        <source>Werte als &amp;CT (HU) lesen</source>
+        <translation>Read values as &amp;CT (HU)</translation>
+    </message>
+    <message>
+        <source>Ö&amp;ffnen</source>
+        <translation>&amp;Open</translation>
+    </message>
+    <message>
+        <source>&amp;Abbrechen</source>
+        <translation>&amp;Cancel</translation>
+    </message>
+    <message>
+        <source>kastra-convert liest %1</source>
+        <translation>kastra-convert reads %1</translation>
+    </message>
+</context>
+<context>
+    <name>ScanOpener</name>
+    <message>
+        <source>Werte messen</source>
+        <translation>measuring values</translation>
+    </message>
+    <message>
+        <source>Lesen</source>
+        <translation>reading</translation>
+    </message>
+    <message>
+        <source>Verkleinern</source>
+        <translation>shrinking</translation>
+    </message>
+    <message>
+        <source>Neu abtasten</source>
+        <translation>resampling</translation>
+    </message>
+    <message>
+        <source>Werte abbilden</source>
+        <translation>mapping values</translation>
+    </message>
+    <message>
+        <source>%1 wird gelesen …</source>
+        <translation>Reading %1 …</translation>
+    </message>
+    <message>
+        <source>kastra-convert beschreibt %1 nicht lesbar.</source>
+        <translation>kastra-convert describes %1 unreadably.</translation>
+    </message>
+    <message>
+        <source>%1  „%2“  %3, %4 Dateien</source>
+        <translation>%1  “%2”  %3, %4 files</translation>
+    </message>
+    <message>
+        <source>Serie wählen</source>
+        <translation>Choose a series</translation>
+    </message>
+    <message>
+        <source>%1 enthält mehrere Serien:</source>
+        <translation>%1 holds several series:</translation>
+    </message>
+    <message>
+        <source>Serie %1</source>
+        <translation>series %1</translation>
+    </message>
+    <message>
+        <source>Alle Volumen (Zeitachse)</source>
+        <translation>All volumes (time axis)</translation>
+    </message>
+    <message>
+        <source>Volumen %1: %2</source>
+        <translation>Volume %1: %2</translation>
+    </message>
+    <message>
+        <source>Volumen wählen</source>
+        <translation>Choose a volume</translation>
+    </message>
+    <message>
+        <source>%1 enthält %2 Volumen:</source>
+        <translation>%1 holds %2 volumes:</translation>
+    </message>
+    <message>
+        <source>%1 enthält %2 Volumen, unterschieden nach %3:</source>
+        <translation>%1 holds %2 volumes, told apart by %3:</translation>
+    </message>
+    <message>
+        <source>alle Volumen</source>
+        <translation>all volumes</translation>
+    </message>
+    <message>
+        <source>Volumen %1</source>
+        <translation>volume %1</translation>
+    </message>
+    <message>
+        <source>%1 wird konvertiert …</source>
+        <translation>Converting %1 …</translation>
+    </message>
+    <message>
+        <source>Abbrechen</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>%1 wird konvertiert: %2</source>
+        <translation>Converting %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>SlicePane</name>
+    <message>
+        <source>Axial</source>
+        <translation>Axial</translation>
+    </message>
+    <message>
+        <source>Koronal</source>
+        <translation>Coronal</translation>
+    </message>
+    <message>
+        <source>Sagittal</source>
+        <translation>Sagittal</translation>
+    </message>
+</context>
+<context>
+    <name>TimeAxis</name>
+    <message>
+        <source>Abspielen</source>
+        <translation>Play</translation>
+    </message>
+    <message>
+        <source>Die Volumen der Reihe nach zeigen, am Ende wieder von vorn</source>
+        <translation>Show the volumes in turn, from the first again at the end</translation>
+    </message>
+    <message>
+        <source>Volumen der Zeitreihe: Transferfunktion, Kamera und Schnitt bleiben</source>
+        <translation>Volume of the time series: transfer function, camera and cut stay</translation>
+    </message>
+    <message>
+        <source>Gezeigtes Volumen / Anzahl der Volumen</source>
+        <translation>Volume shown / number of volumes</translation>
+    </message>
+</context>
+<context>
+    <name>TransferFunctionFile</name>
+    <message>
+        <source>unbekannter Schlüssel %1</source>
+        <translation>unknown key %1</translation>
+    </message>
+    <message>
+        <source>"%1" fehlt</source>
+        <translation>"%1" is missing</translation>
+    </message>
+    <message>
+        <source>Punkt %1: </source>
+        <translation>point %1: </translation>
+    </message>
+    <message>
+        <source>%1 ist kein Objekt</source>
+        <translation>%1 is not an object</translation>
+    </message>
+    <message>
+        <source>Dichte %1 ist keine ganze Zahl</source>
+        <translation>density %1 is not an integer</translation>
+    </message>
+    <message>
+        <source>Dichte %1 liegt außerhalb des Fensters %2..%3</source>
+        <translation>density %1 is outside the window %2..%3</translation>
+    </message>
+    <message>
+        <source>Opazität %1 ist keine Zahl</source>
+        <translation>opacity %1 is not a number</translation>
+    </message>
+    <message>
+        <source>Opazität %1 liegt außerhalb von 0..1</source>
+        <translation>opacity %1 is outside 0..1</translation>
+    </message>
+    <message>
+        <source>Farbe %1 ist nicht drei ganze Zahlen 0..255</source>
+        <translation>color %1 is not three integers 0..255</translation>
+    </message>
+    <message>
+        <source>die Datei ist größer als %1 KiB</source>
+        <translation>the file is larger than %1 KiB</translation>
+    </message>
+    <message>
+        <source>kein JSON: Steuerzeichen 0x%1 bei Byte %2</source>
+        <translation>not JSON: control character 0x%1 at byte %2</translation>
+    </message>
+    <message>
+        <source>Schlüssel %1 steht zweimal in einem Objekt</source>
+        <translation>key %1 is repeated in one object</translation>
+    </message>
+    <message>
+        <source>kein JSON: %1 bei Byte %2</source>
+        <translation>not JSON: %1 at byte %2</translation>
+    </message>
+    <message>
+        <source>keine Transferfunktion von Kastra</source>
+        <translation>not a Kastra transfer function</translation>
+    </message>
+    <message>
+        <source>Version %1 ist neuer, als dieses Programm liest</source>
+        <translation>version %1 is newer than this program reads</translation>
+    </message>
+    <message>
+        <source>Version %1 ist keine Version dieses Formats</source>
+        <translation>version %1 is not a version of this format</translation>
+    </message>
+    <message>
+        <source>Dichtefenster %1 ist nicht zwei ganze Zahlen</source>
+        <translation>density window %1 is not two integers</translation>
+    </message>
+    <message>
+        <source>Dichtefenster %1..%2 ist nicht untere &lt; obere in 0..%3</source>
+        <translation>density window %1..%2 is not lower &lt; upper within 0..%3</translation>
+    </message>
+    <message>
+        <source>points %1 ist keine Liste</source>
+        <translation>points %1 is not an array</translation>
+    </message>
+    <message>
+        <source>es sind %1 Punkte, nicht 1..%2</source>
+        <translation>there are %1 points, not 1..%2</translation>
+    </message>
+    <message>
+        <source>die Datei kann nicht geschrieben werden: %1</source>
+        <translation>cannot write the file: %1</translation>
+    </message>
+    <message>
+        <source>die Datei kann nicht gelesen werden: %1</source>
+        <translation>cannot read the file: %1</translation>
+    </message>
+</context>
+<context>
+    <name>TransferHistory</name>
+    <message>
+        <source>Dichtefenster</source>
+        <translation>Density window</translation>
+    </message>
+    <message>
+        <source>&amp;Rückgängig</source>
+        <translation>&amp;Undo</translation>
+    </message>
+    <message>
+        <source>&amp;Wiederholen</source>
+        <translation>&amp;Redo</translation>
+    </message>
+    <message>
+        <source>Punkt setzen</source>
+        <translation>Add point</translation>
+    </message>
+    <message>
+        <source>Punkt verschieben</source>
+        <translation>Move point</translation>
+    </message>
+    <message>
+        <source>Punkt umfärben</source>
+        <translation>Recolour point</translation>
+    </message>
+    <message>
+        <source>Punkt löschen</source>
+        <translation>Remove point</translation>
+    </message>
+</context>
+<context>
+    <name>TransferMenu</name>
+    <message>
+        <source>Ö&amp;ffnen …</source>
+        <translation>&amp;Open …</translation>
+    </message>
+    <message>
+        <source>&amp;Zuletzt verwendet</source>
+        <translation>Recen&amp;tly used</translation>
+    </message>
+    <message>
+        <source>&amp;Speichern …</source>
+        <translation>&amp;Save …</translation>
+    </message>
+    <message>
+        <source>Für &amp;ParaView exportieren …</source>
+        <translation>&amp;Export for ParaView …</translation>
+    </message>
+    <message>
+        <source>%1 kann nicht geöffnet werden.</source>
+        <translation>%1 cannot be opened.</translation>
+    </message>
+    <message>
+        <source>Transferfunktion öffnen</source>
+        <translation>Open transfer function</translation>
+    </message>
+    <message>
+        <source>Transferfunktion speichern</source>
+        <translation>Save transfer function</translation>
+    </message>
+    <message>
+        <source>%1 kann nicht gespeichert werden.</source>
+        <translation>%1 cannot be saved.</translation>
+    </message>
+    <message>
+        <source>Für ParaView exportieren</source>
+        <translation>Export for ParaView</translation>
+    </message>
+    <message>
+        <source>ParaView-Presets (*.json)</source>
+        <translation>ParaView presets (*.json)</translation>
+    </message>
+    <message>
+        <source>%1 kann nicht exportiert werden.</source>
+        <translation>%1 cannot be exported.</translation>
+    </message>
+    <message>
+        <source>Transferfunktionen (*.json)</source>
+        <translation>Transfer functions (*.json)</translation>
+    </message>
+</context>
+<context>
+    <name>TransferPreset</name>
+    <message>
+        <source>CT: &amp;Knochen</source>
+        <translation>CT: &amp;Bone</translation>
+    </message>
+    <message>
+        <source>CT: &amp;Haut und Knochen</source>
+        <translation>CT: S&amp;kin and bone</translation>
+    </message>
+    <message>
+        <source>CT: W&amp;eichteile und Gefäße (Kontrast)</source>
+        <translation>CT: Soft tissue and &amp;vessels (contrast)</translation>
+    </message>
+    <message>
+        <source>CT: &amp;Lunge und Atemwege</source>
+        <translation>CT: &amp;Lungs and airways</translation>
+    </message>
+    <message>
+        <source>MR: &amp;Gehirn</source>
+        <translation>MR: Br&amp;ain</translation>
+    </message>
+    <message>
+        <source>Gr&amp;aurampe (1. bis 99,5. Perzentil)</source>
+        <translation>&amp;Grey ramp (1st to 99.5th percentile)</translation>
+    </message>
+</context>
+<context>
+    <name>ViewMenu</name>
+    <message>
+        <source>&amp;Schnitte im Dichtefenster</source>
+        <translation>&amp;Slices in the density window</translation>
+    </message>
+    <message>
+        <source>Histogramm &amp;logarithmisch</source>
+        <translation>Lo&amp;garithmic histogram</translation>
+    </message>
+    <message>
+        <source>Bild &amp;verfeinern</source>
+        <translation>&amp;Refine the picture</translation>
+    </message>
+    <message>
+        <source>Ansicht &amp;zurücksetzen</source>
+        <translation>Reset &amp;view</translation>
+    </message>
+    <message>
+        <source>Standard&amp;ansichten</source>
+        <translation>S&amp;tandard views</translation>
+    </message>
+    <message>
+        <source>Von &amp;vorn</source>
+        <translation>&amp;Front</translation>
+    </message>
+    <message>
+        <source>Von &amp;hinten</source>
+        <translation>&amp;Back</translation>
+    </message>
+    <message>
+        <source>Von &amp;links</source>
+        <translation>&amp;Left</translation>
+    </message>
+    <message>
+        <source>Von &amp;rechts</source>
+        <translation>&amp;Right</translation>
+    </message>
+    <message>
+        <source>Von &amp;oben</source>
+        <translation>&amp;Top</translation>
+    </message>
+    <message>
+        <source>Von &amp;unten</source>
+        <translation>B&amp;ottom</translation>
+    </message>
+    <message>
+        <source>Zuschnei&amp;den …</source>
+        <translation>Cr&amp;op …</translation>
+    </message>
+    <message>
+        <source>S&amp;chnitt durch das Volumen</source>
+        <translation>&amp;Cut through the volume</translation>
+    </message>
+</context>
+<context>
+    <name>ViewReadout</name>
+    <message>
+        <source>axial</source>
+        <translation>axial</translation>
+    </message>
+    <message>
+        <source>koronal</source>
+        <translation>coronal</translation>
+    </message>
+    <message>
+        <source>sagittal</source>
+        <translation>sagittal</translation>
+    </message>
+    <message>
+        <source>Schicht %1 von %2, %3</source>
+        <translation>Slice %1 of %2, %3</translation>
+    </message>
+    <message>
+        <source>Schicht %1 von %2</source>
+        <translation>Slice %1 of %2</translation>
+    </message>
+    <message>
+        <source>x %1, y %2, z %3: Dichte %4</source>
+        <translation>x %1, y %2, z %3: density %4</translation>
+    </message>
+</context>
+<context>
+    <name>WindowLanguage</name>
+    <message>
+        <source>Die Sprache gilt ab dem nächsten Start von Kastra.</source>
+        <translation>The language applies from Kastra's next start.</translation>
+    </message>
+    <message>
+        <source>Sp&amp;rache</source>
+        <translation>&amp;Language</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,271 @@
+// The window in the person's language: the language from the locale and the
+// "Sprache" menu; the English window with no German text left in a menu,
+// dialog or tooltip; Qt's own dialogs in German; the Help menu.
+
+#include "app/helpmenu.h"
+#include "app/mainwindow.h"
+#include "app/usersettings.h"
+#include "app/windowlanguage.h"
+#include "tests/support/consolecapture.h"
+#include "tests/support/menuwalk.h"
+#include "tools/uidriver.h"
+
+#include <QAbstractButton>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTableWidget>
+#include <QXmlStreamReader>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+std::unique_ptr<MainWindow> shownWindow()
+{
+    ConsoleCapture quiet;
+    std::unique_ptr<MainWindow> window(new MainWindow);
+    if (!ui::show(*window))
+        throw std::runtime_error("the main window was never shown");
+    return window;
+}
+
+// The texts a person reads on `root` and everything it holds.
+QStringList shownTexts(QWidget* root)
+{
+    QStringList texts{root->windowTitle(), root->toolTip()};
+    QList<QWidget*> widgets = root->findChildren<QWidget*>();
+    widgets << root;
+    for (QWidget* widget : widgets) {
+        texts << widget->toolTip() << widget->windowTitle();
+        if (auto* button = qobject_cast<QAbstractButton*>(widget))
+            texts << button->text();
+        if (auto* label = qobject_cast<QLabel*>(widget))
+            texts << label->text();
+        if (auto* box = qobject_cast<QGroupBox*>(widget))
+            texts << box->title();
+        if (auto* table = qobject_cast<QTableWidget*>(widget))
+            for (int row = 0; row < table->rowCount(); ++row)
+                for (int column = 0; column < table->columnCount(); ++column)
+                    texts << table->item(row, column)->text()
+                          << table->horizontalHeaderItem(column)->text();
+    }
+    for (QAction* action : root->findChildren<QAction*>())
+        texts << action->text() << action->toolTip();
+    texts.removeAll(QString());
+    return texts;
+}
+
+// The dialog on screen, where one is.
+QDialog* shownDialog()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->isVisible() && qobject_cast<QDialog*>(widget))
+            return qobject_cast<QDialog*>(widget);
+    return nullptr;
+}
+
+} // namespace
+
+class TestLanguage : public QObject
+{
+    Q_OBJECT
+
+    // The German texts of the sources whose English differs, as patterns
+    // (each %1 any text), from the translation file.
+    QList<QRegularExpression> m_german;
+
+    // The texts of `texts` that are German.
+    QStringList german(const QStringList& texts) const
+    {
+        QStringList found;
+        for (const QString& text : texts) {
+            const QString plain = QString(text).remove('&');
+            if (plain.contains(QRegularExpression("[äöüÄÖÜß]")) ||
+                std::any_of(m_german.begin(), m_german.end(),
+                            [&](const QRegularExpression& source) {
+                                return source.match(plain).hasMatch();
+                            }))
+                found << text;
+        }
+        return found;
+    }
+
+    // Runs `look` on the modal dialog `trigger` opens, then closes it.
+    template <typename Look> static void inModal(QAction* trigger, Look look)
+    {
+        bool looked = false;
+        QTimer::singleShot(0, [&] {
+            QWidget* dialog = shownDialog();
+            if (dialog) {
+                look(dialog);
+                dialog->close();
+            }
+            looked = dialog;
+        });
+        trigger->trigger();
+        QTRY_VERIFY(looked);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QFile ts(KASTRA_TRANSLATION_FILE);
+        QVERIFY(ts.open(QIODevice::ReadOnly));
+        QXmlStreamReader reader(&ts);
+        QString source;
+        while (reader.readNextStartElement() || !reader.atEnd()) {
+            if (reader.name() == QLatin1String("source"))
+                source = reader.readElementText().remove('&');
+            else if (reader.name() == QLatin1String("translation") &&
+                     reader.readElementText().remove('&') != source && source.size() > 2)
+                m_german << QRegularExpression(
+                    "^" +
+                    QRegularExpression::escape(source).replace(QRegularExpression("%\\d"), ".*") +
+                    "$");
+        }
+        QVERIFY(m_german.size() > 100);
+        qputenv("KASTRA_CONVERT", KASTRA_CONVERT);
+    }
+
+    // German where the locale's language is German or no language at all,
+    // English for any other; LC_ALL before LC_MESSAGES before LANG, and
+    // LANGUAGE's first entry before them where a locale is set; the choice
+    // of the menu before all.
+    void theLanguageFollowsTheLocale_data()
+    {
+        QTest::addColumn<QStringList>("environment"); // LC_ALL, LC_MESSAGES, LANG, LANGUAGE
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<bool>("english");
+        const auto row = [](const char* name, QStringList environment, QString chosen,
+                            bool english) {
+            QTest::newRow(name) << environment << chosen << english;
+        };
+        row("nothing set", {"", "", "", ""}, "", false);
+        row("C", {"", "", "C", ""}, "", false);
+        row("C.UTF-8", {"", "", "C.UTF-8", ""}, "", false);
+        row("POSIX", {"", "", "POSIX", ""}, "", false);
+        row("German", {"", "", "de_DE.UTF-8", ""}, "", false);
+        row("Austrian German", {"", "", "de_AT@euro", ""}, "", false);
+        row("American English", {"", "", "en_US.UTF-8", ""}, "", true);
+        row("French", {"", "", "fr_FR.UTF-8", ""}, "", true);
+        row("LC_ALL over LANG", {"C", "", "en_US.UTF-8", ""}, "", false);
+        row("LC_MESSAGES over LANG", {"", "fr_FR.UTF-8", "de_DE.UTF-8", ""}, "", true);
+        row("LANGUAGE first", {"", "", "de_DE.UTF-8", "en_GB:de"}, "", true);
+        row("LANGUAGE unread in C", {"", "", "C.UTF-8", "en_GB"}, "", false);
+        row("chosen English", {"", "", "de_DE.UTF-8", ""}, "en", true);
+        row("chosen German", {"en_US.UTF-8", "", "", ""}, "de", false);
+    }
+
+    void theLanguageFollowsTheLocale()
+    {
+        QFETCH(QStringList, environment);
+        QFETCH(QString, chosen);
+        QFETCH(bool, english);
+        const char* names[] = {"LC_ALL", "LC_MESSAGES", "LANG", "LANGUAGE"};
+        for (int i = 0; i < 4; ++i)
+            qputenv(names[i], environment[i].toUtf8());
+        userSettings().setValue("language", chosen);
+        QCOMPARE(chosenLanguage() == WindowLanguage::English, english);
+        userSettings().remove("language");
+    }
+
+    // The English window: every menu entry (each with a mnemonic of its
+    // own), tooltip and control of the form, the dialogs of the menus, the
+    // shortcut table and About hold no German text.
+    void theEnglishWindowHasNoGermanLeft()
+    {
+        QVERIFY(installTranslations(WindowLanguage::English));
+        const std::unique_ptr<MainWindow> window = shownWindow();
+        const QList<QAction*> actions = allMenuActions(window->menuBar()->actions());
+        QStringList texts = shownTexts(window.get());
+        for (QAction* action : actions)
+            texts << action->text() << action->toolTip();
+        const auto named = [&](const QString& text) {
+            for (QAction* action : actions)
+                if (QString(action->text()).remove('&').startsWith(text))
+                    return action;
+            throw std::runtime_error(("no menu entry " + text).toStdString());
+        };
+        QCOMPARE(QString(named("Keyboard shortcuts")->text()), QString("&Keyboard shortcuts"));
+        for (const char* entry : {"Crop", "Keyboard shortcuts", "Open …"}) {
+            named(entry)->trigger();
+            QDialog* dialog = nullptr;
+            QTRY_VERIFY((dialog = shownDialog()));
+            texts << shownTexts(dialog);
+            dialog->close();
+        }
+        inModal(named("About Kastra"), [&](QWidget* about) {
+            texts << shownTexts(about) << qobject_cast<QMessageBox*>(about)->text();
+        });
+        QVERIFY2(texts.join('\n').contains("kastra-convert reads scans with"), "About was read");
+        const QStringList found = german(texts);
+        QVERIFY2(found.isEmpty(), qPrintable(found.join('\n')));
+        const QStringList faults = mnemonicFaults(window->menuBar()->actions());
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
+        QVERIFY(installTranslations(WindowLanguage::German));
+    }
+
+    // In German, Qt's own dialogs and buttons speak German too; the shortcut
+    // table names every key of the window's actions once, in the keyboard's
+    // words; the manual is the README; About names the versions.
+    void helpInGerman()
+    {
+        QVERIFY(installTranslations(WindowLanguage::German));
+        const std::unique_ptr<MainWindow> window = shownWindow();
+        const QList<QAction*> actions = allMenuActions(window->menuBar()->actions());
+        const auto named = [&](const QString& text) {
+            for (QAction* action : actions)
+                if (QString(action->text()).remove('&') == text)
+                    return action;
+            throw std::runtime_error(("no menu entry " + text).toStdString());
+        };
+        named("Öffnen …")->trigger();
+        QFileDialog* dialog = nullptr;
+        QTRY_VERIFY((dialog = qobject_cast<QFileDialog*>(shownDialog())));
+        const QStringList buttons = shownTexts(dialog);
+        QVERIFY2(buttons.contains("Abbrechen") && !buttons.contains("Cancel") &&
+                     buttons.contains("Suchen in:"),
+                 qPrintable(buttons.join(", ")));
+        dialog->close();
+
+        const QVector<QPair<QString, QString>> rows =
+            window->findChild<HelpMenu*>()->shortcutRows();
+        for (const QPair<QString, QString>& row :
+             {qMakePair(QString("Strg+O"), QString("Öffnen …")),
+              qMakePair(QString("Pos1"), QString("Ansicht zurücksetzen")),
+              qMakePair(QString("Strg+Umschalt+V"), QString("Vier Ansichten")),
+              qMakePair(QString("Strg+Z"), QString("Rückgängig"))})
+            QVERIFY2(rows.count(row) == 1, qPrintable(row.first + " " + row.second));
+
+        QUrl opened;
+        QDesktopServices::setUrlHandler("file", this, "openUrl");
+        connect(this, &TestLanguage::urlOpened, this, [&](const QUrl& url) { opened = url; });
+        named("Handbuch")->trigger();
+        QDesktopServices::unsetUrlHandler("file");
+        QFile manual(opened.toLocalFile());
+        QVERIFY2(manual.open(QIODevice::ReadOnly), qPrintable(opened.toString()));
+        QCOMPARE(manual.readLine(), QByteArray("# Kastra\n"));
+
+        QString about;
+        inModal(named("Über Kastra"),
+                [&](QWidget* box) { about = qobject_cast<QMessageBox*>(box)->text(); });
+        for (const QString& part :
+             {QString("Kastra " KASTRA_VERSION), QString("Qt ") + qVersion(), QString("Apache"),
+              QString("ITK 5."), QString("GDCM 3."), QString("NIfTI")})
+            QVERIFY2(about.contains(part), qPrintable(about));
+    }
+
+signals:
+    void urlOpened(const QUrl& url);
+
+public slots:
+    void openUrl(const QUrl& url) { emit urlOpened(url); }
+};
+
+QTEST_MAIN(TestLanguage)
+#include "tst_language.moc"
