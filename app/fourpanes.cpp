@@ -54,9 +54,10 @@ void FourPanes::addWindowEntries(QMenu* menu)
 {
     for (size_t i = 0; i < std::size(kCTWindows); ++i) {
         const NamedWindow& named = kCTWindows[i];
-        m_ctWindows[i] = menu->addAction(named.name, this, [this, named] {
-            m_link->setWindow(SliceWindow::fromHounsfield(named.width, named.level));
-        });
+        m_ctWindows[i] = menu->addAction(
+            QCoreApplication::translate("SliceWindow", named.name), this, [this, named] {
+                m_link->setWindow(SliceWindow::fromHounsfield(named.width, named.level));
+            });
     }
     menu->addAction(tr("&Perzentile (1. bis 99.)"), this, &FourPanes::setPercentileWindow);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 // The slice panes' own grey window, apart from the transfer function's
@@ -19,7 +20,7 @@ struct SliceWindow
     // "Fenster 400, Zentrum 40": in HU for a CT, in densities otherwise.
     QString text(bool ct) const
     {
-        return QString("Fenster %1, Zentrum %2")
+        return QCoreApplication::translate("SliceWindow", "Fenster %1, Zentrum %2")
             .arg(qRound(width))
             .arg(qRound(ct ? level - 1024 : level));
     }
@@ -28,8 +29,10 @@ struct SliceWindow
 // The usual CT windows, width and level in HU.
 struct NamedWindow
 {
-    const char* name; // the menu's caption, its mnemonic marked by "&"
+    const char* name; // the menu's caption, its mnemonic marked by "&", to be translated
     double width, level;
 };
-constexpr NamedWindow kCTWindows[] = {
-    {"&Weichteile", 400, 40}, {"&Lunge", 1500, -600}, {"&Knochen", 1800, 400}, {"&Gehirn", 80, 40}};
+constexpr NamedWindow kCTWindows[] = {{QT_TRANSLATE_NOOP("SliceWindow", "&Weichteile"), 400, 40},
+                                      {QT_TRANSLATE_NOOP("SliceWindow", "&Lunge"), 1500, -600},
+                                      {QT_TRANSLATE_NOOP("SliceWindow", "&Knochen"), 1800, 400},
+                                      {QT_TRANSLATE_NOOP("SliceWindow", "&Gehirn"), 80, 40}};

@@ -583,6 +583,29 @@
     </message>
 </context>
 <context>
+    <name>SliceWindow</name>
+    <message>
+        <source>Fenster %1, Zentrum %2</source>
+        <translation>Window %1, level %2</translation>
+    </message>
+    <message>
+        <source>&amp;Weichteile</source>
+        <translation>&amp;Soft tissue</translation>
+    </message>
+    <message>
+        <source>&amp;Lunge</source>
+        <translation>&amp;Lung</translation>
+    </message>
+    <message>
+        <source>&amp;Knochen</source>
+        <translation>&amp;Bone</translation>
+    </message>
+    <message>
+        <source>&amp;Gehirn</source>
+        <translation>B&amp;rain</translation>
+    </message>
+</context>
+<context>
     <name>TimeAxis</name>
     <message>
         <source>Abspielen</source>
