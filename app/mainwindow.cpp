@@ -4,6 +4,7 @@
 #include "app/mainwindow.h"
 
 #include "app/densitywindow.h"
+#include "app/filmsaver.h"
 #include "app/fourpanes.h"
 #include "app/helpmenu.h"
 #include "app/openfiledialog.h"
@@ -332,11 +333,18 @@ void MainWindow::addMenuEntries()
         if (!saved.isEmpty())
             statusBar()->showMessage(tr("Bild gespeichert: %1").arg(saved));
     });
+    QAction* film = new QAction(tr("Fil&m speichern …"), this);
+    connect(film, &QAction::triggered, this, [this] {
+        const QString saved = saveFilmInteractively(this, m_glWidget);
+        if (!saved.isEmpty())
+            statusBar()->showMessage(tr("Film gespeichert: %1").arg(saved));
+    });
     QAction* first = m_menu_file->actions().value(0);
     m_menu_file->insertAction(first, open);
     m_menu_file->insertMenu(first, recent);
     m_menu_file->insertAction(first, m_readAsCt);
     m_menu_file->insertAction(first, picture);
+    m_menu_file->insertAction(first, film);
     m_menu_file->insertAction(first, clear);
     m_menu_file->insertSeparator(first);
 }

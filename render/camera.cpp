@@ -28,6 +28,39 @@ QMatrix4x4 Camera::orientation() const
     return QMatrix4x4();
 }
 
+void Camera::reset()
+{
+    const QVector3D box = m_box;
+    *this = Camera();
+    m_box = box;
+}
+
+QSizeF Camera::seenBox() const
+{
+    // The orientation only swaps and mirrors axes.
+    const QVector3D seen = orientation().mapVector(m_box);
+    const double width = std::abs(seen.x()), height = std::abs(seen.y());
+    const double larger = std::max({width, height, 1e-9});
+    return QSizeF(width / larger, height / larger);
+}
+
+// Kastra first framed every volume alike, the square -1..1 on the view's
+// shorter side, and the pictures at the start size are kept: there the fit
+// is 1. Elsewhere the box fills the same share of the view as it fills the
+// start view, on the side that limits it: the scale that fits a box of
+// b_x x b_y to w x h, min(w / b_x, h / b_y), goes as min(w b_y, h b_x), and
+// the projection gives min(w, h) / 2 pixels a unit before the fit. In that
+// order a box seen square gets exactly 1 at any size, as before.
+double Camera::fitZoom(int width, int height) const
+{
+    if (width <= 0 || height <= 0)
+        return 1;
+    const QSizeF box = seenBox();
+    const double fits = std::min(width * box.height(), height * box.width());
+    const double fitsAtStart = std::min(kStartWidth * box.height(), kStartHeight * box.width());
+    return fits * std::min(kStartWidth, kStartHeight) / (fitsAtStart * std::min(width, height));
+}
+
 double Camera::zoom() const
 {
     return std::exp2(double(m_notches) / kNotchesPerDoubling);
@@ -52,13 +85,16 @@ QMatrix4x4 Camera::projection(int width, int height) const
     const AspectScale aspect = aspectScale(width, height);
     QMatrix4x4 matrix;
     matrix.translate(float(m_pan.x()), float(m_pan.y()));
-    matrix.scale(float(aspect.x * zoom()), float(aspect.y * zoom()), 1.0f);
+    const double zoom = this->zoom() * fitZoom(width, height);
+    matrix.scale(float(aspect.x * zoom), float(aspect.y * zoom), 1.0f);
     return matrix;
 }
 
 QMatrix4x4 Camera::modelView(int xRotation, int yRotation) const
 {
     QMatrix4x4 matrix;
+    if (m_spin != 0)
+        matrix.rotate(float(m_spin), 0, 1, 0);
     matrix.rotate(float(xRotation), 1, 0, 0);
     matrix.rotate(float(yRotation), 0, 1, 0);
     return matrix * orientation();

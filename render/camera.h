@@ -2,12 +2,15 @@
 
 #include <QMatrix4x4>
 #include <QPointF>
+#include <QSizeF>
+#include <QVector3D>
 
 // Where the view looks from, beside the two angles a drag turns it by
 // (about x after y, which the view keeps): the orientation they turn from,
-// and a zoom and pan. A value: the view reads it, the mouse and the menu
-// change it. The unturned, unzoomed, centred camera draws exactly as a view
-// without one.
+// a zoom and pan relative to the fit of the volume's box, and a spin about
+// the view's vertical axis after all turns (a film's). A value: the view
+// reads it, the mouse and the menu change it. The unturned, unzoomed,
+// centred camera draws exactly as a view without one at the start size.
 class Camera
 {
 public:
@@ -23,8 +26,31 @@ public:
     static constexpr int kFewestNotches = -2 * kNotchesPerDoubling;
     static constexpr int kMostNotches = 4 * kNotchesPerDoubling;
 
-    bool isReset() const { return m_side == Side::Top && m_notches == 0 && m_pan.isNull(); }
-    void reset() { *this = Camera(); }
+    // The view's size when the window starts, the form's: the fit draws the
+    // picture there as Kastra always has.
+    static constexpr int kStartWidth = 700;
+    static constexpr int kStartHeight = 500;
+
+    bool isReset() const
+    {
+        return m_side == Side::Top && m_notches == 0 && m_pan.isNull() && m_spin == 0;
+    }
+    // Back to the fit from above; the box stays.
+    void reset();
+
+    // Half the extents of the volume's box in the cube's units (the longest
+    // side one unit long; a cube of 0.5 until set).
+    void setBox(const QVector3D& half) { m_box = half; }
+    QVector3D box() const { return m_box; }
+    // The box's width and height seen from the side, unturned, the larger 1.
+    QSizeF seenBox() const;
+    // The zoom, on top of the projection's own, that fits the box seen from
+    // the side to a `width` x `height` view; exactly 1 at the start size.
+    double fitZoom(int width, int height) const;
+
+    // Degrees about the view's vertical axis, after the turn.
+    void setSpin(double degrees) { m_spin = degrees; }
+    double spin() const { return m_spin; }
 
     void setSide(Side side) { m_side = side; }
     Side side() const { return m_side; }
@@ -44,17 +70,19 @@ public:
     void panBy(QPointF ndc) { m_pan += ndc; }
 
     // The projection for a view of `width` x `height` pixels: one unit the
-    // same length on both axes, the square -1..1 fitting the shorter side
-    // at zoom 1, then zoomed and panned.
+    // same length on both axes, the square -1..1 fitting the shorter side,
+    // scaled by the fit, then zoomed and panned.
     QMatrix4x4 projection(int width, int height) const;
-    // The turn of the volume: xRotation about x after yRotation about y,
-    // after the orientation.
+    // The turn of the volume: the spin after xRotation about x after
+    // yRotation about y, after the orientation.
     QMatrix4x4 modelView(int xRotation, int yRotation) const;
 
 private:
     Side m_side = Side::Top;
     int m_notches = 0;
     QPointF m_pan;
+    QVector3D m_box{0.5f, 0.5f, 0.5f};
+    double m_spin = 0;
 };
 
 // A pixel's centre in normalised device coordinates, `y` counted from the top.

@@ -1,6 +1,7 @@
 #include "render/glwidget.h"
 
 #include "platform/console.h"
+#include "render/framegeometry.h"
 #include "render/gldiagnostics.h"
 #include "volume/volumeloader.h"
 
@@ -212,6 +213,10 @@ VolumeData* GLWidget::loadVolume(std::string fileName)
         // A crop and a cut belong to the volume they were made on.
         m_cropBox = CropBox();
         m_cut = false;
+        // The picture fits the new box; the zoom and pan stay as the user left them.
+        const FrameGeometry frame =
+            frameGeometryFor(m_volume.width, m_volume.height, m_volume.depth);
+        m_camera.setBox(QVector3D(frame.half[0], frame.half[1], frame.half[2]));
         // The value under the mouse, from now on.
         setMouseTracking(true);
     }

@@ -90,14 +90,18 @@ public:
     bool slicesInWindow() const { return m_slicesInWindow; }
 
     // Where the view looks from beside its two turning angles (camera.h); back
-    // to the unturned, unzoomed, centred view; a standard view, unturned (the
-    // zoom and pan stay); a zoom by `notches` (positive: closer) about a pixel
-    // that stays where it is; a pan by `pixels`.
+    // to the unturned, unzoomed, centred view fitted to the volume's box; a
+    // standard view, unturned (the zoom and pan stay); a zoom by `notches`
+    // (positive: closer) about a pixel that stays where it is; a pan by
+    // `pixels`.
     const Camera& camera() const { return m_camera; }
     void resetView();
     void setStandardView(Camera::Side side);
     void zoomAt(QPoint pixel, int notches);
     void panBy(QPoint pixels);
+    // A turn by `degrees` about the view's vertical axis after the drag's,
+    // for a film's frames: nothing else follows it.
+    void setSpin(double degrees);
 
     // The part of the volume the ray caster draws (the whole by default); the
     // cut at the slice's plane (off by default): what lies behind it, as seen,

@@ -13,12 +13,13 @@
 #include <algorithm>
 
 // A projection that keeps one unit the same length on both axes of the
-// view, the square -1..1 fitting its shorter side, then zoomed and panned.
-// Depth is untouched.
+// view, the square -1..1 fitting its shorter side, then fitted, zoomed and
+// panned. Depth is untouched.
 void GLWidget::loadProjection(int width, int height) const
 {
     glMatrixMode(GL_PROJECTION);
-    if (m_camera.zoomNotches() == 0 && m_camera.pan().isNull()) {
+    if (m_camera.zoomNotches() == 0 && m_camera.pan().isNull() &&
+        m_camera.fitZoom(width, height) == 1) {
         const AspectScale aspect = aspectScale(width, height);
         glLoadIdentity();
         glScalef(aspect.x, aspect.y, 1.0f);
@@ -42,6 +43,12 @@ void GLWidget::resetView()
     m_camera.reset();
     update();
     emit m_notifier.cameraChanged();
+}
+
+void GLWidget::setSpin(double degrees)
+{
+    m_camera.setSpin(degrees);
+    update();
 }
 
 void GLWidget::setStandardView(Camera::Side side)

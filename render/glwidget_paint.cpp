@@ -157,6 +157,8 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
     glEnable(GL_CULL_FACE);
     glPushMatrix();
     glLoadIdentity();
+    if (m_camera.spin() != 0)
+        glRotatef(float(m_camera.spin()), 0.0f, 1.0f, 0.0f);
     glRotatef(float(m_xRotation), 1.0f, 0.0f, 0.0f);
     glRotatef(float(m_yRotation), 0.0f, 1.0f, 0.0f);
     if (m_camera.side() != Camera::Side::Top)

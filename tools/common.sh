@@ -22,10 +22,11 @@ KASTRA_SAMPLE_PACKAGES=(invesalius-examples python3)
 
 # Extra packages for test.sh: clang, the sanitizer and libFuzzer runtimes,
 # and llvm-symbolizer for readable reports; pydicom, with numpy and Pillow to
-# decode pixels, for its test files from many writers and encodings; and
-# desktop-file-utils to check the desktop entry.
+# decode pixels, for its test files from many writers and encodings;
+# desktop-file-utils to check the desktop entry; and ffmpeg, which writes
+# the films and whose ffprobe reads them back.
 KASTRA_CHECK_PACKAGES=(clang libclang-rt-dev llvm python3-pydicom python3-numpy python3-pil
-  desktop-file-utils)
+  desktop-file-utils ffmpeg)
 
 # Installs the packages that are missing (apt-get, as root or through sudo).
 install_packages() {

@@ -41,6 +41,8 @@ depends=$(dpkg-deb --field "$package" Depends)
 for dependency in libqt5widgets5 libinsighttoolkit5 libgl1-mesa-dri; do
   grep -q "$dependency" <<<"$depends" || { echo "- $package needs $dependency: $depends"; exit 1; }
 done
+grep -q ffmpeg <<<"$(dpkg-deb --field "$package" Recommends)" ||
+  { echo "- $package should recommend ffmpeg, which writes the films"; exit 1; }
 desktop-file-validate "$KASTRA_ROOT/packaging/kastra.desktop"
 echo "  $package: $(wc -l <<<"$contents") entries, depends on $depends"
 

@@ -257,9 +257,12 @@ private slots:
         scene.view->setAverageMode();
         const QImage image = scene.view.render();
         VERIFY_PIXEL(image, 150, 150, qRgba(127, 63, 0, 127), 1);
-        // 30 / 40 of a unit of 150 pixels, centred: rows 94 to 205.
-        for (const int y : {93, 94, 205, 206})
-            QVERIFY2((qAlpha(image.pixel(150, y)) > 0) == (y == 94 || y == 205),
+        // Fitted as in the 700 x 500 view, where its height, 30 / 40 of a
+        // unit of 250 pixels, takes 37.5 % and limits it: here its width
+        // does, a unit of 112.5 pixels, and its height is 84.4, centred:
+        // rows 108 to 191.
+        for (const int y : {107, 108, 191, 192})
+            QVERIFY2((qAlpha(image.pixel(150, y)) > 0) == (y == 108 || y == 191),
                      qPrintable(QString::number(y)));
         ui::drag(&scene.view.widget(), QPoint(10, 10), QPoint(47, 33)); // any direction
         VERIFY_PIXEL(scene.view.render(), 150, 150, qRgba(127, 63, 0, 127), 1);

@@ -1,6 +1,7 @@
 // The view's parts that need no GL: the transfer table built from control
-// points, the pixels a turned cube can cover, texture sizes, reading shader
-// text, the frame-rate line and the system's counter, the turning resolution.
+// points, the pixels a turned cube can cover, the fit of the volume's box,
+// texture sizes, reading shader text, the frame-rate line and the system's
+// counter, the turning resolution.
 //
 // Table entries are worked out by hand from the editor's geometry: x times
 // (hi - lo) / width plus lo is the index, y / height x 255 the opacity, and
@@ -160,6 +161,85 @@ private slots:
                      spare(r.x + r.width, bounds.right(), 1) &&
                      spare(r.y + r.height, bounds.bottom(), 1),
                  qPrintable(QString::asprintf("%d, %d, %d x %d", r.x, r.y, r.width, r.height)));
+    }
+
+    // The fit: the eight corners of the box, seen from the side, inside the
+    // view, touching on one axis the share it fills of the 700 x 500 view at
+    // 250 pixels a unit. Each box's extents seen are worked out by hand, the
+    // volume's longest side one unit.
+    void theBoxFitsEveryView_data()
+    {
+        QTest::addColumn<QVector<int>>("volume"); // width, height, depth
+        QTest::addColumn<int>("side");            // Camera::Side
+        QTest::addColumn<QSizeF>("seen");         // its width and height in units
+        QTest::addColumn<QSize>("view");
+        const struct
+        {
+            const char* name;
+            QVector<int> volume;
+            Camera::Side side;
+            QSizeF seen;
+        } boxes[] = {{"wide box from above", {40, 30, 20}, Camera::Side::Top, {1, 0.75}},
+                     {"tall box from above", {20, 60, 10}, Camera::Side::Top, {1 / 3.0, 1}},
+                     {"flat volume from the front", {256, 256, 64}, Camera::Side::Front, {1, 0.25}},
+                     {"long box from the left", {16, 64, 32}, Camera::Side::Left, {1, 0.5}}};
+        const struct
+        {
+            const char* name;
+            QSize size;
+        } views[] = {{"start", {700, 500}},  {"wide", {1600, 500}},   {"tall", {400, 900}},
+                     {"square", {600, 600}}, {"large", {1900, 1300}}, {"quarter", {350, 250}}};
+        for (const auto& box : boxes)
+            for (const auto& view : views)
+                QTest::addRow("%s, %s", box.name, view.name)
+                    << box.volume << int(box.side) << box.seen << view.size;
+    }
+
+    void theBoxFitsEveryView()
+    {
+        QFETCH(QVector<int>, volume);
+        QFETCH(int, side);
+        QFETCH(QSizeF, seen);
+        QFETCH(QSize, view);
+        const FrameGeometry frame = frameGeometryFor(volume[0], volume[1], volume[2]);
+        Camera camera;
+        camera.setBox(QVector3D(frame.half[0], frame.half[1], frame.half[2]));
+        camera.setSide(Camera::Side(side));
+        const double share = std::max(seen.width() * 250 / 700, seen.height() * 250 / 500);
+        const QMatrix4x4 look =
+            camera.projection(view.width(), view.height()) * camera.modelView(0, 0);
+        double across = 0, up = 0; // the farthest corner from the centre, in pixels
+        for (int corner = 0; corner < 8; ++corner) {
+            const QVector3D ndc = look.map(QVector3D(corner & 1 ? frame.half[0] : -frame.half[0],
+                                                     corner & 2 ? frame.half[1] : -frame.half[1],
+                                                     corner & 4 ? frame.half[2] : -frame.half[2]));
+            across = std::max(across, std::abs(double(ndc.x())) * view.width() / 2);
+            up = std::max(up, std::abs(double(ndc.y())) * view.height() / 2);
+        }
+        const double acrossLimit = share * view.width() / 2, upLimit = share * view.height() / 2;
+        const QString found = QString::asprintf("corners reach %.3f, %.3f of %.3f, %.3f", across,
+                                                up, acrossLimit, upLimit);
+        QVERIFY2(across <= acrossLimit + 1e-3 && up <= upLimit + 1e-3, qPrintable(found));
+        QVERIFY2(std::abs(across - acrossLimit) < 1e-3 || std::abs(up - upLimit) < 1e-3,
+                 qPrintable(found));
+        if (view == QSize(700, 500)) // exactly the framing of before: 500 / 700 across
+            QCOMPARE(camera.projection(700, 500),
+                     QMatrix4x4(500.0f / 700, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1));
+    }
+
+    // Home keeps the box: the zoom, pan and side go, the fit stays.
+    void theResetKeepsTheFit()
+    {
+        Camera fitted;
+        fitted.setBox(QVector3D(0.5f, 0.25f, 0.125f));
+        Camera camera = fitted;
+        camera.setSide(Camera::Side::Left);
+        camera.zoomAbout(QPointF(0.3, 0.2), 3);
+        camera.setSpin(40);
+        camera.reset();
+        QVERIFY(camera.isReset());
+        QCOMPARE(camera.projection(400, 900), fitted.projection(400, 900));
+        QCOMPARE(camera.modelView(0, 0), QMatrix4x4());
     }
 
     void texturesRoundUpToPowersOfTwo()
