@@ -11,11 +11,6 @@ namespace {
 // is a hang, reported rather than waited out.
 constexpr int kPatienceMs = 120000;
 
-QString text(const char* source)
-{
-    return QCoreApplication::translate("FfmpegPipe", source);
-}
-
 } // namespace
 
 QString FfmpegPipe::program()
@@ -32,7 +27,7 @@ bool FfmpegPipe::start(const QString& path, QSize size, int framesPerSecond, QSt
 {
     const QString ffmpeg = program();
     if (ffmpeg.isEmpty()) {
-        fault = text("ffmpeg ist nicht installiert.");
+        fault = QCoreApplication::translate("FfmpegPipe", "ffmpeg ist nicht installiert.");
         return false;
     }
     m_process.setStandardOutputFile(QProcess::nullDevice());
@@ -60,7 +55,8 @@ bool FfmpegPipe::start(const QString& path, QSize size, int framesPerSecond, QSt
                              path});
     if (m_process.waitForStarted(kPatienceMs))
         return true;
-    fault = text("ffmpeg lässt sich nicht starten: %1.").arg(m_process.errorString());
+    fault = QCoreApplication::translate("FfmpegPipe", "ffmpeg lässt sich nicht starten: %1.")
+                .arg(m_process.errorString());
     return false;
 }
 
@@ -100,6 +96,6 @@ QString FfmpegPipe::failure()
 {
     const QStringList lines =
         QString::fromLocal8Bit(m_process.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
-    return text("ffmpeg kann den Film nicht schreiben: %1")
+    return QCoreApplication::translate("FfmpegPipe", "ffmpeg kann den Film nicht schreiben: %1")
         .arg(lines.isEmpty() ? m_process.errorString() : lines.last());
 }

@@ -16,15 +16,6 @@
 #include <QProgressDialog>
 #include <QStandardPaths>
 
-namespace {
-
-QString text(const char* source)
-{
-    return QCoreApplication::translate("FilmSaver", source);
-}
-
-} // namespace
-
 // The turn is about the view's vertical axis, after the drag's: the view
 // keeps the drag's two angles, not an axis, and a turn about the vertical
 // shows the volume as a horizontal drag from the unturned view does.
@@ -33,8 +24,9 @@ QString saveFilm(GLWidget* view, const FilmOptions& options, QWidget* parent, QS
     FilmWriter writer(options.path, !FfmpegPipe::program().isEmpty());
     if (options.frames < 1 || !writer.open(view->size() * options.scale, options.frames, fault))
         return {};
-    QProgressDialog progress(text("Film wird gespeichert …"), text("Abbrechen"), 0, options.frames,
-                             parent);
+    QProgressDialog progress(QCoreApplication::translate("FilmSaver", "Film wird gespeichert …"),
+                             QCoreApplication::translate("FilmSaver", "Abbrechen"), 0,
+                             options.frames, parent);
     progress.setWindowModality(Qt::WindowModal);
     progress.setAutoReset(false);
     progress.show();
@@ -71,6 +63,8 @@ QString saveFilmInteractively(QWidget* parent, GLWidget* view)
     if (!saved.isEmpty())
         userSettings().setValue("filmFolder", QFileInfo(options.path).absolutePath());
     else if (!fault.isEmpty())
-        QMessageBox::warning(parent, text("Film speichern fehlgeschlagen"), fault);
+        QMessageBox::warning(
+            parent, QCoreApplication::translate("FilmSaver", "Film speichern fehlgeschlagen"),
+            fault);
     return saved;
 }

@@ -9,15 +9,6 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace {
-
-QString text(const char* source)
-{
-    return QCoreApplication::translate("FilmWriter", source);
-}
-
-} // namespace
-
 FilmWriter::FilmWriter(const QString& path, bool mp4) : m_path(path), m_mp4(mp4) {}
 
 FilmWriter::~FilmWriter()
@@ -36,7 +27,7 @@ QString FilmWriter::target() const
 bool FilmWriter::open(QSize size, int frames, QString& fault)
 {
     if (!QFileInfo(m_path).dir().exists()) {
-        fault = text("Den Ordner %1 gibt es nicht.")
+        fault = QCoreApplication::translate("FilmWriter", "Den Ordner %1 gibt es nicht.")
                     .arg(QDir::toNativeSeparators(QFileInfo(m_path).absolutePath()));
         return false;
     }
@@ -45,7 +36,8 @@ bool FilmWriter::open(QSize size, int frames, QString& fault)
     if (m_mp4) {
         m_size = QSize(size.width() & ~1, size.height() & ~1);
         if (m_size.isEmpty()) {
-            fault = text("Ein Film braucht mindestens 2 x 2 Pixel.");
+            fault = QCoreApplication::translate("FilmWriter",
+                                                "Ein Film braucht mindestens 2 x 2 Pixel.");
             return false;
         }
         m_partial = m_path + ".part";
@@ -55,14 +47,16 @@ bool FilmWriter::open(QSize size, int frames, QString& fault)
     m_size = size;
     // A folder of the user's is never replaced.
     if (QFileInfo::exists(target())) {
-        fault = text("%1 gibt es schon.").arg(QDir::toNativeSeparators(target()));
+        fault = QCoreApplication::translate("FilmWriter", "%1 gibt es schon.")
+                    .arg(QDir::toNativeSeparators(target()));
         return false;
     }
     m_folder = std::make_unique<QTemporaryDir>(target() + ".part-XXXXXX");
     if (m_folder->isValid())
         return true;
-    fault = text("Der Ordner %1 kann nicht angelegt werden: %2.")
-                .arg(QDir::toNativeSeparators(m_folder->path()), m_folder->errorString());
+    fault =
+        QCoreApplication::translate("FilmWriter", "Der Ordner %1 kann nicht angelegt werden: %2.")
+            .arg(QDir::toNativeSeparators(m_folder->path()), m_folder->errorString());
     return false;
 }
 
@@ -79,7 +73,8 @@ bool FilmWriter::add(const QImage& frame, QString& fault)
                              .arg(m_added, m_digits, 10, QChar('0'));
     const QString path = QDir(m_folder->path()).filePath(name);
     if (!frame.save(path, "PNG")) {
-        fault = text("%1 kann nicht geschrieben werden.").arg(QDir::toNativeSeparators(path));
+        fault = QCoreApplication::translate("FilmWriter", "%1 kann nicht geschrieben werden.")
+                    .arg(QDir::toNativeSeparators(path));
         return false;
     }
     ++m_added;
@@ -101,7 +96,8 @@ bool FilmWriter::commit(QString& fault)
         m_folder.reset();
         return true;
     }
-    fault = text("%1 kann nicht geschrieben werden.").arg(QDir::toNativeSeparators(target()));
+    fault = QCoreApplication::translate("FilmWriter", "%1 kann nicht geschrieben werden.")
+                .arg(QDir::toNativeSeparators(target()));
     return false;
 }
 

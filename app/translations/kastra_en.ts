@@ -25,6 +25,106 @@
     </message>
 </context>
 <context>
+    <name>FfmpegPipe</name>
+    <message>
+        <source>ffmpeg ist nicht installiert.</source>
+        <translation>ffmpeg is not installed.</translation>
+    </message>
+    <message>
+        <source>ffmpeg lässt sich nicht starten: %1.</source>
+        <translation>ffmpeg does not start: %1.</translation>
+    </message>
+    <message>
+        <source>ffmpeg kann den Film nicht schreiben: %1</source>
+        <translation>ffmpeg cannot write the film: %1</translation>
+    </message>
+</context>
+<context>
+    <name>FilmDialog</name>
+    <message>
+        <source>Film speichern</source>
+        <translation>Save film</translation>
+    </message>
+    <message>
+        <source>%1x: %2 x %3 Pixel</source>
+        <translation>%1x: %2 x %3 pixels</translation>
+    </message>
+    <message>
+        <source>&amp;Wählen …</source>
+        <translation>C&amp;hoose …</translation>
+    </message>
+    <message>
+        <source>MP4-Filme (*.mp4)</source>
+        <translation>MP4 films (*.mp4)</translation>
+    </message>
+    <message>
+        <source>&amp;Bilder einer Drehung:</source>
+        <translation>&amp;Frames of a turn:</translation>
+    </message>
+    <message>
+        <source>&amp;Größe:</source>
+        <translation>Si&amp;ze:</translation>
+    </message>
+    <message>
+        <source>&amp;Datei:</source>
+        <translation>F&amp;ile:</translation>
+    </message>
+    <message>
+        <source>Als MP4-Film (H.264), %1 Bilder je Sekunde.</source>
+        <translation>As an MP4 film (H.264), %1 frames a second.</translation>
+    </message>
+    <message>
+        <source>ffmpeg ist nicht installiert: Die Bilder werden als nummerierte PNG-Dateien in einen neuen Ordner geschrieben, der wie die Datei ohne Endung heißt.</source>
+        <translation>ffmpeg is not installed: the frames are written as numbered PNG files into a new folder named as the file without its extension.</translation>
+    </message>
+    <message>
+        <source>&amp;Speichern</source>
+        <translation>&amp;Save</translation>
+    </message>
+    <message>
+        <source>&amp;Abbrechen</source>
+        <translation>&amp;Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>FilmSaver</name>
+    <message>
+        <source>Film wird gespeichert …</source>
+        <translation>Saving the film …</translation>
+    </message>
+    <message>
+        <source>Abbrechen</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Film speichern fehlgeschlagen</source>
+        <translation>Saving the film failed</translation>
+    </message>
+</context>
+<context>
+    <name>FilmWriter</name>
+    <message>
+        <source>Den Ordner %1 gibt es nicht.</source>
+        <translation>The folder %1 does not exist.</translation>
+    </message>
+    <message>
+        <source>Ein Film braucht mindestens 2 x 2 Pixel.</source>
+        <translation>A film needs at least 2 x 2 pixels.</translation>
+    </message>
+    <message>
+        <source>%1 gibt es schon.</source>
+        <translation>%1 exists already.</translation>
+    </message>
+    <message>
+        <source>Der Ordner %1 kann nicht angelegt werden: %2.</source>
+        <translation>The folder %1 cannot be made: %2.</translation>
+    </message>
+    <message>
+        <source>%1 kann nicht geschrieben werden.</source>
+        <translation>%1 cannot be written.</translation>
+    </message>
+</context>
+<context>
     <name>FourPanes</name>
     <message>
         <source>Abstand &amp;messen</source>
@@ -406,6 +506,14 @@
     <message>
         <source>Bild gespeichert: %1</source>
         <translation>Picture saved: %1</translation>
+    </message>
+    <message>
+        <source>Fil&amp;m speichern …</source>
+        <translation>Save &amp;film …</translation>
+    </message>
+    <message>
+        <source>Film gespeichert: %1</source>
+        <translation>Film saved: %1</translation>
     </message>
 </context>
 <context>
