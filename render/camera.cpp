@@ -61,7 +61,7 @@ QMatrix4x4 Camera::modelView(int xRotation, int yRotation) const
     QMatrix4x4 matrix;
     matrix.rotate(float(xRotation), 1, 0, 0);
     matrix.rotate(float(yRotation), 0, 1, 0);
-    return matrix * orientation();
+    return matrix * placement();
 }
 
 QPointF pixelToNdc(QPointF pixel, int width, int height)

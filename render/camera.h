@@ -1,5 +1,7 @@
 #pragma once
 
+#include "render/volumeaxes.h"
+
 #include <QMatrix4x4>
 #include <QPointF>
 
@@ -15,6 +17,8 @@ public:
     // right, anterior and superior (x, y, z): from above is the unturned
     // view (anterior up, the right on the right); from below, the front and
     // the back, superior is up (below, anterior); from a side, superior is up.
+    // In any other volume's own axes they are the views from +z (Top), -z,
+    // +y (Front), -y, -x (Left) and +x (Right).
     enum class Side { Top, Bottom, Front, Back, Left, Right };
 
     // A wheel notch zooms by a quarter of a doubling: four notches double
@@ -23,13 +27,22 @@ public:
     static constexpr int kFewestNotches = -2 * kNotchesPerDoubling;
     static constexpr int kMostNotches = 4 * kNotchesPerDoubling;
 
+    Camera() = default;
+
     bool isReset() const { return m_side == Side::Top && m_notches == 0 && m_pan.isNull(); }
-    void reset() { *this = Camera(); }
+    // Back to the unturned view; the axes stay, as they belong to the scan.
+    void reset() { *this = Camera(m_axes); }
 
     void setSide(Side side) { m_side = side; }
     Side side() const { return m_side; }
     // The orientation's rotation of volume axes onto eye axes; identity from above.
     QMatrix4x4 orientation() const;
+    // How the volume's axes are set before the orientation (volumeaxes.h):
+    // the standard views look at the axes so set.
+    void setAxes(const VolumeAxes& axes) { m_axes = axes; }
+    const VolumeAxes& axes() const { return m_axes; }
+    // The orientation after the axes; identity for the file's axes from above.
+    QMatrix4x4 placement() const { return orientation() * m_axes.matrix(); }
 
     double zoom() const;
     int zoomNotches() const { return m_notches; }
@@ -48,13 +61,16 @@ public:
     // at zoom 1, then zoomed and panned.
     QMatrix4x4 projection(int width, int height) const;
     // The turn of the volume: xRotation about x after yRotation about y,
-    // after the orientation.
+    // after the placement.
     QMatrix4x4 modelView(int xRotation, int yRotation) const;
 
 private:
+    explicit Camera(const VolumeAxes& axes) : m_axes(axes) {}
+
     Side m_side = Side::Top;
     int m_notches = 0;
     QPointF m_pan;
+    VolumeAxes m_axes;
 };
 
 // A pixel's centre in normalised device coordinates, `y` counted from the top.
