@@ -1,6 +1,8 @@
 #include "app/viewmenu.h"
 
+#include "app/axesdialog.h"
 #include "app/cropdialog.h"
+#include "app/keptaxes.h"
 #include "app/usersettings.h"
 #include "render/glwidget.h"
 #include "tfeditor/histogram.h"
@@ -8,6 +10,18 @@
 #include <QMenu>
 
 #include <functional>
+
+namespace {
+
+// The standard views in their menu's order, for a volume in the patient's
+// axes and for one in its own.
+constexpr Camera::Side kSides[6] = {Camera::Side::Front, Camera::Side::Back, Camera::Side::Left,
+                                    Camera::Side::Right, Camera::Side::Top,  Camera::Side::Bottom};
+constexpr Camera::Side kAxisEnds[6] = {Camera::Side::Right, Camera::Side::Left,
+                                       Camera::Side::Front, Camera::Side::Back,
+                                       Camera::Side::Top,   Camera::Side::Bottom};
+
+} // namespace
 
 QAction* addRememberedChoice(QMenu* menu, const char* caption, const char* key,
                              const std::function<void(bool)>& apply)
@@ -40,17 +54,22 @@ ViewMenu::ViewMenu(QMenu* menu, GLWidget* view, Histogram* histogram, QWidget* w
     reset->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     view->addAction(reset);
     m_standardViews = menu->addMenu("Standard&ansichten");
-    const std::pair<const char*, Camera::Side> sides[] = {
-        {"Von &vorn", Camera::Side::Front}, {"Von &hinten", Camera::Side::Back},
-        {"Von &links", Camera::Side::Left}, {"Von &rechts", Camera::Side::Right},
-        {"Von &oben", Camera::Side::Top},   {"Von &unten", Camera::Side::Bottom}};
     for (int i = 0; i < 6; ++i) {
-        const Camera::Side side = sides[i].second;
-        QAction* action = m_standardViews->addAction(sides[i].first, view,
-                                                     [view, side] { view->setStandardView(side); });
+        QAction* action = m_standardViews->addAction(QString());
         action->setShortcut(QKeySequence(int(Qt::CTRL) | (Qt::Key_1 + i)));
+        action->setEnabled(false); // their keys too, until a volume is loaded
     }
     m_standardViews->setEnabled(false);
+    m_axes = menu->addAction(tr("Ac&hsen …"), this, [this] {
+        if (!m_axesDialog) {
+            m_axesDialog = new AxesDialog(m_view, m_window);
+            connect(m_axesDialog, &AxesDialog::chosen, this,
+                    [this](const VolumeAxes& axes) { keepAxes(m_volume, axes); });
+        }
+        m_axesDialog->show();
+        m_axesDialog->raise();
+    });
+    m_axes->setEnabled(false);
     menu->addSeparator();
 
     menu->addAction("Zuschnei&den …", this, [this] {
@@ -64,13 +83,36 @@ ViewMenu::ViewMenu(QMenu* menu, GLWidget* view, Histogram* histogram, QWidget* w
     connect(m_cut, &QAction::toggled, view, &GLWidget::setCut);
 }
 
-void ViewMenu::volumeLoaded(const ScanKind& kind)
+void ViewMenu::volumeLoaded(const ScanKind& kind, const QString& volume)
 {
     m_cut->setChecked(false);
     if (m_cropDialog)
         m_cropDialog->followView();
-    m_standardViews->setEnabled(kind.patientAxes);
-    for (QAction* action : m_standardViews->actions()) // their keys too
-        action->setEnabled(kind.patientAxes);
+    // A volume in no patient frame is seen from the ends of its own axes,
+    // in the order x, y, z, each from its positive end first.
+    const QString patientCaptions[6] = {tr("Von &vorn"),   tr("Von &hinten"), tr("Von &links"),
+                                        tr("Von &rechts"), tr("Von &oben"),   tr("Von &unten")};
+    const QString axisCaptions[6] = {tr("Von +&x"), tr("Von -x"),  tr("Von +&y"),
+                                     tr("Von -y"),  tr("Von +&z"), tr("Von -z")};
+    const QList<QAction*> actions = m_standardViews->actions();
+    for (int i = 0; i < 6; ++i) {
+        const Camera::Side side = kind.patientAxes ? kSides[i] : kAxisEnds[i];
+        QAction* action = actions[i];
+        action->setEnabled(true);
+        action->setText(kind.patientAxes ? patientCaptions[i] : axisCaptions[i]);
+        action->disconnect(m_view);
+        connect(action, &QAction::triggered, m_view,
+                [this, side] { m_view->setStandardView(side); });
+    }
+    m_standardViews->setEnabled(true);
     m_view->setPatientAxes(kind.patientAxes);
+    // The patient's axes need no setting upright.
+    m_volume = volume;
+    m_axes->setEnabled(!kind.patientAxes);
+    m_view->setVolumeAxes(kind.patientAxes ? VolumeAxes() : keptAxes(volume));
+    if (m_axesDialog) {
+        m_axesDialog->followView();
+        if (kind.patientAxes)
+            m_axesDialog->close();
+    }
 }
