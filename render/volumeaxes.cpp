@@ -54,7 +54,8 @@ QString VolumeAxes::text() const
 
 VolumeAxes VolumeAxes::fromText(const QString& text)
 {
-    const QStringList names = text.split(' ');
+    // A line's end or more spaces, as an editor may leave them, are no fault.
+    const QStringList names = text.simplified().split(' ');
     VolumeAxes axes;
     int seen = 0;
     for (int shown = 0; shown < 3 && names.size() == 3; ++shown) {
