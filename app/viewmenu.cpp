@@ -55,10 +55,13 @@ ViewMenu::ViewMenu(QMenu* menu, GLWidget* view, Histogram* histogram, QWidget* w
     view->addAction(reset);
     m_standardViews = menu->addMenu("Standard&ansichten");
     for (int i = 0; i < 6; ++i) {
-        QAction* action = m_standardViews->addAction(QString());
+        QAction* action = m_standardViews->addAction(QString(), view, [this, i] {
+            m_view->setStandardView((m_patientAxes ? kSides : kAxisEnds)[i]);
+        });
         action->setShortcut(QKeySequence(int(Qt::CTRL) | (Qt::Key_1 + i)));
         action->setEnabled(false); // their keys too, until a volume is loaded
     }
+    nameStandardViews();
     m_standardViews->setEnabled(false);
     m_axes = menu->addAction(tr("Ac&hsen …"), this, [this] {
         if (!m_axesDialog) {
@@ -88,22 +91,10 @@ void ViewMenu::volumeLoaded(const ScanKind& kind, const QString& volume)
     m_cut->setChecked(false);
     if (m_cropDialog)
         m_cropDialog->followView();
-    // A volume in no patient frame is seen from the ends of its own axes,
-    // in the order x, y, z, each from its positive end first.
-    const QString patientCaptions[6] = {tr("Von &vorn"),   tr("Von &hinten"), tr("Von &links"),
-                                        tr("Von &rechts"), tr("Von &oben"),   tr("Von &unten")};
-    const QString axisCaptions[6] = {tr("Von +&x"), tr("Von -x"),  tr("Von +&y"),
-                                     tr("Von -y"),  tr("Von +&z"), tr("Von -z")};
-    const QList<QAction*> actions = m_standardViews->actions();
-    for (int i = 0; i < 6; ++i) {
-        const Camera::Side side = kind.patientAxes ? kSides[i] : kAxisEnds[i];
-        QAction* action = actions[i];
+    m_patientAxes = kind.patientAxes;
+    nameStandardViews();
+    for (QAction* action : m_standardViews->actions())
         action->setEnabled(true);
-        action->setText(kind.patientAxes ? patientCaptions[i] : axisCaptions[i]);
-        action->disconnect(m_view);
-        connect(action, &QAction::triggered, m_view,
-                [this, side] { m_view->setStandardView(side); });
-    }
     m_standardViews->setEnabled(true);
     m_view->setPatientAxes(kind.patientAxes);
     // The patient's axes need no setting upright.
@@ -115,4 +106,18 @@ void ViewMenu::volumeLoaded(const ScanKind& kind, const QString& volume)
         if (kind.patientAxes)
             m_axesDialog->close();
     }
+}
+
+void ViewMenu::nameStandardViews()
+{
+    // A volume in no patient frame is seen from the ends of its own axes, in
+    // the order x, y, z, each from its positive end first. The letters of
+    // the negative ends are taken by the positive ones.
+    const QString patientCaptions[6] = {tr("Von &vorn"),   tr("Von &hinten"), tr("Von &links"),
+                                        tr("Von &rechts"), tr("Von &oben"),   tr("Von &unten")};
+    const QString axisCaptions[6] = {tr("Von +&x"), tr("&Von -x"), tr("Von +&y"),
+                                     tr("V&on -y"), tr("Von +&z"), tr("Vo&n -z")};
+    const QList<QAction*> actions = m_standardViews->actions();
+    for (int i = 0; i < 6; ++i)
+        actions[i]->setText(m_patientAxes ? patientCaptions[i] : axisCaptions[i]);
 }

@@ -39,6 +39,9 @@ public:
     void volumeLoaded(const ScanKind& kind, const QString& volume);
 
 private:
+    // The standard views' captions for the patient's axes or the volume's own.
+    void nameStandardViews();
+
     GLWidget* m_view;
     QWidget* m_window;
     QMenu* m_standardViews;
@@ -47,4 +50,5 @@ private:
     CropDialog* m_cropDialog = nullptr;
     AxesDialog* m_axesDialog = nullptr;
     QString m_volume;
+    bool m_patientAxes = true; // the captions until a volume says otherwise
 };
