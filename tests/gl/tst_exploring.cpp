@@ -306,8 +306,6 @@ private slots:
         QTest::newRow("Ctrl+1, from +x") << false << file << 1 << 0 << "Von +&x" << "+y -y +z -z";
         QTest::newRow("Ctrl+2, from -x") << false << file << 2 << 0 << "&Von -x" << "-y +y +z -z";
         QTest::newRow("Ctrl+3, from +y") << false << file << 3 << 0 << "Von +&y" << "-x +x +z -z";
-        QTest::newRow("Ctrl+4, from -y") << false << file << 4 << 0 << "V&on -y" << "+x -x +z -z";
-        QTest::newRow("Ctrl+5, from +z") << false << file << 5 << 0 << "Von +&z" << "+x -x +y -y";
         QTest::newRow("Ctrl+6, from -z") << false << file << 6 << 0 << "Vo&n -z" << "-x +x +y -y";
         QTest::newRow("x mirrored, from +z")
             << false << "-x +y +z" << 5 << 0 << "Von +&z" << "-x +x +y -y";
