@@ -82,7 +82,7 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(par
     connect(m_glWidget->notifier(), &ViewNotifier::sliceStepped, this,
             [this](int steps) { m_Slices->setValue(m_Slices->value() + steps); });
     connect(m_glWidget->notifier(), &ViewNotifier::volumeReplaced, this, [this] {
-        m_viewMenu->volumeLoaded(m_loadingKind);
+        m_viewMenu->volumeLoaded(m_loadingKind, m_loadingVolume);
         m_readout->volumeLoaded(m_loadingKind);
         m_fourPanes->volumeLoaded(m_loadingKind);
     });
@@ -124,6 +124,7 @@ void MainWindow::loadFile()
     const std::string path =
         opened.isEmpty() ? "dat/" + item->text().toLatin1().toStdString()
                          : QFile::encodeName(first.isEmpty() ? opened : first).toStdString();
+    m_loadingVolume = opened.isEmpty() ? "dat/" + item->text() : opened;
 
     // A failed load leaves the view's volume as it was; the loader has
     // reported it, and the histogram is handed over all the same.

@@ -100,6 +100,7 @@ private:
     ViewReadout* m_readout;
     TimeAxis* m_timeAxis;      // of a folder of volumes, a scan's every volume
     ScanKind m_loadingKind;    // of the volume a load reads
+    QString m_loadingVolume;   // its file or folder, as the list names it
     ConvertedScan m_shownScan; // of the volume loaded last, where it was converted
     QAction* m_readAsCt;       // "Werte als CT (HU) lesen", for the shown scan
     QSize m_formSize;

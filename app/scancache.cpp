@@ -55,8 +55,10 @@ namespace {
 
 // The notes kept beside a volume: an empty file for each of the kind's
 // flags (CT, patient axes); the converter's reason for its reading of the
-// values, and the voxel size ("0.5 0.5 2"), as text.
-const char* const kNotes[] = {".ct", ".ras", ".why", ".mm"};
+// values, and the voxel size ("0.5 0.5 2"), as text; the axes the user set
+// the view by ("-y +x +z").
+const char* const kNotes[] = {".ct", ".ras", ".why", ".mm", ".axes"};
+constexpr int kAxesNote = 4;
 
 // A kept volume's bytes; of a scan's every volume, those of its files.
 qint64 bytesOf(const QFileInfo& volume)
@@ -99,6 +101,27 @@ ScanKind ScanCache::kind(const QString& volume) const
     return kind;
 }
 
+bool ScanCache::holds(const QString& volume) const
+{
+    return QFileInfo(volume).absoluteDir() == QDir(m_folder);
+}
+
+void ScanCache::setAxes(const QString& volume, const VolumeAxes& axes) const
+{
+    QFile note(volume + kNotes[kAxesNote]);
+    if (axes.isFileAxes())
+        note.remove();
+    else if (note.open(QIODevice::WriteOnly))
+        note.write(axes.text().toUtf8());
+}
+
+VolumeAxes ScanCache::axes(const QString& volume) const
+{
+    QFile note(volume + kNotes[kAxesNote]);
+    return note.open(QIODevice::ReadOnly) ? VolumeAxes::fromText(QString::fromUtf8(note.read(64)))
+                                          : VolumeAxes();
+}
+
 void ScanCache::trim(qint64 limit, const QString& spared) const
 {
     QFileInfoList volumes =
@@ -124,8 +147,8 @@ int ScanCache::clear() const
 {
     QDir folder(m_folder);
     const QStringList volumes = folder.entryList({"*.dat", "*.volumes"}, QDir::Files | QDir::Dirs);
-    for (const QString& leftover :
-         folder.entryList({"*.part", "*.ct", "*.ras", "*.why", "*.mm"}, QDir::Files | QDir::Dirs))
+    for (const QString& leftover : folder.entryList(
+             {"*.part", "*.ct", "*.ras", "*.why", "*.mm", "*.axes"}, QDir::Files | QDir::Dirs))
         QFileInfo(folder.filePath(leftover)).isDir()
             ? QDir(folder.filePath(leftover)).removeRecursively()
             : folder.remove(leftover);

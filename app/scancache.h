@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/scankind.h"
+#include "render/volumeaxes.h"
 
 #include <QString>
 #include <QStringList>
@@ -32,6 +33,11 @@ public:
     // What a kept volume's scan was (scankind.h), noted beside it.
     void setKind(const QString& volume, const ScanKind& kind) const;
     ScanKind kind(const QString& volume) const;
+    // Whether `volume` lies in the cache; the axes the user set its view
+    // by, noted beside it (the file's where none are).
+    bool holds(const QString& volume) const;
+    void setAxes(const QString& volume, const VolumeAxes& axes) const;
+    VolumeAxes axes(const QString& volume) const;
 
     // Removes the volumes used longest ago until the rest hold at most
     // `limit` bytes, sparing `spared`.

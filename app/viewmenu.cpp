@@ -1,6 +1,8 @@
 #include "app/viewmenu.h"
 
+#include "app/axesdialog.h"
 #include "app/cropdialog.h"
+#include "app/keptaxes.h"
 #include "app/usersettings.h"
 #include "render/glwidget.h"
 #include "tfeditor/histogram.h"
@@ -8,6 +10,18 @@
 #include <QMenu>
 
 #include <functional>
+
+namespace {
+
+// The standard views in their menu's order, for a volume in the patient's
+// axes and for one in its own.
+constexpr Camera::Side kSides[6] = {Camera::Side::Front, Camera::Side::Back, Camera::Side::Left,
+                                    Camera::Side::Right, Camera::Side::Top,  Camera::Side::Bottom};
+constexpr Camera::Side kAxisEnds[6] = {Camera::Side::Right, Camera::Side::Left,
+                                       Camera::Side::Front, Camera::Side::Back,
+                                       Camera::Side::Top,   Camera::Side::Bottom};
+
+} // namespace
 
 QAction* addRememberedChoice(QMenu* menu, const QString& caption, const char* key,
                              const std::function<void(bool)>& apply)
@@ -40,17 +54,25 @@ ViewMenu::ViewMenu(QMenu* menu, GLWidget* view, Histogram* histogram, QWidget* w
     reset->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     view->addAction(reset);
     m_standardViews = menu->addMenu(tr("Standard&ansichten"));
-    const std::pair<QString, Camera::Side> sides[] = {
-        {tr("Von &vorn"), Camera::Side::Front}, {tr("Von &hinten"), Camera::Side::Back},
-        {tr("Von &links"), Camera::Side::Left}, {tr("Von &rechts"), Camera::Side::Right},
-        {tr("Von &oben"), Camera::Side::Top},   {tr("Von &unten"), Camera::Side::Bottom}};
     for (int i = 0; i < 6; ++i) {
-        const Camera::Side side = sides[i].second;
-        QAction* action = m_standardViews->addAction(sides[i].first, view,
-                                                     [view, side] { view->setStandardView(side); });
+        QAction* action = m_standardViews->addAction(QString(), view, [this, i] {
+            m_view->setStandardView((m_patientAxes ? kSides : kAxisEnds)[i]);
+        });
         action->setShortcut(QKeySequence(int(Qt::CTRL) | (Qt::Key_1 + i)));
+        action->setEnabled(false); // their keys too, until a volume is loaded
     }
+    nameStandardViews();
     m_standardViews->setEnabled(false);
+    m_axes = menu->addAction(tr("Ac&hsen …"), this, [this] {
+        if (!m_axesDialog) {
+            m_axesDialog = new AxesDialog(m_view, m_window);
+            connect(m_axesDialog, &AxesDialog::chosen, this,
+                    [this](const VolumeAxes& axes) { keepAxes(m_volume, axes); });
+        }
+        m_axesDialog->show();
+        m_axesDialog->raise();
+    });
+    m_axes->setEnabled(false);
     menu->addSeparator();
 
     menu->addAction(tr("Zuschnei&den …"), this, [this] {
@@ -64,13 +86,38 @@ ViewMenu::ViewMenu(QMenu* menu, GLWidget* view, Histogram* histogram, QWidget* w
     connect(m_cut, &QAction::toggled, view, &GLWidget::setCut);
 }
 
-void ViewMenu::volumeLoaded(const ScanKind& kind)
+void ViewMenu::volumeLoaded(const ScanKind& kind, const QString& volume)
 {
     m_cut->setChecked(false);
     if (m_cropDialog)
         m_cropDialog->followView();
-    m_standardViews->setEnabled(kind.patientAxes);
-    for (QAction* action : m_standardViews->actions()) // their keys too
-        action->setEnabled(kind.patientAxes);
+    m_patientAxes = kind.patientAxes;
+    nameStandardViews();
+    for (QAction* action : m_standardViews->actions())
+        action->setEnabled(true);
+    m_standardViews->setEnabled(true);
     m_view->setPatientAxes(kind.patientAxes);
+    // The patient's axes need no setting upright.
+    m_volume = volume;
+    m_axes->setEnabled(!kind.patientAxes);
+    m_view->setVolumeAxes(kind.patientAxes ? VolumeAxes() : keptAxes(volume));
+    if (m_axesDialog) {
+        m_axesDialog->followView();
+        if (kind.patientAxes)
+            m_axesDialog->close();
+    }
+}
+
+void ViewMenu::nameStandardViews()
+{
+    // A volume in no patient frame is seen from the ends of its own axes, in
+    // the order x, y, z, each from its positive end first. The letters of
+    // the negative ends are taken by the positive ones.
+    const QString patientCaptions[6] = {tr("Von &vorn"),   tr("Von &hinten"), tr("Von &links"),
+                                        tr("Von &rechts"), tr("Von &oben"),   tr("Von &unten")};
+    const QString axisCaptions[6] = {tr("Von +&x"), tr("&Von -x"), tr("Von +&y"),
+                                     tr("V&on -y"), tr("Von +&z"), tr("Vo&n -z")};
+    const QList<QAction*> actions = m_standardViews->actions();
+    for (int i = 0; i < 6; ++i)
+        actions[i]->setText(m_patientAxes ? patientCaptions[i] : axisCaptions[i]);
 }

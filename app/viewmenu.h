@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class AxesDialog;
 class CropDialog;
 class GLWidget;
 class Histogram;
@@ -21,8 +22,10 @@ QAction* addRememberedChoice(QMenu* menu, const QString& caption, const char* ke
 
 // The window's "Ansicht" menu: slices in the density window, the
 // histogram's log scale, the still picture refined, back to the
-// first view (Home), the standard views of a volume in the patient's axes
-// (Ctrl+1 to Ctrl+6), the crop box and the cut through the volume.
+// first view (Home), the standard views (Ctrl+1 to Ctrl+6) from the
+// patient's sides, or from the ends of its own axes for a volume in no
+// patient frame, whose axes can be turned and mirrored (kept with the
+// volume), the crop box and the cut through the volume.
 class ViewMenu : public QObject
 {
     Q_OBJECT
@@ -30,14 +33,22 @@ class ViewMenu : public QObject
 public:
     ViewMenu(QMenu* menu, GLWidget* view, Histogram* histogram, QWidget* window);
 
-    // A volume was loaded: no crop, no cut; standard views where its axes
-    // are the patient's.
-    void volumeLoaded(const ScanKind& kind);
+    // The volume file or folder `volume` was loaded: no crop, no cut; the
+    // standard views named for its axes, the axes it was last shown by
+    // where they are not the patient's.
+    void volumeLoaded(const ScanKind& kind, const QString& volume);
 
 private:
+    // The standard views' captions for the patient's axes or the volume's own.
+    void nameStandardViews();
+
     GLWidget* m_view;
     QWidget* m_window;
     QMenu* m_standardViews;
+    QAction* m_axes;
     QAction* m_cut;
     CropDialog* m_cropDialog = nullptr;
+    AxesDialog* m_axesDialog = nullptr;
+    QString m_volume;
+    bool m_patientAxes = true; // the captions until a volume says otherwise
 };

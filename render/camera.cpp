@@ -31,14 +31,16 @@ QMatrix4x4 Camera::orientation() const
 void Camera::reset()
 {
     const QVector3D box = m_box;
+    const VolumeAxes axes = m_axes;
     *this = Camera();
     m_box = box;
+    m_axes = axes;
 }
 
 QSizeF Camera::seenBox() const
 {
-    // The orientation only swaps and mirrors axes.
-    const QVector3D seen = orientation().mapVector(m_box);
+    // The placement only swaps and mirrors axes.
+    const QVector3D seen = placement().mapVector(m_box);
     const double width = std::abs(seen.x()), height = std::abs(seen.y());
     const double larger = std::max({width, height, 1e-9});
     return QSizeF(width / larger, height / larger);
@@ -97,7 +99,7 @@ QMatrix4x4 Camera::modelView(int xRotation, int yRotation) const
         matrix.rotate(float(m_spin), 0, 1, 0);
     matrix.rotate(float(xRotation), 1, 0, 0);
     matrix.rotate(float(yRotation), 0, 1, 0);
-    return matrix * orientation();
+    return matrix * placement();
 }
 
 QPointF pixelToNdc(QPointF pixel, int width, int height)

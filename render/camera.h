@@ -1,5 +1,7 @@
 #pragma once
 
+#include "render/volumeaxes.h"
+
 #include <QMatrix4x4>
 #include <QPointF>
 #include <QSizeF>
@@ -18,6 +20,8 @@ public:
     // right, anterior and superior (x, y, z): from above is the unturned
     // view (anterior up, the right on the right); from below, the front and
     // the back, superior is up (below, anterior); from a side, superior is up.
+    // In any other volume's own axes they are the views from +z (Top), -z,
+    // +y (Front), -y, -x (Left) and +x (Right).
     enum class Side { Top, Bottom, Front, Back, Left, Right };
 
     // A wheel notch zooms by a quarter of a doubling: four notches double
@@ -35,7 +39,8 @@ public:
     {
         return m_side == Side::Top && m_notches == 0 && m_pan.isNull() && m_spin == 0;
     }
-    // Back to the fit from above; the box stays.
+    // Back to the fit from above; the box and the axes stay, as they belong
+    // to the scan.
     void reset();
 
     // Half the extents of the volume's box in the cube's units (the longest
@@ -56,6 +61,12 @@ public:
     Side side() const { return m_side; }
     // The orientation's rotation of volume axes onto eye axes; identity from above.
     QMatrix4x4 orientation() const;
+    // How the volume's axes are set before the orientation (volumeaxes.h):
+    // the standard views look at the axes so set.
+    void setAxes(const VolumeAxes& axes) { m_axes = axes; }
+    const VolumeAxes& axes() const { return m_axes; }
+    // The orientation after the axes; identity for the file's axes from above.
+    QMatrix4x4 placement() const { return orientation() * m_axes.matrix(); }
 
     double zoom() const;
     int zoomNotches() const { return m_notches; }
@@ -74,7 +85,7 @@ public:
     // scaled by the fit, then zoomed and panned.
     QMatrix4x4 projection(int width, int height) const;
     // The turn of the volume: the spin after xRotation about x after
-    // yRotation about y, after the orientation.
+    // yRotation about y, after the placement.
     QMatrix4x4 modelView(int xRotation, int yRotation) const;
 
 private:
@@ -83,6 +94,7 @@ private:
     QPointF m_pan;
     QVector3D m_box{0.5f, 0.5f, 0.5f};
     double m_spin = 0;
+    VolumeAxes m_axes;
 };
 
 // A pixel's centre in normalised device coordinates, `y` counted from the top.

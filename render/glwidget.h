@@ -114,6 +114,10 @@ public:
     // The volume's axes run to the patient's right, anterior and superior:
     // the ray-cast view marks the patient's sides at its edges.
     void setPatientAxes(bool known);
+    // The volume's axes turned or mirrored for the ray-cast view (volumeaxes.h;
+    // the file's by default): the view's edges then name the volume's axes.
+    // Slices, picks and the crop box keep the file's voxel indices.
+    void setVolumeAxes(const VolumeAxes& axes);
     // Still ray-cast frames refined by the frames after them (refinement.h;
     // off by default), in Composite; how many the shown picture averages.
     void setRefining(bool on);

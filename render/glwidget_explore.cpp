@@ -94,6 +94,13 @@ void GLWidget::setPatientAxes(bool known)
     update();
 }
 
+void GLWidget::setVolumeAxes(const VolumeAxes& axes)
+{
+    m_camera.setAxes(axes);
+    update();
+    emit m_notifier.cameraChanged();
+}
+
 namespace {
 
 // Drawing in pixels (y down) over the frame, with the GL state kept to be
@@ -133,12 +140,14 @@ void endPixelOverlay()
 
 } // namespace
 
-// The patient's sides at the middle of each edge, in the window only: a
-// picture saved shows the volume alone. Each is drawn by Qt into an image
-// and blended over the frame from a texture.
+// The patient's sides at the middle of each edge, or the volume's axes where
+// they are not the patient's, in the window only: a picture saved shows the
+// volume alone. Each is drawn by Qt into an image and blended over the
+// frame from a texture.
 void GLWidget::drawOrientationMarker()
 {
-    const EdgeLetters letters = edgeLetters(m_camera.modelView(m_xRotation, m_yRotation));
+    const QMatrix4x4 turn = m_camera.modelView(m_xRotation, m_yRotation);
+    const EdgeLetters letters = m_patientAxes ? edgeLetters(turn) : edgeAxes(turn);
     QFont font = this->font();
     font.setBold(true);
     const int w = width(), h = height();

@@ -86,7 +86,7 @@ void GLWidget::paintGL()
                 .count());
     }
 
-    if (m_patientAxes && !m_slicing && m_frameTarget == 0)
+    if ((m_patientAxes || !m_camera.axes().isFileAxes()) && !m_slicing && m_frameTarget == 0)
         drawOrientationMarker();
     if (m_markedPoint && !m_slicing && m_frameTarget == 0)
         drawMarkedPoint();
@@ -161,8 +161,8 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
         glRotatef(float(m_camera.spin()), 0.0f, 1.0f, 0.0f);
     glRotatef(float(m_xRotation), 1.0f, 0.0f, 0.0f);
     glRotatef(float(m_yRotation), 0.0f, 1.0f, 0.0f);
-    if (m_camera.side() != Camera::Side::Top)
-        glMultMatrixf(m_camera.orientation().constData());
+    if (m_camera.side() != Camera::Side::Top || !m_camera.axes().isFileAxes())
+        glMultMatrixf(m_camera.placement().constData());
     console::out() << "x: " << m_xRotation << " y: " << m_yRotation << std::endl;
 
     const GLFeatures features = availableGLFeatures();
@@ -191,6 +191,10 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
         boxHigh[axis] = (high[axis] - 0.5f) * 2.0f * frame.half[axis];
     }
     loadProjection(drawWidth, drawHeight);
+    // Mirrored axes wind the box's faces the other way round.
+    const bool mirrored = m_camera.axes().mirrors();
+    if (mirrored)
+        glFrontFace(GL_CW);
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, m_entryFramebuffer);
     glClear(GL_COLOR_BUFFER_BIT);
     glUseProgram(m_fboProgram);
@@ -204,6 +208,8 @@ void GLWidget::paintRaycast(const FrameGeometry& frame)
 
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, m_frameTarget);
     glCullFace(GL_BACK);
+    if (mirrored)
+        glFrontFace(GL_CCW);
 
     glLightfv(GL_LIGHT0, GL_AMBIENT, kLightAmbient);
     glLightfv(GL_LIGHT0, GL_DIFFUSE, kLightWhite);

@@ -13,10 +13,13 @@
 
 namespace {
 
+using SideNames = const char* const[3][2]; // of each axis, its positive end first
+const SideNames kPatientSides = {{"R", "L"}, {"A", "P"}, {"S", "I"}};
+const SideNames kVolumeAxes = {{"+x", "-x"}, {"+y", "-y"}, {"+z", "-z"}};
+
 // The sides a direction in volume axes points to, the strongest first.
-QString sidesOf(const QVector3D& direction)
+QString sidesOf(const QVector3D& direction, SideNames& towards)
 {
-    const char* const towards[3][2] = {{"R", "L"}, {"A", "P"}, {"S", "I"}};
     std::array<int, 3> axes = {0, 1, 2};
     std::sort(axes.begin(), axes.end(), [&](int a, int b) {
         return std::abs(direction[a]) > std::abs(direction[b]);
@@ -28,14 +31,24 @@ QString sidesOf(const QVector3D& direction)
     return letters;
 }
 
-} // namespace
-
-EdgeLetters edgeLetters(const QMatrix4x4& turn)
+EdgeLetters edgesNamed(const QMatrix4x4& turn, SideNames& names)
 {
     const QMatrix4x4 back = turn.inverted(); // view axes into volume axes
     const QVector3D right = back.mapVector(QVector3D(1, 0, 0));
     const QVector3D up = back.mapVector(QVector3D(0, 1, 0));
-    return {sidesOf(right), sidesOf(-right), sidesOf(up), sidesOf(-up)};
+    return {sidesOf(right, names), sidesOf(-right, names), sidesOf(up, names), sidesOf(-up, names)};
+}
+
+} // namespace
+
+EdgeLetters edgeLetters(const QMatrix4x4& turn)
+{
+    return edgesNamed(turn, kPatientSides);
+}
+
+EdgeLetters edgeAxes(const QMatrix4x4& turn)
+{
+    return edgesNamed(turn, kVolumeAxes);
 }
 
 QImage markerImage(const QString& text, const QFont& font)

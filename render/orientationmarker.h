@@ -16,6 +16,9 @@ struct EdgeLetters
 
 // `turn` maps volume axes onto the view's (x right, y up).
 EdgeLetters edgeLetters(const QMatrix4x4& turn);
+// The same for a volume in no patient frame, naming its own axes: "+x",
+// "-z", "+x-y" half-way.
+EdgeLetters edgeAxes(const QMatrix4x4& turn);
 
 class QFont;
 class QImage;

@@ -30,7 +30,7 @@ void click(QAbstractButton* button)
 bool click(QWidget& parent, const QString& caption)
 {
     for (QAbstractButton* button : parent.findChildren<QAbstractButton*>())
-        if (button->text() == caption)
+        if (ui::caption(button->text()) == ui::caption(caption))
             return click(button), true;
     return false;
 }

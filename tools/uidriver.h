@@ -23,7 +23,8 @@ bool show(QWidget& widget);
 // Clicks a button where a user would: on the indicator or label at its left.
 void click(QAbstractButton* button);
 
-// Clicks the button (push, check or radio) captioned `caption`; false when there is none.
+// Clicks the button (push, check or radio) captioned `caption`, with or
+// without the marks of its mnemonic; false when there is none.
 bool click(QWidget& parent, const QString& caption);
 
 // Clicks `name` in the file list (nothing when empty) and presses "Datei Laden";

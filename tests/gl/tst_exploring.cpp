@@ -2,6 +2,7 @@
 // pan, the way back, the crop box and the cut through the volume, the
 // window that grows with its view, and the voxel under the mouse.
 
+#include "app/axesdialog.h"
 #include "app/mainwindow.h"
 #include "app/viewmenu.h"
 #include "app/viewreadout.h"
@@ -63,6 +64,66 @@ QPointF placeIn(const QRect& box, QPoint pixel)
 {
     return QPointF(double(pixel.x() - box.left()) / box.width(),
                    double(pixel.y() - box.top()) / box.height());
+}
+
+// 48 x 40 x 32 voxels, no two sides alike: a red block at the top (+z)
+// near the -x, -y corner, a green one at the bottom across from it, a blue
+// bar along y at the +x side.
+SampleVolume lopsided()
+{
+    SampleVolume volume(48, 40, 32, 0);
+    const int blocks[][7] = {
+        {4, 15, 4, 11, 20, 31, 1000}, {28, 41, 22, 35, 2, 13, 3000}, {40, 45, 6, 33, 10, 20, 2000}};
+    for (const int* b : blocks)
+        for (int z = b[4]; z <= b[5]; ++z)
+            for (int y = b[2]; y <= b[3]; ++y)
+                for (int x = b[0]; x <= b[1]; ++x)
+                    volume.at(x, y, z) = uint16_t(b[6]);
+    return volume;
+}
+
+// How a picture moves: the pixel of the moved picture at `to` shows what
+// the first picture shows at the pixel this returns, in a square of `side`.
+enum class Moved { Mirrored, UpsideDown, TurnedLeft, HalfTurned };
+QPoint movedFrom(Moved moved, QPoint to, int side)
+{
+    const int last = side - 1;
+    switch (moved) {
+    case Moved::Mirrored:
+        return QPoint(last - to.x(), to.y());
+    case Moved::UpsideDown:
+        return QPoint(to.x(), last - to.y());
+    case Moved::TurnedLeft: // counterclockwise: the right edge's middle goes to the top
+        return QPoint(last - to.y(), to.x());
+    case Moved::HalfTurned:
+        return QPoint(last - to.x(), last - to.y());
+    }
+    return to;
+}
+
+// Where a pixel of the first picture goes (the moves are a quarter turn or their own inverse).
+QPoint movedTo(Moved moved, QPoint from, int side)
+{
+    return movedFrom(moved, movedFrom(moved, movedFrom(moved, from, side), side), side);
+}
+
+// The pixels of `actual` that differ from `first` moved by more than the
+// blue-noise jitter can make them (at the blocks' edges), of those not clear.
+QString differencesFromMoved(const QImage& actual, const QImage& first, Moved moved)
+{
+    int differing = 0, shown = 0;
+    for (int y = 0; y < actual.height(); ++y)
+        for (int x = 0; x < actual.width(); ++x) {
+            const QPoint from = movedFrom(moved, QPoint(x, y), actual.width());
+            const QRgb a = actual.pixel(x, y), b = first.pixel(from);
+            shown += qAlpha(b) > 0;
+            differing += !nearPixel(a, b, 48);
+        }
+    if (shown < 2000 || differing > shown / 100) {
+        TestView::saveArtefact(actual, QTest::currentDataTag());
+        return QString("%1 of %2 pixels differ").arg(differing).arg(shown);
+    }
+    return {};
 }
 
 struct Scene
@@ -222,38 +283,135 @@ private slots:
 
     // Each standard view's key (Ctrl+1 to Ctrl+6, as the menu lists them)
     // turns the view to its side, and the letters at the edges name the
-    // patient's side each points to.
+    // patient's side each points to; a volume in no patient frame is seen
+    // from the ends of its own axes, named by them, as the axes are set.
     void theStandardViewsNameTheSides_data()
     {
+        QTest::addColumn<bool>("patient");    // in the patient's axes
+        QTest::addColumn<QString>("axes");    // as set for the view
         QTest::addColumn<int>("key");         // Ctrl and this digit
         QTest::addColumn<int>("turn");        // then dragged this far right: degrees about y
+        QTest::addColumn<QString>("caption"); // of the key's entry
         QTest::addColumn<QString>("letters"); // right, left, top, bottom
-        QTest::newRow("Ctrl+1, from the front") << 1 << 0 << "L R S I";
-        QTest::newRow("Ctrl+2, from the back") << 2 << 0 << "R L S I";
-        QTest::newRow("Ctrl+3, from the left") << 3 << 0 << "P A S I";
-        QTest::newRow("Ctrl+4, from the right") << 4 << 0 << "A P S I";
-        QTest::newRow("Ctrl+5, from above") << 5 << 0 << "R L A P";
-        QTest::newRow("Ctrl+6, from below") << 6 << 0 << "L R A P";
-        QTest::newRow("from the front, 30 degrees about y") << 1 << 30 << "LA RP S I";
+        const QString file = "+x +y +z";
+        // clang-format off
+        QTest::newRow("Ctrl+1, from the front") << true << file << 1 << 0 << "Von &vorn" << "L R S I";
+        QTest::newRow("Ctrl+2, from the back") << true << file << 2 << 0 << "Von &hinten" << "R L S I";
+        QTest::newRow("Ctrl+3, from the left") << true << file << 3 << 0 << "Von &links" << "P A S I";
+        QTest::newRow("Ctrl+4, from the right") << true << file << 4 << 0 << "Von &rechts" << "A P S I";
+        QTest::newRow("Ctrl+5, from above") << true << file << 5 << 0 << "Von &oben" << "R L A P";
+        QTest::newRow("Ctrl+6, from below") << true << file << 6 << 0 << "Von &unten" << "L R A P";
+        QTest::newRow("from the front, 30 degrees about y")
+            << true << file << 1 << 30 << "Von &vorn" << "LA RP S I";
+        QTest::newRow("Ctrl+1, from +x") << false << file << 1 << 0 << "Von +&x" << "+y -y +z -z";
+        QTest::newRow("Ctrl+2, from -x") << false << file << 2 << 0 << "&Von -x" << "-y +y +z -z";
+        QTest::newRow("Ctrl+3, from +y") << false << file << 3 << 0 << "Von +&y" << "-x +x +z -z";
+        QTest::newRow("Ctrl+6, from -z") << false << file << 6 << 0 << "Vo&n -z" << "-x +x +y -y";
+        QTest::newRow("x mirrored, from +z")
+            << false << "-x +y +z" << 5 << 0 << "Von +&z" << "-x +x +y -y";
+        QTest::newRow("x and y swapped, from +x")
+            << false << "+y +x -z" << 1 << 0 << "Von +&x" << "+x -x -z +z";
+        // clang-format on
     }
 
     void theStandardViewsNameTheSides()
     {
+        QFETCH(bool, patient);
+        QFETCH(QString, axes);
         QFETCH(int, key);
         QFETCH(int, turn);
+        QFETCH(QString, caption);
         QFETCH(QString, letters);
         QMainWindow window;
         GLWidget* view = new GLWidget(&window);
         window.setCentralWidget(view);
-        ViewMenu menu(window.menuBar()->addMenu("&Ansicht"), view, new Histogram(&window), &window);
-        menu.volumeLoaded({false, true, {}}); // in the patient's axes
+        QMenu* entries = window.menuBar()->addMenu("&Ansicht");
+        ViewMenu menu(entries, view, new Histogram(&window), &window);
+        menu.volumeLoaded({false, patient, {}, {}}, {});
+        view->setVolumeAxes(VolumeAxes::fromText(axes));
         QVERIFY(ui::show(window));
         QApplication::setActiveWindow(&window); // whatever the display's focus
         QTest::keyClick(&window, Qt::Key(Qt::Key_0 + key), Qt::ControlModifier);
         ui::drag(view, QPoint(100, 100), QPoint(100 + turn, 100));
-        const EdgeLetters edges =
-            edgeLetters(view->camera().modelView(view->xRotation(), view->yRotation()));
+        const QMatrix4x4 seen = view->camera().modelView(view->xRotation(), view->yRotation());
+        const EdgeLetters edges = patient ? edgeLetters(seen) : edgeAxes(seen);
         QCOMPARE(QStringList({edges.right, edges.left, edges.top, edges.bottom}).join(' '), letters);
+        QAction* entry = entries->findChild<QMenu*>()->actions().value(key - 1);
+        QVERIFY(entry->isEnabled());
+        QCOMPARE(entry->text(), caption);
+        QCOMPARE(entry->shortcut(), QKeySequence(int(Qt::CTRL) | (Qt::Key_0 + key)));
+    }
+
+    // "Achsen" turns or mirrors a volume's axes about the view's axes as
+    // the standard view shows them: the picture is that of the volume
+    // unchanged, mirrored or turned (a quarter turn about the picture's
+    // horizontal shows the side the view from the front shows, upside
+    // down), and the voxel under a pixel is the one under the pixel it
+    // moved from. The view's edges then name the volume's axes; "Achsen
+    // der Datei" brings back the picture of the file's axes.
+    void theAxesTurnAndMirrorThePicture_data()
+    {
+        QTest::addColumn<int>("side");       // Camera::Side, the standard view
+        QTest::addColumn<QString>("button"); // of the dialog
+        QTest::addColumn<int>("seenFrom");   // the side the unchanged volume is compared from
+        QTest::addColumn<int>("moved");      // how its picture moved
+        const auto row = [](const char* name, Camera::Side side, const char* button,
+                            Camera::Side seenFrom, Moved moved) {
+            QTest::newRow(name) << int(side) << button << int(seenFrom) << int(moved);
+        };
+        using S = Camera::Side;
+        row("mirrored left and right", S::Top, "links und rechts", S::Top, Moved::Mirrored);
+        row("turned in the picture's plane", S::Top, "in der Bildebene", S::Top, Moved::TurnedLeft);
+        row("turned about the horizontal", S::Top, "um die Waagerechte", S::Front,
+            Moved::HalfTurned);
+        row("turned in the picture's plane, from -y", S::Back, "in der Bildebene", S::Back,
+            Moved::TurnedLeft);
+        row("mirrored top and bottom, from -x", S::Left, "oben und unten", S::Left,
+            Moved::UpsideDown);
+    }
+
+    void theAxesTurnAndMirrorThePicture()
+    {
+        QFETCH(int, side);
+        QFETCH(QString, button);
+        QFETCH(int, seenFrom);
+        QFETCH(int, moved);
+        TestFolder folder(TestFolder::WithShaders);
+        ConsoleCapture quiet;
+        TestView view(300, 300);
+        QVERIFY(writeVolumeFile("v.dat", lopsided()));
+        view->loadVolume("v.dat");
+        setTransfer(view.widget(), kColours);
+        QString fault;
+        view->setStandardView(Camera::Side(seenFrom));
+        const QImage first = view->renderPicture(1, fault);
+        std::vector<std::pair<QPoint, VoxelPick>> picks;
+        for (QRgb colour : {kRed, kGreen, kBlue}) {
+            const QRect block = pixelsOf(first, colour);
+            if (block.width() > 4)
+                picks.push_back({block.center(), view->pickAt(block.center())});
+        }
+        QVERIFY(picks.size() >= 2);
+
+        view->setStandardView(Camera::Side(side));
+        AxesDialog dialog(&view.widget(), nullptr);
+        QVERIFY(ui::show(dialog));
+        QVERIFY(ui::click(dialog, button));
+        QVERIFY(!view->camera().axes().isFileAxes());
+        QCOMPARE(differencesFromMoved(view->renderPicture(1, fault), first, Moved(moved)),
+                 QString());
+        for (const auto& [pixel, pick] : picks) {
+            const VoxelPick there = view->pickAt(movedTo(Moved(moved), pixel, 300));
+            QVERIFY(pick.found && there.found);
+            QCOMPARE(QVector3D(there.x, there.y, there.z), QVector3D(pick.x, pick.y, pick.z));
+        }
+        const QRgb marker = qRgb(255, 215, 50);
+        QVERIFY(pixelsOf(view.render(), marker).intersects(QRect(270, 140, 30, 20)));
+
+        QVERIFY(ui::click(dialog, "Achsen der Datei"));
+        view->setStandardView(Camera::Side(seenFrom));
+        QCOMPARE(view->renderPicture(1, fault), first);
+        QVERIFY(!pixelsOf(view.render(), marker).isValid());
     }
 };
 

@@ -5,11 +5,13 @@
 // missing, which must leave the window as it was; and the time row that
 // steps through every volume of a 4-D scan.
 
+#include "app/axesdialog.h"
 #include "app/mainwindow.h"
 #include "app/openfiledialog.h"
 #include "app/scanchooser.h"
 #include "app/scanopener.h"
 #include "app/timeaxis.h"
+#include "app/usersettings.h"
 #include "tests/fuzz/fuzzinput.h"
 #include "tests/support/consolecapture.h"
 #include "tests/support/expectedvolume.h"
@@ -244,6 +246,71 @@ private slots:
         QVERIFY(shows(*m_window, expected) && !m_window->findChild<QMessageBox*>());
         QCOMPARE(points.size(), presetPoints);
         QCOMPARE(m_window->statusBar()->currentMessage(), reading);
+    }
+
+    // The axes set in "Achsen" stay with the volume: a scan of no frame
+    // opens again from the cache with them (a note beside its volume), a
+    // volume file by its path from the settings; the file's axes again
+    // leave nothing behind. A scan in the patient's frame needs no setting.
+    void theAxesAreKeptWithTheScan()
+    {
+        const auto axesEntry = [this] {
+            for (QAction* action : m_window->findChildren<QAction*>())
+                if (action->text() == "Ac&hsen …")
+                    return action;
+            return static_cast<QAction*>(nullptr);
+        };
+        const auto setAxes = [&](const QStringList& buttons) {
+            axesEntry()->trigger();
+            AxesDialog* dialog = m_window->findChild<AxesDialog*>();
+            bool clicked = dialog && ui::show(*dialog);
+            for (const QString& button : buttons)
+                clicked = clicked && ui::click(*dialog, button);
+            return clicked;
+        };
+        for (const QString path : {"ct.nhdr", "v.dat"}) {
+            const auto opened = [&] {
+                m_window->openPath(path);
+                QListWidget* list = m_window->m_listwidget_fileList;
+                return QTest::qWaitFor(
+                    [&] {
+                        return list->currentItem() &&
+                               list->currentItem()->text() == QFileInfo(path).fileName();
+                    },
+                    30000);
+            };
+            const auto reopened = [&] {
+                m_window = std::make_unique<MainWindow>();
+                return ui::show(*m_window) && opened();
+            };
+            QVERIFY(opened());
+            const QString volume =
+                m_window->m_listwidget_fileList->currentItem()->data(Qt::UserRole).toString();
+            QVERIFY(axesEntry()->isEnabled());
+            QVERIFY(setAxes({"in der Bildebene", "links und rechts"}));
+            const VolumeAxes set = m_window->m_glWidget->camera().axes();
+            QCOMPARE(set.text(), QString("+y +x +z")); // right: -y, then mirrored
+            QCOMPARE(QFile::exists(volume + ".axes"), path == "ct.nhdr");
+
+            // Opened again in a new window, without a converter: from the cache.
+            qputenv("KASTRA_CONVERT", "/nonexistent");
+            QVERIFY(reopened());
+            QCOMPARE(m_window->m_listwidget_fileList->currentItem()->data(Qt::UserRole).toString(),
+                     volume);
+            QCOMPARE(m_window->m_glWidget->camera().axes(), set);
+            QVERIFY(setAxes({"Achsen der Datei"}));
+            QVERIFY(reopened());
+            QVERIFY(m_window->m_glWidget->camera().axes().isFileAxes());
+            QVERIFY(!QFile::exists(volume + ".axes"));
+            qputenv("KASTRA_CONVERT", KASTRA_CONVERT);
+        }
+        QVERIFY(userSettings().value("volumeAxes").toMap().isEmpty());
+
+        // In the patient's frame, whatever another scan was set to.
+        m_window->m_glWidget->setVolumeAxes(VolumeAxes().mirrored(0));
+        m_window->openPath("v.nii.gz");
+        QTRY_VERIFY_WITH_TIMEOUT(m_window->m_glWidget->camera().axes().isFileAxes(), 30000);
+        QVERIFY(!axesEntry()->isEnabled());
     }
 
     // A folder of two series, one of three volumes: the series, then the

@@ -1,7 +1,7 @@
 // The view's parts that need no GL: the transfer table built from control
 // points, the pixels a turned cube can cover, the fit of the volume's box,
 // texture sizes, reading shader text, the frame-rate line and the system's
-// counter, the turning resolution.
+// counter, the turning resolution, the volume's axes as a note keeps them.
 //
 // Table entries are worked out by hand from the editor's geometry: x times
 // (hi - lo) / width plus lo is the index, y / height x 255 the opacity, and
@@ -16,6 +16,7 @@
 #include "render/texturesize.h"
 #include "render/transfertable.h"
 #include "render/turnresolution.h"
+#include "render/volumeaxes.h"
 #include "tests/support/testfolder.h"
 
 #include <QtTest>
@@ -240,6 +241,29 @@ private slots:
         QVERIFY(camera.isReset());
         QCOMPARE(camera.projection(400, 900), fitted.projection(400, 900));
         QCOMPARE(camera.modelView(0, 0), QMatrix4x4());
+
+    // A note of the axes, as the cache keeps it beside a volume (and anyone
+    // may edit it), is taken only where it names each axis once with its
+    // sign; anything else is the file's axes.
+    void theAxesAreReadFromTheirNote_data()
+    {
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<QString>("read");
+        // clang-format off
+        QTest::newRow("turned and mirrored") << "-z +x -y" << "-z +x -y";
+        QTest::newRow("an axis twice") << "+x -x +z" << "+x +y +z";
+        QTest::newRow("no sign") << "y x z" << "+x +y +z";
+        QTest::newRow("two axes") << "-y +x" << "+x +y +z";
+        QTest::newRow("no such axis") << "+w +x +y" << "+x +y +z";
+        QTest::newRow("a line's end") << "-y +x +z\n" << "-y +x +z";
+        // clang-format on
+    }
+
+    void theAxesAreReadFromTheirNote()
+    {
+        QFETCH(QString, note);
+        QFETCH(QString, read);
+        QCOMPARE(VolumeAxes::fromText(note).text(), read);
     }
 
     void texturesRoundUpToPowersOfTwo()
