@@ -39,7 +39,8 @@ void Camera::reset()
 
 QSizeF Camera::seenBox() const
 {
-    // The placement only swaps and mirrors axes.
+    // The placement only swaps and mirrors axes: the box is fitted as the
+    // axes set by hand show it.
     const QVector3D seen = placement().mapVector(m_box);
     const double width = std::abs(seen.x()), height = std::abs(seen.y());
     const double larger = std::max({width, height, 1e-9});

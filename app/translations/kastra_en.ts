@@ -2,6 +2,69 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="de">
 <context>
+    <name>AxesDialog</name>
+    <message>
+        <source>Achsen</source>
+        <translation>Axes</translation>
+    </message>
+    <message>
+        <source>Um 90° drehen:</source>
+        <translation>Turn by 90°:</translation>
+    </message>
+    <message>
+        <source>Spiegeln:</source>
+        <translation>Mirror:</translation>
+    </message>
+    <message>
+        <source>um die &amp;Waagerechte</source>
+        <translation>about the &amp;horizontal</translation>
+    </message>
+    <message>
+        <source>um die &amp;Senkrechte</source>
+        <translation>about the &amp;vertical</translation>
+    </message>
+    <message>
+        <source>in der &amp;Bildebene</source>
+        <translation>in the &amp;picture's plane</translation>
+    </message>
+    <message>
+        <source>&amp;links und rechts</source>
+        <translation>&amp;left and right</translation>
+    </message>
+    <message>
+        <source>&amp;oben und unten</source>
+        <translation>&amp;top and bottom</translation>
+    </message>
+    <message>
+        <source>&amp;vorn und hinten</source>
+        <translation>&amp;front and back</translation>
+    </message>
+    <message>
+        <source>Schl&amp;ießen</source>
+        <translation>&amp;Close</translation>
+    </message>
+    <message>
+        <source>Achsen der &amp;Datei</source>
+        <translation>The file's &amp;axes</translation>
+    </message>
+    <message>
+        <source>Die Achsen der Datei</source>
+        <translation>The file's axes</translation>
+    </message>
+    <message>
+        <source>Gespiegelt</source>
+        <translation>Mirrored</translation>
+    </message>
+    <message>
+        <source>Gedreht</source>
+        <translation>Turned</translation>
+    </message>
+    <message>
+        <source>%1. Von oben gesehen, ungedreht: nach rechts %2, nach oben %3, zum Betrachter %4.</source>
+        <translation>%1. Seen from above, unturned: to the right %2, up %3, towards the viewer %4.</translation>
+    </message>
+</context>
+<context>
     <name>CropDialog</name>
     <message>
         <source>Zuschneiden</source>
@@ -985,6 +1048,34 @@
     <message>
         <source>S&amp;chnitt durch das Volumen</source>
         <translation>&amp;Cut through the volume</translation>
+    </message>
+    <message>
+        <source>Ac&amp;hsen …</source>
+        <translation>A&amp;xes …</translation>
+    </message>
+    <message>
+        <source>Von +&amp;x</source>
+        <translation>From +&amp;x</translation>
+    </message>
+    <message>
+        <source>&amp;Von -x</source>
+        <translation>&amp;From -x</translation>
+    </message>
+    <message>
+        <source>Von +&amp;y</source>
+        <translation>From +&amp;y</translation>
+    </message>
+    <message>
+        <source>V&amp;on -y</source>
+        <translation>F&amp;rom -y</translation>
+    </message>
+    <message>
+        <source>Von +&amp;z</source>
+        <translation>From +&amp;z</translation>
+    </message>
+    <message>
+        <source>Vo&amp;n -z</source>
+        <translation>Fr&amp;om -z</translation>
     </message>
 </context>
 <context>
