@@ -155,7 +155,8 @@ void readSidecar(const std::string& path, ScanHeader& header)
         return unread("gives a Modality that is no text");
     const std::string said = modality->get<std::string>();
     header.hounsfield = lowerCase(said) == "ct";
-    header.valuesStatedBy = {"sidecar-modality", {name, said}};
+    header.valuesStatedBy = {"sidecar-modality",
+                             {std::filesystem::path(sidecar).filename().string(), said}};
 }
 
 } // namespace

@@ -161,7 +161,7 @@ const std::vector<MessageTemplate>& messageTable()
         {"no-ct-option", "as --no-ct says"},
         {"modality", "its modality is %1"},
         {"series-without-modality", "its series states no modality"},
-        {"sidecar-modality", "its sidecar %1 gives the modality %2"},
+        {"sidecar-modality", "its sidecar '%1' gives the modality %2"},
         {"samples-unsigned", "its samples are unsigned"},
         {"samples-not-read", "its samples were not read"},
         {"samples-not-integers", "its samples are not all integers"},
