@@ -58,7 +58,7 @@ const Wording kWordings[] = {
     {"not-export-format", QT_TRANSLATE_NOOP("ConverterMessage", "es ist keine Datei im Format %1")},
     {"output-exists",
      QT_TRANSLATE_NOOP("ConverterMessage",
-                       "es gibt es schon; --all-volumes schreibt einen neuen Ordner")},
+                       "es besteht schon; --all-volumes schreibt einen neuen Ordner")},
     {"output-not-dat",
      QT_TRANSLATE_NOOP("ConverterMessage", "die Ausgabe muss eine .dat-Datei sein oder, aus einer "
                                            ".dat-Eingabe, eine Datei im Format %1")},
