@@ -6,6 +6,8 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QStandardPaths>
 
@@ -55,8 +57,8 @@ namespace {
 
 // The notes kept beside a volume: an empty file for each of the kind's
 // flags (CT, patient axes); the converter's reason for its reading of the
-// values, and the voxel size ("0.5 0.5 2"), as text; the axes the user set
-// the view by ("-y +x +z").
+// values, as its code line's JSON, and the voxel size ("0.5 0.5 2"), as
+// text; the axes the user set the view by ("-y +x +z").
 const char* const kNotes[] = {".ct", ".ras", ".why", ".mm", ".axes"};
 constexpr int kAxesNote = 4;
 
@@ -76,9 +78,12 @@ qint64 bytesOf(const QFileInfo& volume)
 void ScanCache::setKind(const QString& volume, const ScanKind& kind) const
 {
     const std::array<double, 3>& size = kind.voxelSize;
-    const QString texts[] = {{}, {}, kind.reason,
-                             size[0] > 0 ? QString("%1 %2 %3").arg(size[0]).arg(size[1]).arg(size[2])
-                                         : QString()};
+    const QString texts[] = {
+        {},
+        {},
+        kind.reason.isEmpty() ? QString()
+                              : QJsonDocument(kind.reason).toJson(QJsonDocument::Compact),
+        size[0] > 0 ? QString("%1 %2 %3").arg(size[0]).arg(size[1]).arg(size[2]) : QString()};
     const bool noted[] = {kind.ct, kind.patientAxes, !texts[2].isEmpty(), !texts[3].isEmpty()};
     for (int i = 0; i < 4; ++i) {
         QFile note(volume + kNotes[i]);
@@ -92,9 +97,15 @@ ScanKind ScanCache::kind(const QString& volume) const
 {
     const auto text = [&](int note) {
         QFile file(volume + kNotes[note]);
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.read(1024)) : QString();
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.read(65536)) : QString();
     };
-    ScanKind kind{QFile::exists(volume + kNotes[0]), QFile::exists(volume + kNotes[1]), text(2), {}};
+    // A reason kept before the converter gave codes is its English text.
+    const QString why = text(2);
+    const QJsonDocument reason = QJsonDocument::fromJson(why.toUtf8());
+    ScanKind kind{QFile::exists(volume + kNotes[0]),
+                  QFile::exists(volume + kNotes[1]),
+                  reason.isObject() || why.isEmpty() ? reason.object() : QJsonObject{{"text", why}},
+                  {}};
     const QStringList size = text(3).split(' ');
     for (int axis = 0; axis < 3 && size.size() == 3; ++axis)
         kind.voxelSize[size_t(axis)] = std::max(size[axis].toDouble(), 0.0);

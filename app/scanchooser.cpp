@@ -40,7 +40,7 @@ ScanChooser::ScanChooser(const QString& title, const QString& label, const QStri
     layout->addWidget(buttons);
 }
 
-void ScanChooser::offerCt(bool ct, const QString& reason)
+void ScanChooser::offerCt(bool ct, const QJsonObject& reason)
 {
     m_ct->setChecked(ct);
     m_reason->setText(tr("kastra-convert liest %1").arg(valuesReadingText({ct, false, reason})));

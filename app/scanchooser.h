@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QJsonObject>
 #include <QStringList>
 
 class QCheckBox;
@@ -20,7 +21,7 @@ public:
 
     // Shows "Werte als CT (HU) lesen", checked as `ct`, and the converter's
     // reason.
-    void offerCt(bool ct, const QString& reason);
+    void offerCt(bool ct, const QJsonObject& reason);
 
     void choose(int index); // the item chosen at the start
     int chosen() const;     // the item's index, 0 where there is no list

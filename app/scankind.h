@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonObject>
 #include <QString>
 
 #include <array>
@@ -7,17 +8,17 @@
 // What the converter found a scan to be, beyond its samples: CT, whose
 // densities are HU + 1024, and whether its axes run towards the patient's
 // right, anterior and superior (the orientation was known and applied); why
-// it read the values as it did, in its own words ("its modality is CT");
-// and the size of the voxels it wrote, in mm (0 each where not known).
+// it read the values as it did, as its code line gives it (a message for
+// converterMessageText: "its modality is CT"); and the size of the voxels it
+// wrote, in mm (0 each where not known).
 struct ScanKind
 {
     bool ct = false;
     bool patientAxes = false;
-    QString reason;
+    QJsonObject reason;
     std::array<double, 3> voxelSize{{0, 0, 0}};
 };
 
 // The reading of a scan's values and why, as the window says it:
-// "CT (HU): seine Modalität ist CT". The converter's reasons are English;
-// those it gives are said in German, any other as it came.
+// "CT (HU): seine Modalität ist CT".
 QString valuesReadingText(const ScanKind& kind);

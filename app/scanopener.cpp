@@ -2,6 +2,7 @@
 
 #include "app/scanopener.h"
 
+#include "app/convertermessage.h"
 #include "app/scanchooser.h"
 #include "platform/console.h"
 
@@ -39,21 +40,6 @@ QString stageText(const QString& stage)
     if (stage == "Mapping")
         return QCoreApplication::translate("ScanOpener", "Werte abbilden");
     return stage;
-}
-
-// Why the converter read the values as it did, from its values line:
-// "- Values: HU + 1024 (CT: its modality is CT), ..." gives "its modality
-// is CT". Empty where the line gives no reason (a --window).
-QString valuesReason(const QString& line)
-{
-    const int start = line.indexOf(QRegularExpression(" \\((not )?CT: "));
-    if (start < 0)
-        return {};
-    const int from = line.indexOf(": ", start) + 2;
-    int depth = 1, at = start + 2;
-    for (; at < line.size() && depth > 0; ++at)
-        depth += line[at] == '(' ? 1 : line[at] == ')' ? -1 : 0;
-    return depth == 0 ? line.mid(from, at - 1 - from) : QString();
 }
 
 // The voxel size the converter wrote, from its output line: "- Output: 256
@@ -144,7 +130,7 @@ QString ScanOpener::scanName() const
 
 void ScanOpener::list(const QStringList& chosen, const QString& choice)
 {
-    run(QStringList{m_scan, "--list"} + chosen, tr("%1 wird gelesen …").arg(scanName()),
+    run(QStringList{m_scan, "--list", "--codes"} + chosen, tr("%1 wird gelesen …").arg(scanName()),
         [this, chosen, choice](const QByteArray& json) { listed(json, chosen, choice); });
 }
 
@@ -215,7 +201,7 @@ void ScanOpener::ask(const QString& title, const QString& label, const QStringLi
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     const QJsonValue decided = listing.value("ct");
     if (decided.isBool())
-        dialog->offerCt(decided.toBool(), listing.value("ctReason").toString());
+        dialog->offerCt(decided.toBool(), listing.value("ctReasonCode").toObject());
     // The converter's own decision needs no option, so that its volume is
     // the one an open without a choice finds in the cache.
     connect(dialog, &QDialog::accepted, this, [dialog, decided, take] {
@@ -234,7 +220,7 @@ void ScanOpener::convert(const QStringList& options, const QString& choice)
         return emit opened(volume, m_scan, choice, m_cache.kind(volume), options);
     QDir().mkpath(m_cache.folder());
     m_output = volume;
-    run(QStringList{m_scan, volume, "--progress"} + options,
+    run(QStringList{m_scan, volume, "--progress", "--codes"} + options,
         tr("%1 wird konvertiert …").arg(scanName()),
         [this, volume, choice, options](const QByteArray&) {
             m_cache.setKind(volume, m_kind);
@@ -276,8 +262,9 @@ void ScanOpener::run(const QStringList& arguments, const QString& doing, Done do
     m_process->start(converter(), arguments);
 }
 
-// "progress STAGE PERCENT" lines move the dialog; the converter's other lines
-// go on to the console, where its own run would have printed them.
+// "progress STAGE PERCENT" lines move the dialog and the "reason JSON" line
+// says why the values are read as they are; the converter's other lines go on
+// to the console, where its own run would have printed them.
 void ScanOpener::readOutput()
 {
     m_silence.start(g_silenceLimitMs);
@@ -292,10 +279,10 @@ void ScanOpener::readOutput()
                 tr("%1 wird konvertiert: %2").arg(scanName(), stageText(words[1])));
             m_progress->setRange(0, 100);
             m_progress->setValue(words[2].toInt());
+        } else if (line.startsWith("reason {")) {
+            m_kind.reason = QJsonDocument::fromJson(line.mid(7).toUtf8()).object();
         } else {
             m_kind.ct = m_kind.ct || line.startsWith("- Values: HU + 1024");
-            if (line.startsWith("- Values: "))
-                m_kind.reason = valuesReason(line);
             if (m_kind.voxelSize[0] == 0)
                 m_kind.voxelSize = writtenVoxelSize(line);
             m_kind.patientAxes =
@@ -316,7 +303,18 @@ void ScanOpener::finished(int exitCode, QProcess::ExitStatus status)
     m_progress->hide();
     m_progress->deleteLater();
     m_progress = nullptr;
-    const QString said = QString::fromUtf8(process->readAllStandardError()).trimmed();
+    // The converter's English lines, and its refusal as a code line, which
+    // the window says in its own words.
+    QStringList lines = QString::fromUtf8(process->readAllStandardError()).trimmed().split('\n');
+    QJsonObject refusal;
+    for (auto line = lines.begin(); line != lines.end();)
+        if (line->startsWith("refusal {")) {
+            refusal = QJsonDocument::fromJson(line->mid(8).toUtf8()).object();
+            line = lines.erase(line);
+        } else {
+            ++line;
+        }
+    const QString said = lines.join('\n').trimmed();
     const QString program = converter();
     if (m_cancelled || m_hung || status != QProcess::NormalExit || exitCode != 0) {
         // What the converter began and could not remove.
@@ -329,24 +327,30 @@ void ScanOpener::finished(int exitCode, QProcess::ExitStatus status)
     if (m_cancelled)
         return;
     if (exitCode == -1 && process->error() == QProcess::FailedToStart)
-        return fail("kastra-convert kann nicht gestartet werden (" + program +
-                    "): installieren Sie es neben Kastra, oder nennen Sie es in KASTRA_CONVERT.");
+        return fail(tr("kastra-convert kann nicht gestartet werden (%1): installieren Sie es "
+                       "neben Kastra, oder nennen Sie es in KASTRA_CONVERT.")
+                        .arg(program));
     if (m_hung)
-        return fail(QString("kastra-convert gab %1 s lang kein Zeichen und wurde beendet; ")
-                        .arg(g_silenceLimitMs / 1000) +
-                    scanName() + " bleibt ungeöffnet.");
+        return fail(tr("kastra-convert gab %1 s lang kein Zeichen und wurde beendet; %2 bleibt "
+                       "ungeöffnet.")
+                        .arg(g_silenceLimitMs / 1000)
+                        .arg(scanName()));
     if (status != QProcess::NormalExit)
-        return fail("kastra-convert brach bei " + scanName() + " unerwartet ab.");
-    if (exitCode != 0) // the converter's one line says why
-        return fail(said.isEmpty() ? "kastra-convert lehnte " + scanName() + " ab." : said);
+        return fail(tr("kastra-convert brach bei %1 unerwartet ab.").arg(scanName()));
+    // The converter's one line says why; a refusal the window has no words
+    // for (a newer converter's) as the converter said it.
+    if (exitCode != 0 && knowsConverterMessage(refusal.value("code").toString()))
+        return fail(converterMessageText(refusal));
+    if (exitCode != 0)
+        return fail(said.isEmpty() ? tr("kastra-convert lehnte %1 ab.").arg(scanName()) : said);
     m_done(m_stdout);
 }
 
 void ScanOpener::fail(const QString& why)
 {
-    QMessageBox* box =
-        new QMessageBox(QMessageBox::Warning, "Kastra", scanName() + " kann nicht geöffnet werden.",
-                        QMessageBox::Ok, m_window);
+    QMessageBox* box = new QMessageBox(QMessageBox::Warning, "Kastra",
+                                       tr("%1 kann nicht geöffnet werden.").arg(scanName()),
+                                       QMessageBox::Ok, m_window);
     box->setInformativeText(why);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();

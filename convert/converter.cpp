@@ -92,23 +92,20 @@ std::string oneLine(std::string text)
 void checkStandardOutput()
 {
     if (!(console::out() << std::flush))
-        throw ConvertError(std::string("cannot write to the standard output: ") +
-                           std::strerror(errno));
+        throw ConvertError({"cannot-write-standard-output", {std::strerror(errno)}});
 }
 
 void exportDat(const ConvertOptions& options, Clock::time_point started)
 {
     if (!isVolumeFile(options.input))
-        throw ConvertError("cannot write '" + options.output + "': only a .dat INPUT exports to " +
-                           exportFormatsText());
+        throw ConvertError::writing(options.output, {"export-needs-dat", {exportFormatsText()}});
     if (options.ct || options.noCt || options.window || options.keepGrid || options.shrink != 1 ||
         !options.series.empty() || options.volume != 0 || options.allVolumes)
-        throw ConvertError("cannot write '" + options.output +
-                           "': an export writes the samples unchanged and takes no options");
+        throw ConvertError::writing(options.output, {"export-takes-no-options"});
     SampleVolume volume;
     const std::string error = readVolumeSamples(options.input, volume);
     if (!error.empty())
-        throw ConvertError("cannot read '" + options.input + "': " + error);
+        throw ConvertError::reading(options.input, {"foreign-text", {error}});
     exportVolume(volume, options.output);
     const std::array<uint64_t, 3> extents{
         {uint64_t(volume.width), uint64_t(volume.height), uint64_t(volume.depth)}};
@@ -204,11 +201,10 @@ void convertToDat(const ConvertOptions& options, bool progressBar, Clock::time_p
     std::error_code error;
     if (options.allVolumes ? std::filesystem::exists(options.output, error)
                            : !isVolumeFile(options.output))
-        throw ConvertError("cannot write '" + options.output +
-                           (options.allVolumes
-                                ? "': it exists; --all-volumes writes a new folder"
-                                : "': OUTPUT must be a .dat file, or from a .dat INPUT a " +
-                                      exportFormatsText() + " file"));
+        throw ConvertError::writing(options.output,
+                                    options.allVolumes
+                                        ? ConvertMessage("output-exists")
+                                        : ConvertMessage("output-not-dat", {exportFormatsText()}));
     VolumeSequence volumes(options);
     const ScanHeader& header = volumes.header();
     console::out() << "- Input: " << header.format << " " << named(options.input) << ", "
@@ -271,13 +267,15 @@ void convertToDat(const ConvertOptions& options, bool progressBar, Clock::time_p
         if (!mapped.storage.samples.empty())
             image = FloatImage::Pointer(); // the source's memory goes before the writing
         clamped += mapped.clamped;
+        if (v + 1 == count && !mapping.reason.empty())
+            printReasonCode(mapping.reason);
         if (v + 1 == count)
             console::out() << valuesLine(mapping, clamped, padded) << std::endl;
         checkStandardOutput(); // before the output exists, which a failure leaves alone
         const std::string path = several ? folder->volumePath(v, count) : options.output;
         if (!writeVolumeFile(path, mapped.extents[0], mapped.extents[1], mapped.extents[2],
                              mapped.samples))
-            throw ConvertError("cannot write '" + path + "'");
+            throw ConvertError({"cannot-write-file", {path}});
     }
     if (several)
         folder->complete(options.output);
@@ -324,6 +322,9 @@ std::string convertUsage()
            "  --verbose       also show what the scan libraries say\n"
            "  --progress      also print \"progress STAGE PERCENT\" lines, for a program\n"
            "                  that runs the converter (no progress bar then)\n"
+           "  --codes         also print each refusal and the reason for reading the values\n"
+           "                  as CT or not as a line of JSON with a stable code and its\n"
+           "                  arguments, for a program that says them in its own words\n"
            "  --list          print the series and volumes INPUT holds as one JSON object\n"
            "                  and convert nothing (no OUTPUT; --series lists its volumes)\n"
            "  --help          print this text\n"
@@ -345,16 +346,13 @@ int convert(const ConvertOptions& options, bool progressBar)
         checkStandardOutput();
         return 0;
     } catch (const ConvertError& error) {
-        console::err() << "kastra-convert: " << error.what() << std::endl;
+        printRefusal(error.message());
     } catch (const itk::ExceptionObject& error) {
-        console::err() << "kastra-convert: cannot convert '" << options.input
-                       << "': " << oneLine(error.GetDescription()) << std::endl;
+        printRefusal({"cannot-convert", {options.input, oneLine(error.GetDescription())}});
     } catch (const std::bad_alloc&) {
-        console::err() << "kastra-convert: cannot convert '" << options.input << "': out of memory"
-                       << std::endl;
+        printRefusal({"cannot-convert", {options.input, ConvertMessage("out-of-memory")}});
     } catch (const std::exception& error) {
-        console::err() << "kastra-convert: cannot convert '" << options.input
-                       << "': " << oneLine(error.what()) << std::endl;
+        printRefusal({"cannot-convert", {options.input, oneLine(error.what())}});
     }
     return 1;
 }
@@ -375,6 +373,7 @@ int runConverter(int argc, char** argv)
         return 2;
     }
     signal(SIGPIPE, SIG_IGN);
+    setMessageCodesPrinted(options.codes);
     const bool progressBar = !options.progress && isatty(STDOUT_FILENO) != 0;
     return runWatched([&] { return convert(options, progressBar); }, options.input, options.output,
                       options.list ? std::vector<std::string>{}

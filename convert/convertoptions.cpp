@@ -51,6 +51,8 @@ std::string parseConvertOptions(const std::vector<std::string>& arguments, Conve
             options.list = true;
         } else if (argument == "--progress") {
             options.progress = true;
+        } else if (argument == "--codes") {
+            options.codes = true;
         } else if (argument == "--series") {
             if (left < 1 || arguments[i + 1].empty())
                 return "--series needs a series UID";
@@ -86,7 +88,7 @@ std::string parseConvertOptions(const std::vector<std::string>& arguments, Conve
     if (options.list &&
         (options.volume != 0 || options.allVolumes || options.ct || options.noCt ||
          options.window || options.keepGrid || options.shrink != 1 || options.progress))
-        return "--list takes no options but --series and --verbose";
+        return "--list takes no options but --series, --verbose and --codes";
     if (options.list) {
         options.input = paths[0];
         return {};

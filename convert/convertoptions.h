@@ -20,6 +20,7 @@ struct ConvertOptions
     bool verbose = false;                 // --verbose: the libraries' own messages too
     bool list = false;                    // --list: the series and volumes, as JSON
     bool progress = false;                // --progress: "progress STAGE PERCENT" lines
+    bool codes = false;                   // --codes: refusals and the values' reason as codes too
     bool help = false;
     bool version = false;   // --version: the program's version
     bool libraries = false; // --libraries: the scan libraries' versions and licences

@@ -132,13 +132,13 @@ const ScanFormat& inputFormat(const ConvertOptions& options)
     const std::string& path = options.input;
     std::error_code error;
     if (!std::filesystem::exists(path, error))
-        throw ConvertError("cannot read '" + path + "': no such file or folder");
+        throw ConvertError::reading(path, {"no-such-path"});
     const ScanFormat* format = formatForReading(path);
     if (!format)
-        throw ConvertError("cannot read '" + path + "': it is not " + readableFormatsText());
+        throw ConvertError::reading(path,
+                                    {"unknown-format", {listText(&ScanFormat::readExtensions)}});
     if (options.volume != 0 && !format->holdsSeveralVolumes)
-        throw ConvertError("cannot read '" + path + "': --volume chooses among the volumes of " +
-                           "a DICOM series or a NIfTI file; a " + format->name + " holds one");
+        throw ConvertError::reading(path, {"volume-of-single-volume-format", {format->name}});
     return *format;
 }
 

@@ -16,7 +16,3 @@
 // is still to be chosen. Where the header does not tell CT, the samples of
 // the first volume are read. Throws as the input's reader does.
 std::string scanListing(const ConvertOptions& options);
-
-// `text` as a JSON string, quoted: bytes that are not UTF-8 are taken as
-// Latin-1, as DICOM's most common character set has them.
-std::string jsonString(const std::string& text);

@@ -41,19 +41,20 @@ void checkProgramTakes(const VoxelGrid& grid, const AxisMapping& axes, const Sca
     const std::array<uint64_t, 3> written = axes.permuted(grid.extents);
     if (fits(written))
         return;
-    std::string advice = "no --shrink up to 16 makes it fit";
+    ConvertMessage advice("no-shrink-fits");
     for (int shrink = options.shrink + 1; shrink <= 16; ++shrink) {
         const std::array<uint64_t, 3> smaller = axes.permuted(
             voxelGridFor(header.extents, header.spacing, shrink, options.keepGrid).extents);
         if (fits(smaller)) {
-            advice = "--shrink " + std::to_string(shrink) + " writes " + extentsText(smaller);
+            advice = {"shrink-fits", {shrink, extentsText(smaller)}};
             break;
         }
     }
-    throw ConvertError("cannot convert '" + options.input + "': the volume " +
-                       extentsText(written) + " is more than Kastra loads (65535 per side, " +
-                       gigabytes(double(programMemory)) + " of memory at " +
-                       std::to_string(kLoadBytesPerSample) + " bytes a voxel); " + advice);
+    throw ConvertError(
+        {"cannot-convert",
+         {options.input, ConvertMessage("volume-too-large",
+                                        {extentsText(written), gigabytes(double(programMemory)),
+                                         kLoadBytesPerSample, advice})}});
 }
 
 void checkConversionMemory(const ScanHeader& header, const VoxelGrid& grid,
@@ -63,6 +64,8 @@ void checkConversionMemory(const ScanHeader& header, const VoxelGrid& grid,
         double(product(header.extents)) * header.readBytesPerVoxel +
         double(product(grid.extents)) * (sizeof(uint16_t) + (grid.resampled ? sizeof(float) : 0));
     if (memory > 0 && needed > double(memory))
-        throw ConvertError("cannot convert '" + input + "': it needs about " + gigabytes(needed) +
-                           " of memory, the machine has " + gigabytes(double(memory)));
+        throw ConvertError(
+            {"cannot-convert",
+             {input,
+              ConvertMessage("memory-too-small", {gigabytes(needed), gigabytes(double(memory))})}});
 }

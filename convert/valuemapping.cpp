@@ -127,11 +127,11 @@ template <class Pixel> HounsfieldDecision judgeSamples(const Pixel* samples, siz
         const double value = double(samples[i]);
         if (!std::is_integral<Pixel>::value &&
             !(std::isfinite(value) && value == std::floor(value)))
-            return {false, "its samples are not all integers"};
+            return {false, {"samples-not-integers"}};
         low = std::min(low, value);
     }
     if (!(low <= -1024))
-        return {false, "the minimum of its samples, " + number(low) + ", lies above -1024"};
+        return {false, {"minimum-above-air", {number(low)}}};
     const double padding = isPadding(low) ? low : std::numeric_limits<double>::quiet_NaN();
     std::array<uint64_t, kBins> bins{};
     uint64_t counted = 0;
@@ -147,13 +147,12 @@ template <class Pixel> HounsfieldDecision judgeSamples(const Pixel* samples, siz
     const auto air = std::max_element(bins.begin(), bins.begin() + 6);
     const int centre = kFirstBin + kBinWidth / 2 + kBinWidth * int(air - bins.begin());
     if (double(*air) < 0.01 * double(counted) || *air < 2 * *(air + 2))
-        return {false, "its samples have no peak of air near -1000"};
-    std::ostringstream reason;
-    reason << "its samples look like Hounsfield units: integers from "
-           << (std::isnan(padding) ? "" : "the padding value ") << low << ", with a peak of air at "
-           << centre << " holding " << std::setprecision(2)
-           << 100.0 * double(*air) / double(counted) << " % of them";
-    return {true, reason.str()};
+        return {false, {"no-peak-of-air"}};
+    std::ostringstream share;
+    share << std::setprecision(2) << 100.0 * double(*air) / double(counted);
+    return {true,
+            {std::isnan(padding) ? "hounsfield-samples" : "hounsfield-samples-padded",
+             {number(low), std::to_string(centre), share.str()}}};
 }
 
 } // namespace
@@ -186,13 +185,13 @@ HounsfieldDecision decideHounsfield(const ConvertOptions& options, const ScanHea
                                     const SourceImage* image)
 {
     if (options.ct || options.noCt)
-        return {options.ct, options.ct ? "as --ct says" : "as --no-ct says"};
+        return {options.ct, {options.ct ? "ct-option" : "no-ct-option"}};
     if (!header.valuesStatedBy.empty())
         return {header.hounsfield, header.valuesStatedBy};
     if (header.sampleType == SampleType::UInt16)
-        return {false, "its samples are unsigned"};
+        return {false, {"samples-unsigned"}};
     if (!image)
-        return {false, "its samples were not read"};
+        return {false, {"samples-not-read"}};
     return std::visit(
         [](const auto& read) {
             return judgeSamples(read->GetBufferPointer(), read->GetPixelContainer()->Size());
@@ -213,7 +212,8 @@ ValueMapping chooseValueMapping(const ConvertOptions& options, const ScanHeader&
         return mapping;
     }
     const HounsfieldDecision ct = decideHounsfield(options, header, &image);
-    mapping.reason = (ct.hounsfield ? "CT: " : "not CT: ") + ct.reason;
+    mapping.reason = ct.reason;
+    mapping.hounsfield = ct.hounsfield;
     if (ct.hounsfield) {
         mapping.rule = ValueMapping::Hounsfield;
         mapping.offset = 1024;
@@ -224,8 +224,7 @@ ValueMapping chooseValueMapping(const ConvertOptions& options, const ScanHeader&
         mapping.description = "unchanged";
     } else {
         if (!std::isfinite(range.low) || !std::isfinite(range.high))
-            throw ConvertError("cannot map the values of '" + options.input +
-                               "': they include infinities; choose a --window");
+            throw ConvertError({"cannot-map-values", {options.input, {"infinite-values"}}});
         mapping.rule = ValueMapping::DataRange;
         mapping.scale = range.high > range.low ? 4095 / (range.high - range.low) : 0;
         mapping.offset = -range.low * mapping.scale;
@@ -260,7 +259,7 @@ std::string valuesLine(const ValueMapping& mapping, uint64_t clamped, uint64_t p
     std::ostringstream line;
     line << "- Values: " << mapping.description;
     if (!mapping.reason.empty())
-        line << " (" << mapping.reason << ")";
+        line << " (" << (mapping.hounsfield ? "CT: " : "not CT: ") << mapping.reason.text() << ")";
     if (padded > 0)
         line << ", the padding " << mapping.padding << " written as air's 0 (" << padded
              << (padded == 1 ? " sample)" : " samples)");

@@ -4,6 +4,7 @@
 #include "convert/convertoptions.h"
 #include "convert/formats/scanheader.h"
 #include "convert/formats/scaninput.h"
+#include "convert/messages/convertmessage.h"
 #include "volume/volumedata.h"
 
 #include <array>
@@ -25,7 +26,7 @@ ValueRange valueRange(const SourceImage& image);
 struct HounsfieldDecision
 {
     bool hounsfield = false;
-    std::string reason;
+    ConvertMessage reason;
 };
 
 // Whether the options or the input's header decide it: where not, the
@@ -53,7 +54,8 @@ struct ValueMapping
     // (-1024, written 0) before any resampling; NaN where there is none.
     double padding = std::numeric_limits<double>::quiet_NaN();
     std::string description; // for the console: "HU + 1024"
-    std::string reason;      // why CT or not: "CT: its modality is CT"; "" for --window
+    bool hounsfield = false; // what the reason decided
+    ConvertMessage reason;   // why CT or not: "its modality is CT"; empty for --window
 };
 
 // The first rule that applies: --window LO HI; CT in Hounsfield units

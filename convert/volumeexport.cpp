@@ -22,8 +22,7 @@ public:
         std::error_code error;
         fs::remove_all(m_folder, error); // a leftover of an interrupted export
         if (!fs::create_directory(m_folder, error))
-            throw ConvertError("cannot write '" + output + "': cannot create '" +
-                               m_folder.string() + "'");
+            throw ConvertError::writing(output, {"cannot-create", {m_folder.string()}});
         m_file = m_folder / fs::path(output).filename();
     }
     ~PartFolder()
@@ -43,11 +42,11 @@ void exportVolume(const SampleVolume& volume, const std::string& output)
 {
     const ScanFormat* format = formatForWriting(output);
     if (!format)
-        throw ConvertError("cannot write '" + output + "': it is not " + exportFormatsText());
+        throw ConvertError::writing(output, {"not-export-format", {exportFormatsText()}});
     PartFolder folder(output);
     format->write(volume, folder.file());
     std::error_code error;
     fs::rename(folder.file(), output, error);
     if (error)
-        throw ConvertError("cannot write '" + output + "': " + error.message());
+        throw ConvertError::writing(output, {"foreign-text", {error.message()}});
 }

@@ -42,8 +42,6 @@ SourceImage VolumeSequence::read(int index, ProgressBar& progress)
     const ScanHeader& own = input->header();
     if (own.extents != header().extents || own.spacing != header().spacing ||
         own.direction != header().direction)
-        throw ConvertError("cannot read '" + m_options.input + "': volume " +
-                           std::to_string(index) + " lies on another grid than volume 0; " +
-                           "convert it alone with --volume " + std::to_string(index));
+        throw ConvertError::reading(m_options.input, {"volume-on-other-grid", {index}});
     return input->read(progress);
 }

@@ -33,8 +33,8 @@ using gdcm::Tag;
 // fragments were walked; a deflated data set has no bytes to count here,
 // and colour pixels, which are refused before they are decoded, may be
 // stored with fewer bytes than samples (YBR_FULL_422).
-std::string pixelDataCutShort(const gdcm::Reader& reader, const TagReader& tags,
-                              const std::string& path)
+ConvertMessage pixelDataCutShort(const gdcm::Reader& reader, const TagReader& tags,
+                                 const std::string& path)
 {
     const gdcm::DataSet& ds = reader.GetFile().GetDataSet();
     const size_t start = reader.GetStreamCurrentPosition(); // of the pixel data's value
@@ -48,8 +48,7 @@ std::string pixelDataCutShort(const gdcm::Reader& reader, const TagReader& tags,
         tags.number(ds, Tag(0x0028, 0x0100), 0) / 8 * tags.number(ds, Tag(0x0028, 0x0002), 1);
     const double held = double(fs::file_size(path)) - double(start);
     if (held < bytes)
-        return "it holds " + std::to_string(uint64_t(std::max(0.0, held))) +
-               " bytes of pixel data, " + std::to_string(uint64_t(bytes)) + " are announced";
+        return {"pixel-data-short", {uint64_t(std::max(0.0, held)), uint64_t(bytes)}};
     return {};
 }
 
@@ -80,16 +79,15 @@ DicomFolder::DicomFolder(const std::string& input) : m_input(input)
             if (entry.is_regular_file(error))
                 paths.push_back(entry.path().string());
     if (error)
-        throw ConvertError("cannot read '" + input + "': " + error.message());
+        throw ConvertError::reading(input, {"foreign-text", {error.message()}});
     std::sort(paths.begin(), paths.end());
 
     std::vector<std::string> leftOut;
     std::map<std::string, size_t> seriesIndex;
     for (const std::string& path : paths) {
-        const std::string lengths = dicomLengthProblem(path);
+        const ConvertMessage lengths = dicomLengthProblem(path);
         if (!lengths.empty() && startsLikeDicom(path))
-            throw ConvertError("cannot read " + named(path) + ": " + lengths +
-                               "; the file is damaged");
+            throw ConvertError::reading(path, {"file-damaged", {lengths}});
         if (!lengths.empty()) {
             leftOut.push_back(fs::path(path).filename().string());
             continue;
@@ -111,21 +109,19 @@ DicomFolder::DicomFolder(const std::string& input) : m_input(input)
             read && gdcm::MediaStorage::IsImage(storage) && ds.FindDataElement(Tag(0x0028, 0x0010));
         // The walk found nothing wrong with the file.
         if (startsLikeDicom(path) && !read)
-            throw ConvertError("cannot read " + named(path) + ": GDCM cannot read its header; " +
-                               libraryFailureNote("GDCM"));
+            throw ConvertError::reading(path,
+                                        {"gdcm-cannot-read-header", {libraryFailureNote("GDCM")}});
         if (image && uid.empty())
-            throw ConvertError("cannot read " + named(path) +
-                               ": it is an image that names no series");
+            throw ConvertError::reading(path, {"image-without-series"});
         if (!image) { // a DICOMDIR, a report, a plan, a file that is not DICOM
             leftOut.push_back(fs::path(path).filename().string());
             continue;
         }
         if (reader.GetStreamCurrentPosition() == size_t(-1)) // at the pixel data's value
-            throw ConvertError("cannot read " + named(path) + ": it holds no pixel data");
-        const std::string cutShort = pixelDataCutShort(reader, tags, path);
+            throw ConvertError::reading(path, {"no-pixel-data"});
+        const ConvertMessage cutShort = pixelDataCutShort(reader, tags, path);
         if (!cutShort.empty())
-            throw ConvertError("cannot read " + named(path) + ": " + cutShort +
-                               "; the file is damaged");
+            throw ConvertError::reading(path, {"file-damaged", {cutShort}});
 
         auto [at, added] = seriesIndex.emplace(uid, m_series.size());
         if (added) {
@@ -147,8 +143,7 @@ DicomFolder::DicomFolder(const std::string& input) : m_input(input)
         if (series.files.size() == 1)
             series.pixelFormat = format;
         else if (!(format == series.pixelFormat) && series.problem.empty())
-            series.problem =
-                named(path) + " stores its pixels unlike " + named(series.files.front());
+            series.problem = {"pixels-stored-unlike", {path, series.files.front()}};
 
         DicomSlice slice;
         slice.file = path;
@@ -177,13 +172,12 @@ DicomFolder::DicomFolder(const std::string& input) : m_input(input)
 
         const unsigned frames = unsigned(std::max(1.0, tags.number(ds, Tag(0x0028, 0x0008), 1)));
         const bool mosaic = slice.key(SliceKey::ImageType).find("MOSAIC") != std::string::npos;
-        std::string problem;
+        ConvertMessage problem;
         if (ds.FindDataElement(Tag(0x5200, 0x9230))) {
             series.multiFrame = true;
             problem = frameSlices(tags, ds, slice, frames, series.slices);
         } else if (frames > 1) {
-            problem = named(path) + " holds " + std::to_string(frames) +
-                      " frames without a position for each";
+            problem = {"frames-without-positions", {path, frames}};
         } else {
             problem =
                 setGeometry(slice, tags.text(ds, Tag(0x0020, 0x0032)),
@@ -201,25 +195,25 @@ DicomFolder::DicomFolder(const std::string& input) : m_input(input)
     std::sort(m_series.begin(), m_series.end(),
               [](const DicomSeries& a, const DicomSeries& b) { return a.uid < b.uid; });
     if (!leftOut.empty()) {
-        m_leftOut = "left out " + std::to_string(leftOut.size()) +
-                    (leftOut.size() == 1 ? " file" : " files") + " that " +
-                    (leftOut.size() == 1 ? "is" : "are") + " not a DICOM image: ";
+        std::string names;
         for (size_t i = 0; i < leftOut.size() && i < 3; ++i)
-            m_leftOut += (i ? ", " : "") + named(leftOut[i]);
+            names += (i ? ", " : "") + named(leftOut[i]);
         if (leftOut.size() > 3)
-            m_leftOut += ", ...";
+            names += ", ...";
+        m_leftOut = {leftOut.size() == 1 ? "left-out-file" : "left-out-files",
+                     {leftOut.size(), names}};
     }
 }
 
 const DicomSeries& DicomFolder::chosen(const std::string& uid) const
 {
-    const std::string refused = "cannot read '" + m_input + "': ";
     std::error_code error;
     if (m_series.empty() && !fs::is_directory(m_input, error))
-        throw ConvertError(refused + "it is not a DICOM image");
+        throw ConvertError::reading(m_input, {"not-dicom-image"});
     if (m_series.empty())
-        throw ConvertError(refused + "the folder holds no DICOM series" +
-                           (m_leftOut.empty() ? "" : "; " + m_leftOut));
+        throw ConvertError::reading(
+            m_input, m_leftOut.empty() ? ConvertMessage("no-dicom-series")
+                                       : ConvertMessage("no-dicom-series-left-out", {m_leftOut}));
     if (uid.empty() && m_series.size() == 1)
         return m_series.front();
     for (const DicomSeries& series : m_series)
@@ -230,10 +224,9 @@ const DicomSeries& DicomFolder::chosen(const std::string& uid) const
         console::out() << "  " << series.uid << "  \"" << series.description << "\"  "
                        << series.files.size() << (series.files.size() == 1 ? " file" : " files")
                        << std::endl;
-    throw ConvertError(
-        refused + (uid.empty() ? "it holds " + std::to_string(m_series.size()) +
-                                     " series (listed above); choose one with --series UID"
-                               : "it holds no series " + uid + " (the series are listed above)"));
+    throw ConvertError::reading(m_input, uid.empty()
+                                             ? ConvertMessage("several-series", {m_series.size()})
+                                             : ConvertMessage("no-such-series", {uid}));
 }
 
 size_t filesBeside(const std::string& file, const std::string& uid)

@@ -30,7 +30,7 @@ struct DicomSeries
     bool multiFrame = false; // its files are enhanced multi-frame files
     // Why a file's slices cannot be made, for the one line that refuses the
     // series if it is chosen: "'IM7' states no image position".
-    std::string problem;
+    ConvertMessage problem;
 };
 
 // The DICOM files of a folder (not its subfolders), or a single DICOM file,
@@ -45,7 +45,7 @@ public:
     // By UID.
     const std::vector<DicomSeries>& series() const { return m_series; }
     // "left out 2 files that are not a DICOM image: 'README', ...", or "".
-    const std::string& leftOut() const { return m_leftOut; }
+    const ConvertMessage& leftOut() const { return m_leftOut; }
     // The series `uid` names, or the only one when `uid` is "". Throws
     // ConvertError when there is none; where several are left to choose
     // from, they are listed on the console first.
@@ -54,7 +54,7 @@ public:
 private:
     std::string m_input;
     std::vector<DicomSeries> m_series;
-    std::string m_leftOut;
+    ConvertMessage m_leftOut;
 };
 
 // Whether the file starts as DICOM files do: "DICM" after 128 bytes.

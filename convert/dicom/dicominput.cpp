@@ -28,22 +28,17 @@ std::string degrees(double value)
 
 void checkPixelFormat(const DicomPixelFormat& format, const std::string& input)
 {
-    const std::string refused = "cannot read '" + input + "': ";
     // A volume holds one value a voxel; the colours of a palette are not values either.
     if (format.samplesPerPixel != 1 || format.photometric == "PALETTE COLOR")
-        throw ConvertError(refused + "its pixels are colour (" +
-                           (format.photometric.empty()
-                                ? std::to_string(format.samplesPerPixel) + " samples each"
-                                : format.photometric) +
-                           "); colour images are not converted");
+        throw ConvertError::reading(input,
+                                    format.photometric.empty()
+                                        ? ConvertMessage("colour-samples", {format.samplesPerPixel})
+                                        : ConvertMessage("colour-pixels", {format.photometric}));
     if (format.bitsAllocated != 8 && format.bitsAllocated != 16 && format.bitsAllocated != 32)
-        throw ConvertError(refused + "its pixels take " + std::to_string(format.bitsAllocated) +
-                           " bits; 8, 16 or 32 convert");
+        throw ConvertError::reading(input, {"bits-allocated", {format.bitsAllocated}});
     if (format.bitsStored == 0 || format.bitsStored > format.bitsAllocated ||
         format.highBit + 1 != format.bitsStored)
-        throw ConvertError(refused + "its pixels keep " + std::to_string(format.bitsStored) +
-                           " bits up to bit " + std::to_string(format.highBit) +
-                           "; only values in the low bits convert");
+        throw ConvertError::reading(input, {"bits-stored", {format.bitsStored, format.highBit}});
 }
 
 // A stored value without the bits above bits stored (scanners leave overlays
@@ -80,7 +75,7 @@ DicomInput::DicomInput(const DicomFolder& scan, const std::string& input, const 
 {
     const DicomSeries& series = scan.chosen(choice.series);
     if (!scan.leftOut().empty())
-        m_header.notes.push_back("- L" + scan.leftOut().substr(1));
+        m_header.notes.push_back("- L" + scan.leftOut().text().substr(1));
     std::error_code error;
     const size_t beside = choice.listing || series.mosaic || series.multiFrame ||
                                   std::filesystem::is_directory(input, error)
@@ -93,18 +88,17 @@ DicomInput::DicomInput(const DicomFolder& scan, const std::string& input, const 
     m_format = series.pixelFormat;
     checkPixelFormat(m_format, input);
     if (!series.problem.empty())
-        throw ConvertError("cannot read '" + input + "': " + series.problem);
+        throw ConvertError::reading(input, series.problem);
     if (series.slices.empty())
-        throw ConvertError("cannot read '" + input + "': its series holds no slices");
+        throw ConvertError::reading(input, {"no-slices"});
     checkSlicesAlike(series.slices, input);
 
     SeriesVolumes split = splitIntoVolumes(series.slices, input);
     const size_t volumes = split.volumes.size();
     if (size_t(choice.volume) >= volumes)
-        throw ConvertError("cannot read '" + input + "': --volume " +
-                           std::to_string(choice.volume) + " asks for a volume it lacks; " +
-                           (volumes == 1 ? "it holds one volume"
-                                         : "it holds volumes 0.." + std::to_string(volumes - 1)));
+        throw ConvertError::reading(
+            input, volumes == 1 ? ConvertMessage("volume-missing-one", {choice.volume})
+                                : ConvertMessage("volume-missing", {choice.volume, volumes - 1}));
     m_header.volumeCount = volumes;
     for (SliceKey key : split.distinguishing)
         m_header.toldApartBy +=
@@ -124,18 +118,16 @@ DicomInput::DicomInput(const DicomFolder& scan, const std::string& input, const 
     m_geometry = stackGeometry(m_slices, input);
     if (m_geometry.tiltDegrees > 0) {
         if (choice.keepGrid)
-            throw ConvertError("cannot read '" + input + "': its slices are sheared by a " +
-                               "gantry tilt of " + degrees(m_geometry.tiltDegrees) +
-                               " degrees; --keep-grid cannot keep a sheared grid");
+            throw ConvertError::reading(input,
+                                        {"sheared-keep-grid", {degrees(m_geometry.tiltDegrees)}});
         m_header.notes.push_back("- Gantry tilt: the slices are sheared by " +
                                  degrees(m_geometry.tiltDegrees) +
                                  " degrees; resampled onto an unsheared grid (linear)");
     }
     if (!m_geometry.gap.empty()) {
         if (choice.keepGrid)
-            throw ConvertError("cannot read '" + input + "': its slice spacing is uneven (" +
-                               m_geometry.gap + "); --keep-grid cannot keep an uneven grid");
-        m_header.notes.push_back("- Uneven slices: " + m_geometry.gap +
+            throw ConvertError::reading(input, {"uneven-slice-spacing", {m_geometry.gap}});
+        m_header.notes.push_back("- Uneven slices: " + m_geometry.gap.text() +
                                  "; resampled onto an even grid (linear)");
     }
 
@@ -146,8 +138,9 @@ DicomInput::DicomInput(const DicomFolder& scan, const std::string& input, const 
                                            : "") +
                       ")";
     m_header.hounsfield = series.modality == "CT";
-    m_header.valuesStatedBy = series.modality.empty() ? "its series states no modality"
-                                                      : "its modality is " + series.modality;
+    m_header.valuesStatedBy = series.modality.empty()
+                                  ? ConvertMessage("series-without-modality")
+                                  : ConvertMessage("modality", {series.modality});
     m_header.statesPatientFrame = true;
     for (size_t axis = 0; axis < 3; ++axis) {
         m_header.extents[axis] = m_geometry.extents[axis];
@@ -202,19 +195,18 @@ template <class Take> void DicomInput::decodeSlices(ProgressBar& progress, Take&
         const LibraryCall call("GDCM", file);
         gdcm::ImageReader reader;
         reader.SetFileName(file.c_str());
-        const std::string damaged = "cannot read " + named(file) + ": ";
         if (!reader.Read())
-            throw ConvertError(damaged + "GDCM cannot decode its pixels; " +
-                               libraryFailureNote("GDCM"));
+            throw ConvertError::reading(file, {"gdcm-cannot-decode", {libraryFailureNote("GDCM")}});
         // GDCM copies as many bytes as the header announces from pixels
         // stored as they are, however few the pixel data holds: elements
         // after it may make up the file length the folder scan checked.
         const gdcm::ByteValue* stored = reader.GetImage().GetDataElement().GetByteValue();
         const uint64_t announced = reader.GetImage().GetBufferLength();
         if (stored && stored->GetLength() < announced)
-            throw ConvertError(damaged + "it holds " + std::to_string(stored->GetLength()) +
-                               " bytes of pixel data, " + std::to_string(announced) +
-                               " are announced; the file is damaged");
+            throw ConvertError::reading(
+                file,
+                {"file-damaged",
+                 {ConvertMessage("pixel-data-short", {uint64_t(stored->GetLength()), announced})}});
         gdcm::SplitMosaicFilter splitter;
         const gdcm::Image& image =
             some.mosaicTile ? splitMosaic(reader, splitter, file) : reader.GetImage();
@@ -227,14 +219,13 @@ template <class Take> void DicomInput::decodeSlices(ProgressBar& progress, Take&
             frames < needed || format.GetSamplesPerPixel() != 1 ||
             format.GetBitsAllocated() != m_format.bitsAllocated ||
             bool(format.GetPixelRepresentation()) != m_format.isSigned)
-            throw ConvertError(damaged + "its pixel data does not match its header");
+            throw ConvertError::reading(file, {"pixel-data-unlike-header"});
         const size_t count = size_t(some.columns) * some.rows;
         std::vector<char> buffer(image.GetBufferLength());
         if (buffer.size() < count * needed * m_format.bitsAllocated / 8)
-            throw ConvertError(damaged + "its pixel data does not match its header");
+            throw ConvertError::reading(file, {"pixel-data-unlike-header"});
         if (!image.GetBuffer(buffer.data()))
-            throw ConvertError(damaged + "GDCM cannot decode its pixels; " +
-                               libraryFailureNote("GDCM"));
+            throw ConvertError::reading(file, {"gdcm-cannot-decode", {libraryFailureNote("GDCM")}});
 
         values.resize(count);
         for (size_t index : slicesOfFile[file]) {

@@ -21,7 +21,7 @@ namespace {
 // writes it); false with `problem` set when the stream is damaged or
 // inflates to more than `most` bytes.
 bool inflateDataSet(std::istream& file, uint64_t from, uint64_t most, std::string& inflated,
-                    std::string& problem)
+                    ConvertMessage& problem)
 {
     z_stream stream{};
     if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)
@@ -43,13 +43,12 @@ bool inflateDataSet(std::istream& file, uint64_t from, uint64_t most, std::strin
         stream.avail_out = uInt(out.size());
         status = inflate(&stream, Z_NO_FLUSH);
         if (status != Z_OK && status != Z_STREAM_END) {
-            problem = "its deflated data set is damaged";
+            problem = {"deflated-data-set-damaged"};
             return false;
         }
         inflated.append(out.data(), out.size() - stream.avail_out);
         if (inflated.size() > most) {
-            problem =
-                "its deflated data set inflates to more than " + std::to_string(most >> 20) + " MB";
+            problem = {"deflated-data-set-too-large", {most >> 20}};
             return false;
         }
     }
@@ -58,7 +57,7 @@ bool inflateDataSet(std::istream& file, uint64_t from, uint64_t most, std::strin
 
 } // namespace
 
-std::string dicomLengthProblem(const std::string& path, uint64_t mostInflated)
+ConvertMessage dicomLengthProblem(const std::string& path, uint64_t mostInflated)
 {
     std::ifstream file(path, std::ios::binary | std::ios::ate);
     if (!file)
@@ -80,7 +79,7 @@ std::string dicomLengthProblem(const std::string& path, uint64_t mostInflated)
     // Without the meta information's transfer syntax, GDCM guesses the
     // encoding, and reads on in one it finds no fault with.
     if (preamble && syntax.empty())
-        return "its file meta information names no transfer syntax";
+        return {"no-transfer-syntax"};
     while (!syntax.empty() && (syntax.back() == '\0' || syntax.back() == ' '))
         syntax.pop_back();
     if (preamble) {
@@ -99,15 +98,16 @@ std::string dicomLengthProblem(const std::string& path, uint64_t mostInflated)
         encoding.bigEndian = first[0] == 0 && first[1] != 0;
     }
     if (!encoding.deflated)
-        return walker.walk(at, encoding, false, nullptr) ? std::string() : walker.problem();
+        return walker.walk(at, encoding, false, nullptr) ? ConvertMessage() : walker.problem();
 
     // A deflated data set is walked as GDCM reads it: inflated.
-    std::string inflated, problem;
+    std::string inflated;
+    ConvertMessage problem;
     if (!inflateDataSet(file, at, mostInflated, inflated, problem))
         return problem;
     std::istringstream dataSet(std::move(inflated));
     ElementWalker inflatedWalker(dataSet, dataSet.str().size());
     uint64_t start = 0;
-    return inflatedWalker.walk(start, encoding, false, nullptr) ? std::string()
+    return inflatedWalker.walk(start, encoding, false, nullptr) ? ConvertMessage()
                                                                 : inflatedWalker.problem();
 }

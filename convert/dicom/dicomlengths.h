@@ -1,5 +1,7 @@
 #pragma once
 
+#include "convert/messages/convertmessage.h"
+
 #include <cstdint>
 #include <string>
 
@@ -20,6 +22,7 @@ constexpr uint64_t kMostInflatedBytes = uint64_t(1) << 31;
 // round, a delimiter states a length, encapsulated data (pixel data, OB or OW
 // of undefined length) holds an item of undefined length, an element of an explicit data set has no
 // VR, or the meta information names no transfer syntax (in each GDCM tries another encoding and
-// finds any length); "" when the file's structure holds. Sequences of a stated length in implicit
-// encoding are stepped over, as no VR marks them.
-std::string dicomLengthProblem(const std::string& path, uint64_t mostInflated = kMostInflatedBytes);
+// finds any length); empty when the file's structure holds. Sequences of a stated length in
+// implicit encoding are stepped over, as no VR marks them.
+ConvertMessage dicomLengthProblem(const std::string& path,
+                                  uint64_t mostInflated = kMostInflatedBytes);

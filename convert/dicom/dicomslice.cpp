@@ -23,14 +23,14 @@ const char* sliceKeyName(SliceKey key)
     return names[int(key)];
 }
 
-std::string setGeometry(DicomSlice& slice, const std::string& position,
-                        const std::string& orientation, const std::string& spacing)
+ConvertMessage setGeometry(DicomSlice& slice, const std::string& position,
+                           const std::string& orientation, const std::string& spacing)
 {
     const std::vector<double> p = numbers(position), o = numbers(orientation), s = numbers(spacing);
     if (p.size() != 3 || o.size() != 6)
-        return named(slice.file) + " states no image position and orientation";
+        return {"no-position-and-orientation", {slice.file}};
     if (s.size() != 2 || !(s[0] > 0) || !(s[1] > 0))
-        return named(slice.file) + " states no pixel spacing";
+        return {"no-pixel-spacing", {slice.file}};
     std::copy(p.begin(), p.end(), slice.position.begin());
     std::copy(o.begin(), o.end(), slice.orientation.begin());
     slice.pixelSpacing = {{s[1], s[0]}}; // DICOM gives the row spacing first

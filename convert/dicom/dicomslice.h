@@ -1,5 +1,7 @@
 #pragma once
 
+#include "convert/messages/convertmessage.h"
+
 #include <array>
 #include <cstddef>
 #include <string>
@@ -51,6 +53,6 @@ struct DicomSlice
 };
 
 // Fills the geometry of `slice` from an image position, orientation and
-// pixel spacing; "" or, naming the file, what is missing.
-std::string setGeometry(DicomSlice& slice, const std::string& position,
-                        const std::string& orientation, const std::string& spacing);
+// pixel spacing; empty or, naming the file, what is missing.
+ConvertMessage setGeometry(DicomSlice& slice, const std::string& position,
+                           const std::string& orientation, const std::string& spacing);

@@ -40,8 +40,8 @@ bool ElementWalker::walk(uint64_t& at, const DicomEncoding& encoding, bool metaO
     while (at < m_size) {
         if (!m_open.empty() && at >= m_open.back().end) {
             if (at > m_open.back().end)
-                return fail(std::string("an element runs past the end of its ") +
-                            (m_open.back().kind == Item ? "item" : "sequence"));
+                return fail(
+                    {m_open.back().kind == Item ? "element-past-item" : "element-past-sequence"});
             m_open.pop_back();
             continue;
         }
@@ -77,8 +77,7 @@ bool ElementWalker::walk(uint64_t& at, const DicomEncoding& encoding, bool metaO
     while (!m_open.empty() && m_open.back().end == at)
         m_open.pop_back();
     if (!m_open.empty() && !metaOnly)
-        return fail(m_inPixelData ? "its compressed pixel data is cut short"
-                                  : "it ends inside a sequence");
+        return fail({m_inPixelData ? "compressed-pixel-data-short" : "ends-inside-sequence"});
     return true;
 }
 
@@ -98,16 +97,14 @@ bool ElementWalker::readElement(uint64_t at, const unsigned char head[8],
     // An explicit data set names every element's VR; GDCM reads one that
     // does not in other encodings, where any length may turn up.
     if (encoding.explicitVr && element.group != 0xfffe && !element.hasVr)
-        return fail("its element " + tag(element.group, element.element) +
-                    " has no value representation, which its encoding requires");
+        return fail({"element-without-vr", {tag(element.group, element.element)}});
     if (element.group == 0xfffe || !encoding.explicitVr) {
         element.hasVr = false; // the bytes are the length's
         element.length = number(head + 4, 4, encoding.bigEndian);
     } else if (longLength(element.vr)) {
         unsigned char extra[4];
         if (!readBytes(at + 8, extra, 4))
-            return fail("it ends inside the header of its element " +
-                        tag(element.group, element.element));
+            return fail({"ends-inside-element-header", {tag(element.group, element.element)}});
         element.length = number(extra, 4, encoding.bigEndian);
         element.headerBytes = 12;
     } else {
@@ -125,11 +122,11 @@ bool ElementWalker::checkPlacement(const Element& element)
         (element.itemEnd() && (m_open.empty() || inSequence)) ||
         (element.delimiter() && !undefinedEnd) ||
         (element.group == 0xfffe && !element.item() && !element.delimiter()))
-        return fail("its element " + tag(element.group, element.element) + " stands where " +
-                    (inSequence ? "an item" : "an element") + " belongs");
+        return fail({inSequence ? "element-where-item-belongs" : "element-where-element-belongs",
+                     {tag(element.group, element.element)}});
     if (element.delimiter() && element.length != 0) // GDCM allocates it all the same
-        return fail("its delimiter " + tag(element.group, element.element) + " states " +
-                    std::to_string(element.length) + " bytes, not 0");
+        return fail(
+            {"delimiter-with-length", {tag(element.group, element.element), element.length}});
     return true;
 }
 
@@ -141,9 +138,9 @@ ElementWalker::Step ElementWalker::enterOrStep(uint64_t at, const Element& eleme
     const bool pixelData = element.is(0x7fe0, 0x0010);
     const bool encapsulated = pixelData || element.vrIs("OB") || element.vrIs("OW");
     if (element.undefinedLength() && inFragments)
-        return refuse(m_inPixelData ? "its compressed pixel data holds an item of undefined length"
-                                    : "its element " + tag(element.group, element.element) +
-                                          " holds an item of undefined length");
+        return refuse(m_inPixelData ? ConvertMessage("pixel-data-item-undefined-length")
+                                    : ConvertMessage("item-undefined-length",
+                                                     {tag(element.group, element.element)}));
     if (element.undefinedLength()) { // its items and delimiters follow as elements
         const Kind kind = element.item() ? Item : encapsulated ? Fragments : Sequence;
         m_open.push_back({kind, UINT64_MAX, implicitInside || element.vrIs("UN")});
@@ -151,13 +148,12 @@ ElementWalker::Step ElementWalker::enterOrStep(uint64_t at, const Element& eleme
         return Entered;
     }
     if (element.length > m_size - at && pixelData)
-        return refuse("it holds " + std::to_string(m_size - at) + " bytes of pixel data, " +
-                      std::to_string(element.length) + " are announced");
+        return refuse({"pixel-data-short", {m_size - at, element.length}});
     if (element.length > m_size - at)
-        return refuse(m_inPixelData ? "its compressed pixel data is cut short"
-                                    : "its element " + tag(element.group, element.element) +
-                                          " states " + std::to_string(element.length) + " bytes, " +
-                                          std::to_string(m_size - at) + " follow it");
+        return refuse(m_inPixelData
+                          ? ConvertMessage("compressed-pixel-data-short")
+                          : ConvertMessage("element-past-end", {tag(element.group, element.element),
+                                                                element.length, m_size - at}));
     // Items, and sequences an explicit VR marks, are walked into as GDCM
     // reads them; implicit sequences of a stated length are stepped over,
     // as nothing marks them.
@@ -184,14 +180,14 @@ uint32_t ElementWalker::number(const unsigned char* bytes, int count, bool bigEn
     return value;
 }
 
-bool ElementWalker::fail(const std::string& problem)
+bool ElementWalker::fail(ConvertMessage problem)
 {
-    m_problem = problem;
+    m_problem = std::move(problem);
     return false;
 }
 
-ElementWalker::Step ElementWalker::refuse(const std::string& problem)
+ElementWalker::Step ElementWalker::refuse(ConvertMessage problem)
 {
-    m_problem = problem;
+    m_problem = std::move(problem);
     return Refused;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "convert/messages/convertmessage.h"
+
 #include <cstdint>
 #include <istream>
 #include <string>
@@ -27,7 +29,7 @@ public:
     // the meta information ends (group 0002 done) when `metaOnly`.
     bool walk(uint64_t& at, const DicomEncoding& encoding, bool metaOnly, std::string* syntax);
 
-    const std::string& problem() const { return m_problem; }
+    const ConvertMessage& problem() const { return m_problem; }
 
 private:
     // One element's header, as the walk reads it.
@@ -86,13 +88,13 @@ private:
 
     static uint32_t number(const unsigned char* bytes, int count, bool bigEndian);
 
-    bool fail(const std::string& problem);
+    bool fail(ConvertMessage problem);
 
-    Step refuse(const std::string& problem);
+    Step refuse(ConvertMessage problem);
 
     std::istream& m_file;
     uint64_t m_size;
     std::vector<Open> m_open;
     bool m_inPixelData = false;
-    std::string m_problem;
+    ConvertMessage m_problem;
 };

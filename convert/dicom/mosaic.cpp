@@ -60,8 +60,8 @@ bool csaHeaderHolds(const gdcm::DataElement& element)
 // The tiles of a mosaic: GDCM finds their number and the direction they
 // advance in from the scanner's private (CSA) header; the mosaic's position
 // is that of a slice as large as the whole mosaic, centred on the first tile.
-std::string mosaicSlices(const TagReader& tags, const gdcm::File& gdcmFile, const DicomSlice& file,
-                         std::vector<DicomSlice>& slices)
+ConvertMessage mosaicSlices(const TagReader& tags, const gdcm::File& gdcmFile,
+                            const DicomSlice& file, std::vector<DicomSlice>& slices)
 {
     const gdcm::DataSet& ds = gdcmFile.GetDataSet();
     // Without the private header, GDCM guesses the count from the
@@ -70,7 +70,7 @@ std::string mosaicSlices(const TagReader& tags, const gdcm::File& gdcmFile, cons
     for (const gdcm::PrivateTag& tag :
          {csa.GetCSAImageHeaderInfoTag(), csa.GetCSASeriesHeaderInfoTag()})
         if (ds.FindDataElement(tag) && !csaHeaderHolds(ds.GetDataElement(tag)))
-            return named(file.file) + " is a mosaic whose private (CSA) header is damaged";
+            return {"mosaic-csa-damaged", {file.file}};
     const gdcm::PrivateTag& csaTag = csa.GetCSAImageHeaderInfoTag();
     const bool counted = ds.FindDataElement(csaTag) &&
                          csa.LoadFromDataElement(ds.GetDataElement(csaTag)) &&
@@ -83,12 +83,12 @@ std::string mosaicSlices(const TagReader& tags, const gdcm::File& gdcmFile, cons
     double normal[3] = {};
     bool inverted = false;
     if (tiles == 0 || !filter.ComputeMOSAICDimensions(dims) || dims[0] == 0 || dims[1] == 0)
-        return named(file.file) + " is a mosaic whose number of tiles its header does not give";
+        return {"mosaic-without-tile-count", {file.file}};
     if (!filter.ComputeMOSAICSliceNormal(normal, inverted))
-        return named(file.file) + " is a mosaic whose slice direction its header does not give";
+        return {"mosaic-without-slice-direction", {file.file}};
     const double spacing = tags.number(ds, Tag(0x0018, 0x0088), 0);
     if (!(spacing > 0) && tiles > 1)
-        return named(file.file) + " is a mosaic that states no spacing between its slices";
+        return {"mosaic-without-spacing", {file.file}};
     DicomSlice tile = file;
     tile.mosaicTile = true;
     tile.columns = dims[0];
@@ -118,8 +118,7 @@ const gdcm::Image& splitMosaic(gdcm::ImageReader& reader, gdcm::SplitMosaicFilte
     if (stored.GetBitsAllocated() == 16 && stored.GetPixelRepresentation() == 1) {
         std::vector<char> decoded(image.GetBufferLength());
         if (!image.GetBuffer(decoded.data()))
-            throw ConvertError("cannot read " + named(file) + ": GDCM cannot decode its pixels; " +
-                               libraryFailureNote("GDCM"));
+            throw ConvertError::reading(file, {"gdcm-cannot-decode", {libraryFailureNote("GDCM")}});
         gdcm::DataElement pixels(Tag(0x7fe0, 0x0010));
         pixels.SetVR(gdcm::VR::OW);
         pixels.SetByteValue(decoded.data(), uint32_t(decoded.size()));
@@ -133,8 +132,7 @@ const gdcm::Image& splitMosaic(gdcm::ImageReader& reader, gdcm::SplitMosaicFilte
     splitter.SetImage(image);
     splitter.SetFile(reader.GetFile());
     if (!splitter.Split())
-        throw ConvertError("cannot read " + named(file) +
-                           ": GDCM cannot split its mosaic into slices");
+        throw ConvertError::reading(file, {"gdcm-cannot-split-mosaic"});
     splitter.GetImage().SetPixelFormat(stored);
     return splitter.GetImage();
 }

@@ -11,8 +11,8 @@ using gdcm::Tag;
 
 // The slices of an enhanced multi-frame file: a frame each, described by its
 // per-frame and shared functional groups.
-std::string frameSlices(const TagReader& tags, const gdcm::DataSet& ds, const DicomSlice& file,
-                        unsigned frames, std::vector<DicomSlice>& slices)
+ConvertMessage frameSlices(const TagReader& tags, const gdcm::DataSet& ds, const DicomSlice& file,
+                           unsigned frames, std::vector<DicomSlice>& slices)
 {
     const gdcm::DataSet* shared = item(ds, Tag(0x5200, 0x9229));
     // The dimension that is the position within a stack orders slices, not
@@ -27,8 +27,7 @@ std::string frameSlices(const TagReader& tags, const gdcm::DataSet& ds, const Di
     for (unsigned f = 0; f < frames; ++f) {
         const gdcm::DataSet* own = item(ds, Tag(0x5200, 0x9230), f);
         if (!own)
-            return named(file.file) + " describes fewer frames than the " + std::to_string(frames) +
-                   " it holds";
+            return {"fewer-frames-described", {file.file, frames}};
         // A frame's attribute: in its own functional group, else the shared.
         const auto value = [&](const Tag& group, const Tag& tag, const Tag& nested = Tag()) {
             for (const gdcm::DataSet* groups : {own, shared}) {
@@ -42,12 +41,12 @@ std::string frameSlices(const TagReader& tags, const gdcm::DataSet& ds, const Di
         };
         DicomSlice slice = file;
         slice.frame = f;
-        const std::string problem =
+        const ConvertMessage problem =
             setGeometry(slice, value(Tag(0x0020, 0x9113), Tag(0x0020, 0x0032)),
                         value(Tag(0x0020, 0x9116), Tag(0x0020, 0x0037)),
                         value(Tag(0x0028, 0x9110), Tag(0x0028, 0x0030)));
         if (!problem.empty())
-            return problem + " for frame " + std::to_string(f + 1);
+            return {"for-frame", {problem, f + 1}};
         const std::vector<double> slope = numbers(value(Tag(0x0028, 0x9145), Tag(0x0028, 0x1053)));
         const std::vector<double> intercept =
             numbers(value(Tag(0x0028, 0x9145), Tag(0x0028, 0x1052)));

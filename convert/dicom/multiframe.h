@@ -8,5 +8,5 @@
 
 // The slices of an enhanced multi-frame file: a frame each, described by its
 // per-frame and shared functional groups.
-std::string frameSlices(const TagReader& tags, const gdcm::DataSet& ds, const DicomSlice& file,
-                        unsigned frames, std::vector<DicomSlice>& slices);
+ConvertMessage frameSlices(const TagReader& tags, const gdcm::DataSet& ds, const DicomSlice& file,
+                           unsigned frames, std::vector<DicomSlice>& slices);

@@ -66,12 +66,10 @@ SeriesVolumes splitIntoVolumes(std::vector<DicomSlice> slices, const std::string
     const size_t count = positions.front().size();
     for (const std::vector<DicomSlice>& atPosition : positions)
         if (atPosition.size() != count)
-            throw ConvertError("cannot read '" + input +
-                               "': its slices do not make whole volumes: " + std::to_string(count) +
-                               " lie at " + millimetres(along(positions.front().front())) +
-                               " mm along the slice normal but " +
-                               std::to_string(atPosition.size()) + " at " +
-                               millimetres(along(atPosition.front())) + " mm");
+            throw ConvertError::reading(
+                input, {"unwhole-volumes",
+                        {count, millimetres(along(positions.front().front())), atPosition.size(),
+                         millimetres(along(atPosition.front()))}});
     result.volumes.resize(count);
     for (std::vector<DicomSlice>& atPosition : positions) {
         std::stable_sort(
@@ -79,9 +77,8 @@ SeriesVolumes splitIntoVolumes(std::vector<DicomSlice> slices, const std::string
             [](const DicomSlice& a, const DicomSlice& b) { return compareKeys(a, b) < 0; });
         for (size_t v = 0; v + 1 < count; ++v)
             if (compareKeys(atPosition[v], atPosition[v + 1]) == 0)
-                throw ConvertError("cannot read '" + input + "': " + named(atPosition[v].file) +
-                                   " and " + named(atPosition[v + 1].file) +
-                                   " lie at one position and nothing tells their volumes apart");
+                throw ConvertError::reading(input, {"volumes-not-told-apart",
+                                                    {atPosition[v].file, atPosition[v + 1].file}});
         for (size_t v = 0; v < count; ++v)
             result.volumes[v].push_back(std::move(atPosition[v]));
     }
@@ -97,10 +94,9 @@ SeriesVolumes splitIntoVolumes(std::vector<DicomSlice> slices, const std::string
                 continue;
             for (const DicomSlice& slice : volume)
                 if (slice.key(key) != volume.front().key(key))
-                    throw ConvertError("cannot read '" + input + "': the slices of one volume " +
-                                       "differ in their " + sliceKeyName(key) + " (" +
-                                       named(volume.front().file) + " and " + named(slice.file) +
-                                       "); its volumes are mixed");
+                    throw ConvertError::reading(
+                        input,
+                        {"volumes-mixed", {sliceKeyName(key), volume.front().file, slice.file}});
         }
         if (differs && (describesVolume(key) || result.distinguishing.empty()))
             result.distinguishing.push_back(key);

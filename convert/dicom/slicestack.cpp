@@ -26,25 +26,21 @@ void checkSlicesAlike(const std::vector<DicomSlice>& slices, const std::string& 
     const Vector r = rowOf(first), c = columnOf(first);
     const auto unit = [](const Vector& v) { return std::abs(std::sqrt(dot(v, v)) - 1) < 0.01; };
     if (!unit(r) || !unit(c) || std::abs(dot(r, c)) > 0.01)
-        throw ConvertError("cannot read '" + input + "': the image orientation of " +
-                           named(first.file) + " is not two perpendicular unit vectors");
+        throw ConvertError::reading(input, {"orientation-not-unit-vectors", {first.file}});
     for (const DicomSlice& slice : slices) {
-        std::string differs;
+        ConvertMessage differs;
         for (size_t i = 0; i < 6; ++i)
             if (std::abs(slice.orientation[i] - first.orientation[i]) > 1e-3)
-                differs = "orientations";
+                differs = {"differing-orientations"};
         if (slice.columns != first.columns || slice.rows != first.rows)
-            differs = "extents (" + std::to_string(first.columns) + " x " +
-                      std::to_string(first.rows) + " and " + std::to_string(slice.columns) + " x " +
-                      std::to_string(slice.rows) + ")";
+            differs = {"differing-extents", {first.columns, first.rows, slice.columns, slice.rows}};
         for (size_t i = 0; i < 2; ++i)
             if (std::abs(slice.pixelSpacing[i] - first.pixelSpacing[i]) >
                 1e-3 * first.pixelSpacing[i])
-                differs = "pixel spacings";
+                differs = {"differing-pixel-spacings"};
         if (!differs.empty())
-            throw ConvertError("cannot read '" + input + "': its slices have different " + differs +
-                               ", as in " + named(first.file) + " and " + named(slice.file) +
-                               "; only slices of one orientation and size make a volume");
+            throw ConvertError::reading(input,
+                                        {"slices-unalike", {differs, first.file, slice.file}});
     }
 }
 
@@ -69,8 +65,8 @@ StackGeometry stackGeometry(std::vector<DicomSlice>& volume, const std::string& 
         geometry.offsets.push_back(dot(minus(slice.position, start.position), normal));
     for (size_t k = 1; k < volume.size(); ++k)
         if (geometry.offsets[k] - geometry.offsets[k - 1] <= kSamePosition)
-            throw ConvertError("cannot read '" + input + "': " + named(volume[k - 1].file) +
-                               " and " + named(volume[k].file) + " lie at one position");
+            throw ConvertError::reading(
+                input, {"slices-at-one-position", {volume[k - 1].file, volume[k].file}});
     const double span = geometry.offsets.back();
     geometry.extents = {{start.columns, start.rows, volume.size()}};
     geometry.spacing = {{pixel[0], pixel[1], std::min(pixel[0], pixel[1])}};
@@ -88,9 +84,8 @@ StackGeometry stackGeometry(std::vector<DicomSlice>& volume, const std::string& 
             const double off =
                 dot(step, geometry.axes[axis]) - geometry.driftPerMm[axis] * geometry.offsets[k];
             if (std::abs(off) > kOffLinePixels * pixel[axis] + kSamePosition)
-                throw ConvertError("cannot read '" + input + "': its slice positions do not " +
-                                   "advance along a line; " + named(volume[k].file) + " lies " +
-                                   millimetres(std::abs(off)) + " mm off it");
+                throw ConvertError::reading(
+                    input, {"slices-off-line", {volume[k].file, millimetres(std::abs(off))}});
         }
     }
     const double drift = std::hypot(geometry.driftPerMm[0], geometry.driftPerMm[1]);
@@ -131,11 +126,9 @@ StackGeometry stackGeometry(std::vector<DicomSlice>& volume, const std::string& 
     if (uneven > 0 || count != volume.size()) {
         geometry.resampled = true;
         const double at = dot(volume[widest].position, normal);
-        geometry.gap = "the slices at " + millimetres(at) + " and " +
-                       millimetres(at + steps[widest]) + " mm along the slice normal lie " +
-                       millimetres(steps[widest]) + " mm apart, the usual spacing is " +
-                       millimetres(usual) + " mm" +
-                       (uneven > 1 ? " (" + std::to_string(uneven) + " uneven steps)" : "");
+        geometry.gap = {uneven > 1 ? "uneven-steps" : "uneven-step",
+                        {millimetres(at), millimetres(at + steps[widest]),
+                         millimetres(steps[widest]), millimetres(usual), uneven}};
     }
     return geometry;
 }

@@ -31,7 +31,7 @@ struct StackGeometry
     std::array<double, 3> spacing{};
     std::array<double, 2> firstPixel{};
     bool resampled = false; // the grid is not the slices' own
-    std::string gap;        // what makes the spacing uneven, "" if even
+    ConvertMessage gap;     // what makes the spacing uneven, empty if even
 };
 
 // Sorts `volume` along its normal and works out its geometry. Throws

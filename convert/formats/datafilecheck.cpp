@@ -39,8 +39,7 @@ void checkSpacing(const std::string& input, const std::array<double, 3>& spacing
         return;
     std::ostringstream text;
     text << spacing[0] << " x " << spacing[1] << " x " << spacing[2];
-    throw ConvertError("cannot read '" + input + "': its voxel spacing is " + text.str() +
-                       " mm, not three sizes above 0 and up to a kilometre");
+    throw ConvertError::reading(input, {"implausible-spacing", {text.str()}});
 }
 
 void checkDataFile(const std::string& input, const std::string& dataFile, uint64_t offset,
@@ -48,21 +47,19 @@ void checkDataFile(const std::string& input, const std::string& dataFile, uint64
 {
     struct stat status;
     if (stat(dataFile.c_str(), &status) != 0)
-        throw ConvertError("cannot read '" + input + "': its data file '" + dataFile +
-                           "' is missing");
+        throw ConvertError::reading(input, {"data-file-missing", {dataFile}});
     // A folder (an empty data file name) or a device has no size to check,
     // and a library reads it until it gives up, or for ever.
     if (!S_ISREG(status.st_mode))
-        throw ConvertError("cannot read '" + input + "': its data file '" + dataFile +
-                           "' is not a regular file");
+        throw ConvertError::reading(input, {"data-file-not-regular", {dataFile}});
     const uint64_t size = uint64_t(status.st_size);
     const uint64_t held = size > offset ? size - offset : 0;
     if ((encoding == DataEncoding::Raw && held < announced) ||
         (encoding == DataEncoding::Gzip && held < announced / kDeflateLimit))
-        throw ConvertError("cannot read '" + input + "': the header announces " +
-                           std::to_string(announced) + " bytes of samples, '" + dataFile +
-                           "' holds " + std::to_string(held) +
-                           (encoding == DataEncoding::Gzip ? " compressed" : ""));
+        throw ConvertError::reading(
+            input,
+            {encoding == DataEncoding::Gzip ? "data-file-short-compressed" : "data-file-short",
+             {announced, dataFile, held}});
 }
 
 void checkDeflatedData(const std::string& input, const std::string& dataFile, uint64_t offset,
@@ -71,7 +68,7 @@ void checkDeflatedData(const std::string& input, const std::string& dataFile, ui
     z_stream stream{};
     // As MetaIO inflates: a zlib or a gzip header.
     if (inflateInit2(&stream, 15 + 32) != Z_OK)
-        throw ConvertError("cannot read '" + input + "': out of memory");
+        throw ConvertError::reading(input, {"out-of-memory"});
     const std::unique_ptr<z_stream, int (*)(z_stream*)> ending(&stream, inflateEnd);
     std::ifstream file(dataFile, std::ios::binary);
     file.seekg(std::streamoff(offset));
@@ -96,9 +93,8 @@ void checkDeflatedData(const std::string& input, const std::string& dataFile, ui
             break; // no progress: the input ended, or the stream is stuck
     }
     if (inflated < announced)
-        throw ConvertError("cannot read '" + input + "': its compressed samples inflate to " +
-                           (status == Z_DATA_ERROR || status == Z_NEED_DICT
-                                ? "a damaged stream after " + std::to_string(inflated) + " bytes"
-                                : std::to_string(inflated) + " bytes") +
-                           ", the header announces " + std::to_string(announced));
+        throw ConvertError::reading(input, {status == Z_DATA_ERROR || status == Z_NEED_DICT
+                                                ? "compressed-samples-damaged"
+                                                : "compressed-samples-short",
+                                            {inflated, announced}});
 }

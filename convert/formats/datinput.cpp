@@ -9,7 +9,7 @@ DatInput::DatInput(const std::string& path) : m_path(path)
 {
     const std::string error = readVolumeSamples(path, m_volume, false);
     if (!error.empty())
-        throw ConvertError("cannot read '" + path + "': " + error);
+        throw ConvertError::reading(path, {"foreign-text", {error}});
     m_header.format = "volume file";
     m_header.extents = {
         {uint64_t(m_volume.width), uint64_t(m_volume.height), uint64_t(m_volume.depth)}};
@@ -22,7 +22,7 @@ SourceImage DatInput::read(ProgressBar&)
 {
     const std::string error = readVolumeSamples(m_path, m_volume);
     if (!error.empty())
-        throw ConvertError("cannot read '" + m_path + "': " + error);
+        throw ConvertError::reading(m_path, {"foreign-text", {error}});
     auto image = UInt16Image::New();
     UInt16Image::SizeType size;
     for (unsigned axis = 0; axis < 3; ++axis)

@@ -77,6 +77,11 @@ MetaImageHeader checkMetaImageHeader(const std::string& path)
         const std::string text = shortened(value);
         return text.empty() ? std::string("empty") : text;
     };
+    const auto saidArgument = [&](const std::string& value) -> ConvertMessage::Argument {
+        if (shortened(value).empty())
+            return ConvertMessage("empty-value");
+        return said(value);
+    };
     std::ifstream file(path, std::ios::binary);
     std::string line;
     long long dimensions = 0;
@@ -94,26 +99,23 @@ MetaImageHeader checkMetaImageHeader(const std::string& path)
         const std::string value = separator == std::string::npos ? "" : line.substr(separator + 1);
         std::vector<long long> numbers;
         if (key.size() > 254)
-            throw ConvertError("cannot read '" + path + "': its header has a key of " +
-                               std::to_string(key.size()) + " characters; MetaIO takes 254");
+            throw ConvertError::reading(path, {"metaimage-key-too-long", {key.size()}});
         if (key == "NDims") {
             if (!parseIntegers(value, numbers) || numbers.size() != 1 || numbers[0] < 1 ||
                 numbers[0] > 16)
-                throw ConvertError("cannot read '" + path + "': its NDims is " + said(value) +
-                                   ", not a number of dimensions from 1 to 16");
+                throw ConvertError::reading(path, {"metaimage-bad-ndims", {saidArgument(value)}});
             dimensions = numbers[0];
         } else if (key == "DimSize") {
             if (!parseIntegers(value, numbers) || numbers.size() != size_t(dimensions) ||
                 std::any_of(numbers.begin(), numbers.end(),
                             [](long long size) { return size < 1; }))
-                throw ConvertError("cannot read '" + path + "': its DimSize is " + said(value) +
-                                   ", not " + std::to_string(dimensions) +
-                                   " extents of at least 1");
+                throw ConvertError::reading(
+                    path, {"metaimage-bad-dimsize", {saidArgument(value), dimensions}});
             sized = true;
         } else if (key == "CompressedDataSize") {
             if (!parseIntegers(value, numbers) || numbers.size() != 1 || numbers[0] < 0)
-                throw ConvertError("cannot read '" + path + "': its CompressedDataSize is " +
-                                   said(value) + ", not a number of bytes");
+                throw ConvertError::reading(
+                    path, {"metaimage-bad-compressed-size", {saidArgument(value)}});
             compressedSize = numbers[0];
         } else if (key == "TransformMatrix" || key == "Rotation" || key == "Orientation") {
             stated.statesMatrix = true;
@@ -125,16 +127,15 @@ MetaImageHeader checkMetaImageHeader(const std::string& path)
         }
     }
     if (dimensions == 0 || !sized)
-        throw ConvertError("cannot read '" + path + "': its " +
-                           (dimensions == 0 ? "NDims" : "DimSize") + " is missing");
+        throw ConvertError::reading(
+            path, {"metaimage-key-missing", {dimensions == 0 ? "NDims" : "DimSize"}});
     // The compressed data lies in one file (a list of files is not compressed).
     std::error_code error;
     const auto dataSize = std::filesystem::file_size(
         attachedData(dataFile) ? path : dataFileBesideHeader(path, dataFile), error);
     if (!error && compressedSize > 0 && std::uintmax_t(compressedSize) > dataSize)
-        throw ConvertError("cannot read '" + path + "': its CompressedDataSize is " +
-                           std::to_string(compressedSize) +
-                           " bytes, more than its data file holds");
+        throw ConvertError::reading(path,
+                                    {"metaimage-compressed-size-too-large", {compressedSize}});
     stated.compressedSize = uint64_t(compressedSize);
     return stated;
 }
@@ -153,7 +154,7 @@ bool metaImageFrame(const std::string& path, const MetaImageHeader& stated, Dire
 {
     const std::string& letters = stated.anatomicalOrientation;
     if (stated.statesMatrix)
-        checkFrame(path, "TransformMatrix's axes", direction);
+        checkFrame(path, {"axes-of", {"TransformMatrix"}}, direction);
     if (letters.empty())
         return stated.statesMatrix;
     Direction named{};
@@ -166,8 +167,7 @@ bool metaImageFrame(const std::string& path, const MetaImageHeader& stated, Dire
             named[index / 2][axis] = index % 2 == 0 ? 1 : -1;
     }
     if (!valid)
-        throw ConvertError("cannot read '" + path + "': its AnatomicalOrientation is " + letters +
-                           ", not one letter for each axis from R or L, A or P, I or S (as RAI)");
+        throw ConvertError::reading(path, {"metaimage-bad-orientation-letters", {letters}});
     if (!stated.statesMatrix) {
         direction = named;
         return true;
@@ -188,9 +188,8 @@ bool metaImageFrame(const std::string& path, const MetaImageHeader& stated, Dire
         fromMatrix += kFromLetters[2 * nearest + (direction[nearest][axis] < 0 ? 1 : 0)];
     }
     if (!agree)
-        throw ConvertError("cannot read '" + path + "': its AnatomicalOrientation " + letters +
-                           " contradicts its TransformMatrix, whose axes come from " + fromMatrix +
-                           "; remove the one that is wrong");
+        throw ConvertError::reading(path,
+                                    {"metaimage-orientation-contradicts", {letters, fromMatrix}});
     return true;
 }
 
@@ -204,7 +203,7 @@ MetaImageInput::MetaImageInput(const std::string& path)
     {
         const LibraryCall call(kLibrary, path);
         if (!m_io->CanReadFile(path.c_str()))
-            throw ConvertError("cannot read '" + path + "': not a valid MetaImage file");
+            throw ConvertError::reading(path, {"not-metaimage"});
         m_io->SetFileName(path);
         m_io->ReadImageInformation();
     }
@@ -212,12 +211,9 @@ MetaImageInput::MetaImageInput(const std::string& path)
 
     const unsigned dimensions = m_io->GetNumberOfDimensions();
     if (dimensions > 3)
-        throw ConvertError("cannot read '" + path + "': it has " + std::to_string(dimensions) +
-                           " dimensions; at most 3 convert");
+        throw ConvertError::reading(path, {"too-many-dimensions", {dimensions, 3}});
     if (m_io->GetNumberOfComponents() != 1)
-        throw ConvertError("cannot read '" + path + "': its voxels have " +
-                           std::to_string(m_io->GetNumberOfComponents()) +
-                           " components, not one value");
+        throw ConvertError::reading(path, {"several-components", {m_io->GetNumberOfComponents()}});
     for (unsigned axis = 0; axis < dimensions; ++axis) {
         m_header.extents[axis] = m_io->GetDimensions(axis);
         m_header.spacing[axis] = std::abs(m_io->GetSpacing(axis));
@@ -230,8 +226,7 @@ MetaImageInput::MetaImageInput(const std::string& path)
     // A size beyond what ITK holds arrives as 0, and the library would then
     // allocate the size it read.
     if (std::find(m_header.extents.begin(), m_header.extents.end(), 0) != m_header.extents.end())
-        throw ConvertError("cannot read '" + path + "': its header gives an extent of 0, or one " +
-                           "too large to hold");
+        throw ConvertError::reading(path, {"extent-out-of-range"});
     checkSpacing(path, m_header.spacing);
 
     using IOComponent = itk::IOComponentEnum;
@@ -263,17 +258,13 @@ void MetaImageInput::checkMetaImageData(uint64_t announced) const
     // (which it formats with printf), unchecked: an empty line in the list or
     // a "%s" in the name takes it down.
     if (name.rfind("LIST", 0) == 0 || name.find('%') != std::string::npos)
-        throw ConvertError("cannot read '" + m_path + "': its ElementDataFile '" + shortened(name) +
-                           "' spreads the samples over several files; join them into one");
+        throw ConvertError::reading(m_path, {"metaimage-several-data-files", {shortened(name)}});
     // A file of fewer than three dimensions is read as a region of the
     // three-dimensional image, and MetaIO writes text samples of a region past
     // the end of the buffer.
     const unsigned dimensions = m_io->GetNumberOfDimensions();
     if (!meta->BinaryData() && dimensions < 3)
-        throw ConvertError("cannot read '" + m_path + "': its samples are text (BinaryData = " +
-                           "False) in " + std::to_string(dimensions) +
-                           " dimensions, which ITK's reader writes past its buffer; store them "
-                           "in binary");
+        throw ConvertError::reading(m_path, {"metaimage-text-samples", {dimensions}});
     const DataEncoding encoding = meta->CompressedData() ? DataEncoding::Gzip : DataEncoding::Raw;
     const std::string dataFile = attachedData(name) ? m_path : dataFileBesideHeader(m_path, name);
     checkDataFile(m_path, dataFile, 0, announced, encoding);

@@ -94,8 +94,7 @@ void checkDimensionCount(const std::string& path, const void* header, int versio
                               ? int64_t(__builtin_bswap64(uint64_t(stored.dim[0])))
                               : stored.dim[0];
     if (count < 1 || count > 7)
-        throw ConvertError("cannot read '" + path + "': its dim[0] is " + std::to_string(count) +
-                           ", not a number of dimensions from 1 to 7");
+        throw ConvertError::reading(path, {"nifti-bad-dim0", {count}});
 }
 
 // A BIDS sidecar is a few kilobytes; a larger file is no sidecar.
@@ -156,7 +155,8 @@ void readSidecar(const std::string& path, ScanHeader& header)
         return unread("gives a Modality that is no text");
     const std::string said = modality->get<std::string>();
     header.hounsfield = lowerCase(said) == "ct";
-    header.valuesStatedBy = "its sidecar " + name + " gives the modality " + said;
+    header.valuesStatedBy = {"sidecar-modality",
+                             {std::filesystem::path(sidecar).filename().string(), said}};
 }
 
 } // namespace
@@ -187,20 +187,17 @@ NiftiInput::NiftiInput(const std::string& path, int volume) : m_path(path), m_vo
         image = rawHeader ? nifti_image_read(path.c_str(), 0) : nullptr;
     }
     if (!image)
-        throw ConvertError("cannot read '" + path + "': not a valid NIfTI-1 or NIfTI-2 file");
+        throw ConvertError::reading(path, {"not-nifti"});
     m_nifti.reset(new Header{image});
     const nifti_image& nim = *image;
     m_header.format = "NIfTI-" + std::to_string(version);
 
     for (int dimension = 5; dimension <= 7; ++dimension)
         if (nim.dim[0] >= dimension && nim.dim[dimension] > 1)
-            throw ConvertError("cannot read '" + path + "': it has " + std::to_string(nim.dim[0]) +
-                               " dimensions; at most 4 convert");
+            throw ConvertError::reading(path, {"too-many-dimensions", {nim.dim[0], 4}});
     const int64_t volumes = nim.dim[0] >= 4 ? std::max<int64_t>(nim.dim[4], 1) : 1;
     if (volume >= volumes)
-        throw ConvertError("cannot read '" + path + "': --volume " + std::to_string(volume) +
-                           " asks for a volume it lacks; it holds volumes 0.." +
-                           std::to_string(volumes - 1));
+        throw ConvertError::reading(path, {"volume-missing", {volume, volumes - 1}});
     m_header.volumeCount = uint64_t(volumes);
     for (int axis = 0; axis < 3; ++axis)
         m_header.extents[size_t(axis)] =
@@ -211,8 +208,8 @@ NiftiInput::NiftiInput(const std::string& path, int volume) : m_path(path), m_vo
     const bool isInteger = nifti_is_inttype(nim.datatype) != 0;
     if (bytesPerValue == 0 ||
         (!isInteger && nim.datatype != DT_FLOAT32 && nim.datatype != DT_FLOAT64))
-        throw ConvertError("cannot read '" + path + "': its values are " +
-                           nifti_datatype_string(nim.datatype) + ", not scalars");
+        throw ConvertError::reading(path,
+                                    {"nifti-not-scalars", {nifti_datatype_string(nim.datatype)}});
     m_scaled = nim.scl_slope != 0 && (nim.scl_slope != 1 || nim.scl_inter != 0);
     const bool isSigned = nim.datatype != DT_UINT8 && nim.datatype != DT_UINT16 &&
                           nim.datatype != DT_UINT32 && nim.datatype != DT_UINT64;
@@ -237,10 +234,11 @@ NiftiInput::NiftiInput(const std::string& path, int volume) : m_path(path), m_vo
             length += frame->m[row][axis] * frame->m[row][axis];
         length = std::sqrt(length);
         if (frame && !plausibleSpacing(length)) {
-            std::ostringstream text;
-            text << "cannot read '" << path << "': its " << (nim.sform_code > 0 ? "sform" : "qform")
-                 << " makes a voxel " << length << " mm wide";
-            throw ConvertError(text.str());
+            std::ostringstream width;
+            width << length;
+            throw ConvertError::reading(
+                path,
+                {"nifti-implausible-voxel", {nim.sform_code > 0 ? "sform" : "qform", width.str()}});
         }
         for (size_t row = 0; row < 3 && frame; ++row)
             m_header.direction[row][axis] = frame->m[row][axis] / length * (row < 2 ? -1 : 1);
@@ -248,7 +246,7 @@ NiftiInput::NiftiInput(const std::string& path, int volume) : m_path(path), m_vo
         m_header.spacing[axis] = frame ? length : plausibleSpacing(pixdim) ? pixdim : 1;
     }
     if (frame) // an sform may be any matrix
-        checkFrame(path, nim.sform_code > 0 ? "sform's axes" : "qform's axes", m_header.direction);
+        checkFrame(path, {"axes-of", {nim.sform_code > 0 ? "sform" : "qform"}}, m_header.direction);
 
     const uint64_t announced = uint64_t(nim.nvox) * uint64_t(bytesPerValue);
     checkDataFile(path, nim.iname ? nim.iname : path, uint64_t(nim.iname_offset), announced,
@@ -273,7 +271,7 @@ SourceImage NiftiInput::read(ProgressBar&)
     const std::unique_ptr<void, FreeDeleter> stored(data);
     const size_t count = m_header.extents[0] * m_header.extents[1] * m_header.extents[2];
     if (bytes != int64_t(count) * nim->nbyper || !data)
-        throw ConvertError("cannot read '" + m_path + "': its samples are cut short or damaged");
+        throw ConvertError::reading(m_path, {"samples-cut-short"});
     return samplesOf(data, count);
 }
 
@@ -304,7 +302,7 @@ SourceImage NiftiInput::readVolume(int index, ProgressBar&)
         return nifti_read_buffer(m_nifti->stream, stored.get(), bytes, nim) == bytes;
     }();
     if (!read)
-        throw ConvertError("cannot read '" + m_path + "': its samples are cut short or damaged");
+        throw ConvertError::reading(m_path, {"samples-cut-short"});
     return samplesOf(stored.get(), count);
 }
 

@@ -125,13 +125,12 @@ NrrdInput::NrrdInput(const std::string& path) : m_path(path)
     {
         const LibraryCall call(kLibrary, path);
         if (nrrdLoad(nrrd.get(), path.c_str(), state.get()) != 0)
-            throw ConvertError("cannot read '" + path + "': not a valid NRRD file (" +
-                               libraryError() + ")");
+            throw ConvertError::reading(path, {"not-nrrd", {libraryError()}});
     }
     m_type = nrrd->type;
     if (m_type <= nrrdTypeUnknown || m_type >= nrrdTypeBlock)
-        throw ConvertError("cannot read '" + path + "': its samples are of type " +
-                           airEnumStr(nrrdType, m_type) + ", not numbers");
+        throw ConvertError::reading(path,
+                                    {"nrrd-type-not-numbers", {airEnumStr(nrrdType, m_type)}});
 
     // The axes along which the samples lie, and those that hold a voxel's
     // components: in a space, the axes with and without a space direction.
@@ -145,11 +144,9 @@ NrrdInput::NrrdInput(const std::string& path) : m_path(path)
         components = size != 0 && components <= UINT64_MAX / size ? components * size : 0;
     }
     if (components != 1)
-        throw ConvertError("cannot read '" + path + "': its voxels have " +
-                           std::to_string(components) + " components, not one value");
+        throw ConvertError::reading(path, {"several-components", {components}});
     if (domainAxes > 3)
-        throw ConvertError("cannot read '" + path + "': it has " + std::to_string(domainAxes) +
-                           " dimensions; at most 3 convert");
+        throw ConvertError::reading(path, {"too-many-dimensions", {domainAxes, 3}});
 
     bool patientFrame = domainAxes == 3 && nrrd->spaceDim > 0;
     for (unsigned i = 0; i < domainAxes; ++i) {
@@ -159,10 +156,10 @@ NrrdInput::NrrdInput(const std::string& path) : m_path(path)
         double spacing = std::abs(axis.spacing);
         if (nrrd->spaceDim > 0) {
             if (!AIR_EXISTS(axis.spaceDirection[0]))
-                throw ConvertError(
-                    "cannot read '" + path + "': its space is " +
-                    (space ? airEnumStr(nrrdSpace, space) : "given by its dimension") +
-                    ", but an axis has no space direction");
+                throw ConvertError::reading(
+                    path, space ? ConvertMessage("nrrd-axis-without-direction",
+                                                 {airEnumStr(nrrdSpace, space)})
+                                : ConvertMessage("nrrd-axis-without-direction-in-dimension"));
             std::array<double, 3> towards{axis.spaceDirection[0], axis.spaceDirection[1],
                                           nrrd->spaceDim > 2 ? axis.spaceDirection[2] : 0.0};
             spacing = std::hypot(towards[0], towards[1], towards[2]);
@@ -178,12 +175,11 @@ NrrdInput::NrrdInput(const std::string& path) : m_path(path)
         m_header.extents[i] = 1;
     const uint64_t bytes = nrrdTypeSize[m_type];
     if (voxels == 0 || voxels > UINT64_MAX / bytes)
-        throw ConvertError("cannot read '" + path + "': its header gives an extent of 0, or one " +
-                           "too large to hold");
+        throw ConvertError::reading(path, {"extent-out-of-range"});
     checkSpacing(path, m_header.spacing);
     m_header.statesPatientFrame = patientFrame;
     if (patientFrame)
-        checkFrame(path, "space directions", m_header.direction);
+        checkFrame(path, {"space-directions"}, m_header.direction);
     else
         m_header.direction = kIdentityDirection; // kept as stored
 
@@ -216,12 +212,12 @@ SourceImage NrrdInput::read(ProgressBar& progress)
         {
             const LibraryCall call(kLibrary, m_path);
             if (nrrdLoad(nrrd.get(), m_path.c_str(), nullptr) != 0)
-                throw ConvertError("cannot read '" + m_path + "': " + libraryError());
+                throw ConvertError::reading(m_path, {"foreign-text", {libraryError()}});
         }
         // The file must not have changed since its header was read.
         const size_t count = image->GetPixelContainer()->Size();
         if (nrrd->type != m_type || nrrdElementNumber(nrrd.get()) != count || !nrrd->data)
-            throw ConvertError("cannot read '" + m_path + "': it changed while it was read");
+            throw ConvertError::reading(m_path, {"changed-while-read"});
         progress.update(0.5);
         copySamples(nrrd->data, m_type, image->GetBufferPointer(), count);
         progress.update(1);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "convert/messages/convertmessage.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -35,7 +37,7 @@ struct ScanHeader
     // ("its modality is MR"); empty where the input is silent and its samples
     // decide.
     bool hounsfield = false;
-    std::string valuesStatedBy;
+    ConvertMessage valuesStatedBy;
     // Bytes the reading holds per source voxel at its peak (a converted
     // copy beside the file's own samples, for instance).
     double readBytesPerVoxel = 4;

@@ -19,7 +19,7 @@ SampleType sampleTypeFor(bool isInteger, bool isSigned, int bytes)
     return SampleType::Float;
 }
 
-void checkFrame(const std::string& path, const std::string& field, Direction& direction)
+void checkFrame(const std::string& path, const ConvertMessage& field, Direction& direction)
 {
     for (size_t axis = 0; axis < 3; ++axis) {
         double length = 0;
@@ -34,8 +34,7 @@ void checkFrame(const std::string& path, const std::string& field, Direction& di
         for (size_t axis = 0; axis < 3; ++axis)
             matrix(unsigned(row), unsigned(axis)) = direction[row][axis];
     if (!(std::abs(vnl_det(matrix)) > 0.01))
-        throw ConvertError("cannot read '" + path + "': its " + field +
-                           " do not span a volume (an axis of length 0, or two along one line)");
+        throw ConvertError::reading(path, {"frame-not-spanning", {field}});
 }
 
 SourceImage ScanInput::readVolume(int, ProgressBar&)

@@ -57,7 +57,7 @@ template <class Read> SourceImage readWithSampleType(SampleType type, Read&& rea
 // A stated frame's axes as unit vectors; refused where they do not span a
 // volume (an axis of length 0, two along one line), whose layout no rule
 // could tell. `field` names the axes in the refusal.
-void checkFrame(const std::string& path, const std::string& field, Direction& direction);
+void checkFrame(const std::string& path, const ConvertMessage& field, Direction& direction);
 
 // An empty image of the header's extents, spacing and direction.
 template <class Image> typename Image::Pointer allocateImage(const ScanHeader& header);

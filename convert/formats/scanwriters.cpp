@@ -75,7 +75,7 @@ void writeNiftiFile(const SampleVolume& volume, const std::string& path)
     if (written)
         nifti_image_free(written);
     if (!complete)
-        throw ConvertError("cannot write '" + path + "': the NIfTI writer failed");
+        throw ConvertError::writing(path, {"nifti-writer-failed"});
 }
 
 void writeNrrdFile(const SampleVolume& volume, const std::string& path)

@@ -165,7 +165,7 @@ bool LibraryCall::verbose()
     return g_verbose;
 }
 
-std::string libraryFailureNote(const std::string& library)
+ConvertMessage libraryFailureNote(const std::string& library)
 {
-    return "the file may be damaged, or of a kind " + library + " does not read";
+    return {"library-failure-note", {library}};
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "convert/messages/convertmessage.h"
+
 #include <string>
 
 // A file handed to a scan library (ITK, GDCM, the NIfTI library) for as long
@@ -46,4 +48,4 @@ public:
 // What a refusal says of a file `library` failed on after the checks made
 // before it found nothing wrong: the file is not known to be damaged. "the
 // file may be damaged, or of a kind GDCM does not read"
-std::string libraryFailureNote(const std::string& library);
+ConvertMessage libraryFailureNote(const std::string& library);

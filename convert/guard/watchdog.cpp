@@ -94,23 +94,24 @@ int runWatched(const std::function<int()>& work, const std::string& input,
     std::error_code error;
     for (const std::string& path : leftovers)
         std::filesystem::remove_all(path, error);
-    std::ostream& err = console::err();
-    err << "kastra-convert: ";
     if (g_cancelled)
-        err << "cancelled" << (output.empty() ? "" : "; '" + output + "' was not written");
+        printRefusal(output.empty() ? ConvertMessage("cancelled")
+                                    : ConvertMessage("cancelled-unwritten", {output}));
     else if (overdue)
-        err << "cannot read '" << call.file << "': " << call.library
-            << " did not finish with it in " << int(call.limitSeconds) << " s; "
-            << libraryFailureNote(call.library);
+        printRefusal(
+            {"cannot-read",
+             {call.file, ConvertMessage("library-overdue", {call.library, int(call.limitSeconds),
+                                                            libraryFailureNote(call.library)})}});
     else if (WTERMSIG(status) == SIGKILL)
-        err << "cannot convert '" << input << "': the converter was killed (SIGKILL), perhaps "
-            << "for want of memory";
+        printRefusal({"cannot-convert", {input, ConvertMessage("converter-killed")}});
     else if (call.active)
-        err << "cannot read '" << call.file << "': " << call.library << " failed on it ("
-            << signalName(WTERMSIG(status)) << "); " << libraryFailureNote(call.library);
+        printRefusal({"cannot-read",
+                      {call.file, ConvertMessage("library-crashed",
+                                                 {call.library, signalName(WTERMSIG(status)),
+                                                  libraryFailureNote(call.library)})}});
     else
-        err << "cannot convert '" << input << "': the converter stopped on "
-            << signalName(WTERMSIG(status)) << "; this is a fault in kastra-convert";
-    err << std::endl;
+        printRefusal(
+            {"cannot-convert",
+             {input, ConvertMessage("converter-crashed", {signalName(WTERMSIG(status))})}});
     return 1;
 }

@@ -4,8 +4,10 @@
 // export round trips and the refusals. Expected positions and values are
 // worked out by hand.
 
+#include "app/convertermessage.h"
 #include "convert/guard/librarycall.h"
 #include "convert/guard/watchdog.h"
+#include "convert/messages/messagetable.h"
 #include "tests/fuzz/fuzzinput.h"
 #include "tests/support/consolecapture.h"
 #include "tests/support/testfolder.h"
@@ -513,6 +515,24 @@ Run convert(const QStringList& arguments,
     return run;
 }
 
+// A code line's message as "code(argument, ...)", a message argument alike.
+QString codeTree(const QJsonValue& message)
+{
+    if (!message.isObject())
+        return message.toString();
+    QStringList arguments;
+    for (const QJsonValue& argument : message["arguments"].toArray())
+        arguments << codeTree(argument);
+    return message["code"].toString() + "(" + arguments.join(", ") + ")";
+}
+
+QJsonObject codeLine(const QString& line, const QString& kind)
+{
+    return line.startsWith(kind + " {")
+               ? QJsonDocument::fromJson(line.mid(kind.size() + 1).toUtf8()).object()
+               : QJsonObject();
+}
+
 // How long the child that converts has run, in nanoseconds, the converter
 // `pid` being its watchdog; -1 when there is none.
 long long converterRunTime(pid_t pid)
@@ -647,9 +667,8 @@ private slots:
             << "nii.gz" << kCoronal << coronal << Extents{{1, 0, 2}};
         QTest::newRow("NRRD coronal, RAS by hand")
             << "nrrd-space:right-anterior-superior" << kCoronal << coronal << Extents{{1, 0, 2}};
-        QTest::newRow("NRRD coronal, RAS with time")
-            << "nrrd-space:right-anterior-superior-time" << kCoronal << coronal
-            << Extents{{1, 0, 2}};
+        QTest::newRow("NRRD coronal, RAS with time") << "nrrd-space:right-anterior-superior-time"
+                                                     << kCoronal << coronal << Extents{{1, 0, 2}};
         // x = 4 - i (i runs to L), y = j (j runs to A), z = k.
         QTest::newRow("NRRD LAS by hand, its own axes")
             << "nrrd-space:left-anterior-superior" << Matrix{{{1, 0, 0}, {0, -1, 0}, {0, 0, 1}}}
@@ -775,6 +794,56 @@ private slots:
         QCOMPARE(run.status, 0);
         QCOMPARE(run.volume.samples, samples);
         QVERIFY2(run.out.contains(QString(", %1 sample").arg(clamped)), qPrintable(run.out));
+    }
+
+    // With --codes, the reason for reading the values as CT or not also comes
+    // as a code line for a program, just before the values line; the other
+    // lines stay as they are without.
+    void reasonsComeAsCodesToo_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<std::vector<float>>("values");
+        QTest::addColumn<QString>("coded"); // "" where no reason is given
+        // Air's bin (-1020..-980) holds 3 of the 4 samples that are not padding.
+        QTest::newRow("HU padded with -3024")
+            << "nrrd" << QStringList{} << std::vector<float>{-3024, -3024, -1000, -1000, -1000, 40}
+            << "hounsfield-samples-padded(-3024, -1000, 75)";
+        QTest::newRow("a sidecar says MR")
+            << "nii-noframe+{\"Modality\": \"MR\"}" << QStringList{} << std::vector<float>{0, 100}
+            << "sidecar-modality(in.json, MR)";
+        QTest::newRow("--no-ct") << "nrrd" << QStringList{"--no-ct"} << std::vector<float>{0, 100}
+                                 << "no-ct-option()";
+        QTest::newRow("--window") << "nrrd" << QStringList{"--window", "0", "4095"}
+                                  << std::vector<float>{0, 100} << "";
+    }
+
+    void reasonsComeAsCodesToo()
+    {
+        QFETCH(QString, format);
+        QFETCH(QStringList, options);
+        QFETCH(std::vector<float>, values);
+        QFETCH(QString, coded);
+        TestFolder folder;
+        Scan scan(1, 1, int(values.size()));
+        scan.values = values;
+        const QStringList arguments = QStringList{writeScan(scan, format), "out.dat"} + options;
+        const auto timeless = [](QString text) {
+            return text.replace(QRegularExpression(" in [0-9.]+ s\\."), " in s.");
+        };
+        const Run plain = convert(arguments);
+        const Run run = convert(arguments + QStringList{"--codes"});
+        QCOMPARE(run.status, 0);
+        QStringList lines = run.out.split('\n');
+        const int valuesLine = lines.indexOf(QRegularExpression("^- Values: .*"));
+        QVERIFY2(valuesLine > 0, qPrintable(run.out));
+        const QJsonObject reason = codeLine(lines[valuesLine - 1], "reason");
+        QCOMPARE(reason.isEmpty() ? "" : codeTree(reason), coded);
+        if (!reason.isEmpty()) {
+            QVERIFY(lines[valuesLine].contains("CT: " + reason["text"].toString() + ")"));
+            lines.removeAt(valuesLine - 1);
+        }
+        QCOMPARE(timeless(lines.join('\n')), timeless(plain.out));
     }
 
     // Debian's CT head in its Hounsfield units, written as NIfTI by Python's
@@ -1222,6 +1291,60 @@ private slots:
         QVERIFY(old.open(QIODevice::ReadOnly));
         QCOMPARE(old.readAll(), QByteArray("old"));
         QVERIFY(!QFileInfo(arguments[1] + ".part").isFile());
+    }
+
+    // With --codes, a refusal also comes as a code line for a program: the
+    // frame's code and the reason's, each with its arguments. The English
+    // line stays as it is without.
+    void refusalsComeAsCodesToo_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("coded");
+        // Slices at 0, 1, 2.4 and 3 mm: two steps off the usual 1 mm, the
+        // first found the widest.
+        QTest::newRow("--keep-grid, uneven steps")
+            << QStringList{"uneven", "out.dat", "--keep-grid"}
+            << "cannot-read(uneven, uneven-slice-spacing(uneven-steps(1, 2.4, 1.4, 1, 2)))";
+        QTest::newRow("a volume the 4-D file lacks")
+            << QStringList{"4d.nii", "out.dat", "--volume", "2"}
+            << "cannot-read(4d.nii, volume-missing(2, 1))";
+        QTest::newRow("MetaImage NDims -1") << QStringList{"ndims-1.mha", "out.dat"}
+                                            << "cannot-read(ndims-1.mha, metaimage-bad-ndims(-1))";
+    }
+
+    void refusalsComeAsCodesToo()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, coded);
+        const Run plain = convert(arguments);
+        const Run run = convert(arguments + QStringList{"--codes"});
+        QCOMPARE(run.status, 1);
+        const QStringList lines = run.err.split('\n');
+        QCOMPARE(lines.size(), 3); // the code line, the English line and the end
+        QCOMPARE(lines[1] + '\n', plain.err);
+        const QJsonObject refusal = codeLine(lines[0], "refusal");
+        QCOMPARE(codeTree(refusal), coded);
+        QCOMPARE("kastra-convert: " + refusal["text"].toString(), lines[1]);
+    }
+
+    // Every code the converter gives has the window's words, with a place for
+    // each of its arguments; codes are kebab-case words, each given once.
+    void everyCodeHasTheWindowsWords()
+    {
+        QSet<QString> codes;
+        for (const MessageTemplate& entry : messageTable()) {
+            const QString code = entry.code;
+            QVERIFY2(QRegularExpression("^[a-z0-9]+(-[a-z0-9]+)*$").match(code).hasMatch() &&
+                         !codes.contains(code) && knowsConverterMessage(code),
+                     entry.code);
+            codes << code;
+            QJsonArray arguments;
+            for (int n = 1; QString(entry.english).contains(QString("%%1").arg(n)); ++n)
+                arguments << QString("<%1>").arg(n);
+            const QString german = converterMessageText({{"code", code}, {"arguments", arguments}});
+            for (const QJsonValue& argument : arguments)
+                QVERIFY2(german.contains(argument.toString()), entry.code);
+        }
     }
 
     // The watchdog runs the conversion in a child: a library that aborts or

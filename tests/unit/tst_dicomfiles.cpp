@@ -150,7 +150,8 @@ private slots:
                 if (!entry.is_regular_file() || name.startsWith("README") ||
                     QRegularExpression("\\.(txt|json|dump|gz)$").match(name).hasMatch())
                     continue;
-                const QString problem = QString::fromStdString(dicomLengthProblem(entry.path()));
+                const QString problem =
+                    QString::fromStdString(dicomLengthProblem(entry.path()).text());
                 const auto damaged = kDamaged.find(name);
                 if (problem != (damaged == kDamaged.end() ? "" : damaged->second))
                     wrong << name + ": \"" + problem + "\"";
@@ -240,8 +241,8 @@ private slots:
         const QString err = converter.readAllStandardError();
         QVERIFY2(converter.exitCode() == 1 && err.contains("its pixels are colour (PALETTE COLOR)"),
                  qPrintable(err));
-        QCOMPARE(dicomLengthProblem("deflated.dcm"), std::string());
-        QCOMPARE(dicomLengthProblem("deflated.dcm", 1 << 20),
+        QCOMPARE(dicomLengthProblem("deflated.dcm").text(), std::string());
+        QCOMPARE(dicomLengthProblem("deflated.dcm", 1 << 20).text(),
                  std::string("its deflated data set inflates to more than 1 MB"));
     }
 };
