@@ -2,8 +2,11 @@
 
 #include "app/convertermessage.h"
 
+#include <QCoreApplication>
+
 QString valuesReadingText(const ScanKind& kind)
 {
-    const QString reading = kind.ct ? "CT (HU)" : "Kein CT";
+    const QString reading =
+        kind.ct ? QStringLiteral("CT (HU)") : QCoreApplication::translate("ScanKind", "Kein CT");
     return kind.reason.isEmpty() ? reading : reading + ": " + converterMessageText(kind.reason);
 }

@@ -65,6 +65,565 @@
     </message>
 </context>
 <context>
+    <name>ConverterMessage</name>
+    <message>
+        <source>'%1' kann nicht gelesen werden: %2</source>
+        <translation>cannot read '%1': %2</translation>
+    </message>
+    <message>
+        <source>'%1' kann nicht geschrieben werden: %2</source>
+        <translation>cannot write '%1': %2</translation>
+    </message>
+    <message>
+        <source>'%1' kann nicht konvertiert werden: %2</source>
+        <translation>cannot convert '%1': %2</translation>
+    </message>
+    <message>
+        <source>Die Werte von '%1' lassen sich nicht abbilden: %2</source>
+        <translation>cannot map the values of '%1': %2</translation>
+    </message>
+    <message>
+        <source>'%1' kann nicht geschrieben werden</source>
+        <translation>cannot write '%1'</translation>
+    </message>
+    <message>
+        <source>Die Standardausgabe nimmt nichts an: %1</source>
+        <translation>cannot write to the standard output: %1</translation>
+    </message>
+    <message>
+        <source>abgebrochen</source>
+        <translation>cancelled</translation>
+    </message>
+    <message>
+        <source>abgebrochen; '%1' wurde nicht geschrieben</source>
+        <translation>cancelled; '%1' was not written</translation>
+    </message>
+    <message>
+        <source>%1</source>
+        <translation>%1</translation>
+    </message>
+    <message>
+        <source>Datei oder Ordner gibt es nicht</source>
+        <translation>no such file or folder</translation>
+    </message>
+    <message>
+        <source>es ist weder ein Ordner mit einer DICOM-Serie noch eine DICOM-Datei noch eine Datei im Format %1</source>
+        <translation>it is not a folder holding a DICOM series, a DICOM file, or a %1 file</translation>
+    </message>
+    <message>
+        <source>--volume wählt unter den Volumen einer DICOM-Serie oder NIfTI-Datei; ein %1 enthält nur eines</source>
+        <translation>--volume chooses among the volumes of a DICOM series or a NIfTI file; a %1 holds one</translation>
+    </message>
+    <message>
+        <source>--volume %1 verlangt ein Volumen, das fehlt; es enthält die Volumen 0..%2</source>
+        <translation>--volume %1 asks for a volume it lacks; it holds volumes 0..%2</translation>
+    </message>
+    <message>
+        <source>--volume %1 verlangt ein Volumen, das fehlt; es enthält nur eines</source>
+        <translation>--volume %1 asks for a volume it lacks; it holds one volume</translation>
+    </message>
+    <message>
+        <source>Volumen %1 liegt auf einem anderen Gitter als Volumen 0; konvertieren Sie es allein mit --volume %1</source>
+        <translation>volume %1 lies on another grid than volume 0; convert it alone with --volume %1</translation>
+    </message>
+    <message>
+        <source>nur eine .dat-Eingabe lässt sich als %1 ausgeben</source>
+        <translation>only a .dat INPUT exports to %1</translation>
+    </message>
+    <message>
+        <source>eine Ausgabe schreibt die Werte unverändert und nimmt keine Optionen</source>
+        <translation>an export writes the samples unchanged and takes no options</translation>
+    </message>
+    <message>
+        <source>es ist keine Datei im Format %1</source>
+        <translation>it is not %1</translation>
+    </message>
+    <message>
+        <source>es besteht schon; --all-volumes schreibt einen neuen Ordner</source>
+        <translation>it exists; --all-volumes writes a new folder</translation>
+    </message>
+    <message>
+        <source>die Ausgabe muss eine .dat-Datei sein oder, aus einer .dat-Eingabe, eine Datei im Format %1</source>
+        <translation>OUTPUT must be a .dat file, or from a .dat INPUT a %1 file</translation>
+    </message>
+    <message>
+        <source>'%1' kann nicht angelegt werden</source>
+        <translation>cannot create '%1'</translation>
+    </message>
+    <message>
+        <source>sie enthalten Unendlichkeiten; wählen Sie ein --window</source>
+        <translation>they include infinities; choose a --window</translation>
+    </message>
+    <message>
+        <source>der Speicher reicht nicht</source>
+        <translation>out of memory</translation>
+    </message>
+    <message>
+        <source>es braucht etwa %1 Speicher, der Rechner hat %2</source>
+        <translation>it needs about %1 of memory, the machine has %2</translation>
+    </message>
+    <message>
+        <source>das Volumen %1 ist mehr, als Kastra lädt (65535 je Seite, %2 Speicher bei %3 Bytes je Voxel); %4</source>
+        <translation>the volume %1 is more than Kastra loads (65535 per side, %2 of memory at %3 bytes a voxel); %4</translation>
+    </message>
+    <message>
+        <source>--shrink %1 schreibt %2</source>
+        <translation>--shrink %1 writes %2</translation>
+    </message>
+    <message>
+        <source>kein --shrink bis 16 macht es klein genug</source>
+        <translation>no --shrink up to 16 makes it fit</translation>
+    </message>
+    <message>
+        <source>es änderte sich, während es gelesen wurde</source>
+        <translation>it changed while it was read</translation>
+    </message>
+    <message>
+        <source>der Konverter wurde beendet (SIGKILL), vielleicht aus Speichermangel</source>
+        <translation>the converter was killed (SIGKILL), perhaps for want of memory</translation>
+    </message>
+    <message>
+        <source>der Konverter brach mit %1 ab; das ist ein Fehler in kastra-convert</source>
+        <translation>the converter stopped on %1; this is a fault in kastra-convert</translation>
+    </message>
+    <message>
+        <source>%1 wurde damit nicht in %2 s fertig; %3</source>
+        <translation>%1 did not finish with it in %2 s; %3</translation>
+    </message>
+    <message>
+        <source>%1 scheiterte daran (%2); %3</source>
+        <translation>%1 failed on it (%2); %3</translation>
+    </message>
+    <message>
+        <source>die Datei ist vielleicht beschädigt oder von einer Art, die %1 nicht liest</source>
+        <translation>the file may be damaged, or of a kind %1 does not read</translation>
+    </message>
+    <message>
+        <source>es hat %1 Dimensionen; höchstens %2 lassen sich konvertieren</source>
+        <translation>it has %1 dimensions; at most %2 convert</translation>
+    </message>
+    <message>
+        <source>seine Voxel haben %1 Komponenten statt eines Werts</source>
+        <translation>its voxels have %1 components, not one value</translation>
+    </message>
+    <message>
+        <source>sein Kopf nennt eine Ausdehnung von 0 oder eine zu große</source>
+        <translation>its header gives an extent of 0, or one too large to hold</translation>
+    </message>
+    <message>
+        <source>sein Voxelabstand ist %1 mm, nicht drei Größen über 0 und bis zu einem Kilometer</source>
+        <translation>its voxel spacing is %1 mm, not three sizes above 0 and up to a kilometre</translation>
+    </message>
+    <message>
+        <source>seine %1 spannen kein Volumen auf (eine Achse der Länge 0, oder zwei auf einer Linie)</source>
+        <translation>its %1 do not span a volume (an axis of length 0, or two along one line)</translation>
+    </message>
+    <message>
+        <source>%1-Achsen</source>
+        <translation>%1's axes</translation>
+    </message>
+    <message>
+        <source>Raumrichtungen</source>
+        <translation>space directions</translation>
+    </message>
+    <message>
+        <source>seine Datendatei '%1' fehlt</source>
+        <translation>its data file '%1' is missing</translation>
+    </message>
+    <message>
+        <source>seine Datendatei '%1' ist keine gewöhnliche Datei</source>
+        <translation>its data file '%1' is not a regular file</translation>
+    </message>
+    <message>
+        <source>der Kopf kündigt %1 Bytes an Werten an, '%2' enthält %3</source>
+        <translation>the header announces %1 bytes of samples, '%2' holds %3</translation>
+    </message>
+    <message>
+        <source>der Kopf kündigt %1 Bytes an Werten an, '%2' enthält %3 komprimiert</source>
+        <translation>the header announces %1 bytes of samples, '%2' holds %3 compressed</translation>
+    </message>
+    <message>
+        <source>seine komprimierten Werte ergeben nach %1 Bytes einen beschädigten Strom, der Kopf kündigt %2 an</source>
+        <translation>its compressed samples inflate to a damaged stream after %1 bytes, the header announces %2</translation>
+    </message>
+    <message>
+        <source>seine komprimierten Werte ergeben %1 Bytes, der Kopf kündigt %2 an</source>
+        <translation>its compressed samples inflate to %1 bytes, the header announces %2</translation>
+    </message>
+    <message>
+        <source>seine Werte sind abgeschnitten oder beschädigt</source>
+        <translation>its samples are cut short or damaged</translation>
+    </message>
+    <message>
+        <source>keine gültige NIfTI-1- oder NIfTI-2-Datei</source>
+        <translation>not a valid NIfTI-1 or NIfTI-2 file</translation>
+    </message>
+    <message>
+        <source>sein dim[0] ist %1, keine Zahl von Dimensionen von 1 bis 7</source>
+        <translation>its dim[0] is %1, not a number of dimensions from 1 to 7</translation>
+    </message>
+    <message>
+        <source>seine Werte sind %1, keine Skalare</source>
+        <translation>its values are %1, not scalars</translation>
+    </message>
+    <message>
+        <source>seine %1 macht ein Voxel %2 mm breit</source>
+        <translation>its %1 makes a voxel %2 mm wide</translation>
+    </message>
+    <message>
+        <source>das Schreiben als NIfTI scheiterte</source>
+        <translation>the NIfTI writer failed</translation>
+    </message>
+    <message>
+        <source>keine gültige NRRD-Datei (%1)</source>
+        <translation>not a valid NRRD file (%1)</translation>
+    </message>
+    <message>
+        <source>seine Werte sind vom Typ %1, keine Zahlen</source>
+        <translation>its samples are of type %1, not numbers</translation>
+    </message>
+    <message>
+        <source>sein Raum ist %1, aber einer Achse fehlt die Raumrichtung</source>
+        <translation>its space is %1, but an axis has no space direction</translation>
+    </message>
+    <message>
+        <source>sein Raum ist durch seine Dimension gegeben, aber einer Achse fehlt die Raumrichtung</source>
+        <translation>its space is given by its dimension, but an axis has no space direction</translation>
+    </message>
+    <message>
+        <source>keine gültige MetaImage-Datei</source>
+        <translation>not a valid MetaImage file</translation>
+    </message>
+    <message>
+        <source>leer</source>
+        <translation>empty</translation>
+    </message>
+    <message>
+        <source>sein Kopf hat einen Schlüssel von %1 Zeichen; MetaIO nimmt 254</source>
+        <translation>its header has a key of %1 characters; MetaIO takes 254</translation>
+    </message>
+    <message>
+        <source>sein NDims ist %1, keine Zahl von Dimensionen von 1 bis 16</source>
+        <translation>its NDims is %1, not a number of dimensions from 1 to 16</translation>
+    </message>
+    <message>
+        <source>sein DimSize ist %1, nicht %2 Ausdehnungen von mindestens 1</source>
+        <translation>its DimSize is %1, not %2 extents of at least 1</translation>
+    </message>
+    <message>
+        <source>sein CompressedDataSize ist %1, keine Zahl von Bytes</source>
+        <translation>its CompressedDataSize is %1, not a number of bytes</translation>
+    </message>
+    <message>
+        <source>sein %1 fehlt</source>
+        <translation>its %1 is missing</translation>
+    </message>
+    <message>
+        <source>sein CompressedDataSize ist %1 Bytes, mehr als seine Datendatei enthält</source>
+        <translation>its CompressedDataSize is %1 bytes, more than its data file holds</translation>
+    </message>
+    <message>
+        <source>seine AnatomicalOrientation ist %1, nicht ein Buchstabe je Achse aus R oder L, A oder P, I oder S (wie RAI)</source>
+        <translation>its AnatomicalOrientation is %1, not one letter for each axis from R or L, A or P, I or S (as RAI)</translation>
+    </message>
+    <message>
+        <source>seine AnatomicalOrientation %1 widerspricht seiner TransformMatrix, deren Achsen von %2 kommen; entfernen Sie die falsche</source>
+        <translation>its AnatomicalOrientation %1 contradicts its TransformMatrix, whose axes come from %2; remove the one that is wrong</translation>
+    </message>
+    <message>
+        <source>seine ElementDataFile '%1' verteilt die Werte auf mehrere Dateien; fügen Sie sie zu einer zusammen</source>
+        <translation>its ElementDataFile '%1' spreads the samples over several files; join them into one</translation>
+    </message>
+    <message>
+        <source>seine Werte sind Text (BinaryData = False) in %1 Dimensionen, den ITKs Leser über seinen Puffer hinaus schreibt; speichern Sie sie binär</source>
+        <translation>its samples are text (BinaryData = False) in %1 dimensions, which ITK's reader writes past its buffer; store them in binary</translation>
+    </message>
+    <message>
+        <source>es ist kein DICOM-Bild</source>
+        <translation>it is not a DICOM image</translation>
+    </message>
+    <message>
+        <source>der Ordner enthält keine DICOM-Serie</source>
+        <translation>the folder holds no DICOM series</translation>
+    </message>
+    <message>
+        <source>der Ordner enthält keine DICOM-Serie; %1</source>
+        <translation>the folder holds no DICOM series; %1</translation>
+    </message>
+    <message>
+        <source>%1 Datei ausgelassen, die kein DICOM-Bild ist: %2</source>
+        <translation>left out %1 file that is not a DICOM image: %2</translation>
+    </message>
+    <message>
+        <source>%1 Dateien ausgelassen, die keine DICOM-Bilder sind: %2</source>
+        <translation>left out %1 files that are not a DICOM image: %2</translation>
+    </message>
+    <message>
+        <source>es enthält %1 Serien (oben aufgeführt); wählen Sie eine mit --series UID</source>
+        <translation>it holds %1 series (listed above); choose one with --series UID</translation>
+    </message>
+    <message>
+        <source>es enthält keine Serie %1 (die Serien sind oben aufgeführt)</source>
+        <translation>it holds no series %1 (the series are listed above)</translation>
+    </message>
+    <message>
+        <source>es enthält keine Serie %1</source>
+        <translation>it holds no series %1</translation>
+    </message>
+    <message>
+        <source>%1; die Datei ist beschädigt</source>
+        <translation>%1; the file is damaged</translation>
+    </message>
+    <message>
+        <source>GDCM kann ihren Kopf nicht lesen; %1</source>
+        <translation>GDCM cannot read its header; %1</translation>
+    </message>
+    <message>
+        <source>GDCM kann ihre Pixel nicht entschlüsseln; %1</source>
+        <translation>GDCM cannot decode its pixels; %1</translation>
+    </message>
+    <message>
+        <source>GDCM kann ihr Mosaik nicht in Schichten teilen</source>
+        <translation>GDCM cannot split its mosaic into slices</translation>
+    </message>
+    <message>
+        <source>es ist ein Bild, das keine Serie nennt</source>
+        <translation>it is an image that names no series</translation>
+    </message>
+    <message>
+        <source>es enthält keine Pixeldaten</source>
+        <translation>it holds no pixel data</translation>
+    </message>
+    <message>
+        <source>es enthält %1 Bytes an Pixeldaten, %2 sind angekündigt</source>
+        <translation>it holds %1 bytes of pixel data, %2 are announced</translation>
+    </message>
+    <message>
+        <source>ihre Pixeldaten passen nicht zu ihrem Kopf</source>
+        <translation>its pixel data does not match its header</translation>
+    </message>
+    <message>
+        <source>ihre Datei-Metainformation nennt keine Transfersyntax</source>
+        <translation>its file meta information names no transfer syntax</translation>
+    </message>
+    <message>
+        <source>ein Element reicht über das Ende seines Items hinaus</source>
+        <translation>an element runs past the end of its item</translation>
+    </message>
+    <message>
+        <source>ein Element reicht über das Ende seiner Sequenz hinaus</source>
+        <translation>an element runs past the end of its sequence</translation>
+    </message>
+    <message>
+        <source>ihr Element %1 nennt %2 Bytes, %3 folgen ihm</source>
+        <translation>its element %1 states %2 bytes, %3 follow it</translation>
+    </message>
+    <message>
+        <source>sie endet in einer Sequenz</source>
+        <translation>it ends inside a sequence</translation>
+    </message>
+    <message>
+        <source>sie endet im Kopf ihres Elements %1</source>
+        <translation>it ends inside the header of its element %1</translation>
+    </message>
+    <message>
+        <source>ihr Element %1 hat keine Wertdarstellung (VR), die ihre Kodierung verlangt</source>
+        <translation>its element %1 has no value representation, which its encoding requires</translation>
+    </message>
+    <message>
+        <source>ihr Element %1 steht, wo ein Item hingehört</source>
+        <translation>its element %1 stands where an item belongs</translation>
+    </message>
+    <message>
+        <source>ihr Element %1 steht, wo ein Element hingehört</source>
+        <translation>its element %1 stands where an element belongs</translation>
+    </message>
+    <message>
+        <source>ihr Begrenzer %1 nennt %2 Bytes statt 0</source>
+        <translation>its delimiter %1 states %2 bytes, not 0</translation>
+    </message>
+    <message>
+        <source>ihr Element %1 enthält ein Item undefinierter Länge</source>
+        <translation>its element %1 holds an item of undefined length</translation>
+    </message>
+    <message>
+        <source>ihre komprimierten Pixeldaten enthalten ein Item undefinierter Länge</source>
+        <translation>its compressed pixel data holds an item of undefined length</translation>
+    </message>
+    <message>
+        <source>ihre komprimierten Pixeldaten sind abgeschnitten</source>
+        <translation>its compressed pixel data is cut short</translation>
+    </message>
+    <message>
+        <source>ihr komprimierter Datensatz ist beschädigt</source>
+        <translation>its deflated data set is damaged</translation>
+    </message>
+    <message>
+        <source>ihr komprimierter Datensatz wird entpackt größer als %1 MB</source>
+        <translation>its deflated data set inflates to more than %1 MB</translation>
+    </message>
+    <message>
+        <source>seine Pixel sind farbig (je %1 Werte); Farbbilder werden nicht konvertiert</source>
+        <translation>its pixels are colour (%1 samples each); colour images are not converted</translation>
+    </message>
+    <message>
+        <source>seine Pixel sind farbig (%1); Farbbilder werden nicht konvertiert</source>
+        <translation>its pixels are colour (%1); colour images are not converted</translation>
+    </message>
+    <message>
+        <source>seine Pixel belegen %1 Bits; 8, 16 oder 32 lassen sich konvertieren</source>
+        <translation>its pixels take %1 bits; 8, 16 or 32 convert</translation>
+    </message>
+    <message>
+        <source>seine Pixel halten %1 Bits bis Bit %2; nur Werte in den unteren Bits lassen sich konvertieren</source>
+        <translation>its pixels keep %1 bits up to bit %2; only values in the low bits convert</translation>
+    </message>
+    <message>
+        <source>'%1' speichert seine Pixel anders als '%2'</source>
+        <translation>'%1' stores its pixels unlike '%2'</translation>
+    </message>
+    <message>
+        <source>seine Serie enthält keine Schichten</source>
+        <translation>its series holds no slices</translation>
+    </message>
+    <message>
+        <source>'%1' nennt keine Bildposition und -orientierung</source>
+        <translation>'%1' states no image position and orientation</translation>
+    </message>
+    <message>
+        <source>'%1' nennt keinen Pixelabstand</source>
+        <translation>'%1' states no pixel spacing</translation>
+    </message>
+    <message>
+        <source>'%1' enthält %2 Frames ohne Position für jeden</source>
+        <translation>'%1' holds %2 frames without a position for each</translation>
+    </message>
+    <message>
+        <source>'%1' beschreibt weniger Frames als die %2, die es enthält</source>
+        <translation>'%1' describes fewer frames than the %2 it holds</translation>
+    </message>
+    <message>
+        <source>%1 für Frame %2</source>
+        <translation>%1 for frame %2</translation>
+    </message>
+    <message>
+        <source>'%1' ist ein Mosaik, dessen privater Kopf (CSA) beschädigt ist</source>
+        <translation>'%1' is a mosaic whose private (CSA) header is damaged</translation>
+    </message>
+    <message>
+        <source>'%1' ist ein Mosaik, dessen Zahl an Kacheln sein Kopf nicht nennt</source>
+        <translation>'%1' is a mosaic whose number of tiles its header does not give</translation>
+    </message>
+    <message>
+        <source>'%1' ist ein Mosaik, dessen Schichtrichtung sein Kopf nicht nennt</source>
+        <translation>'%1' is a mosaic whose slice direction its header does not give</translation>
+    </message>
+    <message>
+        <source>'%1' ist ein Mosaik, das keinen Abstand zwischen seinen Schichten nennt</source>
+        <translation>'%1' is a mosaic that states no spacing between its slices</translation>
+    </message>
+    <message>
+        <source>die Bildorientierung von '%1' sind nicht zwei senkrechte Einheitsvektoren</source>
+        <translation>the image orientation of '%1' is not two perpendicular unit vectors</translation>
+    </message>
+    <message>
+        <source>seine Schichten haben verschiedene %1, wie in '%2' und '%3'; nur Schichten einer Orientierung und Größe ergeben ein Volumen</source>
+        <translation>its slices have different %1, as in '%2' and '%3'; only slices of one orientation and size make a volume</translation>
+    </message>
+    <message>
+        <source>Orientierungen</source>
+        <translation>orientations</translation>
+    </message>
+    <message>
+        <source>Ausdehnungen (%1 x %2 und %3 x %4)</source>
+        <translation>extents (%1 x %2 and %3 x %4)</translation>
+    </message>
+    <message>
+        <source>Pixelabstände</source>
+        <translation>pixel spacings</translation>
+    </message>
+    <message>
+        <source>'%1' und '%2' liegen an einer Stelle</source>
+        <translation>'%1' and '%2' lie at one position</translation>
+    </message>
+    <message>
+        <source>seine Schichtpositionen folgen keiner Linie; '%1' liegt %2 mm daneben</source>
+        <translation>its slice positions do not advance along a line; '%1' lies %2 mm off it</translation>
+    </message>
+    <message>
+        <source>seine Schichten ergeben keine ganzen Volumen: %1 liegen bei %2 mm entlang der Schichtnormalen, aber %3 bei %4 mm</source>
+        <translation>its slices do not make whole volumes: %1 lie at %2 mm along the slice normal but %3 at %4 mm</translation>
+    </message>
+    <message>
+        <source>'%1' und '%2' liegen an einer Stelle, und nichts unterscheidet ihre Volumen</source>
+        <translation>'%1' and '%2' lie at one position and nothing tells their volumes apart</translation>
+    </message>
+    <message>
+        <source>die Schichten eines Volumens unterscheiden sich in ihrem Merkmal %1 ('%2' und '%3'); seine Volumen sind gemischt</source>
+        <translation>the slices of one volume differ in their %1 ('%2' and '%3'); its volumes are mixed</translation>
+    </message>
+    <message>
+        <source>seine Schichten sind durch eine Gantry-Neigung von %1 Grad geschert; --keep-grid kann kein geschertes Gitter behalten</source>
+        <translation>its slices are sheared by a gantry tilt of %1 degrees; --keep-grid cannot keep a sheared grid</translation>
+    </message>
+    <message>
+        <source>sein Schichtabstand ist ungleichmäßig (%1); --keep-grid kann kein ungleichmäßiges Gitter behalten</source>
+        <translation>its slice spacing is uneven (%1); --keep-grid cannot keep an uneven grid</translation>
+    </message>
+    <message>
+        <source>die Schichten bei %1 und %2 mm entlang der Schichtnormalen liegen %3 mm auseinander, der übliche Abstand ist %4 mm</source>
+        <translation>the slices at %1 and %2 mm along the slice normal lie %3 mm apart, the usual spacing is %4 mm</translation>
+    </message>
+    <message>
+        <source>die Schichten bei %1 und %2 mm entlang der Schichtnormalen liegen %3 mm auseinander, der übliche Abstand ist %4 mm (%5 ungleichmäßige Schritte)</source>
+        <translation>the slices at %1 and %2 mm along the slice normal lie %3 mm apart, the usual spacing is %4 mm (%5 uneven steps)</translation>
+    </message>
+    <message>
+        <source>so gewählt</source>
+        <translation>as chosen</translation>
+    </message>
+    <message>
+        <source>seine Modalität ist %1</source>
+        <translation>its modality is %1</translation>
+    </message>
+    <message>
+        <source>seine Serie nennt keine Modalität</source>
+        <translation>its series states no modality</translation>
+    </message>
+    <message>
+        <source>seine Begleitdatei '%1' nennt die Modalität %2</source>
+        <translation>its sidecar '%1' gives the modality %2</translation>
+    </message>
+    <message>
+        <source>seine Werte sind vorzeichenlos</source>
+        <translation>its samples are unsigned</translation>
+    </message>
+    <message>
+        <source>seine Werte wurden nicht gelesen</source>
+        <translation>its samples were not read</translation>
+    </message>
+    <message>
+        <source>seine Werte sind nicht alle ganzzahlig</source>
+        <translation>its samples are not all integers</translation>
+    </message>
+    <message>
+        <source>sein kleinster Wert, %1, liegt über -1024</source>
+        <translation>the minimum of its samples, %1, lies above -1024</translation>
+    </message>
+    <message>
+        <source>seine Werte haben keinen Gipfel der Luft bei -1000</source>
+        <translation>its samples have no peak of air near -1000</translation>
+    </message>
+    <message>
+        <source>seine Werte sind Hounsfield-Einheiten: ganze Zahlen ab %1, ein Gipfel der Luft bei %2 hält %3 % von ihnen</source>
+        <translation>its samples look like Hounsfield units: integers from %1, with a peak of air at %2 holding %3 % of them</translation>
+    </message>
+    <message>
+        <source>seine Werte sind Hounsfield-Einheiten: ganze Zahlen ab dem Füllwert %1, ein Gipfel der Luft bei %2 hält %3 % von ihnen</source>
+        <translation>its samples look like Hounsfield units: integers from the padding value %1, with a peak of air at %2 holding %3 % of them</translation>
+    </message>
+</context>
+<context>
     <name>CropDialog</name>
     <message>
         <source>Zuschneiden</source>
@@ -652,6 +1211,13 @@
     </message>
 </context>
 <context>
+    <name>ScanKind</name>
+    <message>
+        <source>Kein CT</source>
+        <translation>No CT</translation>
+    </message>
+</context>
+<context>
     <name>ScanOpener</name>
     <message>
         <source>Werte messen</source>
@@ -736,6 +1302,26 @@
     <message>
         <source>%1 wird konvertiert: %2</source>
         <translation>Converting %1: %2</translation>
+    </message>
+    <message>
+        <source>kastra-convert kann nicht gestartet werden (%1): installieren Sie es neben Kastra, oder nennen Sie es in KASTRA_CONVERT.</source>
+        <translation>kastra-convert cannot be started (%1): install it beside Kastra, or name it in KASTRA_CONVERT.</translation>
+    </message>
+    <message>
+        <source>kastra-convert gab %1 s lang kein Zeichen und wurde beendet; %2 bleibt ungeöffnet.</source>
+        <translation>kastra-convert gave no sign for %1 s and was ended; %2 stays unopened.</translation>
+    </message>
+    <message>
+        <source>kastra-convert brach bei %1 unerwartet ab.</source>
+        <translation>kastra-convert broke off unexpectedly on %1.</translation>
+    </message>
+    <message>
+        <source>kastra-convert lehnte %1 ab.</source>
+        <translation>kastra-convert refused %1.</translation>
+    </message>
+    <message>
+        <source>%1 kann nicht geöffnet werden.</source>
+        <translation>%1 cannot be opened.</translation>
     </message>
 </context>
 <context>
