@@ -63,7 +63,7 @@ HistogramBackground findBackground(const DensityHistogram& histogram)
         high = occupied(rest, high, -1);
     }
     found.densest = high;
-    found.background = std::max(low - 1, 0);
+    found.background = found.lowPadding >= 0 ? found.lowPadding : std::max(low - 1, 0);
 
     // The counts summed over 2 * reach + 1 densities, so that noise and the
     // gaps that a stretch of integer values leaves make no peaks.
@@ -77,20 +77,23 @@ HistogramBackground findBackground(const DensityHistogram& histogram)
                       below[size_t(std::max(d - reach, 0))]);
     };
 
+    // The peak at its fullest raw density within the sum that found it.
     int peak = low;
     for (int d = low; d <= std::min(low + std::max(reach, int(kLowEnd * span)), high); ++d)
         if (smoothed(d) > smoothed(peak))
             peak = d;
     const double height = smoothed(peak);
+    for (int d = std::max(peak - reach, low); d <= std::min(peak + reach, high); ++d)
+        if (rest[size_t(d)] > rest[size_t(peak)])
+            peak = d;
+    // Where the low end rises above the peak's height, or never falls, it is
+    // the object's, not a peak of its own.
     int valley = peak;
-    for (int d = peak + 1; d <= high; ++d) {
-        if (smoothed(d) > height)
-            break; // the low end rises into the object: no peak of its own
+    for (int d = peak + 1; d <= high && smoothed(d) <= height; ++d) {
         if (smoothed(d) < smoothed(valley))
             valley = d;
         const bool fallen = smoothed(d) <= kFall * height;
-        if (fallen || (smoothed(valley) <= 0.5 * height && smoothed(d) >= 2 * smoothed(valley)) ||
-            d == high) {
+        if (fallen || (smoothed(valley) <= 0.5 * height && smoothed(d) >= 2 * smoothed(valley))) {
             // Where the peak falls into a gap, it ends at its last voxel.
             int end = fallen ? d : valley;
             while (end > peak && rest[size_t(end)] == 0)
