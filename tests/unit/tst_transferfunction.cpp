@@ -188,9 +188,10 @@ private slots:
     }
 
     // The object ramp leaves the background (60..140, ending at a gap) and
-    // padding clear and shows the object: up to its 99.5th percentile in
-    // Composite, all of it in the projections, which show denser samples as
-    // the densest point. Histograms with no room for a ramp get a window.
+    // padding clear and shows the object, its top at the object's 99.5th
+    // percentile: up to there in Composite, all of it in the projections,
+    // which show denser samples as the densest point. Histograms with no
+    // room for a ramp get a window.
     void theObjectRampClearsTheBackground_data()
     {
         QTest::addColumn<int>("padding");
@@ -211,9 +212,10 @@ private slots:
                 QVERIFY2(opacityAt(function, d, projection) == 0, qPrintable(QString::number(d)));
             if (padding >= 0)
                 QCOMPARE(opacityAt(function, padding, projection), 0.0);
-            // 1994: 995 of the object's 1000 densities at or below it.
+            // 1994: 995 of the object's 1000 densities at or below it, the ramp's top.
             for (int d = 1000; d <= (projection ? 1999 : 1994); ++d)
                 QVERIFY2(opacityAt(function, d, projection) > 0, qPrintable(QString::number(d)));
+            QCOMPARE(opacityAt(function, 1994, projection), projection ? 1.0 : 0.3);
         }
         DensityHistogram lone{}, top{}, padded{};
         top[kMaxDensity] = 5;
