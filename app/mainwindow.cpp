@@ -33,6 +33,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(parent, flags)
@@ -50,7 +51,7 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(par
     for (QRadioButton* axis : {m_radiobutton_x_axis, m_radiobutton_y_axis, m_radiobutton_z_axis})
         axes->addButton(axis);
     for (QRadioButton* mode : {m_radiobutton_composite, m_radiobutton_average, m_radiobutton_mip})
-        connect(mode, &QRadioButton::clicked, this, &MainWindow::suitGreyRampToMode);
+        connect(mode, &QRadioButton::clicked, this, &MainWindow::suitRampToMode);
     connect(m_button_fileLoad, &QPushButton::clicked, this, &MainWindow::loadFile);
     fillFileList();
     m_graphic_view->m_renderer = m_glWidget;
@@ -235,7 +236,7 @@ void MainWindow::showVolume(const QString& volume, const QString& name, const QS
     loadFile();
     // Its first picture needs no click.
     applyTransferFunction(kind.ct ? skinAndBonePreset(densityHistogram())
-                                  : greyRampPreset(densityHistogram()));
+                                  : objectRampPreset(densityHistogram()));
     m_recent->add(opened);
     if (!converted.scan.isEmpty())
         statusBar()->showMessage(valuesReadingText(kind));
@@ -256,16 +257,19 @@ void MainWindow::applyTransferFunction(const TransferFunction& function)
         pointsOfFunction(function, m_graphic_view->width(), m_graphic_view->height());
     m_graphic_view->update();
     m_graphic_view->rebuildTransferFunction();
-    suitGreyRampToMode();
+    suitRampToMode();
 }
 
-void MainWindow::suitGreyRampToMode()
+void MainWindow::suitRampToMode()
 {
+    using Make = TransferFunction (*)(const DensityHistogram&);
+    const std::pair<Make, Make> ramps[] = {{greyRampPreset, opaqueGreyRampPreset},
+                                           {objectRampPreset, opaqueObjectRampPreset}};
     const bool projection = m_glWidget->renderMode() != CompositeMode;
     const DensityHistogram& histogram = densityHistogram();
-    if (editorShows(projection ? greyRampPreset(histogram) : opaqueGreyRampPreset(histogram)))
-        applyTransferFunction(projection ? opaqueGreyRampPreset(histogram)
-                                         : greyRampPreset(histogram));
+    for (const auto& [composite, opaque] : ramps)
+        if (editorShows(projection ? composite(histogram) : opaque(histogram)))
+            return applyTransferFunction(projection ? opaque(histogram) : composite(histogram));
 }
 
 bool MainWindow::editorShows(const TransferFunction& function) const

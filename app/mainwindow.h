@@ -86,10 +86,10 @@ private:
     // A volume the converter made says how it read the values.
     void showVolume(const QString& volume, const QString& name, const QString& opened,
                     const ScanKind& kind, const ConvertedScan& converted = {});
-    // The grey ramp in the form that suits the view's mode: with an opaque
-    // top in the projections, as made for Composite there. The editor's
-    // points are left alone unless they are one form of the ramp exactly.
-    void suitGreyRampToMode();
+    // The grey or the object ramp in the form that suits the view's mode:
+    // with an opaque top in the projections, as made for Composite there. The
+    // editor's points are left alone unless they are one form of a ramp exactly.
+    void suitRampToMode();
     bool editorShows(const TransferFunction& function) const;
 
     ScanOpener* m_opener;

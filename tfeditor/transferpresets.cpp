@@ -4,7 +4,10 @@
 
 #include "tfeditor/transferpresets.h"
 
+#include "tfeditor/histogrambackground.h"
+
 #include <algorithm>
+#include <array>
 #include <numeric>
 
 namespace {
@@ -114,7 +117,40 @@ TransferFunction greyRamp(const DensityHistogram& histogram, double topOpacity)
                      at(low, high, 1.0, topOpacity, QColor(255, 255, 255))});
 }
 
+// A colour ramp over the object's densities, from dark red to white, the
+// background clear, with the opacities of its three upper points.
+// Projections show denser samples as the densest point: above padding that
+// point is a clear one, or the padding would show.
+TransferFunction objectRamp(const DensityHistogram& histogram, std::array<double, 3> opacity)
+{
+    const HistogramBackground found = findBackground(histogram);
+    const int low = std::min(found.background, kMaxDensity - 1);
+    const int high = std::clamp(found.top, low + 1, kMaxDensity);
+    const QColor white(255, 245, 225);
+    std::vector<TransferPoint> points = {at(low, high, 0.0, 0.0, QColor(100, 30, 20)),
+                                         at(low, high, 0.35, opacity[0], QColor(200, 85, 45)),
+                                         at(low, high, 0.7, opacity[1], QColor(245, 170, 95)),
+                                         {high, opacity[2], white}};
+    if (found.highPadding < 0)
+        return function(low, high, std::move(points));
+    const int densest = std::max(found.densest, high);
+    const int clear = std::min(densest + 1, kMaxDensity);
+    points.push_back({densest, opacity[2], white});
+    points.push_back({clear, 0.0, white});
+    return function(low, clear, std::move(points));
+}
+
 } // namespace
+
+TransferFunction objectRampPreset(const DensityHistogram& histogram)
+{
+    return objectRamp(histogram, {0.1, 0.2, 0.3});
+}
+
+TransferFunction opaqueObjectRampPreset(const DensityHistogram& histogram)
+{
+    return objectRamp(histogram, {0.55, 0.85, 1.0});
+}
 
 TransferFunction greyRampPreset(const DensityHistogram& histogram)
 {
@@ -137,6 +173,8 @@ const std::vector<TransferPreset>& transferPresets()
         {QT_TRANSLATE_NOOP("TransferPreset", "MR: &Gehirn"), false, brain},
         {QT_TRANSLATE_NOOP("TransferPreset", "Gr&aurampe (1. bis 99,5. Perzentil)"), false,
          greyRampPreset},
+        {QT_TRANSLATE_NOOP("TransferPreset", "&Objekt vor durchsichtigem Hintergrund"), false,
+         objectRampPreset},
     };
     return presets;
 }

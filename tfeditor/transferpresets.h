@@ -23,8 +23,14 @@ struct TransferPreset
 const std::vector<TransferPreset>& transferPresets();
 
 // The presets a scan starts with when it is opened by its path: skin and
-// bone for CT, the grey ramp for anything else.
+// bone for CT; for anything else a colour ramp over the object's densities,
+// its background (histogrambackground.h) clear.
 TransferFunction skinAndBonePreset(const DensityHistogram& histogram);
+TransferFunction objectRampPreset(const DensityHistogram& histogram);
+// The object ramp as projections (Average, MIP) show it, one density a ray:
+// opaque sooner, and at its top.
+TransferFunction opaqueObjectRampPreset(const DensityHistogram& histogram);
+// The grey ramp over the 1st to the 99.5th percentile of the densities.
 TransferFunction greyRampPreset(const DensityHistogram& histogram);
 // The grey ramp as a projection (Average, MIP) shows it: its top opaque, so
 // that the densest voxel is white, not the grey of the top's opacity.

@@ -37,7 +37,8 @@ XDG_CONFIG_HOME=$(mktemp -d) QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x
 mkdir -p "$(dirname "$output")/presets"
 index=0
 for preset in "CT: Knochen" "CT: Haut und Knochen" "CT: Weichteile und Gefäße (Kontrast)" \
-  "CT: Lunge und Atemwege" "MR: Gehirn" "Graurampe (1. bis 99,5. Perzentil)"; do
+  "CT: Lunge und Atemwege" "MR: Gehirn" "Graurampe (1. bis 99,5. Perzentil)" \
+  "Objekt vor durchsichtigem Hintergrund"; do
   index=$((index + 1))
   for volume in ct-head head; do
     XDG_CONFIG_HOME=$(mktemp -d) QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" \

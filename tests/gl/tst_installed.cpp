@@ -56,8 +56,8 @@ private slots:
     }
 
     // A slab of density 2000 between layers of air, named on the command
-    // line, starts with the grey ramp over its samples' 1st to 99.5th
-    // percentile, 0..2000: the histogram shows the air's bar at its left edge
+    // line, starts with the object ramp from the air, clear, to the slab,
+    // 0..2000: the histogram shows the air's bar at its left edge
     // (the window's last bin has none), and the view below it (10 px further
     // left) shows the slab lit with no click.
     void drawsAVolumeFromItsCommandLine()

@@ -172,7 +172,7 @@ private slots:
 
     // Each way in loads the volume the file holds, lists it and draws it
     // with a preset for its kind (skin and bone for CT, six points; else the
-    // grey ramp's two); a scan of one volume opens at once, read as the
+    // object ramp's four); a scan of one volume opens at once, read as the
     // converter decides (a CT in NRRD by its values), and the status bar
     // says how and why; the recent files open it again, a scan from the
     // cache, which remembers its kind and why.
@@ -183,13 +183,13 @@ private slots:
         QTest::addColumn<size_t>("presetPoints");
         QTest::addColumn<QString>("reading"); // the status bar's
         // clang-format off
-        QTest::newRow("a volume file through Öffnen") << "dialog" << "v.dat" << size_t(2) << "";
-        QTest::newRow("NIfTI through Öffnen") << "dialog" << "v.nii.gz" << size_t(2)
+        QTest::newRow("a volume file through Öffnen") << "dialog" << "v.dat" << size_t(4) << "";
+        QTest::newRow("NIfTI through Öffnen") << "dialog" << "v.nii.gz" << size_t(4)
             << "Kein CT: seine Werte sind vorzeichenlos";
         QTest::newRow("a DICOM folder by the command line's path")
             << "path" << KASTRA_PYDICOM_FILES "/dicomdirtests/98892001/CT5N" << size_t(6)
             << "CT (HU): seine Modalität ist CT";
-        QTest::newRow("NIfTI dropped") << "drop" << "v.nii.gz" << size_t(2)
+        QTest::newRow("NIfTI dropped") << "drop" << "v.nii.gz" << size_t(4)
             << "Kein CT: seine Werte sind vorzeichenlos";
         QTest::newRow("a CT by its values in NRRD") << "path" << "ct.nhdr" << size_t(6)
             << "CT (HU): seine Werte sind Hounsfield-Einheiten: ganze Zahlen ab -1024, ein "
@@ -422,7 +422,7 @@ private slots:
 
     // "Werte als CT (HU) lesen" in the "Datei" menu reads the shown scan the
     // other way: converted again into a cache entry of its own, listed by
-    // its reading, the grey ramp's two points, the turn kept. Chosen again,
+    // its reading, the object ramp's four points, the turn kept. Chosen again,
     // the converter's own decision, which a later open finds in the cache.
     void theFileMenuChangesTheRule()
     {
@@ -442,7 +442,7 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(readAsCt->isChecked(), ct, 30000);
             QCOMPARE(list->count(), 2);
             QCOMPARE(list->currentItem()->text(), ct ? "ct.nhdr" : "ct.nhdr (nicht als CT)");
-            QCOMPARE(points.size(), ct ? size_t(6) : size_t(2));
+            QCOMPARE(points.size(), ct ? size_t(6) : size_t(4));
             QVERIFY(m_window->statusBar()->currentMessage().startsWith(ct ? "CT (HU): seine Werte"
                                                                           : "Kein CT: so gewählt"));
             QVERIFY(view.xRotation() == 20 && view.yRotation() == 40);
@@ -450,7 +450,7 @@ private slots:
         QCOMPARE(QDir(cached()).entryList({"*.dat"}).size(), 2);
         QVERIFY(shows(*m_window, converted({"ct.nhdr"})));
         m_window->openPath("v.dat");
-        QVERIFY(!readAsCt->isEnabled() && points.size() == 2);
+        QVERIFY(!readAsCt->isEnabled() && points.size() == 4);
         m_window->openPath("ct.nhdr"); // kept: at once
         QCOMPARE(points.size(), size_t(6));
     }

@@ -1,6 +1,7 @@
 // Transfer functions in the main window: the presets' pictures on a real CT
-// and the generated head, the view following a new density window at once,
-// function files opened from the menu, slices in the density window.
+// and the generated head, the first picture of a scan that is no CT, the
+// view following a new density window at once, function files opened from
+// the menu, slices in the density window.
 
 #include "app/mainwindow.h"
 #include "app/transfermenu.h"
@@ -106,6 +107,8 @@ private slots:
             {"MR: Gehirn", [](const Colours& c) { return c.drawn > 0.03; }},
             {"Graurampe (1. bis 99,5. Perzentil)",
              [](const Colours& c) { return c.drawn > 0.03 && c.grey > 0.99; }},
+            {"Objekt vor durchsichtigem Hintergrund",
+             [](const Colours& c) { return c.drawn > 0.03 && c.warm > 0.5; }},
         };
         if (!QFile::exists("dat/" + volume))
             QSKIP("no CT head: tools/test.sh converts one into build/run/dat");
@@ -158,6 +161,66 @@ private slots:
         QCOMPARE(brightest(), 255);
         QTest::mouseClick(m_window->m_radiobutton_composite, Qt::LeftButton);
         QCOMPARE(m_window->transferFunction().points.back().opacity, 0.3);
+    }
+
+    // A scan that is no CT, opened by its path, shows its object and not
+    // the noise around it, nor the padding outside the scanner's field of
+    // view, in each mode: a ball in noise within a cylinder. The ball's
+    // outline is where a table clear up to the noise's top draws. MIP shows
+    // the ramp's opaque form, its densest voxels near white.
+    void aScanThatIsNoCtShowsItsObject()
+    {
+        SampleVolume scan(64, 64, 64);
+        for (int z = 0, i = 0; z < 64; ++z)
+            for (int y = 0; y < 64; ++y)
+                for (int x = 0; x < 64; ++x, ++i) {
+                    const int noise = int((uint32_t(i) * 2654435761u) >> 16) % 121;
+                    const int r2 = (x - 32) * (x - 32) + (y - 32) * (y - 32);
+                    scan.samples[size_t(i)] =
+                        uint16_t(r2 > 30 * 30                         ? 0
+                                 : r2 + (z - 32) * (z - 32) < 14 * 14 ? 1900 + 2 * noise
+                                                                      : 240 + noise);
+                }
+        QVERIFY(writeVolumeFile("scan.dat", scan));
+        MainWindow window;
+        QVERIFY(ui::show(window));
+        window.openPath("scan.dat");
+        std::map<QString, QImage> pictures;
+        for (QRadioButton* mode : {window.m_radiobutton_composite, window.m_radiobutton_average,
+                                   window.m_radiobutton_mip}) {
+            ui::click(mode);
+            window.m_glWidget->updateGL();
+            pictures[mode->text()] = window.m_glWidget->grabFrameBuffer();
+        }
+        ui::click(window.m_radiobutton_composite);
+        window.applyTransferFunction({400, 2300, {{401, 1.0, Qt::white}, {2299, 1.0, Qt::white}}});
+        window.m_glWidget->updateGL();
+        const QImage ball = window.m_glWidget->grabFrameBuffer();
+        // Anything but black is shown: a faint veil of noise too.
+        const auto drawn = [](QRgb pixel) {
+            return std::max({qRed(pixel), qGreen(pixel), qBlue(pixel)}) > 8;
+        };
+        for (const auto& [mode, picture] : pictures) {
+            int inside = 0, outside = 0, shownInside = 0, shownOutside = 0;
+            for (int y = 0; y < picture.height(); ++y)
+                for (int x = 0; x < picture.width(); ++x) {
+                    const bool in = drawn(ball.pixel(x, y));
+                    (in ? inside : outside) += 1;
+                    (in ? shownInside : shownOutside) += drawn(picture.pixel(x, y));
+                }
+            const QString shares = QString("%1: %2 of the ball, %3 around it")
+                                       .arg(mode)
+                                       .arg(double(shownInside) / inside)
+                                       .arg(double(shownOutside) / outside);
+            QVERIFY2(inside > 2000 && shownInside > 0.5 * inside && shownOutside < 0.002 * outside,
+                     qPrintable(shares));
+        }
+        const QImage& mip = pictures[window.m_radiobutton_mip->text()];
+        int brightest = 0;
+        for (int y = 0; y < mip.height(); ++y)
+            for (int x = 0; x < mip.width(); ++x)
+                brightest = std::max(brightest, qGray(mip.pixel(x, y)));
+        QVERIFY2(brightest > 200, qPrintable(QString::number(brightest)));
     }
 
     // A new density window reaches the view's table at once.

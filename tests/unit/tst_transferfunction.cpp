@@ -1,8 +1,11 @@
 // Transfer-function files: the reader's refusals, a file another tool wrote,
-// the fuzz seeds and findings, the writers.
+// the fuzz seeds and findings, the writers. The first table of a scan that
+// is no CT, on histograms of a known background and object.
 
 #include "tests/support/testfolder.h"
+#include "tfeditor/histogrambackground.h"
 #include "tfeditor/transferfunctionfile.h"
+#include "tfeditor/transferpresets.h"
 
 #include <QtTest>
 
@@ -35,6 +38,45 @@ const char* const kRefusals[][3] = {
     {"[255,", "[256,", "point 1: color [256,0,0] is not three integers 0..255"},
     {"\"opacity\": 0}", "\"opacity\": 0, \"size\": 1}", "point 3: unknown key \"size\""},
 };
+
+// Noise about density 100 (a bell to 60..140), then nothing up to an
+// object spread evenly over 1000..1999, and `padding` filling more voxels
+// than either (none where -1).
+DensityHistogram scene(bool bell, int padding)
+{
+    DensityHistogram histogram{};
+    for (int d = 60; d <= 140; ++d)
+        histogram[size_t(d)] =
+            bell ? int(100000 * std::exp(-(d - 100) * (d - 100) / 450.0)) : 50000;
+    for (int d = 1000; d < 2000; ++d)
+        histogram[size_t(d)] = 1000;
+    if (padding >= 0)
+        histogram[size_t(padding)] = 5000000;
+    return histogram;
+}
+
+// The opacity the view gives `density`: the points joined by ramps between
+// the window's transparent ends, a point winning its own density. A
+// projection takes a density above the last point as that point's.
+double opacityAt(const TransferFunction& function, int density, bool projection)
+{
+    if (projection)
+        density = std::min(density, function.points.back().density);
+    if (density < function.minDensity || density > function.maxDensity)
+        return 0;
+    std::vector<TransferPoint> points = function.points;
+    points.insert(points.begin(), {function.minDensity, 0.0, {}});
+    points.push_back({function.maxDensity, 0.0, {}});
+    for (size_t i = points.size() - 1; i-- > 1;)
+        if (points[i].density == density)
+            return points[i].opacity;
+    for (size_t i = 0; i + 1 < points.size(); ++i)
+        if (points[i].density <= density && density < points[i + 1].density)
+            return points[i].opacity + (points[i + 1].opacity - points[i].opacity) *
+                                           (density - points[i].density) /
+                                           (points[i + 1].density - points[i].density);
+    return 0;
+}
 
 QByteArray contents(const QString& path)
 {
@@ -109,6 +151,48 @@ private slots:
                  (QJsonArray{99, 0, 0, 0, 100, 0, 0, 0, 300, 1, .2, 0, 301, 1, 1, 1}));
         QCOMPARE(p["Points"].toArray(),
                  (QJsonArray{99, 0, .5, 0, 100, 0, .5, 0, 300, .5, .5, 0, 301, 0, .5, 0}));
+    }
+
+    // The background's peak (a bell at 100) is picked beside padding at
+    // either end, fuller than it, however near. The object ramp leaves the
+    // background (60..140, ending at a gap) and padding clear and shows the
+    // object, its top at the object's 99.5th percentile: up to there in
+    // Composite, all of it in the projections, which show denser samples as
+    // the densest point. With no background the object shows from its least
+    // density.
+    void theObjectRampClearsTheBackground_data()
+    {
+        QTest::addColumn<int>("padding");
+        QTest::newRow("no padding") << -1;
+        QTest::newRow("padding far below") << 0;
+        QTest::newRow("padding next to the noise") << 59;
+        QTest::newRow("padding far above") << 4095;
+    }
+
+    void theObjectRampClearsTheBackground()
+    {
+        QFETCH(int, padding);
+        const HistogramBackground found = findBackground(scene(true, padding));
+        QCOMPARE(found.peak, 100);
+        QCOMPARE(found.lowPadding, padding >= 0 && padding < 100 ? padding : -1);
+        QCOMPARE(found.highPadding, padding > 100 ? padding : -1);
+        const DensityHistogram histogram = scene(false, padding);
+        for (const bool projection : {false, true}) {
+            const TransferFunction function =
+                projection ? opaqueObjectRampPreset(histogram) : objectRampPreset(histogram);
+            for (int d = 60; d <= 140; ++d)
+                QVERIFY2(opacityAt(function, d, projection) == 0, qPrintable(QString::number(d)));
+            if (padding >= 0)
+                QCOMPARE(opacityAt(function, padding, projection), 0.0);
+            // 1994: 995 of the object's 1000 densities at or below it, the ramp's top.
+            for (int d = 1000; d <= (projection ? 1999 : 1994); ++d)
+                QVERIFY2(opacityAt(function, d, projection) > 0, qPrintable(QString::number(d)));
+            QCOMPARE(opacityAt(function, 1994, projection), projection ? 1.0 : 0.3);
+        }
+        DensityHistogram object{};
+        for (int d = 1000; d < 2000; ++d)
+            object[size_t(d)] = 1000 + (d - 1000) / 10;
+        QVERIFY(opacityAt(objectRampPreset(object), 1000, false) > 0);
     }
 };
 
