@@ -1580,6 +1580,10 @@
         <source>Gr&amp;aurampe (1. bis 99,5. Perzentil)</source>
         <translation>&amp;Grey ramp (1st to 99.5th percentile)</translation>
     </message>
+    <message>
+        <source>&amp;Objekt vor durchsichtigem Hintergrund</source>
+        <translation>Object on a &amp;clear background</translation>
+    </message>
 </context>
 <context>
     <name>ViewMenu</name>
