@@ -14,11 +14,33 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProcess>
+#include <QSet>
 #include <QTableWidget>
 #include <QUrl>
 #include <QVBoxLayout>
 
-HelpMenu::HelpMenu(QMenuBar* bar, QWidget* window) : QObject(window), m_window(window)
+namespace {
+
+using Rows = QVector<QPair<QString, QString>>;
+
+// The entries with a key of `actions` and of their menus, in the menus'
+// order, each named by its path; the actions taken go to `taken`.
+void addKeyedEntries(const QList<QAction*>& actions, const QString& path, Rows& rows,
+                     QSet<const QAction*>& taken)
+{
+    for (const QAction* action : actions) {
+        const QString name = path + QString(action->text()).remove('&');
+        if (action->menu())
+            addKeyedEntries(action->menu()->actions(), name + " › ", rows, taken);
+        else if (!action->shortcut().isEmpty() && !taken.contains(action))
+            rows << qMakePair(action->shortcut().toString(QKeySequence::NativeText), name);
+        taken << action;
+    }
+}
+
+} // namespace
+
+HelpMenu::HelpMenu(QMenuBar* bar, QWidget* window) : QObject(window), m_bar(bar), m_window(window)
 {
     QMenu* menu = bar->addMenu(tr("&Hilfe"));
     menu->addAction(tr("&Tastenkürzel"), this, &HelpMenu::showShortcuts);
@@ -30,17 +52,13 @@ HelpMenu::HelpMenu(QMenuBar* bar, QWidget* window) : QObject(window), m_window(w
 
 QVector<QPair<QString, QString>> HelpMenu::shortcutRows() const
 {
-    QVector<QPair<QString, QString>> rows;
-    for (const QAction* action : m_window->findChildren<QAction*>()) {
-        if (action->shortcut().isEmpty())
-            continue;
-        const QPair<QString, QString> row{action->shortcut().toString(QKeySequence::NativeText),
-                                          QString(action->text()).remove('&')};
-        if (!rows.contains(row))
-            rows << row;
-    }
-    std::sort(rows.begin(), rows.end(),
-              [](const auto& a, const auto& b) { return a.second < b.second; });
+    Rows rows;
+    QSet<const QAction*> taken;
+    addKeyedEntries(m_bar->actions(), {}, rows, taken);
+    // Those of the views' own menus, outside the menu bar.
+    for (const QAction* action : m_window->findChildren<QAction*>())
+        if (!taken.contains(action))
+            addKeyedEntries({const_cast<QAction*>(action)}, {}, rows, taken);
     rows << qMakePair(tr("Linke Taste ziehen (Ansicht)"), tr("Das Volumen drehen"))
          << qMakePair(tr("Mittlere Taste ziehen, Umschalt und linke Taste ziehen"),
                       tr("Das Bild verschieben"))
@@ -77,6 +95,7 @@ void HelpMenu::showShortcuts()
         table->setItem(row, 1, new QTableWidgetItem(rows[row].second));
     }
     table->resizeColumnsToContents();
+    table->resizeRowsToContents();
     table->horizontalHeader()->setStretchLastSection(true);
     QDialogButtonBox* buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
     connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);

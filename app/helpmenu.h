@@ -19,7 +19,8 @@ public:
     HelpMenu(QMenuBar* bar, QWidget* window);
 
     // The table's rows, key or gesture and what it does: every action of
-    // the window that has a key, taken from the action, then the mouse.
+    // the window that has a key, taken from the action and named by its
+    // menus ("Ansicht › Standardansichten › Von vorn"), then the mouse.
     QVector<QPair<QString, QString>> shortcutRows() const;
     // The README as installed beside the program, else the one of the
     // source tree it was built from; empty where neither is found.
@@ -32,5 +33,6 @@ private:
     void showShortcuts();
     void openManual();
 
+    QMenuBar* m_bar;
     QWidget* m_window;
 };

@@ -236,10 +236,13 @@ private slots:
         const QVector<QPair<QString, QString>> rows =
             window->findChild<HelpMenu*>()->shortcutRows();
         for (const QPair<QString, QString>& row :
-             {qMakePair(QString("Strg+O"), QString("Öffnen …")),
-              qMakePair(QString("Pos1"), QString("Ansicht zurücksetzen")),
-              qMakePair(QString("Strg+Umschalt+V"), QString("Vier Ansichten")),
-              qMakePair(QString("Strg+Z"), QString("Rückgängig"))})
+             {qMakePair(QString("Strg+O"), QString("Datei › Öffnen …")),
+              qMakePair(QString("Strg+Umschalt+O"), QString("Transferfunktion › Öffnen …")),
+              qMakePair(QString("Pos1"), QString("Ansicht › Ansicht zurücksetzen")),
+              qMakePair(QString("Strg+1"), QString("Ansicht › Standardansichten › Von vorn")),
+              qMakePair(QString("Strg+Umschalt+V"), QString("Ansicht › Vier Ansichten")),
+              qMakePair(QString("M"), QString("Ansicht › Abstand messen")),
+              qMakePair(QString("Strg+Z"), QString("Transferfunktion › Rückgängig"))})
             QVERIFY2(rows.count(row) == 1, qPrintable(row.first + " " + row.second));
 
         QUrl opened;
