@@ -102,7 +102,7 @@ void HelpMenu::showShortcuts()
     QVBoxLayout* layout = new QVBoxLayout(dialog);
     layout->addWidget(table);
     layout->addWidget(buttons);
-    dialog->resize(640, 520);
+    dialog->resize(760, 560);
     dialog->show();
 }
 

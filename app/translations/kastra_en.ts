@@ -1207,7 +1207,7 @@
     </message>
     <message>
         <source>kastra-convert liest %1</source>
-        <translation>kastra-convert reads %1</translation>
+        <translation>kastra-convert's reading: %1</translation>
     </message>
 </context>
 <context>
