@@ -622,6 +622,14 @@
         <source>seine Werte sind Hounsfield-Einheiten: ganze Zahlen ab dem Füllwert %1, ein Gipfel der Luft bei %2 hält %3 % von ihnen</source>
         <translation>its samples look like Hounsfield units: integers from the padding value %1, with a peak of air at %2 holding %3 % of them</translation>
     </message>
+    <message>
+        <source>seine Kopfzeile %1 hat kein '=' oder ':' nach einem Schlüssel</source>
+        <translation>its header line %1 holds no '=' or ':' after a key</translation>
+    </message>
+    <message>
+        <source>MetaIO liest seine Größe als %1, sein Kopf sagt %2</source>
+        <translation>MetaIO reads its size as %1, its header says %2</translation>
+    </message>
 </context>
 <context>
     <name>CropDialog</name>

@@ -59,6 +59,7 @@ std::string shortened(std::string text)
 // What a MetaImage header says beyond what ITK reads of it.
 struct MetaImageHeader
 {
+    std::vector<long long> extents;    // its DimSize
     uint64_t compressedSize = 0;       // its CompressedDataSize, or 0
     bool statesMatrix = false;         // a TransformMatrix (or its old names)
     std::string anatomicalOrientation; // as written, or "" where none is given
@@ -70,7 +71,9 @@ struct MetaImageHeader
 // line, and every key short, before the file is handed over. As in MetaIO, a
 // key ends at '=' or ':' and the header at ElementDataFile; MetaIO takes a
 // key's value from the next lines when its own is empty, which is refused
-// here. Returns what the header states of the samples' size and orientation.
+// here; so is a line without a key's end, which MetaIO, reading up to the
+// next '=' or ':', would join to the next one and read a header of its own.
+// Returns what the header states of the samples' size and orientation.
 MetaImageHeader checkMetaImageHeader(const std::string& path)
 {
     const auto said = [](const std::string& value) {
@@ -89,8 +92,10 @@ MetaImageHeader checkMetaImageHeader(const std::string& path)
     long long compressedSize = 0;
     std::string dataFile;
     MetaImageHeader stated;
-    while (std::getline(file, line)) {
+    for (int number = 1; std::getline(file, line); ++number) {
         const size_t separator = line.find_first_of("=:");
+        if (separator == std::string::npos && line.find_first_not_of(" \t\r") != std::string::npos)
+            throw ConvertError::reading(path, {"metaimage-line-without-key", {number}});
         std::string key = line.substr(0, separator);
         // MetaIO compares keys as C strings: a NUL ends one ("NDims\0...").
         key.erase(std::min(key.find('\0'), key.size()));
@@ -112,6 +117,7 @@ MetaImageHeader checkMetaImageHeader(const std::string& path)
                 throw ConvertError::reading(
                     path, {"metaimage-bad-dimsize", {saidArgument(value), dimensions}});
             sized = true;
+            stated.extents = numbers;
         } else if (key == "CompressedDataSize") {
             if (!parseIntegers(value, numbers) || numbers.size() != 1 || numbers[0] < 0)
                 throw ConvertError::reading(
@@ -223,6 +229,15 @@ MetaImageInput::MetaImageInput(const std::string& path)
     }
     for (unsigned axis = dimensions; axis < 3; ++axis)
         m_header.extents[axis] = 1;
+    // What MetaIO read must be what the header says, or it reads samples of
+    // another size into the image.
+    std::string read, said;
+    for (unsigned axis = 0; axis < dimensions; ++axis)
+        read += (axis ? " x " : "") + std::to_string(m_io->GetDimensions(axis));
+    for (size_t axis = 0; axis < stated.extents.size(); ++axis)
+        said += (axis ? " x " : "") + std::to_string(stated.extents[axis]);
+    if (read != said)
+        throw ConvertError::reading(path, {"metaimage-read-otherwise", {read, said}});
     // A size beyond what ITK holds arrives as 0, and the library would then
     // allocate the size it read.
     if (std::find(m_header.extents.begin(), m_header.extents.end(), 0) != m_header.extents.end())

@@ -84,6 +84,8 @@ const std::vector<MessageTemplate>& messageTable()
         {"metaimage-bad-dimsize", "its DimSize is %1, not %2 extents of at least 1"},
         {"metaimage-bad-compressed-size", "its CompressedDataSize is %1, not a number of bytes"},
         {"metaimage-key-missing", "its %1 is missing"},
+        {"metaimage-line-without-key", "its header line %1 holds no '=' or ':' after a key"},
+        {"metaimage-read-otherwise", "MetaIO reads its size as %1, its header says %2"},
         {"metaimage-compressed-size-too-large", "its CompressedDataSize is %1 bytes, more than its data file holds"},
         {"metaimage-bad-orientation-letters", "its AnatomicalOrientation is %1, not one letter for each axis from R or L, A or P, I or S (as RAI)"},
         {"metaimage-orientation-contradicts", "its AnatomicalOrientation %1 contradicts its TransformMatrix, whose axes come from %2; remove the one that is wrong"},

@@ -60,6 +60,15 @@ QStringList shownTexts(QWidget* root)
     return texts;
 }
 
+// The entry of `actions` whose caption, without its mnemonic, starts with `text`.
+QAction* menuEntry(const QList<QAction*>& actions, const QString& text)
+{
+    for (QAction* action : actions)
+        if (QString(action->text()).remove('&').startsWith(text))
+            return action;
+    throw std::runtime_error(("no menu entry " + text).toStdString());
+}
+
 // The dialog on screen, where one is.
 QDialog* shownDialog()
 {
@@ -136,41 +145,30 @@ private slots:
     // English for any other; LC_ALL before LC_MESSAGES before LANG, and
     // LANGUAGE's first entry before them where a locale is set; the choice
     // of the menu before all.
-    void theLanguageFollowsTheLocale_data()
-    {
-        QTest::addColumn<QStringList>("environment"); // LC_ALL, LC_MESSAGES, LANG, LANGUAGE
-        QTest::addColumn<QString>("chosen");
-        QTest::addColumn<bool>("english");
-        const auto row = [](const char* name, QStringList environment, QString chosen,
-                            bool english) {
-            QTest::newRow(name) << environment << chosen << english;
-        };
-        row("nothing set", {"", "", "", ""}, "", false);
-        row("C", {"", "", "C", ""}, "", false);
-        row("C.UTF-8", {"", "", "C.UTF-8", ""}, "", false);
-        row("POSIX", {"", "", "POSIX", ""}, "", false);
-        row("German", {"", "", "de_DE.UTF-8", ""}, "", false);
-        row("Austrian German", {"", "", "de_AT@euro", ""}, "", false);
-        row("American English", {"", "", "en_US.UTF-8", ""}, "", true);
-        row("French", {"", "", "fr_FR.UTF-8", ""}, "", true);
-        row("LC_ALL over LANG", {"C", "", "en_US.UTF-8", ""}, "", false);
-        row("LC_MESSAGES over LANG", {"", "fr_FR.UTF-8", "de_DE.UTF-8", ""}, "", true);
-        row("LANGUAGE first", {"", "", "de_DE.UTF-8", "en_GB:de"}, "", true);
-        row("LANGUAGE unread in C", {"", "", "C.UTF-8", "en_GB"}, "", false);
-        row("chosen English", {"", "", "de_DE.UTF-8", ""}, "en", true);
-        row("chosen German", {"en_US.UTF-8", "", "", ""}, "de", false);
-    }
-
     void theLanguageFollowsTheLocale()
     {
-        QFETCH(QStringList, environment);
-        QFETCH(QString, chosen);
-        QFETCH(bool, english);
-        const char* names[] = {"LC_ALL", "LC_MESSAGES", "LANG", "LANGUAGE"};
-        for (int i = 0; i < 4; ++i)
-            qputenv(names[i], environment[i].toUtf8());
-        userSettings().setValue("language", chosen);
-        QCOMPARE(chosenLanguage() == WindowLanguage::English, english);
+        // LC_ALL, LC_MESSAGES, LANG, LANGUAGE, the menu's choice; English?
+        const std::pair<QStringList, bool> cases[] = {
+            {{"", "", "", "", ""}, false},
+            {{"", "", "C", "", ""}, false},
+            {{"", "", "C.UTF-8", "", ""}, false},
+            {{"", "", "de_AT.UTF-8@euro", "", ""}, false},
+            {{"", "", "en_US.UTF-8", "", ""}, true},
+            {{"", "", "fr_FR.UTF-8", "", ""}, true},
+            {{"C", "", "en_US.UTF-8", "", ""}, false},
+            {{"", "fr_FR.UTF-8", "de_DE.UTF-8", "", ""}, true},
+            {{"", "", "de_DE.UTF-8", "en_GB:de", ""}, true},
+            {{"", "", "C.UTF-8", "en_GB", ""}, false},
+            {{"", "", "de_DE.UTF-8", "", "en"}, true},
+            {{"en_US.UTF-8", "", "", "", "de"}, false}};
+        for (const auto& [set, english] : cases) {
+            const char* names[] = {"LC_ALL", "LC_MESSAGES", "LANG", "LANGUAGE"};
+            for (int i = 0; i < 4; ++i)
+                qputenv(names[i], set[i].toUtf8());
+            userSettings().setValue("language", set[4]);
+            QVERIFY2((chosenLanguage() == WindowLanguage::English) == english,
+                     qPrintable(set.join(", ")));
+        }
         userSettings().remove("language");
     }
 
@@ -185,13 +183,7 @@ private slots:
         QStringList texts = shownTexts(window.get());
         for (QAction* action : actions)
             texts << action->text() << action->toolTip();
-        const auto named = [&](const QString& text) {
-            for (QAction* action : actions)
-                if (QString(action->text()).remove('&').startsWith(text))
-                    return action;
-            throw std::runtime_error(("no menu entry " + text).toStdString());
-        };
-        QCOMPARE(QString(named("Keyboard shortcuts")->text()), QString("&Keyboard shortcuts"));
+        const auto named = [&](const QString& text) { return menuEntry(actions, text); };
         for (const char* entry : {"Crop", "Keyboard shortcuts", "Open …"}) {
             named(entry)->trigger();
             QDialog* dialog = nullptr;
@@ -218,12 +210,7 @@ private slots:
         QVERIFY(installTranslations(WindowLanguage::German));
         const std::unique_ptr<MainWindow> window = shownWindow();
         const QList<QAction*> actions = allMenuActions(window->menuBar()->actions());
-        const auto named = [&](const QString& text) {
-            for (QAction* action : actions)
-                if (QString(action->text()).remove('&') == text)
-                    return action;
-            throw std::runtime_error(("no menu entry " + text).toStdString());
-        };
+        const auto named = [&](const QString& text) { return menuEntry(actions, text); };
         named("Öffnen …")->trigger();
         QFileDialog* dialog = nullptr;
         QTRY_VERIFY((dialog = qobject_cast<QFileDialog*>(shownDialog())));
