@@ -118,7 +118,7 @@ private slots:
         QVERIFY2(!film.isEmpty(), qPrintable(fault));
         QCOMPARE(QFileInfo(film).absoluteFilePath(), QFileInfo("out/turn").absoluteFilePath());
         QCOMPARE(scene.written(), QStringList{"turn"});
-        const QStringList frames = {"turn_000.png", "turn_001.png", "turn_002.png", "turn_003.png"};
+        const QStringList frames{"turn_000.png", "turn_001.png", "turn_002.png", "turn_003.png"};
         QCOMPARE(QDir("out/turn").entryList(QDir::AllEntries | QDir::NoDotAndDotDot), frames);
         QCOMPARE(QImage("out/turn/turn_000.png"), QImage("still.png"));
         const int width = shownWidth(QImage("out/turn/turn_000.png"));
@@ -130,7 +130,7 @@ private slots:
             const double expected =
                 width * (std::abs(std::cos(angle)) + std::abs(std::sin(angle)) / 4);
             QVERIFY2(std::abs(shownWidth(frame) - expected) <= 2,
-                     qPrintable(QString("frame %1: %2 columns, expected %3")
+                     qPrintable(QString("frame %1: %2 columns, not %3")
                                     .arg(i)
                                     .arg(shownWidth(frame))
                                     .arg(expected)));

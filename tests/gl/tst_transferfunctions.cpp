@@ -208,12 +208,10 @@ private slots:
                     (in ? inside : outside) += 1;
                     (in ? shownInside : shownOutside) += drawn(picture.pixel(x, y));
                 }
-            const QString shares = QString("%1: %2 of the ball, %3 around it")
-                                       .arg(mode)
-                                       .arg(double(shownInside) / inside)
-                                       .arg(double(shownOutside) / outside);
             QVERIFY2(inside > 2000 && shownInside > 0.5 * inside && shownOutside < 0.002 * outside,
-                     qPrintable(shares));
+                     qPrintable(mode + QString::asprintf(": %g of the ball, %g around it",
+                                                         double(shownInside) / inside,
+                                                         double(shownOutside) / outside)));
         }
         const QImage& mip = pictures[window.m_radiobutton_mip->text()];
         int brightest = 0;

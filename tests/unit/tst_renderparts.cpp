@@ -174,26 +174,15 @@ private slots:
         QTest::addColumn<int>("side");            // Camera::Side
         QTest::addColumn<QSizeF>("seen");         // its width and height in units
         QTest::addColumn<QSize>("view");
-        const struct
-        {
-            const char* name;
-            QVector<int> volume;
-            Camera::Side side;
-            QSizeF seen;
-        } boxes[] = {{"wide box from above", {40, 30, 20}, Camera::Side::Top, {1, 0.75}},
+        const std::tuple<const char*, QVector<int>, Camera::Side, QSizeF> boxes[] = {{"wide box from above", {40, 30, 20}, Camera::Side::Top, {1, 0.75}},
                      {"tall box from above", {20, 60, 10}, Camera::Side::Top, {1 / 3.0, 1}},
                      {"flat volume from the front", {256, 256, 64}, Camera::Side::Front, {1, 0.25}},
                      {"long box from the left", {16, 64, 32}, Camera::Side::Left, {1, 0.5}}};
-        const struct
-        {
-            const char* name;
-            QSize size;
-        } views[] = {{"start", {700, 500}},  {"wide", {1600, 500}},   {"tall", {400, 900}},
+        const std::pair<const char*, QSize> views[] = {{"start", {700, 500}},  {"wide", {1600, 500}},   {"tall", {400, 900}},
                      {"square", {600, 600}}, {"large", {1900, 1300}}, {"quarter", {350, 250}}};
-        for (const auto& box : boxes)
-            for (const auto& view : views)
-                QTest::addRow("%s, %s", box.name, view.name)
-                    << box.volume << int(box.side) << box.seen << view.size;
+        for (const auto& [box, volume, side, seen] : boxes)
+            for (const auto& [view, size] : views)
+                QTest::addRow("%s, %s", box, view) << volume << int(side) << seen << size;
     }
 
     void theBoxFitsEveryView()
