@@ -57,11 +57,19 @@ bool chooseMenuEntry(QMainWindow& window, const QString& menu, const QString& en
     for (QAction* action : window.menuBar()->actions()) {
         if (caption(action->text()) != caption(menu) || !action->menu())
             continue;
-        QTest::mouseClick(window.menuBar(), Qt::LeftButton, Qt::NoModifier,
-                          window.menuBar()->actionGeometry(action).center());
+        // On a busy machine a click may reach the bar before it takes it,
+        // or the menu may show late: the click is repeated until it shows.
         QMenu* opened = action->menu();
+        for (int click = 0; click < 3 && !opened->isVisible(); ++click) {
+            QTest::mouseClick(window.menuBar(), Qt::LeftButton, Qt::NoModifier,
+                              window.menuBar()->actionGeometry(action).center());
+            if (QTest::qWaitFor([opened] { return opened->isVisible(); }, 10000))
+                break;
+        }
+        // The menu takes synthetic clicks once it has laid its entries out,
+        // whether or not the window system has shown it yet.
         for (QAction* item : opened->actions())
-            if (caption(item->text()) == caption(entry) && QTest::qWaitForWindowExposed(opened))
+            if (caption(item->text()) == caption(entry) && opened->isVisible())
                 return QTest::mouseClick(opened, Qt::LeftButton, Qt::NoModifier,
                                          opened->actionGeometry(item).center()),
                        true;
