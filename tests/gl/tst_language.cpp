@@ -8,6 +8,7 @@
 #include "app/windowlanguage.h"
 #include "tests/support/consolecapture.h"
 #include "tests/support/menuwalk.h"
+#include "tests/support/shownwindow.h"
 #include "tools/uidriver.h"
 
 #include <QAbstractButton>
@@ -24,15 +25,6 @@
 #include <memory>
 
 namespace {
-
-std::unique_ptr<MainWindow> shownWindow()
-{
-    ConsoleCapture quiet;
-    std::unique_ptr<MainWindow> window(new MainWindow);
-    if (!ui::show(*window))
-        throw std::runtime_error("the main window was never shown");
-    return window;
-}
 
 // The texts a person reads on `root` and everything it holds.
 QStringList shownTexts(QWidget* root)

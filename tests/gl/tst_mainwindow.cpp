@@ -8,6 +8,7 @@
 #include "tests/support/consolecapture.h"
 #include "tests/support/expectedvolume.h"
 #include "tests/support/menuwalk.h"
+#include "tests/support/shownwindow.h"
 #include "tests/support/testfolder.h"
 #include "tests/support/testview.h"
 #include "tools/uidriver.h"
@@ -19,19 +20,8 @@
 
 #include <functional>
 #include <memory>
-#include <stdexcept>
 
 namespace {
-
-// The window shown, with its GL initialised; the set-up lines are not this test's business.
-std::unique_ptr<MainWindow> shownWindow()
-{
-    ConsoleCapture quiet;
-    std::unique_ptr<MainWindow> window(new MainWindow);
-    if (!ui::show(*window))
-        throw std::runtime_error("the main window was never shown");
-    return window;
-}
 
 // The density window as the boxes (with their ranges), the histogram and the view hold it.
 QString densities(const MainWindow& w)
