@@ -9,16 +9,41 @@
 constexpr int kDensityCount = 4096;
 constexpr int kMaxDensity = kDensityCount - 1;
 
+// Which voxels of its volume file a loaded volume holds: every one; a reduced
+// level, each voxel the mean of a block of factor^3 file voxels (the blocks
+// at the far edges cut short), for a file too large to hold whole; or a
+// region of the file at full resolution.
+struct VolumeLevel
+{
+    int32_t factor = 1;
+    std::array<int32_t, 3> origin{{0, 0, 0}};      // the file voxel where voxel 0, 0, 0 starts
+    std::array<int32_t, 3> fileExtents{{1, 1, 1}}; // the file's own extents
+
+    bool reduced() const { return factor > 1; }
+    // The file's voxel at the start of the record's voxel `voxel`.
+    std::array<int, 3> fileVoxel(const std::array<int, 3>& voxel) const
+    {
+        std::array<int, 3> file{};
+        for (size_t axis = 0; axis < 3; ++axis)
+            file[axis] = origin[axis] + voxel[axis] * factor;
+        return file;
+    }
+};
+
 // A loaded volume: normalised densities in 0..1, x fastest, then y, then z,
-// and the histogram of the raw sample values. The histogram lives inside the
+// and the histogram of the raw sample values (of every voxel of the file,
+// where the record holds a reduced level or a region; a count beyond 2^31 - 1
+// stays at that). The histogram lives inside the
 // record and is read in place through a pointer, so the record must not move
 // while such a pointer is held.
-struct VolumeData {
+struct VolumeData
+{
     std::vector<float> voxels = std::vector<float>(1, 0.0f);
     int32_t width = 1;
     int32_t height = 1;
     int32_t depth = 1;
     std::array<int32_t, kDensityCount> histogram{};
+    VolumeLevel level;
 };
 
 // A volume of raw 12-bit samples, x fastest, then y, then z, as the volume

@@ -4,6 +4,7 @@
 #include "platform/regularfile.h"
 #include "platform/sliceworkers.h"
 #include "platform/systemmemory.h"
+#include "volume/reducedlevel.h"
 #include "volume/sampleconverter.h"
 
 #include <sys/stat.h>
@@ -42,6 +43,28 @@ std::string extentsText(const uint32_t extents[3])
 {
     return std::to_string(extents[0]) + " x " + std::to_string(extents[1]) + " x " +
            std::to_string(extents[2]);
+}
+
+void printPreparing(uint64_t slice, uint64_t slices)
+{
+    // A single slice has no fraction to show: it is the whole volume.
+    const uint64_t percent = slices > 1 ? 100 * slice / (slices - 1) : 100;
+    console::out() << "\r- Preparing data (" << percent << "%) ..." << std::flush;
+}
+
+// The file's samples read once into the level 1/`factor`; the progress
+// counts the level's slices, each of which reads `factor` of the file's.
+bool readReduced(std::FILE* file, const Extents& extents, uint32_t factor, unsigned workers,
+                 VolumeData& volume)
+{
+    const Extents level = reducedExtents(extents, factor);
+    console::out() << "- Resolution 1/" << factor << ": " << extentsText(level.data()) << " of "
+                   << extentsText(extents.data()) << std::endl;
+    if (!readReducedLevel(file, extents, factor, workers, volume,
+                          [&level](size_t k) { printPreparing(k, level[2]); }))
+        return false;
+    console::out() << std::endl << "- File loaded." << std::endl << "- Data prepared." << std::endl;
+    return true;
 }
 
 } // namespace
@@ -99,12 +122,21 @@ void readVolumeStream(std::FILE* stream, VolumeData& volume, uint64_t memoryBudg
     }
     const uint64_t count = uint64_t(width) * height * depth;
     const std::string tooLarge = ": a volume of " + extents + " samples does not fit in memory.";
-    if (!volumeFitsLoader(width, height, depth, memoryBudget)) {
-        printLoadError(tooLarge.c_str());
-        return;
-    }
-    if (const std::string refused = fits ? fits(width, height, depth) : ""; !refused.empty()) {
-        printLoadError((": " + refused + ".").c_str());
+    std::string refusal;
+    if (!volumeFitsLoader(width, height, depth, memoryBudget))
+        refusal = tooLarge;
+    else if (const std::string refused = fits ? fits(width, height, depth) : ""; !refused.empty())
+        refusal = ": " + refused + ".";
+    if (!refusal.empty()) {
+        // What does not fit whole is shown at a reduced level, where one fits.
+        const unsigned workers = workersFor(count);
+        const uint32_t factor = finestFittingFactor(
+            {width, height, depth}, memoryBudget, workers, [&fits](const Extents& level) {
+                return fits ? fits(level[0], level[1], level[2]) : std::string();
+            });
+        if (factor == 0 ||
+            !readReduced(file.get(), {width, height, depth}, factor, workers, volume))
+            printLoadError(refusal.c_str());
         return;
     }
 
@@ -135,14 +167,11 @@ void readVolumeStream(std::FILE* stream, VolumeData& volume, uint64_t memoryBudg
     volume.width = int32_t(width);
     volume.height = int32_t(height);
     volume.depth = int32_t(depth);
+    volume.level = {1, {{0, 0, 0}}, {{int32_t(width), int32_t(height), int32_t(depth)}}};
 
     const size_t sliceSize = size_t(width) * height;
     convertSlices(samples.get(), sliceSize, depth, volume.voxels.data(), volume.histogram,
-                  workersFor(count), [depth](size_t z) {
-                      // A single slice has no fraction to show: it is the whole volume.
-                      const uint32_t percent = depth > 1 ? 100 * uint32_t(z) / (depth - 1) : 100;
-                      console::out() << "\r- Preparing data (" << percent << "%) ..." << std::flush;
-                  });
+                  workersFor(count), [depth](size_t z) { printPreparing(z, depth); });
     console::out() << std::endl << "- Data prepared." << std::endl;
 }
 

@@ -16,13 +16,14 @@
 // count in bin 4095). Progress goes to the console. A file that cannot be
 // used leaves `volume` exactly as it was and prints an error line starting
 // with "+ ": a path that is not a regular file or cannot be read, a file
-// shorter than its header, a header with an extent of 0, or a header whose
-// sample count needs more than `memoryBudget` bytes (6 bytes per sample in
-// flight) or more than 2^31 - 1 samples. A file cut short in its samples
-// loads with the missing samples as 0.
-// `fits`, where given, is asked about the header's extents after the
-// loader's own checks: a reason it gives ("" takes them) is refused the same
-// way, as " + reason + ".".
+// shorter than its header, or a header with an extent of 0. A file cut short
+// in its samples loads with the missing samples as 0.
+// A volume whose samples need more than `memoryBudget` bytes (6 bytes per
+// sample in flight) or are more than 2^31 - 1, or which `fits` turns down,
+// loads at the finest reduced level that fits both (reducedlevel.h), with a
+// line "- Resolution 1/2: ... of ..."; where none does, it is refused.
+// `fits`, where given, is asked about the extents after the loader's own
+// checks: a reason it gives ("" takes them) is the refusal, as " + reason + ".".
 using ExtentsCheck = std::function<std::string(uint32_t width, uint32_t height, uint32_t depth)>;
 void readVolumeFile(const std::string& path, VolumeData& volume);
 void readVolumeFile(const std::string& path, VolumeData& volume, uint64_t memoryBudget,

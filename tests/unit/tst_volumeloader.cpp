@@ -6,6 +6,7 @@
 #include "tests/support/consolecapture.h"
 #include "tests/support/expectedvolume.h"
 #include "tests/support/testfolder.h"
+#include "volume/reducedlevel.h"
 #include "volume/sampleconverter.h"
 #include "volume/volumeloader.h"
 
@@ -111,12 +112,75 @@ private slots:
             },
             [&](size_t z) {
                 reported += std::to_string(z) + ' ';
-                reportedWhenDone &= std::this_thread::get_id() == caller &&
-                                    std::all_of(done.begin(), done.begin() + z + 1,
-                                                [](const std::atomic<bool>& d) { return d.load(); });
+                reportedWhenDone &=
+                    std::this_thread::get_id() == caller &&
+                    std::all_of(done.begin(), done.begin() + z + 1,
+                                [](const std::atomic<bool>& d) { return d.load(); });
             });
         QCOMPARE(reported, std::string("0 1 2 3 4 5 6 7 "));
         QVERIFY(reportedWhenDone);
+    }
+
+    // A volume beyond the budget, or one the caller cannot show whole, loads
+    // at the finest reduced level that fits, each voxel the mean of its block
+    // (cut short at the far edges), with the histogram of every sample, while
+    // the memory stays within the budget; too small a budget even for the
+    // coarsest level is refused as before. A region reads the file's voxels.
+    void aVolumeTooLargeLoadsAtAReducedLevel()
+    {
+        constexpr int kWidth = 201, kHeight = 200, kDepth = 199;
+        std::vector<uint16_t> samples(size_t(kWidth) * kHeight * kDepth);
+        for (size_t i = 0; i < samples.size(); ++i)
+            samples[i] = uint16_t(i * 7919 % 5003); // values above 4095 among them
+        const QByteArray bytes = volumeFileBytes(kWidth, kHeight, kDepth, samples);
+        const uint64_t whole = samples.size() * kBytesPerSample;
+
+        VolumeData volume;
+        if (peakResidentBytes() < 0 || !resetPeakResidentBytes())
+            QSKIP("the peak resident size cannot be reset here");
+        const int64_t before = peakResidentBytes();
+        std::string lines = kLoading + "- Resolution 1/2: 101 x 100 x 100 of 201 x 200 x 199\n";
+        for (int z = 0; z < 100; ++z)
+            lines += "\r- Preparing data (" + std::to_string(100 * z / 99) + "%) ...";
+        QCOMPARE(load(bytes, volume, whole / 4), lines + "\n- File loaded.\n- Data prepared.\n");
+        QVERIFY2(peakResidentBytes() - before < int64_t(whole / 4),
+                 qPrintable(QString("the peak grew by %1").arg(peakResidentBytes() - before)));
+        QVERIFY(sameVolume(volume, expectedLevel(bytes, 2)));
+
+        load(bytes, volume, whole / 40);
+        QVERIFY(sameVolume(volume, expectedLevel(bytes, 4)));
+        const QByteArray shortFile = bytes.left(6 + 2 * (kWidth * kHeight * 50 + 77));
+        load(shortFile, volume, whole / 4);
+        QVERIFY(sameVolume(volume, expectedLevel(shortFile, 2)));
+        QVERIFY(
+            load(bytes, volume, 1000)
+                .find("+ Error loading file: a volume of 201 x 200 x 199 samples does not fit in "
+                      "memory.") != std::string::npos);
+        QVERIFY(sameVolume(volume, expectedLevel(shortFile, 2)));
+
+        TestFolder folder;
+        folder.write("v.dat", bytes);
+        ConsoleCapture console;
+        readVolumeFile("v.dat", volume, whole, [](uint32_t width, uint32_t, uint32_t) {
+            return width > 150 ? std::string("too wide") : std::string();
+        });
+        QVERIFY(sameVolume(volume, expectedLevel(bytes, 2)));
+
+        const VolumeData file = expectedVolume(bytes);
+        VolumeData region = volume;
+        QCOMPARE(readFileRegion("v.dat", {{3, 190, 5}}, {{200, 199, 60}}, whole, region),
+                 std::string());
+        QCOMPARE(QVector<int>({region.width, region.height, region.depth}),
+                 QVector<int>({198, 10, 56}));
+        for (int z = 0; z < 56; ++z)
+            for (int y = 0; y < 10; ++y)
+                for (int x = 0; x < 198; ++x)
+                    QCOMPARE(region.voxels[size_t(x + 198 * (y + 10 * z))],
+                             file.voxels[size_t(3 + x + kWidth * (190 + y + kHeight * (5 + z)))]);
+        QVERIFY(region.histogram == volume.histogram);
+        QCOMPARE(region.level.fileVoxel({{0, 9, 55}}), (std::array<int, 3>{{3, 199, 60}}));
+        QCOMPARE(readFileRegion("v.dat", {{3, 190, 5}}, {{201, 199, 60}}, whole, region),
+                 std::string("the region lies outside the volume"));
     }
 
     // The budget is exact; a header beyond it is refused from its numbers
@@ -140,7 +204,8 @@ private slots:
         // Every sample is there: a loader that read before it checked would hold 50 MB.
         folder.write("large.dat",
                      volumeFileBytes(256, 256, 129, std::vector<uint16_t>(256 * 256 * 129, 900)));
-        for (const uint64_t budget : {uint64_t(0), uint64_t(48) << 20}) {
+        // Budgets too small even for their coarsest levels (1/64 and 1/16).
+        for (const uint64_t budget : {uint64_t(0), uint64_t(8) << 10}) {
             ConsoleCapture console;
             console::err() << std::string(4096, ' '); // the buffers grow before the measurement
             console.clear();
@@ -148,7 +213,7 @@ private slots:
                 QSKIP("the peak resident size cannot be reset here");
             const int64_t before = peakResidentBytes();
             budget ? readVolumeFile("large.dat", volume, budget)
-                   : readVolumeFile("giant.dat", volume);
+                   : readVolumeFile("giant.dat", volume, 1 << 20);
             const int64_t growth = peakResidentBytes() - before;
             QVERIFY(console.err().find("does not fit in memory") != std::string::npos);
             QVERIFY2(growth < 512 * 1024, qPrintable(QString("the peak grew by %1").arg(growth)));
