@@ -29,13 +29,36 @@ CropDialog::CropDialog(GLWidget* view, QWidget* parent) : QDialog(parent), m_vie
     QDialogButtonBox* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
     buttons->button(QDialogButtonBox::Close)->setText(tr("&Schließen"));
     QPushButton* whole = buttons->addButton(tr("&Ganzes Volumen"), QDialogButtonBox::ResetRole);
+    whole->setToolTip(tr("Das ganze Volumen zeigen, nach einem Ausschnitt in voller Auflösung "
+                         "wieder die verkleinerte Stufe"));
     connect(whole, &QPushButton::clicked, this, [this] {
-        m_view->setCropBox(CropBox());
+        if (m_view->regionShown())
+            m_view->showWholeLevel();
+        else
+            m_view->setCropBox(CropBox());
         followView();
     });
+    m_fullResolution =
+        buttons->addButton(tr("In &voller Auflösung laden"), QDialogButtonBox::ActionRole);
+    m_fullResolution->setToolTip(tr("Die Voxel des Quaders aus der Datei lesen, ungemittelt, "
+                                    "und statt der verkleinerten Stufe zeigen"));
+    connect(m_fullResolution, &QPushButton::clicked, this, &CropDialog::loadFullResolution);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
-    grid->addWidget(buttons, 4, 0, 1, 3);
+    m_note = new QLabel;
+    m_note->setWordWrap(true);
+    grid->addWidget(m_note, 4, 0, 1, 3);
+    grid->addWidget(buttons, 5, 0, 1, 3);
     followView();
+}
+
+void CropDialog::loadFullResolution()
+{
+    setCursor(Qt::WaitCursor);
+    const std::string refusal = m_view->loadRegionAtFullResolution();
+    unsetCursor();
+    followView();
+    if (!refusal.empty())
+        m_note->setText(tr("Nicht in voller Auflösung: %1.").arg(QString::fromStdString(refusal)));
 }
 
 void CropDialog::followView()
@@ -51,6 +74,8 @@ void CropDialog::followView()
         m_to[axis]->setValue(box.to[axis]);
     }
     m_following = false;
+    m_fullResolution->setEnabled(volume.level.reduced() && !m_view->regionShown());
+    m_note->clear();
 }
 
 // A range whose ends cross keeps the end just set and moves the other.

@@ -51,6 +51,7 @@ std::string VolumeReadAhead::read(const std::string& path, VolumeData& volume)
     volume.width = samples.width;
     volume.height = samples.height;
     volume.depth = samples.depth;
+    volume.level = {1, {{0, 0, 0}}, {{samples.width, samples.height, samples.depth}}};
     volume.voxels.resize(samples.samples.size());
     // Half the cores: the view draws meanwhile.
     const unsigned threads = std::max(1u, std::thread::hardware_concurrency() / 2);

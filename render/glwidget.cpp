@@ -3,6 +3,7 @@
 #include "platform/console.h"
 #include "render/framegeometry.h"
 #include "render/gldiagnostics.h"
+#include "volume/reducedlevel.h"
 #include "volume/volumeloader.h"
 
 #include <QMouseEvent>
@@ -198,18 +199,66 @@ void GLWidget::resizeGL(int width, int height)
 
 VolumeData* GLWidget::loadVolume(std::string fileName)
 {
-    // Past the graphics check the file loads (a short one with zeros).
-    bool loads = false;
-    readVolumeFile(fileName, m_volume, defaultVolumeMemoryBudget(),
-                   [&](uint32_t width, uint32_t height, uint32_t depth) {
-                       const std::string refusal = graphicsRefusal(width, height, depth);
-                       loads = refusal.empty();
-                       return refusal;
-                   });
+    // Past the graphics check the file loads (a short one with zeros), whole
+    // or at a reduced level.
+    const bool loads = readVolumeFile(fileName, m_volume, defaultVolumeMemoryBudget(),
+                                      [this](uint32_t width, uint32_t height, uint32_t depth) {
+                                          return graphicsRefusal(width, height, depth);
+                                      });
+    if (loads) {
+        m_volumePath = fileName;
+        m_wholeLevel.reset();
+    }
+    volumeChanged(loads);
+    return &m_volume;
+}
+
+std::string GLWidget::loadRegionAtFullResolution()
+{
+    const VolumeLevel& level = m_volume.level;
+    if (!level.reduced() || regionShown())
+        return {};
+    const CropBox box = m_cropBox.clampedTo(extents());
+    std::array<int, 3> from{}, to{};
+    for (size_t axis = 0; axis < 3; ++axis) {
+        from[axis] = box.from[axis] * level.factor;
+        to[axis] = std::min((box.to[axis] + 1) * level.factor, level.fileExtents[axis]) - 1;
+    }
+    const std::string refusal = graphicsRefusal(uint32_t(to[0] - from[0] + 1),
+                                                uint32_t(to[1] - from[1] + 1),
+                                                uint32_t(to[2] - from[2] + 1));
+    if (!refusal.empty())
+        return refusal;
+    // The level stays in memory beside the region.
+    const uint64_t kept = m_volume.voxels.size() * sizeof(float);
+    const uint64_t budget = defaultVolumeMemoryBudget();
+    auto region = std::make_unique<VolumeData>();
+    region->histogram = m_volume.histogram; // the file's, as the level's
+    const std::string error =
+        readFileRegion(m_volumePath, from, to, budget > kept ? budget - kept : 0, *region);
+    if (!error.empty())
+        return error;
+    m_wholeLevel = std::make_unique<VolumeData>(std::move(m_volume));
+    m_volume = std::move(*region);
+    volumeChanged(true);
+    return {};
+}
+
+void GLWidget::showWholeLevel()
+{
+    if (!m_wholeLevel)
+        return;
+    m_volume = std::move(*m_wholeLevel);
+    m_wholeLevel.reset();
+    volumeChanged(true);
+}
+
+void GLWidget::volumeChanged(bool replaced)
+{
     m_emptySpace.setVolume(m_volume);
     lookForSurfaces();
     m_refinement.stop();
-    if (loads) {
+    if (replaced) {
         // A crop and a cut belong to the volume they were made on.
         m_cropBox = CropBox();
         m_cut = false;
@@ -232,7 +281,7 @@ VolumeData* GLWidget::loadVolume(std::string fileName)
         createFramebuffers();
     }
     // The densities take 2 bytes a voxel, the gradients 3 where they fit.
-    if (loads) {
+    if (replaced) {
         const int bytes = m_gradientsHeld ? 5 : 2;
         console::err() << "- Graphics memory for the volume: "
                        << std::lround(double(m_volume.voxels.size()) * bytes / (1 << 20))
@@ -241,7 +290,6 @@ VolumeData* GLWidget::loadVolume(std::string fileName)
                        << std::endl;
         emit m_notifier.volumeReplaced();
     }
-    return &m_volume;
 }
 
 // Whether the table is sharp over the densities the volume holds (a

@@ -21,6 +21,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -54,6 +55,13 @@ public:
     // Reads `fileName` into the view's volume, uploads it and prepares the
     // ray-casting framebuffers; returns the view's volume (never null).
     VolumeData* loadVolume(std::string fileName);
+    // A volume loaded at a reduced level: the crop box's voxels of the file
+    // read at full resolution and shown as the volume, the level kept aside.
+    // Returns "" or why they cannot be shown.
+    std::string loadRegionAtFullResolution();
+    // Back from such a region to the level kept aside, not read again.
+    void showWholeLevel();
+    bool regionShown() const { return m_wholeLevel != nullptr; }
     void showTimeStep(VolumeData& next); // swaps in voxels of the same extents, the view kept
 
     // Rebuilds the transfer table from control points placed on a widget of
@@ -205,6 +213,8 @@ private:
     // Why the GL cannot hold a volume of these extents beside the shown one,
     // or "" where it can.
     std::string graphicsRefusal(uint32_t width, uint32_t height, uint32_t depth);
+    // After m_volume is replaced (or a load refused: `replaced` false).
+    void volumeChanged(bool replaced);
     GLenum m_heldGLError = GL_NO_ERROR; // pending before the check, for the upload to report
     void paintSlice(const FrameGeometry& frame);
     void paintRaycast(const FrameGeometry& frame);
@@ -235,6 +245,8 @@ private:
     GLuint m_transferTexture = 0;
     float m_slicePosition = 0.5f;
     VolumeData m_volume;
+    std::string m_volumePath;                 // the file m_volume came from
+    std::unique_ptr<VolumeData> m_wholeLevel; // while a region of it is shown
     int32_t m_viewportWidth = 770;
     int32_t m_viewportHeight = 500;
     std::vector<TransferEntry> m_transferTable;

@@ -35,7 +35,11 @@ std::array<int, 3> PaneLink::extents() const
 
 std::array<double, 3> PaneLink::spacing() const
 {
-    return voxelSizeKnown() ? m_voxelSize : std::array<double, 3>{{1, 1, 1}};
+    // A voxel of a reduced level spans `factor` of the file's along each axis.
+    std::array<double, 3> size = voxelSizeKnown() ? m_voxelSize : std::array<double, 3>{{1, 1, 1}};
+    for (double& side : size)
+        side *= m_volume ? m_volume->level.factor : 1;
+    return size;
 }
 
 void PaneLink::setPoint(const std::array<int, 3>& voxel, bool settled)

@@ -43,7 +43,8 @@ public:
     const VolumeData* volume() const { return m_volume; }
     GLuint texture() const { return m_texture; }
     std::array<int, 3> extents() const;
-    std::array<double, 3> spacing() const; // the voxel size, 1 mm each where unknown
+    // The size of a voxel shown, 1 mm a file voxel each way where unknown.
+    std::array<double, 3> spacing() const;
     bool voxelSizeKnown() const { return m_voxelSize[0] > 0; }
     bool ct() const { return m_ct; }
     bool patientAxes() const { return m_patientAxes; }

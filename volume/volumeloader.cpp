@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <limits>
 #include <memory>
 #include <new>
@@ -81,28 +82,35 @@ bool volumeFitsLoader(uint64_t width, uint64_t height, uint64_t depth, uint64_t 
 
 uint64_t defaultVolumeMemoryBudget()
 {
+    // KASTRA_MEMORY_MB narrows it, on a machine shared with other work.
+    if (const char* megabytes = std::getenv("KASTRA_MEMORY_MB")) {
+        char* end = nullptr;
+        const unsigned long long value = std::strtoull(megabytes, &end, 10);
+        if (*megabytes != '\0' && *end == '\0' && value > 0 && value < (1ull << 40))
+            return uint64_t(value) << 20;
+    }
     const uint64_t physical = physicalMemoryBytes();
     return physical > 0 ? physical / 2 : std::numeric_limits<uint64_t>::max();
 }
 
-void readVolumeFile(const std::string& path, VolumeData& volume)
+bool readVolumeFile(const std::string& path, VolumeData& volume)
 {
-    readVolumeFile(path, volume, defaultVolumeMemoryBudget());
+    return readVolumeFile(path, volume, defaultVolumeMemoryBudget());
 }
 
-void readVolumeFile(const std::string& path, VolumeData& volume, uint64_t memoryBudget,
+bool readVolumeFile(const std::string& path, VolumeData& volume, uint64_t memoryBudget,
                     const ExtentsCheck& fits)
 {
     console::out() << "- Loading file '" << path << "' ... " << std::endl;
     FilePtr file = openRegularFile(path.c_str(), "rb");
     if (!file) {
         printLoadError(".");
-        return;
+        return false;
     }
-    readVolumeStream(file.release(), volume, memoryBudget, fits);
+    return readVolumeStream(file.release(), volume, memoryBudget, fits);
 }
 
-void readVolumeStream(std::FILE* stream, VolumeData& volume, uint64_t memoryBudget,
+bool readVolumeStream(std::FILE* stream, VolumeData& volume, uint64_t memoryBudget,
                       const ExtentsCheck& fits)
 {
     FilePtr file(stream);
@@ -112,13 +120,13 @@ void readVolumeStream(std::FILE* stream, VolumeData& volume, uint64_t memoryBudg
     uint32_t header[3];
     if (!readHeader(file.get(), header)) {
         printLoadError(": the file is shorter than its 6-byte header.");
-        return;
+        return false;
     }
     const uint32_t width = header[0], height = header[1], depth = header[2];
     const std::string extents = extentsText(header);
     if (width == 0 || height == 0 || depth == 0) {
         printLoadError((": the volume " + extents + " has no samples.").c_str());
-        return;
+        return false;
     }
     const uint64_t count = uint64_t(width) * height * depth;
     const std::string tooLarge = ": a volume of " + extents + " samples does not fit in memory.";
@@ -134,10 +142,10 @@ void readVolumeStream(std::FILE* stream, VolumeData& volume, uint64_t memoryBudg
             {width, height, depth}, memoryBudget, workers, [&fits](const Extents& level) {
                 return fits ? fits(level[0], level[1], level[2]) : std::string();
             });
-        if (factor == 0 ||
-            !readReduced(file.get(), {width, height, depth}, factor, workers, volume))
-            printLoadError(refusal.c_str());
-        return;
+        if (factor > 0 && readReduced(file.get(), {width, height, depth}, factor, workers, volume))
+            return true;
+        printLoadError(refusal.c_str());
+        return false;
     }
 
     std::vector<float> storage; // new voxel storage, only when the old is too small
@@ -150,7 +158,7 @@ void readVolumeStream(std::FILE* stream, VolumeData& volume, uint64_t memoryBudg
     }
     if (!samples) {
         printLoadError(tooLarge.c_str());
-        return;
+        return false;
     }
     adviseLargePages(samples.get(), count * sizeof(uint16_t));
     adviseLargePages(storage.data(), storage.capacity() * sizeof(float));
@@ -173,6 +181,7 @@ void readVolumeStream(std::FILE* stream, VolumeData& volume, uint64_t memoryBudg
     convertSlices(samples.get(), sliceSize, depth, volume.voxels.data(), volume.histogram,
                   workersFor(count), [depth](size_t z) { printPreparing(z, depth); });
     console::out() << std::endl << "- Data prepared." << std::endl;
+    return true;
 }
 
 std::string readVolumeSamples(const std::string& path, SampleVolume& volume, bool withSamples)

@@ -25,17 +25,19 @@
 // `fits`, where given, is asked about the extents after the loader's own
 // checks: a reason it gives ("" takes them) is the refusal, as " + reason + ".".
 using ExtentsCheck = std::function<std::string(uint32_t width, uint32_t height, uint32_t depth)>;
-void readVolumeFile(const std::string& path, VolumeData& volume);
-void readVolumeFile(const std::string& path, VolumeData& volume, uint64_t memoryBudget,
+// Returns whether the volume loaded.
+bool readVolumeFile(const std::string& path, VolumeData& volume);
+bool readVolumeFile(const std::string& path, VolumeData& volume, uint64_t memoryBudget,
                     const ExtentsCheck& fits = {});
 
 // The same for an open stream positioned at the header; `readVolumeFile`
 // prints the "- Loading file" line and opens the file, then calls this.
 // Takes the stream over and closes it.
-void readVolumeStream(std::FILE* file, VolumeData& volume, uint64_t memoryBudget,
+bool readVolumeStream(std::FILE* file, VolumeData& volume, uint64_t memoryBudget,
                       const ExtentsCheck& fits = {});
 
-// Bytes a load may hold in flight by default: half the machine's memory.
+// Bytes a load may hold in flight by default: half the machine's memory, or
+// the megabytes the environment variable KASTRA_MEMORY_MB gives.
 uint64_t defaultVolumeMemoryBudget();
 
 // Bytes a load of `sampleCount` samples holds at its peak: the float voxels

@@ -25,7 +25,7 @@
     </message>
     <message>
         <source>in der &amp;Bildebene</source>
-        <translation>in the &amp;picture's plane</translation>
+        <translation>in the &amp;picture&apos;s plane</translation>
     </message>
     <message>
         <source>&amp;links und rechts</source>
@@ -45,11 +45,11 @@
     </message>
     <message>
         <source>Achsen der &amp;Datei</source>
-        <translation>The file's &amp;axes</translation>
+        <translation>The file&apos;s &amp;axes</translation>
     </message>
     <message>
         <source>Die Achsen der Datei</source>
-        <translation>The file's axes</translation>
+        <translation>The file&apos;s axes</translation>
     </message>
     <message>
         <source>Gespiegelt</source>
@@ -67,24 +67,24 @@
 <context>
     <name>ConverterMessage</name>
     <message>
-        <source>'%1' kann nicht gelesen werden: %2</source>
-        <translation>cannot read '%1': %2</translation>
+        <source>&apos;%1&apos; kann nicht gelesen werden: %2</source>
+        <translation>cannot read &apos;%1&apos;: %2</translation>
     </message>
     <message>
-        <source>'%1' kann nicht geschrieben werden: %2</source>
-        <translation>cannot write '%1': %2</translation>
+        <source>&apos;%1&apos; kann nicht geschrieben werden: %2</source>
+        <translation>cannot write &apos;%1&apos;: %2</translation>
     </message>
     <message>
-        <source>'%1' kann nicht konvertiert werden: %2</source>
-        <translation>cannot convert '%1': %2</translation>
+        <source>&apos;%1&apos; kann nicht konvertiert werden: %2</source>
+        <translation>cannot convert &apos;%1&apos;: %2</translation>
     </message>
     <message>
-        <source>Die Werte von '%1' lassen sich nicht abbilden: %2</source>
-        <translation>cannot map the values of '%1': %2</translation>
+        <source>Die Werte von &apos;%1&apos; lassen sich nicht abbilden: %2</source>
+        <translation>cannot map the values of &apos;%1&apos;: %2</translation>
     </message>
     <message>
-        <source>'%1' kann nicht geschrieben werden</source>
-        <translation>cannot write '%1'</translation>
+        <source>&apos;%1&apos; kann nicht geschrieben werden</source>
+        <translation>cannot write &apos;%1&apos;</translation>
     </message>
     <message>
         <source>Die Standardausgabe nimmt nichts an: %1</source>
@@ -95,8 +95,8 @@
         <translation>cancelled</translation>
     </message>
     <message>
-        <source>abgebrochen; '%1' wurde nicht geschrieben</source>
-        <translation>cancelled; '%1' was not written</translation>
+        <source>abgebrochen; &apos;%1&apos; wurde nicht geschrieben</source>
+        <translation>cancelled; &apos;%1&apos; was not written</translation>
     </message>
     <message>
         <source>%1</source>
@@ -147,8 +147,8 @@
         <translation>OUTPUT must be a .dat file, or from a .dat INPUT a %1 file</translation>
     </message>
     <message>
-        <source>'%1' kann nicht angelegt werden</source>
-        <translation>cannot create '%1'</translation>
+        <source>&apos;%1&apos; kann nicht angelegt werden</source>
+        <translation>cannot create &apos;%1&apos;</translation>
     </message>
     <message>
         <source>sie enthalten Unendlichkeiten; wählen Sie ein --window</source>
@@ -220,27 +220,27 @@
     </message>
     <message>
         <source>%1-Achsen</source>
-        <translation>%1's axes</translation>
+        <translation>%1&apos;s axes</translation>
     </message>
     <message>
         <source>Raumrichtungen</source>
         <translation>space directions</translation>
     </message>
     <message>
-        <source>seine Datendatei '%1' fehlt</source>
-        <translation>its data file '%1' is missing</translation>
+        <source>seine Datendatei &apos;%1&apos; fehlt</source>
+        <translation>its data file &apos;%1&apos; is missing</translation>
     </message>
     <message>
-        <source>seine Datendatei '%1' ist keine gewöhnliche Datei</source>
-        <translation>its data file '%1' is not a regular file</translation>
+        <source>seine Datendatei &apos;%1&apos; ist keine gewöhnliche Datei</source>
+        <translation>its data file &apos;%1&apos; is not a regular file</translation>
     </message>
     <message>
-        <source>der Kopf kündigt %1 Bytes an Werten an, '%2' enthält %3</source>
-        <translation>the header announces %1 bytes of samples, '%2' holds %3</translation>
+        <source>der Kopf kündigt %1 Bytes an Werten an, &apos;%2&apos; enthält %3</source>
+        <translation>the header announces %1 bytes of samples, &apos;%2&apos; holds %3</translation>
     </message>
     <message>
-        <source>der Kopf kündigt %1 Bytes an Werten an, '%2' enthält %3 komprimiert</source>
-        <translation>the header announces %1 bytes of samples, '%2' holds %3 compressed</translation>
+        <source>der Kopf kündigt %1 Bytes an Werten an, &apos;%2&apos; enthält %3 komprimiert</source>
+        <translation>the header announces %1 bytes of samples, &apos;%2&apos; holds %3 compressed</translation>
     </message>
     <message>
         <source>seine komprimierten Werte ergeben nach %1 Bytes einen beschädigten Strom, der Kopf kündigt %2 an</source>
@@ -331,12 +331,12 @@
         <translation>its AnatomicalOrientation %1 contradicts its TransformMatrix, whose axes come from %2; remove the one that is wrong</translation>
     </message>
     <message>
-        <source>seine ElementDataFile '%1' verteilt die Werte auf mehrere Dateien; fügen Sie sie zu einer zusammen</source>
-        <translation>its ElementDataFile '%1' spreads the samples over several files; join them into one</translation>
+        <source>seine ElementDataFile &apos;%1&apos; verteilt die Werte auf mehrere Dateien; fügen Sie sie zu einer zusammen</source>
+        <translation>its ElementDataFile &apos;%1&apos; spreads the samples over several files; join them into one</translation>
     </message>
     <message>
         <source>seine Werte sind Text (BinaryData = False) in %1 Dimensionen, den ITKs Leser über seinen Puffer hinaus schreibt; speichern Sie sie binär</source>
-        <translation>its samples are text (BinaryData = False) in %1 dimensions, which ITK's reader writes past its buffer; store them in binary</translation>
+        <translation>its samples are text (BinaryData = False) in %1 dimensions, which ITK&apos;s reader writes past its buffer; store them in binary</translation>
     </message>
     <message>
         <source>es ist kein DICOM-Bild</source>
@@ -479,56 +479,56 @@
         <translation>its pixels keep %1 bits up to bit %2; only values in the low bits convert</translation>
     </message>
     <message>
-        <source>'%1' speichert seine Pixel anders als '%2'</source>
-        <translation>'%1' stores its pixels unlike '%2'</translation>
+        <source>&apos;%1&apos; speichert seine Pixel anders als &apos;%2&apos;</source>
+        <translation>&apos;%1&apos; stores its pixels unlike &apos;%2&apos;</translation>
     </message>
     <message>
         <source>seine Serie enthält keine Schichten</source>
         <translation>its series holds no slices</translation>
     </message>
     <message>
-        <source>'%1' nennt keine Bildposition und -orientierung</source>
-        <translation>'%1' states no image position and orientation</translation>
+        <source>&apos;%1&apos; nennt keine Bildposition und -orientierung</source>
+        <translation>&apos;%1&apos; states no image position and orientation</translation>
     </message>
     <message>
-        <source>'%1' nennt keinen Pixelabstand</source>
-        <translation>'%1' states no pixel spacing</translation>
+        <source>&apos;%1&apos; nennt keinen Pixelabstand</source>
+        <translation>&apos;%1&apos; states no pixel spacing</translation>
     </message>
     <message>
-        <source>'%1' enthält %2 Frames ohne Position für jeden</source>
-        <translation>'%1' holds %2 frames without a position for each</translation>
+        <source>&apos;%1&apos; enthält %2 Frames ohne Position für jeden</source>
+        <translation>&apos;%1&apos; holds %2 frames without a position for each</translation>
     </message>
     <message>
-        <source>'%1' beschreibt weniger Frames als die %2, die es enthält</source>
-        <translation>'%1' describes fewer frames than the %2 it holds</translation>
+        <source>&apos;%1&apos; beschreibt weniger Frames als die %2, die es enthält</source>
+        <translation>&apos;%1&apos; describes fewer frames than the %2 it holds</translation>
     </message>
     <message>
         <source>%1 für Frame %2</source>
         <translation>%1 for frame %2</translation>
     </message>
     <message>
-        <source>'%1' ist ein Mosaik, dessen privater Kopf (CSA) beschädigt ist</source>
-        <translation>'%1' is a mosaic whose private (CSA) header is damaged</translation>
+        <source>&apos;%1&apos; ist ein Mosaik, dessen privater Kopf (CSA) beschädigt ist</source>
+        <translation>&apos;%1&apos; is a mosaic whose private (CSA) header is damaged</translation>
     </message>
     <message>
-        <source>'%1' ist ein Mosaik, dessen Zahl an Kacheln sein Kopf nicht nennt</source>
-        <translation>'%1' is a mosaic whose number of tiles its header does not give</translation>
+        <source>&apos;%1&apos; ist ein Mosaik, dessen Zahl an Kacheln sein Kopf nicht nennt</source>
+        <translation>&apos;%1&apos; is a mosaic whose number of tiles its header does not give</translation>
     </message>
     <message>
-        <source>'%1' ist ein Mosaik, dessen Schichtrichtung sein Kopf nicht nennt</source>
-        <translation>'%1' is a mosaic whose slice direction its header does not give</translation>
+        <source>&apos;%1&apos; ist ein Mosaik, dessen Schichtrichtung sein Kopf nicht nennt</source>
+        <translation>&apos;%1&apos; is a mosaic whose slice direction its header does not give</translation>
     </message>
     <message>
-        <source>'%1' ist ein Mosaik, das keinen Abstand zwischen seinen Schichten nennt</source>
-        <translation>'%1' is a mosaic that states no spacing between its slices</translation>
+        <source>&apos;%1&apos; ist ein Mosaik, das keinen Abstand zwischen seinen Schichten nennt</source>
+        <translation>&apos;%1&apos; is a mosaic that states no spacing between its slices</translation>
     </message>
     <message>
-        <source>die Bildorientierung von '%1' sind nicht zwei senkrechte Einheitsvektoren</source>
-        <translation>the image orientation of '%1' is not two perpendicular unit vectors</translation>
+        <source>die Bildorientierung von &apos;%1&apos; sind nicht zwei senkrechte Einheitsvektoren</source>
+        <translation>the image orientation of &apos;%1&apos; is not two perpendicular unit vectors</translation>
     </message>
     <message>
-        <source>seine Schichten haben verschiedene %1, wie in '%2' und '%3'; nur Schichten einer Orientierung und Größe ergeben ein Volumen</source>
-        <translation>its slices have different %1, as in '%2' and '%3'; only slices of one orientation and size make a volume</translation>
+        <source>seine Schichten haben verschiedene %1, wie in &apos;%2&apos; und &apos;%3&apos;; nur Schichten einer Orientierung und Größe ergeben ein Volumen</source>
+        <translation>its slices have different %1, as in &apos;%2&apos; and &apos;%3&apos;; only slices of one orientation and size make a volume</translation>
     </message>
     <message>
         <source>Orientierungen</source>
@@ -543,24 +543,24 @@
         <translation>pixel spacings</translation>
     </message>
     <message>
-        <source>'%1' und '%2' liegen an einer Stelle</source>
-        <translation>'%1' and '%2' lie at one position</translation>
+        <source>&apos;%1&apos; und &apos;%2&apos; liegen an einer Stelle</source>
+        <translation>&apos;%1&apos; and &apos;%2&apos; lie at one position</translation>
     </message>
     <message>
-        <source>seine Schichtpositionen folgen keiner Linie; '%1' liegt %2 mm daneben</source>
-        <translation>its slice positions do not advance along a line; '%1' lies %2 mm off it</translation>
+        <source>seine Schichtpositionen folgen keiner Linie; &apos;%1&apos; liegt %2 mm daneben</source>
+        <translation>its slice positions do not advance along a line; &apos;%1&apos; lies %2 mm off it</translation>
     </message>
     <message>
         <source>seine Schichten ergeben keine ganzen Volumen: %1 liegen bei %2 mm entlang der Schichtnormalen, aber %3 bei %4 mm</source>
         <translation>its slices do not make whole volumes: %1 lie at %2 mm along the slice normal but %3 at %4 mm</translation>
     </message>
     <message>
-        <source>'%1' und '%2' liegen an einer Stelle, und nichts unterscheidet ihre Volumen</source>
-        <translation>'%1' and '%2' lie at one position and nothing tells their volumes apart</translation>
+        <source>&apos;%1&apos; und &apos;%2&apos; liegen an einer Stelle, und nichts unterscheidet ihre Volumen</source>
+        <translation>&apos;%1&apos; and &apos;%2&apos; lie at one position and nothing tells their volumes apart</translation>
     </message>
     <message>
-        <source>die Schichten eines Volumens unterscheiden sich in ihrem Merkmal %1 ('%2' und '%3'); seine Volumen sind gemischt</source>
-        <translation>the slices of one volume differ in their %1 ('%2' and '%3'); its volumes are mixed</translation>
+        <source>die Schichten eines Volumens unterscheiden sich in ihrem Merkmal %1 (&apos;%2&apos; und &apos;%3&apos;); seine Volumen sind gemischt</source>
+        <translation>the slices of one volume differ in their %1 (&apos;%2&apos; and &apos;%3&apos;); its volumes are mixed</translation>
     </message>
     <message>
         <source>seine Schichten sind durch eine Gantry-Neigung von %1 Grad geschert; --keep-grid kann kein geschertes Gitter behalten</source>
@@ -591,8 +591,8 @@
         <translation>its series states no modality</translation>
     </message>
     <message>
-        <source>seine Begleitdatei '%1' nennt die Modalität %2</source>
-        <translation>its sidecar '%1' gives the modality %2</translation>
+        <source>seine Begleitdatei &apos;%1&apos; nennt die Modalität %2</source>
+        <translation>its sidecar &apos;%1&apos; gives the modality %2</translation>
     </message>
     <message>
         <source>seine Werte sind vorzeichenlos</source>
@@ -623,8 +623,8 @@
         <translation>its samples look like Hounsfield units: integers from the padding value %1, with a peak of air at %2 holding %3 % of them</translation>
     </message>
     <message>
-        <source>seine Kopfzeile %1 hat kein '=' oder ':' nach einem Schlüssel</source>
-        <translation>its header line %1 holds no '=' or ':' after a key</translation>
+        <source>seine Kopfzeile %1 hat kein &apos;=&apos; oder &apos;:&apos; nach einem Schlüssel</source>
+        <translation>its header line %1 holds no &apos;=&apos; or &apos;:&apos; after a key</translation>
     </message>
     <message>
         <source>MetaIO liest seine Größe als %1, sein Kopf sagt %2</source>
@@ -652,6 +652,22 @@
     <message>
         <source>&amp;Ganzes Volumen</source>
         <translation>&amp;Whole volume</translation>
+    </message>
+    <message>
+        <source>Das ganze Volumen zeigen, nach einem Ausschnitt in voller Auflösung wieder die verkleinerte Stufe</source>
+        <translation>Show the whole volume; after a region at full resolution, the reduced level again</translation>
+    </message>
+    <message>
+        <source>In &amp;voller Auflösung laden</source>
+        <translation>Load at &amp;full resolution</translation>
+    </message>
+    <message>
+        <source>Die Voxel des Quaders aus der Datei lesen, ungemittelt, und statt der verkleinerten Stufe zeigen</source>
+        <translation>Read the box&apos;s voxels from the file, not averaged, and show them instead of the reduced level</translation>
+    </message>
+    <message>
+        <source>Nicht in voller Auflösung: %1.</source>
+        <translation>Not at full resolution: %1.</translation>
     </message>
 </context>
 <context>
@@ -892,7 +908,7 @@
     </message>
     <message>
         <source>Das Fenster der Schnitte</source>
-        <translation>The slices' window</translation>
+        <translation>The slices&apos; window</translation>
     </message>
     <message>
         <source>Pfeiltasten, Bild auf, Bild ab (Schnitt)</source>
@@ -1039,11 +1055,11 @@
     </message>
     <message>
         <source>Die untere Grenze des Dichtefensters, der linke Rand des Histogramms</source>
-        <translation>The lower end of the density window, the histogram's left edge</translation>
+        <translation>The lower end of the density window, the histogram&apos;s left edge</translation>
     </message>
     <message>
         <source>Die obere Grenze des Dichtefensters, der rechte Rand des Histogramms</source>
-        <translation>The upper end of the density window, the histogram's right edge</translation>
+        <translation>The upper end of the density window, the histogram&apos;s right edge</translation>
     </message>
     <message>
         <source>Eine Schicht des Volumens zeigen statt des ganzen Volumens</source>
@@ -1051,15 +1067,15 @@
     </message>
     <message>
         <source>Schichten, die durch die Tiefe des Volumens wandern</source>
-        <translation>Slices that move through the volume's depth</translation>
+        <translation>Slices that move through the volume&apos;s depth</translation>
     </message>
     <message>
         <source>Schichten, die durch die Höhe des Volumens wandern</source>
-        <translation>Slices that move through the volume's height</translation>
+        <translation>Slices that move through the volume&apos;s height</translation>
     </message>
     <message>
         <source>Schichten, die durch die Breite des Volumens wandern</source>
-        <translation>Slices that move through the volume's width</translation>
+        <translation>Slices that move through the volume&apos;s width</translation>
     </message>
     <message>
         <source>Die gezeigte Schicht (das Mausrad in der Ansicht blättert auch)</source>
@@ -1067,7 +1083,7 @@
     </message>
     <message>
         <source>Wie ein Sehstrahl die Dichten des Volumens zu einem Pixel fasst</source>
-        <translation>How a ray gathers the volume's densities into a pixel</translation>
+        <translation>How a ray gathers the volume&apos;s densities into a pixel</translation>
     </message>
     <message>
         <source>Farben und Opazitäten entlang des Strahls beleuchtet übereinanderlegen</source>
@@ -1215,7 +1231,7 @@
     </message>
     <message>
         <source>kastra-convert liest %1</source>
-        <translation>kastra-convert's reading: %1</translation>
+        <translation>kastra-convert&apos;s reading: %1</translation>
     </message>
 </context>
 <context>
@@ -1396,8 +1412,8 @@
         <translation>unknown key %1</translation>
     </message>
     <message>
-        <source>"%1" fehlt</source>
-        <translation>"%1" is missing</translation>
+        <source>&quot;%1&quot; fehlt</source>
+        <translation>&quot;%1&quot; is missing</translation>
     </message>
     <message>
         <source>Punkt %1: </source>
@@ -1702,12 +1718,20 @@
         <source>x %1, y %2, z %3: Dichte %4</source>
         <translation>x %1, y %2, z %3: density %4</translation>
     </message>
+    <message>
+        <source>Auflösung 1/%1: %2 von %3</source>
+        <translation>Resolution 1/%1: %2 of %3</translation>
+    </message>
+    <message>
+        <source>Ausschnitt in voller Auflösung: %1 ab x %2, y %3, z %4 von %5</source>
+        <translation>Region at full resolution: %1 from x %2, y %3, z %4 of %5</translation>
+    </message>
 </context>
 <context>
     <name>WindowLanguage</name>
     <message>
         <source>Die Sprache gilt ab dem nächsten Start von Kastra.</source>
-        <translation>The language applies from Kastra's next start.</translation>
+        <translation>The language applies from Kastra&apos;s next start.</translation>
     </message>
     <message>
         <source>Sp&amp;rache</source>

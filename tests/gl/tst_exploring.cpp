@@ -13,6 +13,7 @@
 #include "tools/uidriver.h"
 #include "volume/volumewriter.h"
 
+#include <QDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -280,6 +281,75 @@ private slots:
         view->setFocus();
         QTest::keyClick(view, Qt::Key_Home);
         QVERIFY(view->camera().isReset() && view->xRotation() == 0 && view->yRotation() == 0);
+    }
+
+    // A volume over the memory budget opens at level 1/2, said in the status
+    // bar and on the console; the readout names the file's voxels; the crop
+    // box's voxels load at full resolution as the file holds them, and
+    // "Ganzes Volumen" goes back to the level without reading it again.
+    void aVolumeTooLargeOpensReduced()
+    {
+        TestFolder folder(TestFolder::WithShaders);
+        const auto sample = [](int x, int y, int z) { return (3 * x + 5 * y + 7 * z) % 4096; };
+        SampleVolume file(200, 200, 200);
+        for (int z = 0; z < 200; ++z)
+            for (int y = 0; y < 200; ++y)
+                for (int x = 0; x < 200; ++x)
+                    file.at(x, y, z) = uint16_t(sample(x, y, z));
+        QVERIFY(QDir().mkdir("dat") && writeVolumeFile("dat/v.dat", file));
+        qputenv("KASTRA_MEMORY_MB", "20"); // the whole takes 48 MB, 1/2 about 5
+        ConsoleCapture console;
+        MainWindow window;
+        QVERIFY(ui::show(window) && ui::load(window, "v.dat"));
+        qunsetenv("KASTRA_MEMORY_MB");
+        QVERIFY(console.out().find("- Resolution 1/2: 100 x 100 x 100 of 200 x 200 x 200\n") !=
+                std::string::npos);
+        const QLabel* level = window.statusBar()->findChild<QLabel*>("levelReadout");
+        QCOMPARE(level->text(), QString("Auflösung 1/2: 100 x 100 x 100 von 200 x 200 x 200"));
+
+        // On slice 50 across z, the reduced voxel 60, 55 under the mouse: the
+        // mean of the file's voxels 120..121, 110..111, 100..101.
+        GLWidget* view = window.m_glWidget;
+        setTransfer(*view, kColours);
+        QVERIFY(ui::click(window, "Slicing active"));
+        QVERIFY(ui::click(window, "x - axis"));
+        window.m_Slices->setValue(50);
+        // The longest side spans 250 pixels, centred in the 700 x 500 view.
+        const auto pixel = [](double x, double y, QSize extents) {
+            const double scale = 250.0 / std::max(extents.width(), extents.height());
+            return QPoint(int(350 + scale * (x - extents.width() / 2.0)),
+                          int(250 - scale * (y - extents.height() / 2.0)));
+        };
+        int sum = 0;
+        for (int corner = 0; corner < 8; ++corner)
+            sum += sample(120 + (corner & 1), 110 + (corner >> 1 & 1), 100 + (corner >> 2));
+        ui::move(view, pixel(60.5, 55.5, {100, 100}), Qt::NoButton);
+        const QLabel* said = window.statusBar()->findChild<QLabel*>("voxelReadout");
+        QCOMPARE(said->text(), QString("x 120, y 110, z 100: Dichte %1").arg(std::lround(sum / 8.0)));
+
+        view->setCropBox({{{50, 40, 45}}, {{69, 49, 54}}});
+        QVERIFY(ui::chooseMenuEntry(window, "Ansicht", "Zuschneiden …"));
+        QDialog* crop = window.findChild<QDialog*>();
+        QVERIFY(crop && crop->isVisible());
+        console.clear();
+        QVERIFY(ui::click(*crop, "In voller Auflösung laden"));
+        const VolumeData& region = view->volume();
+        QCOMPARE(QVector<int>({region.width, region.height, region.depth}), QVector<int>({40, 20, 20}));
+        for (int z = 0; z < 20; ++z)
+            for (int y = 0; y < 20; ++y)
+                for (int x = 0; x < 40; ++x)
+                    QCOMPARE(std::lround(region.voxels[size_t(x + 40 * (y + 20 * z))] * 4095),
+                             long(sample(100 + x, 80 + y, 90 + z)));
+        QCOMPARE(level->text(), QString("Ausschnitt in voller Auflösung: 40 x 20 x 20 ab x 100, "
+                                        "y 80, z 90 von 200 x 200 x 200"));
+        window.m_Slices->setValue(3);
+        ui::move(view, pixel(7.5, 4.5, {40, 20}), Qt::NoButton);
+        QCOMPARE(said->text(), QString("x 107, y 84, z 93: Dichte %1").arg(sample(107, 84, 93)));
+
+        QVERIFY(ui::click(*crop, "Ganzes Volumen"));
+        QCOMPARE(view->volume().width, 100);
+        QCOMPARE(level->text(), QString("Auflösung 1/2: 100 x 100 x 100 von 200 x 200 x 200"));
+        QVERIFY(console.out().find("Loading") == std::string::npos);
     }
 
     // Each standard view's key (Ctrl+1 to Ctrl+6, as the menu lists them)
