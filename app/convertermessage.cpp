@@ -68,10 +68,10 @@ const Wording kWordings[] = {
                        "sie enthalten Unendlichkeiten; wählen Sie ein --window")},
     {"out-of-memory", QT_TRANSLATE_NOOP("ConverterMessage", "der Speicher reicht nicht")},
     {"memory-too-small",
-     QT_TRANSLATE_NOOP("ConverterMessage", "es braucht etwa %1 Speicher, der Rechner hat %2")},
-    {"volume-too-large",
-     QT_TRANSLATE_NOOP("ConverterMessage", "das Volumen %1 ist mehr, als Kastra lädt (65535 je "
-                                           "Seite, %2 Speicher bei %3 Bytes je Voxel); %4")},
+     QT_TRANSLATE_NOOP("ConverterMessage", "es braucht etwa %1 Speicher, der Rechner hat %2; %3")},
+    {"wider-than-dat",
+     QT_TRANSLATE_NOOP("ConverterMessage", "das Volumen %1 ist breiter, als eine .dat-Datei hält "
+                                           "(65535 je Seite); %2")},
     {"shrink-fits", QT_TRANSLATE_NOOP("ConverterMessage", "--shrink %1 schreibt %2")},
     {"no-shrink-fits",
      QT_TRANSLATE_NOOP("ConverterMessage", "kein --shrink bis 16 macht es klein genug")},

@@ -215,8 +215,8 @@ void convertToDat(const ConvertOptions& options, bool progressBar, Clock::time_p
     const AxisMapping axes = writtenAxisMapping(header);
     const VoxelGrid grid =
         voxelGridFor(header.extents, header.spacing, options.shrink, options.keepGrid);
-    checkProgramTakes(grid, axes, header, options, defaultVolumeMemoryBudget());
-    checkConversionMemory(header, grid, options.input, physicalMemoryBytes());
+    checkProgramTakes(grid, axes, header, options);
+    checkConversionMemory(header, grid, axes, options, physicalMemoryBytes());
     printOrientation(header, axes);
 
     ProgressBar progress(progressBar, options.progress);
@@ -318,7 +318,8 @@ std::string convertUsage()
            "  --window LO HI  map the values LO..HI onto 0..4095, clamping outside\n"
            "  --keep-grid     keep the voxel grid: no resampling to cubes, to an even slice\n"
            "                  spacing or across a gantry tilt (refused where it is uneven)\n"
-           "  --shrink N      average N x N x N blocks (N from 2 to 16), for volumes too large\n"
+           "  --shrink N      average N x N x N blocks (N from 2 to 16), for inputs too large\n"
+           "                  to convert\n"
            "  --verbose       also show what the scan libraries say\n"
            "  --progress      also print \"progress STAGE PERCENT\" lines, for a program\n"
            "                  that runs the converter (no progress bar then)\n"

@@ -59,7 +59,8 @@ std::string scanListing(const ConvertOptions& options)
     SourceImage image;
     const bool read = !headerDecidesHounsfield(options, header);
     if (read) {
-        checkConversionMemory(header, VoxelGrid{}, options.input, physicalMemoryBytes());
+        checkConversionMemory(header, VoxelGrid{}, writtenAxisMapping(header), options,
+                              physicalMemoryBytes());
         ProgressBar quiet(false);
         image = input->read(quiet);
     }

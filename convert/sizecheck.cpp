@@ -6,7 +6,9 @@
 #include "convert/formats/converterror.h"
 #include "volume/volumeloader.h"
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <sstream>
 
 namespace {
@@ -24,6 +26,22 @@ std::string gigabytes(double bytes)
     return text.str();
 }
 
+// "--shrink N writes A x B x C" (in the written axes) for the least
+// --shrink beyond the options' whose grid `fits` takes, or that none up to
+// 16 does.
+ConvertMessage shrinkAdvice(const ScanHeader& header, const ConvertOptions& options,
+                            const AxisMapping& axes,
+                            const std::function<bool(const VoxelGrid&)>& fits)
+{
+    for (int shrink = options.shrink + 1; shrink <= 16; ++shrink) {
+        const VoxelGrid smaller =
+            voxelGridFor(header.extents, header.spacing, shrink, options.keepGrid);
+        if (fits(smaller))
+            return {"shrink-fits", {shrink, extentsText(axes.permuted(smaller.extents))}};
+    }
+    return ConvertMessage("no-shrink-fits");
+}
+
 } // namespace
 
 std::string extentsText(const std::array<uint64_t, 3>& extents)
@@ -33,39 +51,38 @@ std::string extentsText(const std::array<uint64_t, 3>& extents)
 }
 
 void checkProgramTakes(const VoxelGrid& grid, const AxisMapping& axes, const ScanHeader& header,
-                       const ConvertOptions& options, uint64_t programMemory)
+                       const ConvertOptions& options)
 {
-    const auto fits = [programMemory](const std::array<uint64_t, 3>& extents) {
-        return volumeFitsLoader(extents[0], extents[1], extents[2], programMemory);
+    // The program opens what does not fit its memory at a reduced level:
+    // only the file's 16-bit extents bound what it takes.
+    const auto fits = [](const VoxelGrid& written) {
+        return std::all_of(written.extents.begin(), written.extents.end(),
+                           [](uint64_t extent) { return extent <= kMaxVolumeExtent; });
     };
-    const std::array<uint64_t, 3> written = axes.permuted(grid.extents);
-    if (fits(written))
+    if (fits(grid))
         return;
-    ConvertMessage advice("no-shrink-fits");
-    for (int shrink = options.shrink + 1; shrink <= 16; ++shrink) {
-        const std::array<uint64_t, 3> smaller = axes.permuted(
-            voxelGridFor(header.extents, header.spacing, shrink, options.keepGrid).extents);
-        if (fits(smaller)) {
-            advice = {"shrink-fits", {shrink, extentsText(smaller)}};
-            break;
-        }
-    }
     throw ConvertError(
         {"cannot-convert",
-         {options.input, ConvertMessage("volume-too-large",
-                                        {extentsText(written), gigabytes(double(programMemory)),
-                                         kLoadBytesPerSample, advice})}});
+         {options.input,
+          ConvertMessage("wider-than-dat", {extentsText(axes.permuted(grid.extents)),
+                                            shrinkAdvice(header, options, axes, fits)})}});
 }
 
-void checkConversionMemory(const ScanHeader& header, const VoxelGrid& grid,
-                           const std::string& input, uint64_t memory)
+void checkConversionMemory(const ScanHeader& header, const VoxelGrid& grid, const AxisMapping& axes,
+                           const ConvertOptions& options, uint64_t memory)
 {
-    const double needed =
-        double(product(header.extents)) * header.readBytesPerVoxel +
-        double(product(grid.extents)) * (sizeof(uint16_t) + (grid.resampled ? sizeof(float) : 0));
-    if (memory > 0 && needed > double(memory))
-        throw ConvertError(
-            {"cannot-convert",
-             {input,
-              ConvertMessage("memory-too-small", {gigabytes(needed), gigabytes(double(memory))})}});
+    // The source is read whole; a coarser grid shrinks only what is written.
+    const auto needed = [&header](const VoxelGrid& written) {
+        return double(product(header.extents)) * header.readBytesPerVoxel +
+               double(product(written.extents)) *
+                   (sizeof(uint16_t) + (written.resampled ? sizeof(float) : 0));
+    };
+    const auto fits = [&](const VoxelGrid& written) { return needed(written) <= double(memory); };
+    if (memory == 0 || fits(grid))
+        return;
+    throw ConvertError(
+        {"cannot-convert",
+         {options.input,
+          ConvertMessage("memory-too-small", {gigabytes(needed(grid)), gigabytes(double(memory)),
+                                              shrinkAdvice(header, options, axes, fits)})}});
 }

@@ -159,14 +159,6 @@
         <translation>out of memory</translation>
     </message>
     <message>
-        <source>es braucht etwa %1 Speicher, der Rechner hat %2</source>
-        <translation>it needs about %1 of memory, the machine has %2</translation>
-    </message>
-    <message>
-        <source>das Volumen %1 ist mehr, als Kastra lädt (65535 je Seite, %2 Speicher bei %3 Bytes je Voxel); %4</source>
-        <translation>the volume %1 is more than Kastra loads (65535 per side, %2 of memory at %3 bytes a voxel); %4</translation>
-    </message>
-    <message>
         <source>--shrink %1 schreibt %2</source>
         <translation>--shrink %1 writes %2</translation>
     </message>
@@ -629,6 +621,14 @@
     <message>
         <source>MetaIO liest seine Größe als %1, sein Kopf sagt %2</source>
         <translation>MetaIO reads its size as %1, its header says %2</translation>
+    </message>
+    <message>
+        <source>es braucht etwa %1 Speicher, der Rechner hat %2; %3</source>
+        <translation>it needs about %1 of memory, the machine has %2; %3</translation>
+    </message>
+    <message>
+        <source>das Volumen %1 ist breiter, als eine .dat-Datei hält (65535 je Seite); %2</source>
+        <translation>the volume %1 is wider than a .dat file holds (65535 a side); %2</translation>
     </message>
 </context>
 <context>

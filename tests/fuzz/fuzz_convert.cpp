@@ -80,8 +80,8 @@ void readAsConverter(const ConvertOptions& options)
     const ScanHeader& header = input->header();
     const AxisMapping axes = writtenAxisMapping(header);
     const VoxelGrid grid = voxelGridFor(header.extents, header.spacing, 1, false);
-    checkProgramTakes(grid, axes, header, options, kMemoryBudget);
-    checkConversionMemory(header, grid, options.input, kMemoryBudget);
+    checkProgramTakes(grid, axes, header, options);
+    checkConversionMemory(header, grid, axes, options, kMemoryBudget);
     ProgressBar progress(false);
     const SourceImage image = input->read(progress);
 
