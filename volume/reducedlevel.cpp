@@ -66,7 +66,7 @@ private:
     std::mutex m_mutex;
 };
 
-size_t bandRows(const Extents& file, uint32_t factor)
+size_t bandRows(const VolumeExtents& file, uint32_t factor)
 {
     const size_t blockRow = size_t(file[0]) * factor * sizeof(uint16_t);
     const size_t blockRows = (size_t(file[1]) + factor - 1) / factor;
@@ -116,31 +116,31 @@ struct Worker
 
 } // namespace
 
-Extents reducedExtents(const Extents& file, uint32_t factor)
+VolumeExtents reducedExtents(const VolumeExtents& file, uint32_t factor)
 {
-    Extents level{};
+    VolumeExtents level{};
     for (size_t axis = 0; axis < 3; ++axis)
         level[axis] = (file[axis] + factor - 1) / factor;
     return level;
 }
 
-uint64_t reducedReadBytes(const Extents& file, uint32_t factor, unsigned workers)
+uint64_t reducedReadBytes(const VolumeExtents& file, uint32_t factor, unsigned workers)
 {
-    const Extents level = reducedExtents(file, factor);
+    const VolumeExtents level = reducedExtents(file, factor);
     const uint64_t sliceSums = uint64_t(level[0]) * level[1] * sizeof(uint32_t);
     const uint64_t band = uint64_t(bandRows(file, factor)) * file[0] * sizeof(uint16_t);
     return uint64_t(level[0]) * level[1] * level[2] * sizeof(float) +
            workers * (sliceSums + band + sizeof(Worker));
 }
 
-uint32_t finestFittingFactor(const Extents& file, uint64_t memoryBudget, unsigned workers,
-                             const std::function<std::string(const Extents&)>& fits)
+uint32_t finestFittingFactor(const VolumeExtents& file, uint64_t memoryBudget, unsigned workers,
+                             const std::function<std::string(const VolumeExtents&)>& fits)
 {
     const uint32_t longest = std::max({file[0], file[1], file[2]});
     for (uint32_t factor = 2; factor <= kCoarsestFactor; factor *= 2) {
         if ((longest + factor - 1) / factor < kFewestVoxelsOnLongestSide)
             break;
-        const Extents level = reducedExtents(file, factor);
+        const VolumeExtents level = reducedExtents(file, factor);
         const uint64_t count = uint64_t(level[0]) * level[1] * level[2];
         if (count <= uint64_t(std::numeric_limits<int32_t>::max()) &&
             reducedReadBytes(file, factor, workers) <= memoryBudget &&
@@ -150,10 +150,11 @@ uint32_t finestFittingFactor(const Extents& file, uint64_t memoryBudget, unsigne
     return 0;
 }
 
-bool readReducedLevel(std::FILE* file, const Extents& extents, uint32_t factor, unsigned workers,
-                      VolumeData& volume, const std::function<void(size_t slice)>& sliceDone)
+bool readReducedLevel(std::FILE* file, const VolumeExtents& extents, uint32_t factor, unsigned workers,
+                      VolumeData& volume, const std::function<void(size_t slice)>& sliceDone,
+                      const std::atomic<bool>* cancel)
 {
-    const Extents level = reducedExtents(extents, factor);
+    const VolumeExtents level = reducedExtents(extents, factor);
     const size_t levelSlice = size_t(level[0]) * level[1];
     workers = std::clamp<unsigned>(workers, 1, level[2]);
     const size_t rows = bandRows(extents, factor);
@@ -176,6 +177,8 @@ bool readReducedLevel(std::FILE* file, const Extents& extents, uint32_t factor, 
     forEachSlice(
         level[2], workers,
         [&](size_t k, unsigned index) {
+            if (cancel && cancel->load(std::memory_order_relaxed))
+                return;
             Worker& worker = state[index];
             std::fill(worker.sums.begin(), worker.sums.end(), 0u);
             const uint32_t zFrom = uint32_t(k) * factor;
@@ -212,6 +215,8 @@ bool readReducedLevel(std::FILE* file, const Extents& extents, uint32_t factor, 
             }
         },
         sliceDone);
+    if (cancel && cancel->load())
+        return false;
 
     volume.voxels = std::move(voxels);
     volume.width = int32_t(level[0]);
@@ -231,6 +236,66 @@ bool readReducedLevel(std::FILE* file, const Extents& extents, uint32_t factor, 
     return true;
 }
 
+bool readStridedLevel(std::FILE* file, const VolumeExtents& extents, uint32_t factor,
+                      VolumeData& volume)
+{
+    const VolumeExtents level = reducedExtents(extents, factor);
+    const size_t levelSlice = size_t(level[0]) * level[1];
+    const unsigned workers = workersFor(levelSlice * level[2] * factor);
+    std::vector<float> voxels;
+    std::vector<std::vector<uint16_t>> rows(workers);
+    std::vector<SampleConverter> counters(workers);
+    try {
+        voxels.resize(levelSlice * level[2]);
+        for (std::vector<uint16_t>& row : rows)
+            row.resize(extents[0]);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    OffsetReader reader(file);
+    forEachSlice(level[2], workers, [&](size_t k, unsigned index) {
+        std::vector<uint16_t>& row = rows[index];
+        std::vector<uint16_t> picked(level[0]);
+        for (uint32_t j = 0; j < level[1]; ++j) {
+            const uint64_t start = (uint64_t(k) * factor * extents[1] + uint64_t(j) * factor) *
+                                   extents[0];
+            const size_t bytes = row.size() * sizeof(uint16_t);
+            const size_t got = reader.read(kHeaderBytes + start * sizeof(uint16_t), row.data(), bytes);
+            std::memset(reinterpret_cast<char*>(row.data()) + got, 0, bytes - got);
+            for (uint32_t i = 0; i < level[0]; ++i)
+                picked[i] = row[size_t(i) * factor];
+            counters[index].convert(picked.data(), picked.size(),
+                                    voxels.data() + k * levelSlice + size_t(j) * level[0]);
+        }
+    });
+    volume.voxels = std::move(voxels);
+    volume.width = int32_t(level[0]);
+    volume.height = int32_t(level[1]);
+    volume.depth = int32_t(level[2]);
+    volume.histogram.fill(0);
+    for (const SampleConverter& counter : counters) {
+        std::array<int32_t, kDensityCount> counts;
+        counter.storeCounts(counts);
+        for (size_t bin = 0; bin < counts.size(); ++bin)
+            volume.histogram[bin] += counts[bin];
+    }
+    volume.level = {int32_t(factor),
+                    {{0, 0, 0}},
+                    {{int32_t(extents[0]), int32_t(extents[1]), int32_t(extents[2])}}};
+    return true;
+}
+
+uint32_t factorForVoxels(const VolumeExtents& file, uint64_t voxels)
+{
+    uint32_t factor = 1;
+    for (;;) {
+        const VolumeExtents level = reducedExtents(file, factor);
+        if (uint64_t(level[0]) * level[1] * level[2] <= voxels || factor >= (1u << 16))
+            return factor;
+        factor *= 2;
+    }
+}
+
 std::string readFileRegion(const std::string& path, const std::array<int, 3>& from,
                            const std::array<int, 3>& to, uint64_t memoryBudget, VolumeData& volume)
 {
@@ -238,7 +303,7 @@ std::string readFileRegion(const std::string& path, const std::array<int, 3>& fr
     unsigned char header[kHeaderBytes];
     if (!file || std::fread(header, 1, kHeaderBytes, file.get()) != kHeaderBytes)
         return "the volume file cannot be read";
-    Extents extents{};
+    VolumeExtents extents{};
     for (size_t axis = 0; axis < 3; ++axis)
         extents[axis] = header[2 * axis] | uint32_t(header[2 * axis + 1]) << 8;
     std::array<uint32_t, 3> size{};

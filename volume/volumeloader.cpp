@@ -14,6 +14,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -44,28 +45,6 @@ std::string extentsText(const uint32_t extents[3])
 {
     return std::to_string(extents[0]) + " x " + std::to_string(extents[1]) + " x " +
            std::to_string(extents[2]);
-}
-
-void printPreparing(uint64_t slice, uint64_t slices)
-{
-    // A single slice has no fraction to show: it is the whole volume.
-    const uint64_t percent = slices > 1 ? 100 * slice / (slices - 1) : 100;
-    console::out() << "\r- Preparing data (" << percent << "%) ..." << std::flush;
-}
-
-// The file's samples read once into the level 1/`factor`; the progress
-// counts the level's slices, each of which reads `factor` of the file's.
-bool readReduced(std::FILE* file, const Extents& extents, uint32_t factor, unsigned workers,
-                 VolumeData& volume)
-{
-    const Extents level = reducedExtents(extents, factor);
-    console::out() << "- Resolution 1/" << factor << ": " << extentsText(level.data()) << " of "
-                   << extentsText(extents.data()) << std::endl;
-    if (!readReducedLevel(file, extents, factor, workers, volume,
-                          [&level](size_t k) { printPreparing(k, level[2]); }))
-        return false;
-    console::out() << std::endl << "- File loaded." << std::endl << "- Data prepared." << std::endl;
-    return true;
 }
 
 } // namespace
@@ -101,53 +80,104 @@ bool readVolumeFile(const std::string& path, VolumeData& volume)
 bool readVolumeFile(const std::string& path, VolumeData& volume, uint64_t memoryBudget,
                     const ExtentsCheck& fits)
 {
+    FilePtr file = openVolumeFile(path);
+    return file && readVolumeStream(file.release(), volume, memoryBudget, fits);
+}
+
+FilePtr openVolumeFile(const std::string& path)
+{
     console::out() << "- Loading file '" << path << "' ... " << std::endl;
     FilePtr file = openRegularFile(path.c_str(), "rb");
-    if (!file) {
+    if (!file)
         printLoadError(".");
-        return false;
-    }
-    return readVolumeStream(file.release(), volume, memoryBudget, fits);
+    return file;
 }
 
 bool readVolumeStream(std::FILE* stream, VolumeData& volume, uint64_t memoryBudget,
                       const ExtentsCheck& fits)
 {
     FilePtr file(stream);
+    const std::optional<VolumeLoadPlan> plan = planVolumeLoad(file.get(), memoryBudget, fits);
+    if (!plan)
+        return false;
+    LoadLines lines(*plan);
+    const bool read = readPlannedVolume(file.get(), *plan, volume,
+                                        {[&lines] { lines.fileRead(); },
+                                         [&lines](size_t slice) { lines.sliceDone(slice); },
+                                         nullptr});
+    if (!read) {
+        printLoadError(plan->failure.c_str());
+        return false;
+    }
+    lines.finished();
+    return true;
+}
 
+std::optional<VolumeLoadPlan> planVolumeLoad(std::FILE* file, uint64_t memoryBudget,
+                                             const ExtentsCheck& fits)
+{
     // Everything that can fail is checked before the record is touched, so a
     // refused file leaves the previous volume and its histogram in place.
     uint32_t header[3];
-    if (!readHeader(file.get(), header)) {
+    if (!readHeader(file, header)) {
         printLoadError(": the file is shorter than its 6-byte header.");
-        return false;
+        return std::nullopt;
     }
     const uint32_t width = header[0], height = header[1], depth = header[2];
     const std::string extents = extentsText(header);
     if (width == 0 || height == 0 || depth == 0) {
         printLoadError((": the volume " + extents + " has no samples.").c_str());
-        return false;
+        return std::nullopt;
     }
-    const uint64_t count = uint64_t(width) * height * depth;
-    const std::string tooLarge = ": a volume of " + extents + " samples does not fit in memory.";
+    VolumeLoadPlan plan;
+    plan.extents = {width, height, depth};
+    plan.failure = ": a volume of " + extents + " samples does not fit in memory.";
     std::string refusal;
     if (!volumeFitsLoader(width, height, depth, memoryBudget))
-        refusal = tooLarge;
+        refusal = plan.failure;
     else if (const std::string refused = fits ? fits(width, height, depth) : ""; !refused.empty())
         refusal = ": " + refused + ".";
-    if (!refusal.empty()) {
-        // What does not fit whole is shown at a reduced level, where one fits.
-        const unsigned workers = workersFor(count);
-        const uint32_t factor = finestFittingFactor(
-            {width, height, depth}, memoryBudget, workers, [&fits](const Extents& level) {
-                return fits ? fits(level[0], level[1], level[2]) : std::string();
-            });
-        if (factor > 0 && readReduced(file.get(), {width, height, depth}, factor, workers, volume))
-            return true;
+    if (refusal.empty())
+        return plan;
+    // What does not fit whole is shown at a reduced level, where one fits.
+    plan.factor = finestFittingFactor(plan.extents, memoryBudget, plan.workers(),
+                                      [&fits](const VolumeExtents& level) {
+                                          return fits ? fits(level[0], level[1], level[2])
+                                                      : std::string();
+                                      });
+    if (plan.factor == 0) {
         printLoadError(refusal.c_str());
-        return false;
+        return std::nullopt;
+    }
+    plan.failure = refusal;
+    return plan;
+}
+
+unsigned VolumeLoadPlan::workers() const
+{
+    return workersFor(uint64_t(extents[0]) * extents[1] * extents[2]);
+}
+
+VolumeExtents VolumeLoadPlan::levelExtents() const
+{
+    return reducedExtents(extents, factor);
+}
+
+bool readPlannedVolume(std::FILE* file, const VolumeLoadPlan& plan, VolumeData& volume,
+                       const LoadProgress& progress)
+{
+    if (plan.factor > 1)
+    {
+        if (!readReducedLevel(file, plan.extents, plan.factor, plan.workers(), volume,
+                              progress.sliceDone, progress.cancel))
+            return false;
+        if (progress.fileRead)
+            progress.fileRead();
+        return true;
     }
 
+    const uint32_t width = plan.extents[0], height = plan.extents[1], depth = plan.extents[2];
+    const uint64_t count = uint64_t(width) * height * depth;
     std::vector<float> storage; // new voxel storage, only when the old is too small
     std::unique_ptr<uint16_t[]> samples(new (std::nothrow) uint16_t[count]);
     try {
@@ -156,18 +186,27 @@ bool readVolumeStream(std::FILE* stream, VolumeData& volume, uint64_t memoryBudg
     } catch (const std::bad_alloc&) {
         samples.reset();
     }
-    if (!samples) {
-        printLoadError(tooLarge.c_str());
+    if (!samples)
         return false;
-    }
     adviseLargePages(samples.get(), count * sizeof(uint16_t));
     adviseLargePages(storage.data(), storage.capacity() * sizeof(float));
 
-    // One read for all samples. The samples a short file lacks stay 0.
-    const size_t read = std::fread(samples.get(), sizeof(uint16_t), count, file.get());
+    // In pieces, so that a read given up ends soon. The samples a short file
+    // lacks stay 0.
+    constexpr size_t kPiece = size_t(64) << 20;
+    size_t read = 0;
+    while (read < count) {
+        if (progress.cancel && progress.cancel->load())
+            return false;
+        const size_t wanted = std::min<size_t>(kPiece, count - read);
+        const size_t got = std::fread(samples.get() + read, sizeof(uint16_t), wanted, file);
+        read += got;
+        if (got < wanted)
+            break;
+    }
     std::fill(samples.get() + read, samples.get() + count, uint16_t(0));
-    file.reset();
-    console::out() << "- File loaded." << std::endl;
+    if (progress.fileRead)
+        progress.fileRead();
 
     if (storage.capacity() > 0)
         volume.voxels = std::move(storage);
@@ -176,12 +215,38 @@ bool readVolumeStream(std::FILE* stream, VolumeData& volume, uint64_t memoryBudg
     volume.height = int32_t(height);
     volume.depth = int32_t(depth);
     volume.level = {1, {{0, 0, 0}}, {{int32_t(width), int32_t(height), int32_t(depth)}}};
-
-    const size_t sliceSize = size_t(width) * height;
-    convertSlices(samples.get(), sliceSize, depth, volume.voxels.data(), volume.histogram,
-                  workersFor(count), [depth](size_t z) { printPreparing(z, depth); });
-    console::out() << std::endl << "- Data prepared." << std::endl;
+    convertSlices(samples.get(), size_t(width) * height, depth, volume.voxels.data(),
+                  volume.histogram, workersFor(count), progress.sliceDone);
     return true;
+}
+
+LoadLines::LoadLines(const VolumeLoadPlan& plan)
+    : m_reduced(plan.factor > 1), m_slices(plan.levelExtents()[2])
+{
+    if (m_reduced)
+        console::out() << "- Resolution 1/" << plan.factor << ": "
+                       << extentsText(plan.levelExtents().data()) << " of "
+                       << extentsText(plan.extents.data()) << std::endl;
+}
+
+void LoadLines::fileRead()
+{
+    // A reduced level is read and prepared in one pass: said at its end.
+    if (!m_reduced)
+        console::out() << "- File loaded." << std::endl;
+}
+
+void LoadLines::sliceDone(size_t slice)
+{
+    // A single slice has no fraction to show: it is the whole volume.
+    const uint64_t percent = m_slices > 1 ? 100 * uint64_t(slice) / (m_slices - 1) : 100;
+    console::out() << "\r- Preparing data (" << percent << "%) ..." << std::flush;
+}
+
+void LoadLines::finished()
+{
+    console::out() << std::endl
+                   << (m_reduced ? "- File loaded.\n" : "") << "- Data prepared." << std::endl;
 }
 
 std::string readVolumeSamples(const std::string& path, SampleVolume& volume, bool withSamples)

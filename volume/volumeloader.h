@@ -1,10 +1,14 @@
 #pragma once
 
+#include "platform/regularfile.h"
+#include "volume/reducedlevel.h"
 #include "volume/volumedata.h"
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 
 // Volume file (".dat"), little-endian: three unsigned 16-bit extents (width,
@@ -35,6 +39,58 @@ bool readVolumeFile(const std::string& path, VolumeData& volume, uint64_t memory
 // Takes the stream over and closes it.
 bool readVolumeStream(std::FILE* file, VolumeData& volume, uint64_t memoryBudget,
                       const ExtentsCheck& fits = {});
+
+// Opens a volume file for a load: prints the "- Loading file" line, and the
+// error line where it is no regular file that can be read (null then).
+FilePtr openVolumeFile(const std::string& path);
+
+// What a load of a volume file reads: the file's extents, and the level
+// 1/factor it is shown at (1: every voxel; reducedlevel.h).
+struct VolumeLoadPlan
+{
+    VolumeExtents extents{};
+    uint32_t factor = 1;
+    std::string failure; // the error line's reason, should the memory not be had
+    unsigned workers() const;
+    VolumeExtents levelExtents() const;
+};
+
+// Reads the header of `file` and decides the level, with the checks and
+// error lines of readVolumeStream; nothing where the file is refused.
+std::optional<VolumeLoadPlan> planVolumeLoad(std::FILE* file, uint64_t memoryBudget,
+                                             const ExtentsCheck& fits = {});
+
+// How a planned read reports: once the file's samples are in memory, after
+// each of the level's slices (in order, on the calling thread), and the flag
+// that gives it up (then it returns false).
+struct LoadProgress
+{
+    std::function<void()> fileRead;
+    std::function<void(size_t slice)> sliceDone;
+    const std::atomic<bool>* cancel = nullptr;
+};
+
+// Reads the samples after the header as `plan` says into `volume`, printing
+// nothing. False, leaving `volume` as it was, where the memory cannot be had
+// or the read is given up.
+bool readPlannedVolume(std::FILE* file, const VolumeLoadPlan& plan, VolumeData& volume,
+                       const LoadProgress& progress);
+
+// The console lines of a planned read: "- Resolution 1/2: ..." for a reduced
+// level at once, then "- File loaded.", the "- Preparing data" lines and
+// "- Data prepared." as the read reports.
+class LoadLines
+{
+public:
+    explicit LoadLines(const VolumeLoadPlan& plan);
+    void fileRead();
+    void sliceDone(size_t slice);
+    void finished();
+
+private:
+    bool m_reduced;
+    uint32_t m_slices;
+};
 
 // Bytes a load may hold in flight by default: half the machine's memory, or
 // the megabytes the environment variable KASTRA_MEMORY_MB gives.
