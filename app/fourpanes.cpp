@@ -158,6 +158,13 @@ void FourPanes::volumeLoaded(const ScanKind& kind)
         setPercentileWindow();
 }
 
+void FourPanes::volumeRefined(const ScanKind& kind)
+{
+    // The same volume, finer: the grey window stays.
+    m_link->setVolume(&m_view->volume(), m_view->volumeTexture(), kind.voxelSize, kind.ct,
+                      kind.patientAxes);
+}
+
 void FourPanes::timeStepped()
 {
     m_link->resetPoint();

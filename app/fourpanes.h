@@ -40,6 +40,7 @@ public:
     // A volume was loaded: the point to its centre, no lines, the window
     // that suits it (a CT soft tissue's, else its 1st to 99th percentile).
     void volumeLoaded(const ScanKind& kind);
+    void volumeRefined(const ScanKind& kind);
     // Another volume of the time axis is shown: the point to the centre.
     void timeStepped();
 

@@ -87,6 +87,17 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags) : QMainWindow(par
         m_readout->volumeLoaded(m_loadingKind);
         m_fourPanes->volumeLoaded(m_loadingKind);
     });
+    // A large volume's finer level follows its coarse first picture.
+    connect(m_glWidget->notifier(), &ViewNotifier::finerLevelProgress, this, [this](int percent) {
+        statusBar()->showMessage(tr("Feinere Auflösung: %1 % gelesen").arg(percent));
+    });
+    connect(m_glWidget->notifier(), &ViewNotifier::volumeRefined, this, [this] {
+        statusBar()->clearMessage();
+        m_graphic_view->update();
+        m_viewMenu->volumeRefined();
+        m_readout->volumeLoaded(m_loadingKind);
+        m_fourPanes->volumeRefined(m_loadingKind);
+    });
     QMenu* transfer = menuBar()->addMenu(tr("&Transferfunktion"));
     m_history = new TransferHistory(m_graphic_view, m_min_density, m_max_density, this);
     m_history->addActions(transfer);

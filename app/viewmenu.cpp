@@ -86,6 +86,12 @@ ViewMenu::ViewMenu(QMenu* menu, GLWidget* view, Histogram* histogram, QWidget* w
     connect(m_cut, &QAction::toggled, view, &GLWidget::setCut);
 }
 
+void ViewMenu::volumeRefined()
+{
+    if (m_cropDialog)
+        m_cropDialog->followView();
+}
+
 void ViewMenu::volumeLoaded(const ScanKind& kind, const QString& volume)
 {
     m_cut->setChecked(false);

@@ -37,6 +37,8 @@ public:
     // standard views named for its axes, the axes it was last shown by
     // where they are not the patient's.
     void volumeLoaded(const ScanKind& kind, const QString& volume);
+    // The crop dialog follows the finer level of the volume on show.
+    void volumeRefined();
 
 private:
     // The standard views' captions for the patient's axes or the volume's own.

@@ -17,6 +17,8 @@ GLWidget::GLWidget(QWidget* parent)
 {
     // A click gives the view the keyboard, for its keys (Home).
     setFocusPolicy(Qt::ClickFocus);
+    m_finerLevelPoll.setInterval(100);
+    connect(&m_finerLevelPoll, &QTimer::timeout, this, &GLWidget::pollFinerLevel);
 }
 
 GLWidget::~GLWidget()
@@ -29,9 +31,15 @@ GLWidget::~GLWidget()
     m_emptySpace.release();
 }
 
-QSize GLWidget::sizeHint() const { return QSize(400, 400); }
+QSize GLWidget::sizeHint() const
+{
+    return QSize(400, 400);
+}
 
-QSize GLWidget::minimumSizeHint() const { return QSize(50, 50); }
+QSize GLWidget::minimumSizeHint() const
+{
+    return QSize(50, 50);
+}
 
 // The extent along which the axis's slice quad moves (slicequad.h): x's
 // plane lies at a depth coordinate, y's at a height, z's at a width, so
@@ -199,18 +207,69 @@ void GLWidget::resizeGL(int width, int height)
 
 VolumeData* GLWidget::loadVolume(std::string fileName)
 {
+    // A finer level still on its way belongs to the volume before.
+    m_finerLevel.cancel();
+    m_finerLevelPoll.stop();
     // Past the graphics check the file loads (a short one with zeros), whole
-    // or at a reduced level.
-    const bool loads = readVolumeFile(fileName, m_volume, defaultVolumeMemoryBudget(),
-                                      [this](uint32_t width, uint32_t height, uint32_t depth) {
-                                          return graphicsRefusal(width, height, depth);
-                                      });
-    if (loads) {
+    // or at a reduced level; a large one first at a coarse level.
+    FilePtr file = openVolumeFile(fileName);
+    const std::optional<VolumeLoadPlan> plan =
+        file ? planVolumeLoad(file.get(), defaultVolumeMemoryBudget(),
+                              [this](uint32_t width, uint32_t height, uint32_t depth) {
+                                  return graphicsRefusal(width, height, depth);
+                              })
+             : std::nullopt;
+    VolumeChange change = VolumeChange::Refused;
+    if (plan) {
+        const VolumeExtents& extents = plan->extents;
+        const uint32_t coarse = factorForVoxels(extents, m_coarseVoxels);
+        if (uint64_t(extents[0]) * extents[1] * extents[2] > m_coarseFirstAbove &&
+            coarse > plan->factor && readStridedLevel(file.get(), extents, coarse, m_volume)) {
+            m_finerLevel.start(fileName, *plan);
+            m_finerLevelPoll.start();
+            change = VolumeChange::Coarse;
+        } else if (readVolumeStream(file.release(), m_volume, *plan)) {
+            change = VolumeChange::Replaced;
+        }
+    }
+    if (change != VolumeChange::Refused) {
         m_volumePath = fileName;
         m_wholeLevel.reset();
     }
-    volumeChanged(loads);
+    volumeChanged(change);
     return &m_volume;
+}
+
+void GLWidget::setCoarseFirst(uint64_t fileVoxels, uint64_t coarseVoxels)
+{
+    m_coarseFirstAbove = fileVoxels;
+    m_coarseVoxels = coarseVoxels;
+}
+
+void GLWidget::pollFinerLevel()
+{
+    emit m_notifier.finerLevelProgress(m_finerLevel.poll());
+    if (!m_finerLevel.finished())
+        return;
+    m_finerLevelPoll.stop();
+    VolumeData finer;
+    if (!m_finerLevel.take(finer))
+        return; // the coarse level stays
+    // A region at full resolution stays on show; the level it came from is the finer one now.
+    VolumeData& level = m_wholeLevel ? *m_wholeLevel : m_volume;
+    const int from = level.level.factor, to = finer.level.factor;
+    level = std::move(finer);
+    if (m_wholeLevel)
+        return;
+    // The crop box the same part of the file, in the finer level's voxels.
+    CropBox box = m_cropBox;
+    for (size_t axis = 0; axis < 3; ++axis)
+        if (box.to[axis] >= 0) {
+            box.from[axis] = box.from[axis] * from / to;
+            box.to[axis] = ((box.to[axis] + 1) * from - 1) / to;
+        }
+    m_cropBox = box.clampedTo(extents());
+    volumeChanged(VolumeChange::Refined);
 }
 
 std::string GLWidget::loadRegionAtFullResolution()
@@ -224,9 +283,9 @@ std::string GLWidget::loadRegionAtFullResolution()
         from[axis] = box.from[axis] * level.factor;
         to[axis] = std::min((box.to[axis] + 1) * level.factor, level.fileExtents[axis]) - 1;
     }
-    const std::string refusal = graphicsRefusal(uint32_t(to[0] - from[0] + 1),
-                                                uint32_t(to[1] - from[1] + 1),
-                                                uint32_t(to[2] - from[2] + 1));
+    const std::string refusal =
+        graphicsRefusal(uint32_t(to[0] - from[0] + 1), uint32_t(to[1] - from[1] + 1),
+                        uint32_t(to[2] - from[2] + 1));
     if (!refusal.empty())
         return refusal;
     // The level stays in memory beside the region.
@@ -240,7 +299,7 @@ std::string GLWidget::loadRegionAtFullResolution()
         return error;
     m_wholeLevel = std::make_unique<VolumeData>(std::move(m_volume));
     m_volume = std::move(*region);
-    volumeChanged(true);
+    volumeChanged(VolumeChange::Replaced);
     return {};
 }
 
@@ -250,46 +309,56 @@ void GLWidget::showWholeLevel()
         return;
     m_volume = std::move(*m_wholeLevel);
     m_wholeLevel.reset();
-    volumeChanged(true);
+    volumeChanged(VolumeChange::Replaced);
 }
 
-void GLWidget::volumeChanged(bool replaced)
+void GLWidget::volumeChanged(VolumeChange change)
 {
     m_emptySpace.setVolume(m_volume);
     lookForSurfaces();
     m_refinement.stop();
-    if (replaced) {
+    const bool anew = change == VolumeChange::Replaced || change == VolumeChange::Coarse;
+    if (anew) {
         // A crop and a cut belong to the volume they were made on.
         m_cropBox = CropBox();
         m_cut = false;
+        // The value under the mouse, from now on.
+        setMouseTracking(true);
+    }
+    if (change != VolumeChange::Refused) {
         // The picture fits the new box; the zoom and pan stay as the user left them.
         const FrameGeometry frame =
             frameGeometryFor(m_volume.width, m_volume.height, m_volume.depth);
         m_camera.setBox(QVector3D(frame.half[0], frame.half[1], frame.half[2]));
-        // The value under the mouse, from now on.
-        setMouseTracking(true);
     }
     if (m_glInitialized) {
-        // Called from a button, outside the GL callbacks.
+        // Called from a button or a timer, outside the GL callbacks.
         makeCurrent();
         const bool gradientsWereHeld = m_gradientsHeld;
+        m_quietUpload = change == VolumeChange::Coarse;
         uploadVolumeTexture();
+        m_quietUpload = false;
         // The ray caster's second build lives while the gradient textures hold the volume.
         if (m_gradientsHeld != gradientsWereHeld && m_raycastProgram != 0)
             rebuildRaycastProgram();
         m_emptySpace.uploadGrid();
         createFramebuffers();
     }
+    if (change == VolumeChange::Refined)
+        update();
     // The densities take 2 bytes a voxel, the gradients 3 where they fit.
-    if (replaced) {
+    if (change == VolumeChange::Replaced || change == VolumeChange::Refined) {
         const int bytes = m_gradientsHeld ? 5 : 2;
         console::err() << "- Graphics memory for the volume: "
-                       << std::lround(double(m_volume.voxels.size()) * bytes / (1 << 20))
-                       << " MB (" << bytes << " bytes a voxel"
+                       << std::lround(double(m_volume.voxels.size()) * bytes / (1 << 20)) << " MB ("
+                       << bytes << " bytes a voxel"
                        << (m_gradientsHeld ? "" : "; shading reads the densities") << ")."
                        << std::endl;
-        emit m_notifier.volumeReplaced();
     }
+    if (anew)
+        emit m_notifier.volumeReplaced();
+    else if (change == VolumeChange::Refined)
+        emit m_notifier.volumeRefined();
 }
 
 // Whether the table is sharp over the densities the volume holds (a

@@ -13,11 +13,13 @@
 #include "render/viewnotifier.h"
 #include "render/voxelpick.h"
 #include "tfeditor/controlpoint.h"
+#include "volume/backgroundload.h"
 #include "volume/volumedata.h"
 
 #include <QGLWidget>
 #include <QImage>
 #include <QPoint>
+#include <QTimer>
 
 #include <array>
 #include <cstdint>
@@ -62,6 +64,11 @@ public:
     // Back from such a region to the level kept aside, not read again.
     void showWholeLevel();
     bool regionShown() const { return m_wholeLevel != nullptr; }
+    // A volume file of more than `fileVoxels` voxels is first shown at a
+    // coarse level of at most `coarseVoxels`, read by striding through the
+    // file, while the level it is shown at then is read on a thread.
+    void setCoarseFirst(uint64_t fileVoxels, uint64_t coarseVoxels);
+    bool readingFinerLevel() const { return m_finerLevel.running(); }
     void showTimeStep(VolumeData& next); // swaps in voxels of the same extents, the view kept
 
     // Rebuilds the transfer table from control points placed on a widget of
@@ -213,8 +220,14 @@ private:
     // Why the GL cannot hold a volume of these extents beside the shown one,
     // or "" where it can.
     std::string graphicsRefusal(uint32_t width, uint32_t height, uint32_t depth);
-    // After m_volume is replaced (or a load refused: `replaced` false).
-    void volumeChanged(bool replaced);
+    // After m_volume changed: not at all (a load refused); for another volume
+    // or region (the crop, the cut and the box anew); to the coarse first
+    // level of a large one (uploaded without console lines); or to the
+    // finer level of the one on show (the crop kept, at the new level).
+    enum class VolumeChange { Refused, Replaced, Coarse, Refined };
+    void volumeChanged(VolumeChange change);
+    // The finer level read in the background, once it is there.
+    void pollFinerLevel();
     GLenum m_heldGLError = GL_NO_ERROR; // pending before the check, for the upload to report
     void paintSlice(const FrameGeometry& frame);
     void paintRaycast(const FrameGeometry& frame);
@@ -247,6 +260,11 @@ private:
     VolumeData m_volume;
     std::string m_volumePath;                 // the file m_volume came from
     std::unique_ptr<VolumeData> m_wholeLevel; // while a region of it is shown
+    BackgroundLoad m_finerLevel;
+    QTimer m_finerLevelPoll;
+    uint64_t m_coarseFirstAbove = uint64_t(1) << 28; // 256 M voxels
+    uint64_t m_coarseVoxels = uint64_t(1) << 26;     // 64 M voxels
+    bool m_quietUpload = false;
     int32_t m_viewportWidth = 770;
     int32_t m_viewportHeight = 500;
     std::vector<TransferEntry> m_transferTable;

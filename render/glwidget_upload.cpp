@@ -30,10 +30,12 @@ void GLWidget::uploadVolumeTexture()
         glBindTexture(GL_TEXTURE_3D, m_volumeTexture);
         if (reportGLFailure("Could not bind texture: "))
             return;
-        console::out() << "####################################" << std::endl;
-        console::out() << "Width: " << width << std::endl;
-        console::out() << "Height: " << height << std::endl;
-        console::out() << "Depth: " << depth << std::endl;
+        if (!m_quietUpload) {
+            console::out() << "####################################" << std::endl;
+            console::out() << "Width: " << width << std::endl;
+            console::out() << "Height: " << height << std::endl;
+            console::out() << "Depth: " << depth << std::endl;
+        }
 
         const bool exact = features.nonPowerOfTwo;
         const int extents[3] = {exact ? width : nextPowerOfTwo(width),

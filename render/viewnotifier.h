@@ -20,4 +20,8 @@ signals:
     void cameraChanged();
     // A load replaced the volume (a refused file leaves the old one).
     void volumeReplaced();
+    // A large volume's finer level, read while a coarse one was shown: the
+    // share read (0..100), and its replacing the coarse one, seen as before.
+    void finerLevelProgress(int percent);
+    void volumeRefined();
 };

@@ -150,8 +150,9 @@ uint32_t finestFittingFactor(const VolumeExtents& file, uint64_t memoryBudget, u
     return 0;
 }
 
-bool readReducedLevel(std::FILE* file, const VolumeExtents& extents, uint32_t factor, unsigned workers,
-                      VolumeData& volume, const std::function<void(size_t slice)>& sliceDone,
+bool readReducedLevel(std::FILE* file, const VolumeExtents& extents, uint32_t factor,
+                      unsigned workers, VolumeData& volume,
+                      const std::function<void(size_t slice)>& sliceDone,
                       const std::atomic<bool>* cancel)
 {
     const VolumeExtents level = reducedExtents(extents, factor);
@@ -257,10 +258,11 @@ bool readStridedLevel(std::FILE* file, const VolumeExtents& extents, uint32_t fa
         std::vector<uint16_t>& row = rows[index];
         std::vector<uint16_t> picked(level[0]);
         for (uint32_t j = 0; j < level[1]; ++j) {
-            const uint64_t start = (uint64_t(k) * factor * extents[1] + uint64_t(j) * factor) *
-                                   extents[0];
+            const uint64_t start =
+                (uint64_t(k) * factor * extents[1] + uint64_t(j) * factor) * extents[0];
             const size_t bytes = row.size() * sizeof(uint16_t);
-            const size_t got = reader.read(kHeaderBytes + start * sizeof(uint16_t), row.data(), bytes);
+            const size_t got =
+                reader.read(kHeaderBytes + start * sizeof(uint16_t), row.data(), bytes);
             std::memset(reinterpret_cast<char*>(row.data()) + got, 0, bytes - got);
             for (uint32_t i = 0; i < level[0]; ++i)
                 picked[i] = row[size_t(i) * factor];

@@ -37,8 +37,9 @@ uint32_t finestFittingFactor(const VolumeExtents& file, uint64_t memoryBudget, u
 // of the level's slices, in order. False, leaving `volume` as it was, where
 // the memory cannot be had.
 // A read given up by `cancel` returns false too.
-bool readReducedLevel(std::FILE* file, const VolumeExtents& extents, uint32_t factor, unsigned workers,
-                      VolumeData& volume, const std::function<void(size_t slice)>& sliceDone,
+bool readReducedLevel(std::FILE* file, const VolumeExtents& extents, uint32_t factor,
+                      unsigned workers, VolumeData& volume,
+                      const std::function<void(size_t slice)>& sliceDone,
                       const std::atomic<bool>* cancel = nullptr);
 
 // A coarse level for a first picture, read by striding through the file:

@@ -24,11 +24,6 @@ namespace {
 constexpr uint64_t kMaxSamples = uint64_t(std::numeric_limits<int32_t>::max());
 constexpr size_t kHeaderBytes = 6;
 
-void printLoadError(const char* reason)
-{
-    console::err() << "+ Error loading file" << reason << std::endl << std::endl;
-}
-
 // The three little-endian extents at the start of a volume file; false when
 // the file is shorter than its header.
 bool readHeader(std::FILE* file, uint32_t extents[3])
@@ -48,6 +43,11 @@ std::string extentsText(const uint32_t extents[3])
 }
 
 } // namespace
+
+void printLoadError(const std::string& reason)
+{
+    console::err() << "+ Error loading file" << reason << std::endl << std::endl;
+}
 
 bool volumeFitsLoader(uint64_t width, uint64_t height, uint64_t depth, uint64_t memoryBudget)
 {
@@ -98,15 +98,19 @@ bool readVolumeStream(std::FILE* stream, VolumeData& volume, uint64_t memoryBudg
 {
     FilePtr file(stream);
     const std::optional<VolumeLoadPlan> plan = planVolumeLoad(file.get(), memoryBudget, fits);
-    if (!plan)
-        return false;
-    LoadLines lines(*plan);
-    const bool read = readPlannedVolume(file.get(), *plan, volume,
-                                        {[&lines] { lines.fileRead(); },
-                                         [&lines](size_t slice) { lines.sliceDone(slice); },
-                                         nullptr});
+    return plan && readVolumeStream(file.release(), volume, *plan);
+}
+
+bool readVolumeStream(std::FILE* stream, VolumeData& volume, const VolumeLoadPlan& plan)
+{
+    FilePtr file(stream);
+    LoadLines lines(plan);
+    const bool read =
+        readPlannedVolume(file.get(), plan, volume,
+                          {[&lines] { lines.fileRead(); },
+                           [&lines](size_t slice) { lines.sliceDone(slice); }, nullptr});
     if (!read) {
-        printLoadError(plan->failure.c_str());
+        printLoadError(plan.failure);
         return false;
     }
     lines.finished();
@@ -126,7 +130,7 @@ std::optional<VolumeLoadPlan> planVolumeLoad(std::FILE* file, uint64_t memoryBud
     const uint32_t width = header[0], height = header[1], depth = header[2];
     const std::string extents = extentsText(header);
     if (width == 0 || height == 0 || depth == 0) {
-        printLoadError((": the volume " + extents + " has no samples.").c_str());
+        printLoadError(": the volume " + extents + " has no samples.");
         return std::nullopt;
     }
     VolumeLoadPlan plan;
@@ -140,13 +144,12 @@ std::optional<VolumeLoadPlan> planVolumeLoad(std::FILE* file, uint64_t memoryBud
     if (refusal.empty())
         return plan;
     // What does not fit whole is shown at a reduced level, where one fits.
-    plan.factor = finestFittingFactor(plan.extents, memoryBudget, plan.workers(),
-                                      [&fits](const VolumeExtents& level) {
-                                          return fits ? fits(level[0], level[1], level[2])
-                                                      : std::string();
-                                      });
+    plan.factor = finestFittingFactor(
+        plan.extents, memoryBudget, plan.workers(), [&fits](const VolumeExtents& level) {
+            return fits ? fits(level[0], level[1], level[2]) : std::string();
+        });
     if (plan.factor == 0) {
-        printLoadError(refusal.c_str());
+        printLoadError(refusal);
         return std::nullopt;
     }
     plan.failure = refusal;
@@ -166,8 +169,7 @@ VolumeExtents VolumeLoadPlan::levelExtents() const
 bool readPlannedVolume(std::FILE* file, const VolumeLoadPlan& plan, VolumeData& volume,
                        const LoadProgress& progress)
 {
-    if (plan.factor > 1)
-    {
+    if (plan.factor > 1) {
         if (!readReducedLevel(file, plan.extents, plan.factor, plan.workers(), volume,
                               progress.sliceDone, progress.cancel))
             return false;

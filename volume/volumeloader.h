@@ -40,6 +40,9 @@ bool readVolumeFile(const std::string& path, VolumeData& volume, uint64_t memory
 bool readVolumeStream(std::FILE* file, VolumeData& volume, uint64_t memoryBudget,
                       const ExtentsCheck& fits = {});
 
+// Prints a load's error line: "+ Error loading file" + reason, and a blank line.
+void printLoadError(const std::string& reason);
+
 // Opens a volume file for a load: prints the "- Loading file" line, and the
 // error line where it is no regular file that can be read (null then).
 FilePtr openVolumeFile(const std::string& path);
@@ -59,6 +62,10 @@ struct VolumeLoadPlan
 // error lines of readVolumeStream; nothing where the file is refused.
 std::optional<VolumeLoadPlan> planVolumeLoad(std::FILE* file, uint64_t memoryBudget,
                                              const ExtentsCheck& fits = {});
+
+// The rest of readVolumeStream once the header is planned: the read, with
+// its console lines.
+bool readVolumeStream(std::FILE* file, VolumeData& volume, const VolumeLoadPlan& plan);
 
 // How a planned read reports: once the file's samples are in memory, after
 // each of the level's slices (in order, on the calling thread), and the flag

@@ -1161,6 +1161,10 @@
         <source>Film gespeichert: %1</source>
         <translation>Film saved: %1</translation>
     </message>
+    <message>
+        <source>Feinere Auflösung: %1 % gelesen</source>
+        <translation>Finer resolution: %1 % read</translation>
+    </message>
 </context>
 <context>
     <name>OpenFileDialog</name>

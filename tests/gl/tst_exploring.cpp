@@ -8,6 +8,8 @@
 #include "app/viewreadout.h"
 #include "render/orientationmarker.h"
 #include "tests/support/consolecapture.h"
+#include "tests/support/expectedvolume.h"
+#include "tests/support/shownwindow.h"
 #include "tests/support/testfolder.h"
 #include "tests/support/testview.h"
 #include "tools/uidriver.h"
@@ -350,6 +352,61 @@ private slots:
         QCOMPARE(view->volume().width, 100);
         QCOMPARE(level->text(), QString("Auflösung 1/2: 100 x 100 x 100 von 200 x 200 x 200"));
         QVERIFY(console.out().find("Loading") == std::string::npos);
+    }
+
+    // A large volume shows a coarse level at once, each voxel the first of
+    // its block, and the finer level replaces it once a thread has read it:
+    // the turn, the zoom, the table and the crop box (the same part of the
+    // file) kept, the histogram the file's; the console says what a load of
+    // the finer level says, and only that.
+    void aLargeVolumeFirstShowsACoarseLevel()
+    {
+        TestFolder folder(TestFolder::WithShaders);
+        const SampleVolume file = phantom(64);
+        QVERIFY(writeVolumeFile("v.dat", file));
+        const std::string path = QFileInfo("v.dat").absoluteFilePath().toStdString();
+        std::unique_ptr<MainWindow> window = shownWindow();
+        GLWidget* view = window->m_glWidget;
+        view->setCoarseFirst(64 * 64 * 64 - 1, 16 * 16 * 16); // coarse: every fourth voxel
+        ConsoleCapture console;
+        window->openPath(QString::fromStdString(path));
+        const VolumeData& shown = view->volume();
+        QCOMPARE(QVector<int>({shown.width, shown.height, shown.depth}), QVector<int>({16, 16, 16}));
+        for (int z = 0; z < 16; ++z)
+            for (int y = 0; y < 16; ++y)
+                for (int x = 0; x < 16; ++x)
+                    QCOMPARE(std::lround(shown.voxels[size_t(x + 16 * (y + 16 * z))] * 4095),
+                             long(file.at(4 * x, 4 * y, 4 * z)));
+        QCOMPARE(console.out(), "- Loading file '" + path + "' ... \n");
+        setTransfer(*view, kColours);
+        const std::vector<TransferEntry> table = view->transferTable();
+        ui::drag(view, QPoint(300, 200), QPoint(340, 230));
+        ui::wheel(view, QPoint(350, 250), 2);
+        const Camera camera = view->camera();
+        view->setCropBox({{{2, 3, 4}}, {{9, 10, 11}}});
+
+        QTRY_COMPARE_WITH_TIMEOUT(view->volume().width, 64, 30000);
+        QCOMPARE(view->cropBox(), (CropBox{{{8, 12, 16}}, {{39, 43, 47}}}));
+        QVERIFY(view->transferTable() == table);
+        QCOMPARE(view->xRotation(), 30);
+        QCOMPARE(view->yRotation(), 40);
+        QVERIFY(view->camera().zoom() == camera.zoom());
+        QVERIFY(view->volume().histogram ==
+                expectedVolume(volumeFileBytes(64, 64, 64, file.samples)).histogram);
+        // Among the turn's and the frames' lines, the load's, once.
+        std::string lines = "- File loaded.\n";
+        for (int z = 0; z < 64; ++z)
+            lines += "\r- Preparing data (" + std::to_string(100 * z / 63) + "%) ...";
+        lines += "\n- Data prepared.\n####################################\nWidth: 64\nHeight: "
+                 "64\nDepth: 64\n";
+        const std::string out = console.out();
+        QVERIFY(out.find(lines) != std::string::npos);
+        QCOMPARE(out.find("Width:"), out.rfind("Width:"));
+        QCOMPARE(out.find("- Loading file '" + path + "' ... \n"), size_t(0));
+        QCOMPARE(out.rfind("Loading"), size_t(2));
+        const std::string memory = "- Graphics memory for the volume: 1 MB (5 bytes a voxel).\n";
+        QVERIFY(console.err().find(memory) != std::string::npos);
+        QCOMPARE(console.err().find("- Graphics memory"), console.err().rfind("- Graphics memory"));
     }
 
     // Each standard view's key (Ctrl+1 to Ctrl+6, as the menu lists them)
