@@ -1,5 +1,8 @@
 #include "volume/volumewriter.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -31,35 +34,72 @@ bool writeVolumeFile(const std::string& path, const SampleVolume& volume)
 bool writeVolumeFile(const std::string& path, int width, int height, int depth,
                      const uint16_t* samples)
 {
-    if (!fitsHeader(width) || !fitsHeader(height) || !fitsHeader(depth))
-        return false;
-    const size_t total = size_t(width) * size_t(height) * size_t(depth);
+    VolumeFileWriter writer(path, width, height, depth);
+    const size_t row = size_t(std::max(width, 0));
+    for (int z = 0; z < depth; ++z)
+        for (int y = 0; y < height; ++y)
+            writer.writeRow(y, z, samples + row * (size_t(y) + size_t(height) * size_t(z)));
+    return writer.commit();
+}
 
-    // Written beside the target and renamed over it: an interrupted or failed
-    // write never leaves a half-written volume, or damages an older one,
-    // under the final name.
-    const std::string partial = path + ".part";
-    std::FILE* file = std::fopen(partial.c_str(), "wb");
-    if (!file)
-        return false;
+// Written beside the target and renamed over it: an interrupted or failed
+// write never leaves a half-written volume, or damages an older one, under
+// the final name.
+VolumeFileWriter::VolumeFileWriter(const std::string& path, int width, int height, int depth)
+    : m_path(path), m_width(width), m_height(height), m_bytes(2 * size_t(std::max(width, 0)))
+{
+    m_failed = !fitsHeader(width) || !fitsHeader(height) || !fitsHeader(depth);
+    if (m_failed)
+        return;
+    m_descriptor = ::open((path + ".part").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    unsigned char header[6];
+    putLittleEndian(&header[0], uint16_t(width));
+    putLittleEndian(&header[2], uint16_t(height));
+    putLittleEndian(&header[4], uint16_t(depth));
+    const off_t size = off_t(volumeFileSize(width, height, depth));
+    m_failed = m_descriptor < 0 || ::pwrite(m_descriptor, header, 6, 0) != 6 ||
+               ::ftruncate(m_descriptor, size) != 0;
+}
 
-    // Converted a block at a time: a whole-file byte copy of a large volume
-    // would double the memory the writer needs.
-    constexpr size_t kBlockSamples = size_t(1) << 16;
-    std::vector<unsigned char> bytes(2 * kBlockSamples);
-    putLittleEndian(&bytes[0], uint16_t(width));
-    putLittleEndian(&bytes[2], uint16_t(height));
-    putLittleEndian(&bytes[4], uint16_t(depth));
-    bool written = std::fwrite(bytes.data(), 1, 6, file) == 6;
-    for (size_t first = 0; written && first < total; first += kBlockSamples) {
-        const size_t count = std::min(kBlockSamples, total - first);
-        for (size_t i = 0; i < count; ++i)
-            putLittleEndian(&bytes[2 * i], samples[first + i]);
-        written = std::fwrite(bytes.data(), 1, 2 * count, file) == 2 * count;
+VolumeFileWriter::~VolumeFileWriter()
+{
+    if (m_descriptor >= 0) {
+        ::close(m_descriptor);
+        std::remove((m_path + ".part").c_str());
     }
-    // A full disk may only show when the buffered rest is flushed on close.
-    const bool closed = std::fclose(file) == 0;
-    if (written && closed && std::rename(partial.c_str(), path.c_str()) == 0)
+}
+
+bool VolumeFileWriter::writeRow(int y, int z, const uint16_t* samples)
+{
+    if (m_failed || y < 0 || y >= m_height || z < 0)
+        return false;
+    if (std::all_of(samples, samples + m_width, [](uint16_t sample) { return sample == 0; }))
+        return true;
+    for (int x = 0; x < m_width; ++x)
+        putLittleEndian(&m_bytes[2 * size_t(x)], samples[x]);
+    const off_t offset =
+        off_t(6 + 2 * (uint64_t(z) * uint64_t(m_height) + uint64_t(y)) * uint64_t(m_width));
+    size_t done = 0;
+    while (done < m_bytes.size()) {
+        const ssize_t wrote = ::pwrite(m_descriptor, m_bytes.data() + done, m_bytes.size() - done,
+                                       offset + off_t(done));
+        if (wrote <= 0) {
+            m_failed = true;
+            return false;
+        }
+        done += size_t(wrote);
+    }
+    return true;
+}
+
+bool VolumeFileWriter::commit()
+{
+    if (m_descriptor < 0)
+        return false;
+    const bool closed = ::close(m_descriptor) == 0;
+    m_descriptor = -1;
+    const std::string partial = m_path + ".part";
+    if (!m_failed && closed && std::rename(partial.c_str(), m_path.c_str()) == 0)
         return true;
     std::remove(partial.c_str());
     return false;
