@@ -23,8 +23,11 @@ CropDialog::CropDialog(GLWidget* view, QWidget* parent) : QDialog(parent), m_vie
         grid->addWidget(label, axis + 1, 0);
         grid->addWidget(m_from[axis], axis + 1, 1);
         grid->addWidget(m_to[axis], axis + 1, 2);
-        for (QSpinBox* box : {m_from[axis], m_to[axis]})
+        // A number typed applies once it is whole (Enter or the next field).
+        for (QSpinBox* box : {m_from[axis], m_to[axis]}) {
+            box->setKeyboardTracking(false);
             connect(box, qOverload<int>(&QSpinBox::valueChanged), this, &CropDialog::apply);
+        }
     }
     QDialogButtonBox* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
     buttons->button(QDialogButtonBox::Close)->setText(tr("&Schließen"));
@@ -54,11 +57,25 @@ CropDialog::CropDialog(GLWidget* view, QWidget* parent) : QDialog(parent), m_vie
 void CropDialog::loadFullResolution()
 {
     setCursor(Qt::WaitCursor);
-    const std::string refusal = m_view->loadRegionAtFullResolution();
+    const GLWidget::RegionLoad load = m_view->loadRegionAtFullResolution();
     unsetCursor();
     followView();
-    if (!refusal.empty())
-        m_note->setText(tr("Nicht in voller Auflösung: %1.").arg(QString::fromStdString(refusal)));
+    const QString region =
+        tr("%1 x %2 x %3 Voxel").arg(load.extents[0]).arg(load.extents[1]).arg(load.extents[2]);
+    switch (load.refusal) {
+    case GLWidget::RegionLoad::None:
+        break;
+    case GLWidget::RegionLoad::Graphics:
+        m_note->setText(tr("%1 passen nicht in den Grafikspeicher.").arg(region));
+        break;
+    case GLWidget::RegionLoad::Memory:
+        m_note->setText(tr("%1 passen nicht in den Speicher.").arg(region));
+        break;
+    case GLWidget::RegionLoad::File:
+        m_note->setText(tr("Die Datei lässt sich nicht mehr lesen."));
+        break;
+    }
+    adjustSize();
 }
 
 void CropDialog::followView()

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 GLWidget::GLWidget(QWidget* parent)
     : QGLWidget(parent), m_transferTable(kDensityCount, TransferEntry{0, 0, 0, 255}),
@@ -272,35 +273,44 @@ void GLWidget::pollFinerLevel()
     volumeChanged(VolumeChange::Refined);
 }
 
-std::string GLWidget::loadRegionAtFullResolution()
+GLWidget::RegionLoad GLWidget::loadRegionAtFullResolution()
 {
     const VolumeLevel& level = m_volume.level;
+    RegionLoad load;
     if (!level.reduced() || regionShown())
-        return {};
+        return load;
     const CropBox box = m_cropBox.clampedTo(extents());
     std::array<int, 3> from{}, to{};
     for (size_t axis = 0; axis < 3; ++axis) {
         from[axis] = box.from[axis] * level.factor;
         to[axis] = std::min((box.to[axis] + 1) * level.factor, level.fileExtents[axis]) - 1;
+        load.extents[axis] = to[axis] - from[axis] + 1;
     }
-    const std::string refusal =
-        graphicsRefusal(uint32_t(to[0] - from[0] + 1), uint32_t(to[1] - from[1] + 1),
-                        uint32_t(to[2] - from[2] + 1));
-    if (!refusal.empty())
-        return refusal;
+    if (!graphicsRefusal(uint32_t(load.extents[0]), uint32_t(load.extents[1]),
+                         uint32_t(load.extents[2]))
+             .empty()) {
+        load.refusal = RegionLoad::Graphics;
+        return load;
+    }
     // The level stays in memory beside the region.
     const uint64_t kept = m_volume.voxels.size() * sizeof(float);
     const uint64_t budget = defaultVolumeMemoryBudget();
+    if (!volumeFitsLoader(uint64_t(load.extents[0]), uint64_t(load.extents[1]),
+                          uint64_t(load.extents[2]), budget > kept ? budget - kept : 0)) {
+        load.refusal = RegionLoad::Memory;
+        return load;
+    }
     auto region = std::make_unique<VolumeData>();
     region->histogram = m_volume.histogram; // the file's, as the level's
-    const std::string error =
-        readFileRegion(m_volumePath, from, to, budget > kept ? budget - kept : 0, *region);
-    if (!error.empty())
-        return error;
+    if (!readFileRegion(m_volumePath, from, to, std::numeric_limits<uint64_t>::max(), *region)
+             .empty()) {
+        load.refusal = RegionLoad::File;
+        return load;
+    }
     m_wholeLevel = std::make_unique<VolumeData>(std::move(m_volume));
     m_volume = std::move(*region);
     volumeChanged(VolumeChange::Replaced);
-    return {};
+    return load;
 }
 
 void GLWidget::showWholeLevel()

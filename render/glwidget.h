@@ -59,8 +59,13 @@ public:
     VolumeData* loadVolume(std::string fileName);
     // A volume loaded at a reduced level: the crop box's voxels of the file
     // read at full resolution and shown as the volume, the level kept aside.
-    // Returns "" or why they cannot be shown.
-    std::string loadRegionAtFullResolution();
+    // Returns the region's extents and, where it is not shown, why.
+    struct RegionLoad
+    {
+        enum Refusal { None, Graphics, Memory, File } refusal = None;
+        std::array<int, 3> extents{};
+    };
+    RegionLoad loadRegionAtFullResolution();
     // Back from such a region to the level kept aside, not read again.
     void showWholeLevel();
     bool regionShown() const { return m_wholeLevel != nullptr; }
@@ -270,7 +275,7 @@ private:
     std::vector<TransferEntry> m_transferTable;
     int m_transferTop = kDensityCount - 1;   // the table's top entry (transferTableTop)
     int m_projectionTop = kDensityCount - 1; // the projections' (projectionTableTop)
-    float m_steepSpan = 2;                 // steepDensitySpan of the table
+    float m_steepSpan = 2;                   // steepDensitySpan of the table
     bool m_sharpTable = false; // the ray-cast program looks for surfaces between samples
     GLuint m_slicesFragmentShader = 0, m_slicesVertexShader = 0, m_slicesProgram = 0;
     GLuint m_fboFragmentShader = 0, m_fboVertexShader = 0, m_fboProgram = 0;

@@ -666,8 +666,20 @@
         <translation>Read the box&apos;s voxels from the file, not averaged, and show them instead of the reduced level</translation>
     </message>
     <message>
-        <source>Nicht in voller Auflösung: %1.</source>
-        <translation>Not at full resolution: %1.</translation>
+        <source>%1 x %2 x %3 Voxel</source>
+        <translation>%1 x %2 x %3 voxels</translation>
+    </message>
+    <message>
+        <source>%1 passen nicht in den Grafikspeicher.</source>
+        <translation>%1 do not fit in the graphics memory.</translation>
+    </message>
+    <message>
+        <source>%1 passen nicht in den Speicher.</source>
+        <translation>%1 do not fit in the memory.</translation>
+    </message>
+    <message>
+        <source>Die Datei lässt sich nicht mehr lesen.</source>
+        <translation>The file can no longer be read.</translation>
     </message>
 </context>
 <context>
