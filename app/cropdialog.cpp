@@ -47,6 +47,12 @@ CropDialog::CropDialog(GLWidget* view, QWidget* parent) : QDialog(parent), m_vie
                                     "und statt der verkleinerten Stufe zeigen"));
     connect(m_fullResolution, &QPushButton::clicked, this, &CropDialog::loadFullResolution);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
+    // Enter in a range applies its number; it must not close the dialog.
+    for (QAbstractButton* button : buttons->buttons())
+        if (QPushButton* push = qobject_cast<QPushButton*>(button)) {
+            push->setAutoDefault(false);
+            push->setDefault(false);
+        }
     m_note = new QLabel;
     m_note->setWordWrap(true);
     grid->addWidget(m_note, 4, 0, 1, 3);

@@ -17,6 +17,7 @@
 
 #include <QDialog>
 #include <QLabel>
+#include <QSpinBox>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QVector3D>
@@ -336,6 +337,13 @@ private slots:
         QVERIFY(crop->findChildren<QLabel*>().last()->text() ==
                 "200 x 200 x 200 Voxel passen nicht in den Speicher.");
         qunsetenv("KASTRA_MEMORY_MB");
+        // A number typed and entered applies, and the dialog stays.
+        QSpinBox* fromX = crop->findChildren<QSpinBox*>().first();
+        fromX->selectAll();
+        QTest::keyClicks(fromX, "12");
+        QTest::keyClick(fromX, Qt::Key_Return);
+        QVERIFY(crop->isVisible());
+        QCOMPARE(view->cropBox().from[0], 12);
         view->setCropBox({{{50, 40, 45}}, {{69, 49, 54}}});
         console.clear();
         QVERIFY(ui::click(*crop, "In voller Auflösung laden"));
