@@ -39,8 +39,16 @@ public:
     // Bytes the file holds from `offset` on.
     uint64_t bytesFrom(uint64_t offset) const { return offset < m_size ? m_size - offset : 0; }
 
-    // Bytes read at `offset` into `into`, at most `bytes`; fewer at the end.
+    // Bytes read at `offset` into `into`, at most `bytes`; fewer at the end,
+    // whole samples only: a file that ends within a sample lacks it.
     size_t read(uint64_t offset, void* into, size_t bytes)
+    {
+        const size_t got = readBytes(offset, into, bytes);
+        return got - got % sizeof(uint16_t);
+    }
+
+private:
+    size_t readBytes(uint64_t offset, void* into, size_t bytes)
     {
         if (m_descriptor >= 0) {
             size_t done = 0;
@@ -59,7 +67,6 @@ public:
         return std::fread(into, 1, bytes, m_file);
     }
 
-private:
     std::FILE* m_file;
     int m_descriptor;
     uint64_t m_size = 0;
