@@ -71,8 +71,14 @@ QString TimeAxis::open(const QString& folder)
     }
     m_number->setText(QString("1 / %1").arg(count()));
     m_row->show();
-    m_ahead.request(QFile::encodeName(m_files[next()]).toStdString());
+    m_ahead.request(QFile::encodeName(m_files[next()]).toStdString(), shownFactor());
     return m_files.first();
+}
+
+// Every step is read at the level the first is shown at.
+int TimeAxis::shownFactor() const
+{
+    return m_view->volume().level.factor;
 }
 
 void TimeAxis::close()
@@ -88,7 +94,9 @@ void TimeAxis::show(int index)
         return;
     VolumeData volume;
     const std::string path = QFile::encodeName(m_files[index]).toStdString();
-    const std::string error = m_ahead.take(path, volume);
+    std::string error = m_ahead.take(path, shownFactor(), volume);
+    if (error.empty() && !m_view->showTimeStep(volume))
+        error = "its extents differ from the volume's on show";
     if (!error.empty()) {
         console::err() << "Could not read time step " << path << ": " << error << std::endl;
         const QSignalBlocker quiet(m_slider);
@@ -96,9 +104,8 @@ void TimeAxis::show(int index)
         return;
     }
     m_current = index;
-    m_view->showTimeStep(volume);
     m_number->setText(QString("%1 / %2").arg(index + 1).arg(count()));
-    m_ahead.request(QFile::encodeName(m_files[next()]).toStdString());
+    m_ahead.request(QFile::encodeName(m_files[next()]).toStdString(), shownFactor());
     emit stepped();
 }
 

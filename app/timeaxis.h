@@ -45,6 +45,7 @@ private:
     void show(int index);
     void playStep();
     int next() const { return (m_current + 1) % count(); }
+    int shownFactor() const;
 
     GLWidget* m_view;
     QWidget* m_row;

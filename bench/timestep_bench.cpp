@@ -44,7 +44,7 @@ void measure(BenchView& view, const ScratchFolder& scratch, const char* name, in
     for (int t = 1; t < kSteps; ++t) {
         VolumeData next;
         BenchClock::time_point start = BenchClock::now();
-        VolumeReadAhead::read(paths[size_t(t)], next);
+        VolumeReadAhead::read(paths[size_t(t)], 1, next);
         reads.push_back(secondsSince(start) * 1000);
         view.makeCurrent();
         glFinish();

@@ -74,7 +74,9 @@ public:
     // file, while the level it is shown at then is read on a thread.
     void setCoarseFirst(uint64_t fileVoxels, uint64_t coarseVoxels);
     bool readingFinerLevel() const { return m_finerLevel.running(); }
-    void showTimeStep(VolumeData& next); // swaps in voxels of the same extents, the view kept
+    // Swaps in voxels of the same extents, the view kept; false (nothing
+    // changed) for others.
+    bool showTimeStep(VolumeData& next);
 
     // Rebuilds the transfer table from control points placed on a widget of
     // `width` x `height` pixels, uploads it and repaints the view with it.

@@ -69,11 +69,11 @@ void GLWidget::uploadVolumeTexture()
 
 // Another volume of a time series: the textures re-specified in place, and
 // no console lines, as they follow each other at the pace of playback.
-void GLWidget::showTimeStep(VolumeData& next)
+bool GLWidget::showTimeStep(VolumeData& next)
 {
     if (next.width != m_volume.width || next.height != m_volume.height ||
         next.depth != m_volume.depth)
-        return;
+        return false;
     std::swap(m_volume.voxels, next.voxels);
     m_volume.histogram = next.histogram;
     m_emptySpace.setVolume(m_volume);
@@ -81,11 +81,13 @@ void GLWidget::showTimeStep(VolumeData& next)
     m_refinement.stop();
     update();
     if (!m_glInitialized)
-        return;
+        return true;
     makeCurrent();
     const GLFeatures features = availableGLFeatures();
-    if (!features.texture3D)
-        return uploadVolumeTexture();
+    if (!features.texture3D) {
+        uploadVolumeTexture();
+        return true;
+    }
     glBindTexture(GL_TEXTURE_3D, m_volumeTexture);
     glTexSubImage3D(GL_TEXTURE_3D, 0, 0, 0, 0, m_volume.width, m_volume.height, m_volume.depth,
                     GL_LUMINANCE, GL_FLOAT, m_volume.voxels.data());
@@ -96,6 +98,7 @@ void GLWidget::showTimeStep(VolumeData& next)
     if (!reportGLFailure("Could not upload texture: ") && features.multitexture && m_gradientsHeld)
         uploadGradientTextures(extents);
     m_emptySpace.uploadGrid();
+    return true;
 }
 
 void GLWidget::uploadGradientTextures(const int extents[3])

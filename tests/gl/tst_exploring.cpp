@@ -3,6 +3,7 @@
 // window that grows with its view, and the voxel under the mouse.
 
 #include "app/axesdialog.h"
+#include "app/timeaxis.h"
 #include "app/mainwindow.h"
 #include "app/viewmenu.h"
 #include "app/viewreadout.h"
@@ -17,6 +18,7 @@
 
 #include <QDialog>
 #include <QLabel>
+#include <QListWidget>
 #include <QSpinBox>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -364,6 +366,36 @@ private slots:
         QCOMPARE(view->volume().width, 100);
         QCOMPARE(level->text(), QString("Auflösung 1/2: 100 x 100 x 100 von 200 x 200 x 200"));
         QVERIFY(console.out().find("Loading") == std::string::npos);
+    }
+
+    // A time series over the budget: every step at the level of the first.
+    void aTimeSeriesTooLargeStepsAtItsLevel()
+    {
+        TestFolder folder(TestFolder::WithShaders);
+        QVERIFY(QDir().mkdir("series"));
+        for (int t = 0; t < 2; ++t) {
+            SampleVolume file(200, 200, 200);
+            for (size_t i = 0; i < file.samples.size(); ++i)
+                file.samples[i] = uint16_t(1000 * (t + 1) + i % 7);
+            QVERIFY(writeVolumeFile("series/" + std::to_string(t) + ".dat", file));
+        }
+        qputenv("KASTRA_MEMORY_MB", "20");
+        std::unique_ptr<MainWindow> window = shownWindow();
+        QListWidgetItem* item = new QListWidgetItem("series", window->m_listwidget_fileList);
+        item->setData(Qt::UserRole, QFileInfo("series").absoluteFilePath());
+        window->m_listwidget_fileList->setCurrentItem(item);
+        ConsoleCapture quiet;
+        window->loadFile();
+        qunsetenv("KASTRA_MEMORY_MB");
+        const VolumeData& shown = window->m_glWidget->volume();
+        QCOMPARE(shown.level.factor, 2);
+        window->findChild<TimeAxis*>()->slider()->setValue(1);
+        QCOMPARE(shown.width, 100);
+        // The block at 0, 0, 0: samples 0, 1, 200, 201, 40000, 40001, 40200, 40201.
+        double sum = 0;
+        for (const size_t i : {0, 1, 200, 201, 40000, 40001, 40200, 40201})
+            sum += 2000 + i % 7;
+        QCOMPARE(std::lround(shown.voxels[0] * 4095 * 8), std::lround(sum));
     }
 
     // A large volume shows a coarse level at once, each voxel the first of
