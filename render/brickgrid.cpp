@@ -5,19 +5,21 @@
 
 namespace {
 
-int brickCount(int extent)
+// The blocks of `size` voxels along an axis of `extent` voxels.
+int blockCount(int extent, int size)
 {
-    return (extent + kBrickSize - 1) / kBrickSize;
+    return (extent + size - 1) / size;
 }
 
-// The voxels of brick `brick` along an axis: its own and the next brick's first.
-int firstVoxel(int brick)
+// The voxels a block's range covers along an axis: its own, the next
+// block's first, and `reach` more on either side, within the volume.
+int firstVoxel(int block, int size, int reach)
 {
-    return brick * kBrickSize;
+    return std::max(block * size - reach, 0);
 }
-int lastVoxel(int brick, int extent)
+int lastVoxel(int block, int size, int reach, int extent)
 {
-    return std::min(firstVoxel(brick) + kBrickSize, extent - 1);
+    return std::min(block * size + size + reach, extent - 1);
 }
 
 // Widens least..largest element by element over `count` values.
@@ -107,16 +109,21 @@ std::vector<uint8_t> depthInSet(const BrickGrid& grid, const std::vector<uint8_t
 
 } // namespace
 
-// Reduces along z first, then y, then x: the first two reductions run over
-// whole rows, element by element, which vectorises; the last, brick by brick
-// along a row, sees a 64th of the voxels.
 BrickGrid buildBrickGrid(const VolumeData& volume)
+{
+    return buildRangeGrid(volume, kBrickSize, 0);
+}
+
+// Reduces along z first, then y, then x: the first two reductions run over
+// whole rows, element by element, which vectorises; the last, block by block
+// along a row, sees a size^2-th of the voxels.
+BrickGrid buildRangeGrid(const VolumeData& volume, int size, int reach)
 {
     const int width = volume.width, height = volume.height, depth = volume.depth;
     BrickGrid grid;
-    grid.width = brickCount(width);
-    grid.height = brickCount(height);
-    grid.depth = brickCount(depth);
+    grid.width = blockCount(width, size);
+    grid.height = blockCount(height, size);
+    grid.depth = blockCount(depth, size);
     grid.ranges.resize(size_t(grid.width) * grid.height * grid.depth * 2);
 
     const size_t rowLength = size_t(width), sliceSize = rowLength * size_t(height);
@@ -125,23 +132,26 @@ BrickGrid buildBrickGrid(const VolumeData& volume)
     float* range = grid.ranges.data();
     for (int bz = 0; bz < grid.depth; ++bz) {
         // Each voxel column of the brick layer, over the layer's slices.
-        const float* first = volume.voxels.data() + size_t(firstVoxel(bz)) * sliceSize;
+        const int firstZ = firstVoxel(bz, size, reach);
+        const float* first = volume.voxels.data() + size_t(firstZ) * sliceSize;
         std::copy(first, first + sliceSize, slabLeast.begin());
         std::copy(first, first + sliceSize, slabLargest.begin());
-        for (int z = firstVoxel(bz) + 1; z <= lastVoxel(bz, depth); ++z) {
+        for (int z = firstZ + 1; z <= lastVoxel(bz, size, reach, depth); ++z) {
             const float* slice = volume.voxels.data() + size_t(z) * sliceSize;
             widen(slabLeast.data(), slabLargest.data(), slice, slice, sliceSize);
         }
         for (int by = 0; by < grid.height; ++by) {
             // Each voxel row of the brick row, over its rows of the layer.
-            const size_t firstRow = size_t(firstVoxel(by)) * rowLength;
+            const int firstY = firstVoxel(by, size, reach);
+            const size_t firstRow = size_t(firstY) * rowLength;
             std::copy_n(slabLeast.begin() + firstRow, rowLength, rowLeast.begin());
             std::copy_n(slabLargest.begin() + firstRow, rowLength, rowLargest.begin());
-            for (int y = firstVoxel(by) + 1; y <= lastVoxel(by, height); ++y)
+            for (int y = firstY + 1; y <= lastVoxel(by, size, reach, height); ++y)
                 widen(rowLeast.data(), rowLargest.data(), slabLeast.data() + y * rowLength,
                       slabLargest.data() + y * rowLength, rowLength);
             for (int bx = 0; bx < grid.width; ++bx) {
-                const int from = firstVoxel(bx), to = lastVoxel(bx, width) + 1;
+                const int from = firstVoxel(bx, size, reach);
+                const int to = lastVoxel(bx, size, reach, width) + 1;
                 *range++ = *std::min_element(rowLeast.begin() + from, rowLeast.begin() + to);
                 *range++ = *std::max_element(rowLargest.begin() + from, rowLargest.begin() + to);
             }

@@ -25,6 +25,17 @@ struct BrickGrid
 
 BrickGrid buildBrickGrid(const VolumeData& volume);
 
+// The same for blocks of `size` voxels whose ranges reach `reach` voxels
+// further on every side: block b along an axis covers voxels size * b -
+// reach to size * (b + 1) + reach, those within the volume.
+BrickGrid buildRangeGrid(const VolumeData& volume, int size, int reach);
+
+// Cells: a finer grid for marching past clear samples inside bricks that may
+// show. A sample reads voxels of the cell it lies in, and a sample within
+// kCellReach voxels of it along every axis voxels of the cell's range.
+constexpr int kCellSize = 4;
+constexpr int kCellReach = 1;
+
 // For each table index i, the number of entries below i with an opacity
 // above zero, and the total at index 4096: entries a..b hold some opacity
 // exactly when counts[b + 1] > counts[a].
@@ -59,7 +70,8 @@ std::vector<uint8_t> runLengths(const BrickGrid& grid, const std::vector<uint8_t
 // an axis reads brick floor(u / kBrickSize) there. Rays march only through
 // it; outside, every sample reads unmarked bricks alone. Its low corner lies
 // above its high one where no brick is marked.
-struct SampleBox {
+struct SampleBox
+{
     std::array<float, 3> low{}, high{};
 };
 SampleBox markedBox(const BrickGrid& grid, const std::vector<uint8_t>& marked,

@@ -9,6 +9,7 @@
 
 #include "platform/perfcounter.h"
 #include "render/bluenoise.h"
+#include "render/brickgrid.h"
 #include "render/camera.h"
 #include "render/framegeometry.h"
 #include "render/perftimer.h"
@@ -357,6 +358,59 @@ private slots:
 
     // The jitter tile holds every offset equally often, and its neighbours lie
     // farther apart than white noise's (a third of the range on average).
+    // Each block's range is the least and largest density of the voxels it
+    // covers: its own, the next block's first and `reach` more each side,
+    // those within the volume; bricks reach no further, cells a voxel.
+    void rangesCoverTheirBlocksAndReach_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("reach");
+        QTest::newRow("bricks") << kBrickSize << 0;
+        QTest::newRow("cells") << kCellSize << kCellReach;
+        QTest::newRow("three, reaching two") << 3 << 2;
+    }
+
+    void rangesCoverTheirBlocksAndReach()
+    {
+        QFETCH(int, size);
+        QFETCH(int, reach);
+        VolumeData volume;
+        volume.width = 19, volume.height = 10, volume.depth = 7;
+        volume.voxels.resize(size_t(volume.width) * volume.height * volume.depth);
+        uint32_t random = 11;
+        for (float& voxel : volume.voxels) {
+            random = random * 1664525u + 1013904223u;
+            voxel = float(random >> 8) / float(1 << 24);
+        }
+        const BrickGrid grid = buildRangeGrid(volume, size, reach);
+        const int extents[3] = {volume.width, volume.height, volume.depth};
+        const int blocks[3] = {grid.width, grid.height, grid.depth};
+        for (int axis = 0; axis < 3; ++axis)
+            QCOMPARE(blocks[axis], (extents[axis] + size - 1) / size);
+        size_t b = 0;
+        for (int bz = 0; bz < grid.depth; ++bz)
+            for (int by = 0; by < grid.height; ++by)
+                for (int bx = 0; bx < grid.width; ++bx, ++b) {
+                    float least = 1, largest = 0;
+                    for (int z = 0; z < volume.depth; ++z)
+                        for (int y = 0; y < volume.height; ++y)
+                            for (int x = 0; x < volume.width; ++x) {
+                                const int at[3] = {x, y, z}, block[3] = {bx, by, bz};
+                                bool covered = true;
+                                for (int axis = 0; axis < 3; ++axis)
+                                    covered = covered && at[axis] >= block[axis] * size - reach &&
+                                              at[axis] <= (block[axis] + 1) * size + reach;
+                                if (!covered)
+                                    continue;
+                                const float v = volume.voxels[(size_t(z) * volume.height + y) *
+                                                                  volume.width + x];
+                                least = std::min(least, v), largest = std::max(largest, v);
+                            }
+                    QCOMPARE(grid.ranges[2 * b], least);
+                    QCOMPARE(grid.ranges[2 * b + 1], largest);
+                }
+    }
+
     void theJitterTileIsBlueNoise()
     {
         const std::vector<uint8_t> tile = blueNoiseTile(64);
