@@ -14,7 +14,7 @@ bool texturesAvailable()
 } // namespace
 
 EmptySpaceLeaping::EmptySpaceLeaping(const std::vector<TransferEntry>& table)
-    : m_grid(buildBrickGrid(VolumeData())),
+    : m_grid(buildBrickGrid(VolumeData())), m_cells(m_grid),
       m_averageRuns(runLengths(m_grid, nonZeroBricks(m_grid))),
       m_opaqueEntryCounts(countOpaqueEntries(table))
 {
@@ -24,6 +24,7 @@ EmptySpaceLeaping::EmptySpaceLeaping(const std::vector<TransferEntry>& table)
 void EmptySpaceLeaping::setVolume(const VolumeData& volume)
 {
     m_grid = buildBrickGrid(volume);
+    m_cells = buildRangeGrid(volume, kCellSize, kCellReach);
     m_extents = {{volume.width, volume.height, volume.depth}};
     const std::vector<uint8_t> nonZero = nonZeroBricks(m_grid);
     m_averageRuns = runLengths(m_grid, nonZero);
@@ -45,10 +46,11 @@ void EmptySpaceLeaping::markVisibleBricks()
 
 void EmptySpaceLeaping::createTextures()
 {
-    GLuint names[2] = {0, 0};
-    glGenTextures(2, names);
+    GLuint names[3] = {0, 0, 0};
+    glGenTextures(3, names);
     m_largestTexture = names[0];
     m_runsTexture = names[1];
+    m_cellsTexture = names[2];
 }
 
 void EmptySpaceLeaping::uploadGrid()
@@ -82,6 +84,19 @@ void EmptySpaceLeaping::uploadRuns()
                      GL_RGBA, GL_UNSIGNED_BYTE, runs.data());
         setClampedSampling(GL_TEXTURE_3D, GL_NEAREST); // one texel a brick, exactly
     });
+    const std::vector<uint8_t> cells = visibleBricks(m_cells, m_opaqueEntryCounts);
+    onTextureUnit(kCellsUnit, [&] {
+        glBindTexture(GL_TEXTURE_3D, m_cellsTexture);
+        GLint alignment = 4;
+        glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1); // rows of odd widths
+        glTexImage3D(GL_TEXTURE_3D, 0, GL_LUMINANCE8, m_cells.width, m_cells.height, m_cells.depth,
+                     0, GL_LUMINANCE, GL_UNSIGNED_BYTE, cells.data());
+        glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+        // One texel a cell; beyond the faces the last cell, whose range
+        // holds the voxels a sample there reads.
+        setClampedSampling(GL_TEXTURE_3D, GL_NEAREST);
+    });
 }
 
 EmptySpaceLeaping::Uniforms EmptySpaceLeaping::locate(GLuint program)
@@ -94,6 +109,10 @@ EmptySpaceLeaping::Uniforms EmptySpaceLeaping::locate(GLuint program)
     uniforms.leaping = glGetUniformLocation(program, "leaping");
     uniforms.boxLow = glGetUniformLocation(program, "box_low");
     uniforms.boxHigh = glGetUniformLocation(program, "box_high");
+    uniforms.cells = glGetUniformLocation(program, "cells");
+    uniforms.cellCount = glGetUniformLocation(program, "cell_count");
+    uniforms.cellSize = glGetUniformLocation(program, "cell_size");
+    uniforms.cellReach = glGetUniformLocation(program, "cell_reach");
     return uniforms;
 }
 
@@ -105,16 +124,22 @@ void EmptySpaceLeaping::bind(const Uniforms& uniforms, bool on, int mode) const
     glUniform3fv(uniforms.boxHigh, 1, box.high.data());
     onTextureUnit(kLargestUnit, [&] { glBindTexture(GL_TEXTURE_3D, m_largestTexture); });
     onTextureUnit(kRunsUnit, [&] { glBindTexture(GL_TEXTURE_3D, m_runsTexture); });
+    onTextureUnit(kCellsUnit, [&] { glBindTexture(GL_TEXTURE_3D, m_cellsTexture); });
     glUniform1i(uniforms.largest, int(kLargestUnit - GL_TEXTURE0));
     glUniform1i(uniforms.runs, int(kRunsUnit - GL_TEXTURE0));
     glUniform3i(uniforms.brickCount, m_grid.width, m_grid.height, m_grid.depth);
     glUniform1i(uniforms.brickSize, kBrickSize);
+    glUniform1i(uniforms.cells, int(kCellsUnit - GL_TEXTURE0));
+    glUniform3i(uniforms.cellCount, m_cells.width, m_cells.height, m_cells.depth);
+    glUniform1i(uniforms.cellSize, kCellSize);
+    glUniform1f(uniforms.cellReach, float(kCellReach));
     glUniform1i(uniforms.leaping, on);
 }
 
 void EmptySpaceLeaping::release()
 {
     std::vector<float>().swap(m_grid.ranges);
+    std::vector<float>().swap(m_cells.ranges);
     std::vector<uint8_t>().swap(m_averageRuns);
     std::vector<uint32_t>().swap(m_opaqueEntryCounts);
     std::vector<uint8_t>().swap(m_visible);

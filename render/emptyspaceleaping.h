@@ -20,6 +20,10 @@
 //   runs (RGBA8, per brick, a RunsTexel): runs to leap and to march from a
 //     run starting there, Composite's (bricks the table shows) and Average's
 //     (bricks holding densities above 0).
+//   cells (LUMINANCE8, per cell of kCellSize voxels): 255 where the table
+//     shows some density of the cell's range, which reaches kCellReach
+//     voxels beyond it; Composite marches past the samples near a cell it
+//     hides without reading them.
 class EmptySpaceLeaping
 {
 public:
@@ -32,8 +36,8 @@ public:
     // Where the ray-cast program takes the textures and the grid's shape.
     struct Uniforms
     {
-        GLint largest = -1, runs = -1, brickCount = -1, brickSize = -1, leaping = -1,
-              boxLow = -1, boxHigh = -1;
+        GLint largest = -1, runs = -1, brickCount = -1, brickSize = -1, leaping = -1, boxLow = -1,
+              boxHigh = -1, cells = -1, cellCount = -1, cellSize = -1, cellReach = -1;
     };
 
     // For an empty volume, under the table the transfer texture is made
@@ -47,8 +51,8 @@ public:
 
     // GL, with the context current. Names, once per context.
     void createTextures();
-    // Uploads the grid's textures, or the runs alone after a new table; the
-    // active unit stays as it was.
+    // Uploads the grids' textures, or the runs and cells alone after a new
+    // table; the active unit stays as it was.
     void uploadGrid();
     void uploadRuns();
     static Uniforms locate(GLuint program);
@@ -65,10 +69,12 @@ public:
 private:
     static constexpr GLenum kLargestUnit = GL_TEXTURE4;
     static constexpr GLenum kRunsUnit = GL_TEXTURE5;
+    static constexpr GLenum kCellsUnit = GL_TEXTURE10;
 
     void markVisibleBricks();
 
     BrickGrid m_grid;
+    BrickGrid m_cells; // ranges of kCellSize voxels, reaching kCellReach beyond
     std::array<int, 3> m_extents{};
     std::vector<uint8_t> m_averageRuns; // leap and march per brick, as runLengths gives them
     std::vector<uint32_t> m_opaqueEntryCounts;
@@ -76,4 +82,5 @@ private:
     SampleBox m_visibleBox, m_nonZeroBox;
     GLuint m_largestTexture = 0;
     GLuint m_runsTexture = 0;
+    GLuint m_cellsTexture = 0;
 };

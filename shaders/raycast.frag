@@ -25,6 +25,10 @@ uniform sampler3D brick_runs;  // per brick: runs to leap and to march (see comp
 uniform ivec3 brick_count;     // bricks along each axis
 uniform int brick_size;        // voxels along a brick's side, and samples in a run
 uniform bool leaping;          // off: march every sample
+uniform sampler3D cells;       // per cell: 1 where the table may show a density its range holds
+uniform ivec3 cell_count;      // cells along each axis
+uniform int cell_size;         // voxels along a cell's side
+uniform float cell_reach;      // voxels a cell's range reaches beyond it on every side
 uniform vec3 box_low;          // rays march only through this box (volume coordinates),
 uniform vec3 box_high;         // where samples read bricks that can show
 uniform float sample_distance;  // voxels between samples: 1; less for a converged reference
@@ -150,6 +154,16 @@ vec3 brickCoordinate(vec3 position)
     return (position * vec3(volume_dimension) - 0.5) / float(brick_size);
 }
 
+// Whether the table may show a sample within cell_reach voxels of
+// `position` along every axis: such a sample reads only voxels of the range
+// of the cell `position` lies in. Beyond the volume's faces the texture's
+// edge holds the cell whose range those samples read.
+bool cellShows(vec3 position)
+{
+    vec3 cell = floor((position * vec3(volume_dimension) - 0.5) / float(cell_size));
+    return texture3D(cells, (cell + 0.5) / vec3(cell_count)).r > 0.5;
+}
+
 // The samples s = first, first + 1, ... of a ray, s < end, at start + step
 // * s; and the brick coordinate of sample 0 and the step between samples in
 // bricks.
@@ -164,17 +178,21 @@ struct Ray {
 
 // The samples from 0 to `end` that lie in the box where samples can show:
 // outside it every sample reads only bricks that cannot change the picture,
-// so the ray starts at the box's near face and stops after its far one. A
-// hundredth of a sample to spare on each side absorbs rounding.
+// so the ray starts at the box's near face and stops after its far one,
+// for a sharp table one sample later: the first sample beyond may end a
+// steep step. A hundredth of a sample to spare on each side absorbs
+// rounding; the box is widened by a hair, so that a ray in the plane of one
+// of its faces (an edge pixel of an unturned view) runs inside it.
 Ray makeRay(vec3 start, vec3 step, float end)
 {
     vec3 firstBrick = brickCoordinate(start);
     vec3 along = vec3(abs(step.x) < 1e-12 ? 1e-12 : step.x, abs(step.y) < 1e-12 ? 1e-12 : step.y,
                       abs(step.z) < 1e-12 ? 1e-12 : step.z);
-    vec3 a = (box_low - start) / along, b = (box_high - start) / along;
+    vec3 a = (box_low - 1e-5 - start) / along, b = (box_high + 1e-5 - start) / along;
     vec3 near = min(a, b), far = max(a, b);
     float enter = max(max(near.x, near.y), near.z), leave = min(min(far.x, far.y), far.z);
-    return Ray(start, step, max(floor(enter - 0.01), 0.0), min(floor(leave + 0.01) + 1.0, end),
+    return Ray(start, step, max(floor(enter - 0.01), 0.0),
+               min(floor(leave + 0.01) + 1.0 + float(STEEP_MARCH), end),
                firstBrick, brickCoordinate(start + step) - firstBrick);
 }
 
@@ -295,12 +313,20 @@ vec4 composite(Ray ray, float spacing, vec3 towardsViewer, vec4 sum, float offse
     // over the frames that refine a still one (offsets k / 16 apart, and 9
     // prime to 16) as evenly, each frame at another sixteenth of a substep.
     float phase = fract(offset * (STEEP_SUBSTEPS + 1.0));
+    // A sharp table: where samples lie closer than a cell's reach, a look at
+    // the cell of sample s + reach vouches for the samples from s to s +
+    // 2 reach, which the march passes unread where the cell hides them. The
+    // looks sit beside the brick looks, outside the loop over samples, which
+    // the rasteriser would run through every branch of. The sample after a
+    // shown one is read alone: it may end a steep step.
+    float reach = STEEP_MARCH == 1 && leaping ? floor((cell_reach - 0.01) / sample_distance) : 0.0;
+    float marchEnd = s; // where the samples marched without a look end
     // Each pass looks at one sample, so ray.end passes cover the ray.
     for (float pass = 0.0; pass < ray.end; pass += 1.0) {
         vec3 position = ray.start;
         vec4 sampleColor = vec4(0.0);
         while (s < ray.end) {
-            for (; s < runsEnd; s += 1.0) {
+            for (; s < marchEnd; s += 1.0) {
                 position = ray.start + ray.step * s;
                 marched += 1.0;
                 density = densityAt(position);
@@ -310,9 +336,23 @@ vec4 composite(Ray ray, float spacing, vec3 towardsViewer, vec4 sum, float offse
                 densityBefore = density;
                 before = s;
             }
-            if (s < runsEnd)
+            if (s < marchEnd)
                 break; // a visible sample, or the one after
-            lookAhead(ray, s, runsEnd, 0.0);
+            if (s >= runsEnd)
+                lookAhead(ray, s, runsEnd, 0.0);
+            marchEnd = runsEnd;
+#if STEEP_MARCH == 1
+            if (reach >= 1.0 && s < runsEnd) {
+                if (s == last + 1.0) {
+                    marchEnd = s + 1.0;
+                } else {
+                    marchEnd = min(s + 2.0 * reach + 1.0, runsEnd);
+                    marched += 1.0;
+                    if (!cellShows(ray.start + ray.step * (s + reach)))
+                        s = marchEnd;
+                }
+            }
+#endif
         }
         if (s >= ray.end)
             break;
@@ -401,7 +441,7 @@ void main()
     int intervals = int(max(ceil(lengthVoxels / sample_distance), 1.0));
     vec3 step = (end - start) / float(intervals);
     float spacing = lengthVoxels / float(intervals);
-    runSamples = max(floor(float(brick_size) / max(spacing, 1.0)), 1.0);
+    runSamples = max(floor(float(brick_size) / spacing), 1.0);
 
     if (mode == 0) {
         // Samples at t + offset, t = 0, 1, ...: those before the exit point.
