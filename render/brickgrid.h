@@ -49,8 +49,8 @@ std::vector<uint8_t> visibleBricks(const BrickGrid& grid, const std::vector<uint
 // 255 for each brick holding a density above 0, else 0.
 std::vector<uint8_t> nonZeroBricks(const BrickGrid& grid);
 
-// The ray caster walks each ray in runs of kBrickSize samples, at most a
-// voxel apart, the same runs for every pixel: a run that starts in brick b
+// The ray caster walks each ray in runs of samples spanning at most
+// kBrickSize voxels, the same runs for every pixel: a run that starts in brick b
 // reads only bricks within one brick of b along every axis, and the k-th
 // run after it only bricks within k + 1 bricks of b.
 

@@ -23,7 +23,7 @@ uniform int mode;
 uniform sampler3D bricks;     // per brick: the largest density one run, two runs from it read
 uniform sampler3D brick_runs;  // per brick: runs to leap and to march (see compositeRuns)
 uniform ivec3 brick_count;     // bricks along each axis
-uniform int brick_size;        // voxels along a brick's side, and samples in a run
+uniform int brick_size;        // voxels along a brick's side, and the most a run spans
 uniform bool leaping;          // off: march every sample
 uniform sampler3D cells;       // per cell: 1 where the table may show a density its range holds
 uniform ivec3 cell_count;      // cells along each axis
@@ -79,8 +79,9 @@ const float kSpecular = 0.2; // at exponent 10, multiplied out in shade()
 float marched = 0.0;
 float shaded = 0.0;
 
-// Samples in a run of the brick walk: brick_size, fewer where samples lie
-// more than a voxel apart, so that a run never reaches beyond a brick.
+// Samples in a run of the brick walk: as many as span brick_size voxels at
+// most, so that a run never reaches beyond a brick, and leaps as far at
+// short steps as at one voxel.
 float runSamples = 1.0;
 
 float densityAt(vec3 position)
@@ -144,11 +145,10 @@ float jitter()
 // floor(u / brick_size), which holds the next brick's first voxel layer too.
 // The rasteriser runs a group of pixels in lock step and executes every
 // branch, masked, and a look in a texture costs about as much as a sample:
-// so rays go in runs of brick_size samples, the same runs for every pixel,
+// so rays go in runs of samples, the same runs for every pixel,
 // and a look in the brick where a run starts says how many runs to leap, or
 // how many to march before the next look. A run stays within one brick of
-// where it starts: its samples are at most a voxel apart, or there are as
-// many fewer of them as they are further apart (runSamples).
+// where it starts: it spans at most brick_size voxels (runSamples).
 vec3 brickCoordinate(vec3 position)
 {
     return (position * vec3(volume_dimension) - 0.5) / float(brick_size);
@@ -441,7 +441,7 @@ void main()
     int intervals = int(max(ceil(lengthVoxels / sample_distance), 1.0));
     vec3 step = (end - start) / float(intervals);
     float spacing = lengthVoxels / float(intervals);
-    runSamples = max(floor(float(brick_size) / spacing), 1.0);
+    runSamples = max(floor(float(brick_size) / max(spacing, 1e-6)), 1.0);
 
     if (mode == 0) {
         // Samples at t + offset, t = 0, 1, ...: those before the exit point.
