@@ -137,8 +137,18 @@ void GLWidget::setRayProbe(RayProbe probe)
 
 void GLWidget::setSampleDistance(double voxels)
 {
+    const bool cellMarch = marchesByCells();
     m_sampleDistance = float(std::clamp(voxels, 1.0 / 64, 8.0));
+    if (marchesByCells() != cellMarch && m_raycastProgram != 0) {
+        makeCurrent();
+        rebuildRaycastProgram();
+    }
     update();
+}
+
+bool GLWidget::marchesByCells() const
+{
+    return m_sharpTable && m_sampleDistance < 1;
 }
 
 void GLWidget::setSlicesInWindow(bool on)

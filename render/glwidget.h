@@ -249,6 +249,10 @@ private:
     void drawMarkedPoint();
     // Sets m_steepSpan and m_sharpTable for the table and volume shown.
     void lookForSurfaces();
+    // Whether the ray-cast program passes samples by the cells a sharp table
+    // hides: only where samples lie closer than a voxel, since the rasteriser
+    // would pay for the looks at every step, taken or not.
+    bool marchesByCells() const;
     // Whether this frame's ray-cast pass goes into the refinement's average.
     bool refinesFrame();
 

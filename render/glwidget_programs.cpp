@@ -13,7 +13,8 @@
 
 namespace {
 
-struct ShaderFiles {
+struct ShaderFiles
+{
     const char* fragmentFile;
     const char* vertexFile;
     const char* vertexLogHeader;
@@ -45,8 +46,8 @@ void printShaderLog(GLuint shader, const char* header)
 void buildProgram(const ShaderFiles& files, GLuint& fragmentShader, GLuint& vertexShader,
                   GLuint& program, const std::string& fragmentDefines = {})
 {
-    program = buildShaderProgram(files.vertexFile, files.fragmentFile, vertexShader,
-                                 fragmentShader, fragmentDefines, [&] {
+    program = buildShaderProgram(files.vertexFile, files.fragmentFile, vertexShader, fragmentShader,
+                                 fragmentDefines, [&] {
                                      printShaderLog(vertexShader, files.vertexLogHeader);
                                      printShaderLog(fragmentShader, files.fragmentLogHeader);
                                  });
@@ -63,16 +64,16 @@ void GLWidget::buildShaderPrograms()
     buildRaycastProgram();
 }
 
-// The probe, where shading takes its gradients and whether the table is
-// sharp are compiled in: the rasteriser runs a group of pixels in lock step
-// through both sides of every branch, so a choice made by a uniform would
-// cost every frame both ways.
+// The probe, where shading takes its gradients, whether the table is sharp
+// and whether the march passes samples by cells are compiled in: the rasteriser runs a group of
+// pixels in lock step through both sides of every branch, so a choice made by a uniform would cost
+// every frame both ways.
 void GLWidget::buildRaycastProgram()
 {
     const std::string probe = "#define PROBE " + std::to_string(int(m_rayProbe)) +
                               "\n#define STEEP_MARCH " + (m_sharpTable ? "1" : "0") +
                               "\n#define STEEP_CHANGE " + std::to_string(kSteepOpacityChange) +
-                              "\n";
+                              "\n#define CELL_MARCH " + (marchesByCells() ? "1" : "0") + "\n";
     buildProgram(kRaycastFiles, m_raycastFragmentShader, m_raycastVertexShader, m_raycastProgram,
                  probe + "#define GRADIENTS_FROM_DENSITIES\n");
     m_raycastUniforms = RaycastUniforms::locate(m_raycastProgram);

@@ -64,7 +64,9 @@ uniform float table_top;       // a density 0..1 denser samples are classified a
 // opacities alone: those would pick out the rays whose samples happen to hit
 // a thin layer's peak and leave those that straddle it, and the picture
 // would lose on average what it gained. The view defines STEEP_CHANGE, and
-// STEEP_MARCH 1 for a table sharp enough to look for surfaces at all.
+// STEEP_MARCH 1 for a table sharp enough to look for surfaces at all, and
+// CELL_MARCH 1 where such a table's samples lie closer than a voxel (see
+// composite).
 #define STEEP_SUBSTEPS 8.0
 
 // Material under light 0 (ambient 0.5, diffuse and specular 1): ambient 0.2,
@@ -313,13 +315,13 @@ vec4 composite(Ray ray, float spacing, vec3 towardsViewer, vec4 sum, float offse
     // over the frames that refine a still one (offsets k / 16 apart, and 9
     // prime to 16) as evenly, each frame at another sixteenth of a substep.
     float phase = fract(offset * (STEEP_SUBSTEPS + 1.0));
-    // A sharp table: where samples lie closer than a cell's reach, a look at
+    // CELL_MARCH: where samples lie closer than a cell's reach, a look at
     // the cell of sample s + reach vouches for the samples from s to s +
     // 2 reach, which the march passes unread where the cell hides them. The
     // looks sit beside the brick looks, outside the loop over samples, which
     // the rasteriser would run through every branch of. The sample after a
     // shown one is read alone: it may end a steep step.
-    float reach = STEEP_MARCH == 1 && leaping ? floor((cell_reach - 0.01) / sample_distance) : 0.0;
+    float reach = leaping ? floor((cell_reach - 0.01) / sample_distance) : 0.0;
     float marchEnd = s; // where the samples marched without a look end
     // Each pass looks at one sample, so ray.end passes cover the ray.
     for (float pass = 0.0; pass < ray.end; pass += 1.0) {
@@ -338,10 +340,10 @@ vec4 composite(Ray ray, float spacing, vec3 towardsViewer, vec4 sum, float offse
             }
             if (s < marchEnd)
                 break; // a visible sample, or the one after
+#if CELL_MARCH == 1
             if (s >= runsEnd)
                 lookAhead(ray, s, runsEnd, 0.0);
             marchEnd = runsEnd;
-#if STEEP_MARCH == 1
             if (reach >= 1.0 && s < runsEnd) {
                 if (s == last + 1.0) {
                     marchEnd = s + 1.0;
@@ -352,6 +354,9 @@ vec4 composite(Ray ray, float spacing, vec3 towardsViewer, vec4 sum, float offse
                         s = marchEnd;
                 }
             }
+#else
+            lookAhead(ray, s, runsEnd, 0.0);
+            marchEnd = runsEnd;
 #endif
         }
         if (s >= ray.end)
