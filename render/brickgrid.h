@@ -32,9 +32,11 @@ BrickGrid buildRangeGrid(const VolumeData& volume, int size, int reach);
 
 // Cells: a finer grid for marching past clear samples inside bricks that may
 // show. A sample reads voxels of the cell it lies in, and a sample within
-// kCellReach voxels of it along every axis voxels of the cell's range.
+// kCellReach voxels of it along every axis voxels of the cell's range. (A
+// reach of two, against one, measured the same at one-voxel steps and a
+// sixth faster at half a voxel.)
 constexpr int kCellSize = 4;
-constexpr int kCellReach = 1;
+constexpr int kCellReach = 2;
 
 // For each table index i, the number of entries below i with an opacity
 // above zero, and the total at index 4096: entries a..b hold some opacity

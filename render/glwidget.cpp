@@ -148,7 +148,7 @@ void GLWidget::setSampleDistance(double voxels)
 
 bool GLWidget::marchesByCells() const
 {
-    return m_sharpTable && m_sampleDistance < 1;
+    return m_sharpTable && m_sampleDistance < float(kCellReach);
 }
 
 void GLWidget::setSlicesInWindow(bool on)

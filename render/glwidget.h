@@ -250,8 +250,9 @@ private:
     // Sets m_steepSpan and m_sharpTable for the table and volume shown.
     void lookForSurfaces();
     // Whether the ray-cast program passes samples by the cells a sharp table
-    // hides: only where samples lie closer than a voxel, since the rasteriser
-    // would pay for the looks at every step, taken or not.
+    // hides: only where samples lie closer than a cell's reach, where a look
+    // vouches for more than one; the rasteriser would pay for the looks at
+    // every step, taken or not.
     bool marchesByCells() const;
     // Whether this frame's ray-cast pass goes into the refinement's average.
     bool refinesFrame();

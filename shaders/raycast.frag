@@ -65,8 +65,8 @@ uniform float table_top;       // a density 0..1 denser samples are classified a
 // a thin layer's peak and leave those that straddle it, and the picture
 // would lose on average what it gained. The view defines STEEP_CHANGE, and
 // STEEP_MARCH 1 for a table sharp enough to look for surfaces at all, and
-// CELL_MARCH 1 where such a table's samples lie closer than a voxel (see
-// composite).
+// CELL_MARCH 1 where such a table's samples lie closer than a cell's reach
+// (see composite).
 #define STEEP_SUBSTEPS 8.0
 
 // Material under light 0 (ambient 0.5, diffuse and specular 1): ambient 0.2,
